@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The module frame: Open and Close written once for every module.
+//
+// A module describes itself with a traits struct:
+//
+//   struct Traits {
+//     using Param = ...;                  // the parameter record Open validates
+//     using Instance = ...;               // trivially copyable; zeroed on allocation
+//     static constexpr FrameCodes kCodes{...};
+//     static constexpr const char* kSource = "../source/common/<module>.c";
+//     static constexpr auto kMem = &Instance::hMem;        // always present
+//     static constexpr auto kScratch = &Instance::pvFastScratch;  // when kCodes.fast_scratch
+//     static constexpr auto kDma = &Instance::hDma;        // when kCodes.dma
+//     static constexpr bool kSelectFirst = false;  // choose the kernel before taking scratch
+//     static uint32_t validate(const Param&);      // first failing field's code, or 0
+//     static void global_init();                   // the module's <Prefix>GlobalInit
+//     static uint32_t select(Instance&, const Param&);  // copy parameters, pick the kernel
+//     // optional: uint32_t acquire(Instance&) / void release(Instance&) for further buffers,
+//     // taken after the DMA handle and released first.
+//   };
+#ifndef PELFORGE_SOURCE_COMMON_FRAME_HPP_
+#define PELFORGE_SOURCE_COMMON_FRAME_HPP_
+
+#include <concepts>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "pelforge.h"
+#include "video_mem.h"
+
+namespace pf {
+
+struct FrameCodes {
+  uint32_t out_pointer;        // null out-pointer in Open; 0: the module has no code for it
+  uint32_t init_pointer;       // null parameter record or memory handle in Open
+  uint32_t handle_malloc;      // instance allocation failed
+  uint32_t fast_scratch;       // fast scratch allocation failed; 0: the module keeps none
+  uint32_t dma;                // no DMA handle; 0: the module keeps none
+  uint32_t close_pointer;      // null handle in Close
+  uint32_t close_mem_pointer;  // instance without memory handle in Close
+};
+
+inline constexpr uint32_t kScratchAlign = 8;
+inline constexpr uint32_t kInstanceAlign = 8;
+
+// Thin wrappers that always pass the tags the service expects.
+inline void* vmem_malloc(void* mem, uint32_t size, uint32_t align, const char* file,
+                         uint32_t line) {
+  return VideoMemMalloc_c(mem, size, align, VIDEOMEM_TAG_GENERAL, file, line);
+}
+inline uint32_t vmem_free(void* mem, void* block, const char* file, uint32_t line) {
+  return VideoMemFree_c(mem, block, VIDEOMEM_TAG_FREE, file, line);
+}
+inline void* vmem_malloc_scratch(void* mem, const char* file, uint32_t line) {
+  return VideoMemMallocFastScrach_c(mem, PF_FAST_SCRATCH_BYTES, kScratchAlign,
+                                    VIDEOMEM_TAG_FAST_SCRATCH, file, line);
+}
+inline void vmem_free_scratch(void* mem, void* block, const char* file, uint32_t line) {
+  VideoMemFreeFastScrach_c(mem, block, VIDEOMEM_TAG_FAST_SCRATCH, file, line);
+}
+
+template <class M>
+concept HasExtraBuffers = requires(typename M::Instance& inst) {
+  { M::acquire(inst) } -> std::same_as<uint32_t>;
+  M::release(inst);
+};
+
+// Releases what Open obtained, newest first. Used by Open's rollback and by Close.
+template <class M>
+uint32_t release_instance(typename M::Instance* inst, bool extras) {
+  void* mem = inst->*M::kMem;
+  if constexpr (HasExtraBuffers<M>) {
+    if (extras) M::release(*inst);
+  }
+  if constexpr (M::kCodes.fast_scratch != 0) {
+    if (inst->*M::kScratch != nullptr) vmem_free_scratch(mem, inst->*M::kScratch, M::kSource, __LINE__);
+  }
+  return vmem_free(mem, inst, M::kSource, __LINE__);
+}
+
+template <class M>
+uint32_t open(void** out, const void* param, void* mem) {
+  using Instance = typename M::Instance;
+  static_assert(std::is_trivially_copyable_v<Instance> && std::is_standard_layout_v<Instance>);
+  if constexpr (M::kCodes.out_pointer != 0) {
+    if (out == nullptr) return M::kCodes.out_pointer;
+  }
+  // A module without a code of its own for a null out-pointer reports it as a null parameter
+  // pointer: there is nowhere to store the handle, and writing through null is not an option.
+  if (param == nullptr || mem == nullptr || out == nullptr) return M::kCodes.init_pointer;
+  const auto& p = *static_cast<const typename M::Param*>(param);
+  if (const uint32_t error = M::validate(p)) return error;
+  M::global_init();
+
+  auto* inst = static_cast<Instance*>(vmem_malloc(mem, sizeof(Instance), kInstanceAlign,
+                                                  M::kSource, __LINE__));
+  if (inst == nullptr) return M::kCodes.handle_malloc;
+  std::memset(static_cast<void*>(inst), 0, sizeof(Instance));
+  inst->*M::kMem = mem;
+
+  if constexpr (M::kSelectFirst) {
+    if (const uint32_t error = M::select(*inst, p)) {
+      release_instance<M>(inst, false);
+      return error;
+    }
+  }
+  if constexpr (M::kCodes.fast_scratch != 0) {
+    inst->*M::kScratch = vmem_malloc_scratch(mem, M::kSource, __LINE__);
+    if (inst->*M::kScratch == nullptr) {
+      release_instance<M>(inst, false);
+      return M::kCodes.fast_scratch;
+    }
+  }
+  if constexpr (M::kCodes.dma != 0) {
+    inst->*M::kDma = GetDMAHandle_c(mem);
+    if (inst->*M::kDma == nullptr) {
+      release_instance<M>(inst, false);
+      return M::kCodes.dma;
+    }
+  }
+  if constexpr (HasExtraBuffers<M>) {
+    if (const uint32_t error = M::acquire(*inst)) {
+      release_instance<M>(inst, false);  // acquire cleans up after itself
+      return error;
+    }
+  }
+  if constexpr (!M::kSelectFirst) {
+    if (const uint32_t error = M::select(*inst, p)) {
+      release_instance<M>(inst, true);
+      return error;
+    }
+  }
+  *out = inst;
+  return PF_STATUS_OK;
+}
+
+template <class M>
+uint32_t close(void* handle) {
+  if (handle == nullptr) return M::kCodes.close_pointer;
+  auto* inst = static_cast<typename M::Instance*>(handle);
+  if (inst->*M::kMem == nullptr) return M::kCodes.close_mem_pointer;
+  return release_instance<M>(inst, true);
+}
+
+}  // namespace pf
+
+#endif  // PELFORGE_SOURCE_COMMON_FRAME_HPP_

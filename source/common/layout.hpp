@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// Plane addressing shared by every module: derived chroma pointers and region origins.
+#ifndef PELFORGE_SOURCE_COMMON_LAYOUT_HPP_
+#define PELFORGE_SOURCE_COMMON_LAYOUT_HPP_
+
+#include <cstdint>
+
+#include "pelforge.h"
+
+namespace pf {
+
+// True for the YUV type codes the library knows.
+bool is_known_yuv_type(uint32_t yuv_type);
+// Packed types keep every sample in one plane, with the pitch counted in pixels.
+inline bool is_packed(uint32_t yuv_type) { return yuv_type == PF_YUV_UYVY || yuv_type == PF_YUV_YUYV; }
+
+// When U or V is null, points the chroma planes behind the luma plane of a picture of
+// total_height lines (crop and fill lines included) and sets the chroma pitch they imply.
+// Packed types are left alone. Arithmetic is signed 32-bit, halving by arithmetic shifts.
+void derive_chroma(tImgPicture& pic, uint32_t yuv_type, int32_t total_height);
+
+// Moves every plane pointer to the region that starts top lines down and left samples in.
+// For semi-planar pictures the second chroma pointer ends up one byte after the first.
+void move_to_region(tImgPicture& pic, uint32_t yuv_type, int32_t top, int32_t left);
+
+}  // namespace pf
+
+#endif  // PELFORGE_SOURCE_COMMON_LAYOUT_HPP_

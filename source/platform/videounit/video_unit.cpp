@@ -1,0 +1,3 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The video codec unit library stand-in. (to come)
+#include "video_unit.h"

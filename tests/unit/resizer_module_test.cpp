@@ -1,0 +1,2 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// (tests to come)
