@@ -1,2 +1,593 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// (tests to come)
+// The resizer module through its entry points: validation, the decision table, Process
+// addressing, SetParam/GetStatus, and a randomized sweep over accepted geometries.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "guarded.hpp"
+#include "img_resizer.h"
+#include "img_resizer_internal.hpp"
+#include "rng.hpp"
+#include "vmem_fixture.hpp"
+
+namespace {
+
+tImageResizerParam param(uint32_t st, uint32_t si, int32_t sw, int32_t sh, uint32_t dt,
+                         uint32_t di, int32_t dw, int32_t dh) {
+  tImageResizerParam p{};
+  p.s32SrcWidth = sw;
+  p.s32SrcHeight = sh;
+  p.u32SrcYuvType = st;
+  p.u32SrcImageType = si;
+  p.s32DstWidth = dw;
+  p.s32DstHeight = dh;
+  p.u32DstYuvType = dt;
+  p.u32DstImageType = di;
+  p.u32FillY = 16;
+  p.u32FillU = 128;
+  p.u32FillV = 128;
+  return p;
+}
+
+tImageResizerParam d1_to_cif() {
+  return param(420, 1, 720, 576, 420, 1, 352, 288);
+}
+
+class ResizerTest : public pft::VmemTest {
+ protected:
+  uint32_t open(const tImageResizerParam& p, void** handle) {
+    return ImageResizerOpen_c(handle, &p, mem());
+  }
+  // The kernel pointer the decision table picks for p (null when refused), and the refusal.
+  tResizerKernel* choice(const tImageResizerParam& p, uint32_t* error) {
+    void* handle = nullptr;
+    const uint32_t status = open(p, &handle);
+    if (status != 0) {
+      *error = status;
+      return nullptr;
+    }
+    auto* inst = static_cast<tImageResizerInstance*>(handle);
+    tResizerKernel* pointer = pf::resizer_choice(inst->tGeometry, inst->u32ExtensionMode, error);
+    EXPECT_EQ(ImageResizerClose_c(handle), 0u);
+    return pointer;
+  }
+};
+
+struct ValidationRow {
+  const char* what;
+  std::function<void(tImageResizerParam&)> change;
+  uint32_t expected;
+};
+
+TEST_F(ResizerTest, ValidationReportsTheFirstFailingFieldBeforeAnyAllocation) {
+  const std::vector<ValidationRow> rows = {
+      {"source width 0", [](auto& p) { p.s32SrcWidth = 0; }, 0xC6A0002F},
+      {"source width odd", [](auto& p) { p.s32SrcWidth = 721; }, 0xC6A0002F},
+      {"420 source rectangle over 49152",
+       [](auto& p) { p.s32SrcWidth = 49156; p.s32DstWidth = 352; }, 0xC6A0002F},
+      {"422 source over 12288 scaled",
+       [](auto& p) { p.u32SrcYuvType = 422; p.s32SrcWidth = 12300; }, 0xC6A00004},
+      {"422 destination width odd", [](auto& p) { p.u32SrcYuvType = 422; p.s32DstWidth = 351; },
+       0xC6A00009},
+      {"destination width odd", [](auto& p) { p.s32DstWidth = 353; }, 0xC6A00030},
+      {"source height odd", [](auto& p) { p.s32SrcHeight = 575; }, 0xC6A00005},
+      {"source height 32768", [](auto& p) { p.s32SrcHeight = 32768; }, 0xC6A00005},
+      {"field source height 578",
+       [](auto& p) { p.u32SrcImageType = 2; p.s32SrcHeight = 578; }, 0xC6A00005},
+      {"destination height 0", [](auto& p) { p.s32DstHeight = 0; }, 0xC6A0000A},
+      {"field destination height 290",
+       [](auto& p) { p.u32DstImageType = 2; p.s32DstHeight = 290; }, 0xC6A0000A},
+      {"source YUV type", [](auto& p) { p.u32SrcYuvType = 421; }, 0xC6A00007},
+      {"destination YUV type", [](auto& p) { p.u32DstYuvType = 0; }, 0xC6A0000C},
+      {"source image type", [](auto& p) { p.u32SrcImageType = 4; }, 0xC6A00008},
+      {"destination image type", [](auto& p) { p.u32DstImageType = 0; }, 0xC6A0000D},
+      {"cut top odd", [](auto& p) { p.s32CutTop = 3; }, 0xC6A0001C},
+      {"cut bottom negative", [](auto& p) { p.s32CutBottom = -2; }, 0xC6A0001C},
+      {"cuts cover the height", [](auto& p) { p.s32CutTop = 288; p.s32CutBottom = 288; },
+       0xC6A0001C},
+      {"420 field source cut 2",
+       [](auto& p) { p.u32SrcImageType = 2; p.s32CutTop = 2; }, 0xC6A0001C},
+      {"cut left odd", [](auto& p) { p.s32CutLeft = 1; }, 0xC6A0001D},
+      {"cuts cover the width", [](auto& p) { p.s32CutLeft = 360; p.s32CutRight = 360; },
+       0xC6A0001D},
+      {"fill top odd", [](auto& p) { p.s32FillTop = 1; }, 0xC6A0001A},
+      {"offset bottom odd", [](auto& p) { p.s32OffsetBottom = 3; }, 0xC6A0001A},
+      {"420 field destination fill 2",
+       [](auto& p) { p.u32DstImageType = 2; p.s32FillTop = 2; }, 0xC6A0001A},
+      {"420 field destination offset 2",
+       [](auto& p) { p.u32DstImageType = 2; p.s32OffsetTop = 2; }, 0xC6A0001A},
+      {"420 interlaced to interlaced, height 290",
+       [](auto& p) { p.u32SrcImageType = 3; p.u32DstImageType = 3; p.s32DstHeight = 290; },
+       0xC6A0001A},
+      {"420 interlaced to interlaced, fill 2",
+       [](auto& p) { p.u32SrcImageType = 3; p.u32DstImageType = 3; p.s32FillBottom = 2; },
+       0xC6A0001A},
+      {"offset negative", [](auto& p) { p.s32OffsetTop = -2; }, 0xC6A0001A},
+      {"lines cover the height", [](auto& p) { p.s32FillTop = 144; p.s32OffsetTop = 144; },
+       0xC6A0001A},
+      {"fill left odd", [](auto& p) { p.s32FillLeft = 5; }, 0xC6A0001B},
+      {"points cover the width", [](auto& p) { p.s32FillLeft = 176; p.s32OffsetRight = 176; },
+       0xC6A0001B},
+      {"fill Y", [](auto& p) { p.u32FillY = 256; }, 0xC6A0001E},
+      {"fill U", [](auto& p) { p.u32FillU = 0xFFFFFFFFu; }, 0xC6A0001F},
+      {"fill V", [](auto& p) { p.u32FillV = 300; }, 0xC6A00020},
+      {"first failure wins", [](auto& p) { p.s32DstHeight = 3; p.u32FillV = 300; }, 0xC6A0000A},
+  };
+  const uint64_t detections = VideoMemCpuDetectCount();
+  // A valid Open first, so that the instance we keep for SetParam exists.
+  void* handle = nullptr;
+  ASSERT_EQ(open(d1_to_cif(), &handle), 0u);
+  const uint64_t allocations = stats().u64Allocations;
+  for (const ValidationRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    tImageResizerParam p = d1_to_cif();
+    row.change(p);
+    EXPECT_EQ(ImageResizerCheckParam(&p), row.expected);
+    void* failed = nullptr;
+    EXPECT_EQ(open(p, &failed), row.expected);
+    EXPECT_EQ(failed, nullptr);
+    EXPECT_EQ(ImageResizerSetParam_c(handle, &p), row.expected);
+  }
+  EXPECT_EQ(stats().u64Allocations, allocations) << "validation must fail before allocating";
+  EXPECT_LE(VideoMemCpuDetectCount(), detections + 1) << "dispatch runs at most once";
+  EXPECT_EQ(ImageResizerClose_c(handle), 0u);
+
+  // Limits on the edge.
+  tImageResizerParam wide = param(420, 1, 12300, 16, 420, 1, 64, 16);
+  EXPECT_EQ(ImageResizerCheckParam(&wide), 0u) << "4:2:0 on both sides allows 49152";
+  wide.u32SrcYuvType = 422;
+  EXPECT_EQ(ImageResizerCheckParam(&wide), 0xC6A00004u);
+  tImageResizerParam same = param(422, 1, 12300, 16, 422, 1, 12300, 16);
+  EXPECT_EQ(ImageResizerCheckParam(&same), 0u) << "same size allows 49152";
+}
+
+TEST_F(ResizerTest, NullPointersAndFixedAnswers) {
+  void* handle = nullptr;
+  tImageResizerParam p = d1_to_cif();
+  EXPECT_EQ(ImageResizerOpen_c(&handle, nullptr, mem()), 0xC6A00001u);
+  EXPECT_EQ(ImageResizerOpen_c(&handle, &p, nullptr), 0xC6A00001u);
+  EXPECT_EQ(ImageResizerOpen_c(nullptr, &p, mem()), 0xC6A00001u);
+  EXPECT_EQ(ImageResizerCheckParam(nullptr), 0xC6A00001u);
+  EXPECT_EQ(ImageResizerClose_c(nullptr), 0xC6A00013u);
+  tImageResizerInstance orphan{};
+  EXPECT_EQ(ImageResizerClose_c(&orphan), 0xC6A00014u);
+  EXPECT_EQ(ImageResizerSetParam_c(nullptr, &p), 0xC6A00002u);
+  tImageResizerParam status{};
+  EXPECT_EQ(ImageResizerGetStatus_c(nullptr, &status), 0xC6A00017u);
+  uint32_t size = 0;
+  EXPECT_EQ(ImageResizerGetMemSize_c(nullptr, &size), 0u);
+  EXPECT_EQ(size, 176u);
+  EXPECT_EQ(ImageResizerGetMemSize_c(&p, nullptr), 0xC6A00018u);
+
+  ASSERT_EQ(open(p, &handle), 0u);
+  EXPECT_EQ(ImageResizerSetParam_c(handle, nullptr), 0xC6A00002u);
+  EXPECT_EQ(ImageResizerGetStatus_c(handle, nullptr), 0xC6A00017u);
+  EXPECT_EQ(ImageResizerDebug_c(handle, nullptr), 0u);
+  EXPECT_EQ(ImageResizerClose_c(handle), 0u);
+}
+
+TEST_F(ResizerTest, FailedOpenReleasesEverything) {
+  const tImageResizerParam p = d1_to_cif();
+  auto open_fn = [&](void** h) { return open(p, h); };
+  pft::expect_open_rolls_back(mem(), open_fn, ImageResizerClose_c,
+                              {{1, 0xC6A00003}, {2, 0xC6A00019}, {0, 0xC6A0002D}});
+
+  // A geometry no line buffer fits: refused after the instance was taken and given back.
+  const tVideoMemStats before = stats();
+  tImageResizerParam big = param(420, 1, 6000, 16, 420, 1, 1000, 16);
+  void* handle = nullptr;
+  EXPECT_EQ(open(big, &handle), 0xC6A00004u);
+  const tVideoMemStats after = stats();
+  EXPECT_EQ(after.u64Allocations - before.u64Allocations, 1u);
+  EXPECT_EQ(after.u64Releases - before.u64Releases, 1u);
+  EXPECT_EQ(after.au64CallsByTag[220] - before.au64CallsByTag[220], 1u);
+  EXPECT_EQ(after.au64CallsByTag[218] - before.au64CallsByTag[218], 1u);
+  EXPECT_EQ(after.au64CallsByTag[219], before.au64CallsByTag[219]) << "no scratch was taken";
+}
+
+struct ChoiceRow {
+  const char* what;
+  tImageResizerParam p;
+  tResizerKernel* expected;  // null: refused with `error`
+  uint32_t error;
+};
+
+tImageResizerParam with(tImageResizerParam p, const std::function<void(tImageResizerParam&)>& f) {
+  f(p);
+  return p;
+}
+
+TEST_F(ResizerTest, DecisionTablePicksTheListedKernels) {
+  static const tResizerExtension nearest{0xAAAA, 0x5555};
+  static const tResizerExtension wrong_magic{0xAAAB, 0x5555};
+  const std::vector<ChoiceRow> rows = {
+      {"field to frame, same size", param(420, 2, 720, 576, 420, 1, 720, 576),
+       &FieldtoFrame420to420, 0},
+      {"frame to field, same size", param(420, 1, 720, 576, 420, 2, 720, 576),
+       &FrametoField420to420, 0},
+      {"field to field, same size", param(420, 2, 720, 576, 420, 2, 720, 576),
+       &FieldtoField420to420, 0},
+      {"interlaced to frame, same size", param(420, 3, 720, 576, 420, 1, 720, 576),
+       &CopyPic420to420, 0},
+      {"CIF frame to D1 field", param(420, 1, 352, 288, 420, 2, 720, 576),
+       &ConvertCifFrameto720x576FieldFilter, 0},
+      {"CIF frame to D1 field with fill",
+       with(param(420, 1, 352, 288, 420, 2, 720, 580), [](auto& p) { p.s32FillTop = 4; }),
+       &GeneralBilinearframetofield420to420FtoF, 0},
+      {"CIF frame to 704 field", param(420, 1, 352, 288, 420, 2, 704, 576),
+       &GeneralBilinearframetofield420to420FtoF, 0},
+      {"D1 field to CIF frame", param(420, 2, 720, 576, 420, 1, 352, 288),
+       &GeneralBilinearfieldtoframe420to420ItoF, 0},
+      {"ratio 2 is General", d1_to_cif(), &GeneralBilinearframetoframe420to420, 0},
+      {"ratio under 2 is Fast", param(420, 1, 720, 576, 420, 1, 400, 300),
+       &FastBilinearframetoframe420to420, 0},
+      {"interlaced to interlaced", param(420, 3, 720, 576, 420, 3, 400, 300),
+       &FastBilinearframeItoframeI420to420, 0},
+      {"interlaced to frame", param(420, 3, 720, 576, 420, 1, 352, 288),
+       &GeneralBilinearframeItoframe420to420, 0},
+      {"nearest, other size",
+       with(param(420, 1, 720, 576, 420, 1, 400, 300), [](auto& p) { p.pExtension = &nearest; }),
+       &Nearestframetoframe420to420, 0},
+      {"nearest, same size",
+       with(param(420, 1, 64, 32, 420, 1, 64, 32), [](auto& p) { p.pExtension = &nearest; }),
+       &CopyPic420to420, 0},
+      {"nearest refuses fields",
+       with(param(420, 2, 64, 32, 420, 1, 32, 16), [](auto& p) { p.pExtension = &nearest; }),
+       nullptr, 0xC6A00021},
+      {"wrong magic is bilinear",
+       with(param(420, 1, 720, 576, 420, 1, 400, 300),
+            [](auto& p) { p.pExtension = &wrong_magic; }),
+       &FastBilinearframetoframe420to420, 0},
+      {"420 to UYVY field source, same size", param(420, 2, 64, 32, 422, 1, 64, 32),
+       &FieldtoFrame420to422, 0},
+      {"420 to UYVY field to field", param(420, 2, 64, 32, 422, 2, 64, 32), nullptr, 0xC6A00022},
+      {"420 to 422P interlaced to frame, same size", param(420, 3, 64, 32, 4221, 1, 64, 32),
+       &BilinearframeItoframe420to422P, 0},
+      {"420 to YUYV with a fill",
+       with(param(420, 1, 64, 32, 4201, 1, 64, 36), [](auto& p) { p.s32FillTop = 4; }), nullptr,
+       0xC6A00029},
+      {"UYVY D1 field to field", param(422, 2, 720, 576, 420, 2, 720, 576),
+       &YUV422toYUV420D1FieldtoD1Field, 0},
+      {"UYVY field to field of another size", param(422, 2, 704, 576, 420, 2, 704, 576), nullptr,
+       0xC6A00023},
+      {"UYVY 720 to 176", param(422, 1, 720, 576, 420, 1, 176, 144), &YUV422toYUV420ScaleDown,
+       0},
+      {"UYVY 720 to 352", param(422, 3, 720, 576, 420, 2, 352, 288),
+       &YUV422Width720toYUV420Width352Cut16Point, 0},
+      {"UYVY D1 frame to field", param(422, 1, 720, 480, 420, 2, 720, 480),
+       &YUV422toYUV420D1FrametoD1Field, 0},
+      {"UYVY interlaced to frame, scaled", param(422, 3, 640, 480, 420, 1, 320, 240),
+       &BilinearFrameItoFrame422to420, 0},
+      {"422P interlaced to frame, same size", param(4221, 3, 64, 32, 420, 1, 64, 32),
+       &BilinearframeItoframe422Pto420, 0},
+      {"422P nearest to a field",
+       with(param(4221, 1, 64, 32, 4221, 2, 32, 16), [](auto& p) { p.pExtension = &nearest; }),
+       nullptr, 0xC6A00027},
+      {"NV12 to 420 field", param(42012, 1, 64, 32, 420, 2, 64, 32), &FrametoFieldNV12to420, 0},
+      {"NV12 to 420 scaled", param(42012, 1, 64, 32, 420, 1, 32, 16), nullptr, 0xC6A0002A},
+      {"NV21 to NV12", param(42021, 1, 64, 32, 42012, 1, 64, 32), &NV21toNV12Conversion, 0},
+      {"4202 to 4202 of another height", param(4202, 1, 64, 32, 4202, 1, 64, 16), nullptr,
+       0xC6A00038},
+      {"4202 to 420", param(4202, 1, 64, 32, 420, 1, 64, 32), nullptr, 0xC6A0002C},
+      {"YUYV to NV12 from a field", param(4201, 2, 64, 32, 42012, 1, 32, 16), nullptr, 0xC6A00033},
+  };
+  for (const ChoiceRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    uint32_t error = 0;
+    tResizerKernel* picked = choice(row.p, &error);
+    EXPECT_EQ(picked, row.expected);
+    EXPECT_EQ(error, row.error);
+  }
+}
+
+TEST_F(ResizerTest, SetParamKeepsTheOldKernelOnARefusalAndTheModeFromOpen) {
+  void* handle = nullptr;
+  tImageResizerParam p = d1_to_cif();
+  p.s32CutTop = 4;
+  p.s32OffsetLeft = 8;
+  p.s32FillRight = 2;
+  p.s32DstWidth = 362;
+  const tResizerExtension* const marker = reinterpret_cast<const tResizerExtension*>(0);
+  p.pExtension = marker;
+  ASSERT_EQ(open(p, &handle), 0u);
+  auto* inst = static_cast<tImageResizerInstance*>(handle);
+
+  tImageResizerParam status;
+  std::memset(&status, 0x5A, sizeof status);
+  ASSERT_EQ(ImageResizerGetStatus_c(handle, &status), 0u);
+  EXPECT_EQ(status.s32SrcWidth, 720);
+  EXPECT_EQ(status.s32SrcHeight, 576);
+  EXPECT_EQ(status.s32DstWidth, 362);
+  EXPECT_EQ(status.s32DstHeight, 288);
+  EXPECT_EQ(status.s32CutTop, 4);
+  EXPECT_EQ(status.s32OffsetLeft, 8);
+  EXPECT_EQ(status.s32FillRight, 2);
+  EXPECT_EQ(status.u32FillY, 16u);
+  EXPECT_EQ(status.pExtension, marker);
+  EXPECT_EQ(status.au32Reserved1[0], 0x5A5A5A5Au) << "fields that are not read stay untouched";
+
+  const tResizerKernel kernel = inst->pfnKernel;
+  inst->tGeometry.u32MeanY = 77;
+  tImageResizerParam refused = param(420, 1, 64, 32, 4201, 1, 64, 36);
+  refused.s32FillTop = 4;
+  EXPECT_EQ(ImageResizerSetParam_c(handle, &refused), 0xC6A00029u);
+  EXPECT_EQ(inst->pfnKernel, kernel) << "a refused choice keeps the running kernel";
+  EXPECT_EQ(inst->tGeometry.u32DstYuvType, 4201u) << "while the geometry is already replaced";
+  EXPECT_EQ(inst->tGeometry.u32MeanY, 77u) << "SetParam never touches the means";
+
+  static const tResizerExtension nearest{0xAAAA, 0x5555};
+  tImageResizerParam later = param(420, 1, 720, 576, 420, 1, 400, 300);
+  later.pExtension = &nearest;
+  EXPECT_EQ(ImageResizerSetParam_c(handle, &later), 0u);
+  EXPECT_EQ(inst->u32ExtensionMode, 0u) << "the mode is the one Open found";
+  EXPECT_EQ(inst->ptExtension, &nearest);
+  EXPECT_EQ(inst->pfnKernel, FastBilinearframetoframe420to420);
+  EXPECT_EQ(ImageResizerClose_c(handle), 0u);
+}
+
+TEST_F(ResizerTest, ProcessChecksPointersPitchesAndAliasing) {
+  pft::Rng rng(7);
+  tImageResizerParam p = param(420, 1, 64, 32, 420, 1, 64, 32);
+  void* handle = nullptr;
+  ASSERT_EQ(open(p, &handle), 0u);
+  pft::GuardedPicture src(420, 64, 32, rng), dst(420, 64, 32, rng);
+  tImgPicture s = src.record(), d = dst.record();
+  EXPECT_EQ(ImageResizerProcess_c(nullptr, &s, &d), 0xC6A0000Eu);
+  EXPECT_EQ(ImageResizerProcess_c(handle, nullptr, &d), 0xC6A0000Eu);
+  EXPECT_EQ(ImageResizerProcess_c(handle, &s, nullptr), 0xC6A0000Eu);
+  tImgPicture narrow = s;
+  narrow.u32YPitch = 62;
+  EXPECT_EQ(ImageResizerProcess_c(handle, &narrow, &d), 0xC6A00006u);
+  narrow = d;
+  narrow.u32YPitch = 62;
+  EXPECT_EQ(ImageResizerProcess_c(handle, &s, &narrow), 0xC6A0000Bu);
+  tImgPicture no_data = s;
+  no_data.pu8Y = nullptr;
+  EXPECT_EQ(ImageResizerProcess_c(handle, &no_data, &d), 0xC6A0000Fu);
+  no_data = d;
+  no_data.pu8Y = nullptr;
+  EXPECT_EQ(ImageResizerProcess_c(handle, &s, &no_data), 0xC6A00010u);
+  EXPECT_EQ(ImageResizerProcess_c(handle, &s, &s), 0xC6A00011u);
+  EXPECT_EQ(dst.check_guards(), "");
+  EXPECT_EQ(ImageResizerClose_c(handle), 0u);
+}
+
+TEST(ResizerLayout, DerivedChromaPointersAndOffsetsReachTheKernel) {
+  // A kernel that records what it is given, installed through the public pointer.
+  static tImgPicture seen_src, seen_dst;
+  struct Spy {
+    static void kernel(void**, tResizerGeometry*, tImgPicture* s, tImgPicture* d) {
+      seen_src = *s;
+      seen_dst = *d;
+    }
+  };
+  void* mem = VideoMemCreate();
+  const tResizerKernel saved = CopyPic420to420;
+  CopyPic420to420 = Spy::kernel;
+  tImageResizerParam p = param(420, 1, 64, 40, 420, 1, 80, 48);
+  p.s32CutTop = 4;
+  p.s32CutBottom = 4;
+  p.s32CutLeft = 6;
+  p.s32CutRight = 2;  // SW 56, SH 32
+  p.s32OffsetTop = 6;
+  p.s32OffsetBottom = 2;
+  p.s32FillTop = 2;
+  p.s32FillBottom = 6;  // DH 32
+  p.s32OffsetLeft = 8;
+  p.s32FillLeft = 4;
+  p.s32FillRight = 12;  // DW 56
+  void* handle = nullptr;
+  ASSERT_EQ(ImageResizerOpen_c(&handle, &p, mem), 0u);
+  CopyPic420to420 = saved;
+  std::vector<uint8_t> a(64 * 40 * 3 / 2), b(96 * 48 * 3 / 2);
+  tImgPicture s{a.data(), nullptr, a.data() + 1, 64, 999, 0, 0};  // V set, U null: derived
+  tImgPicture d{b.data(), nullptr, nullptr, 96, 0, 0, 0};
+  ASSERT_EQ(ImageResizerProcess_c(handle, &s, &d), 0u);
+  EXPECT_EQ(seen_src.pu8Y, a.data() + 64 * 4 + 6);
+  EXPECT_EQ(seen_src.u32UVPitch, 32u);
+  EXPECT_EQ(seen_src.pu8U, a.data() + 64 * 40 + 3 + 2 * 32);
+  EXPECT_EQ(seen_src.pu8V, a.data() + 64 * 40 + 64 * 40 / 4 + 3 + 2 * 32);
+  EXPECT_EQ(seen_dst.pu8Y, b.data() + 96 * 6 + 8);
+  EXPECT_EQ(seen_dst.pu8U, b.data() + 96 * 48 + 4 + 3 * 48);
+  EXPECT_EQ(seen_dst.pu8V, b.data() + 96 * 48 + 96 * 48 / 4 + 4 + 3 * 48);
+  EXPECT_EQ(ImageResizerClose_c(handle), 0u);
+  VideoMemDestroy(mem);
+}
+
+// ---- Randomized sweep over accepted geometries ----
+
+struct Plane {
+  uint32_t sub_x, sub_y;  // horizontal / vertical subsampling of the plane relative to luma
+  uint32_t bytes_per_sample;
+};
+
+// Planes of a destination type as the sweep checks them, luma first.
+std::vector<Plane> planes_of(uint32_t yuv) {
+  switch (yuv) {
+    case 420:
+    case 4202:
+      return {{1, 1, 1}, {2, 2, 1}, {2, 2, 1}};
+    case 4221:
+      return {{1, 1, 1}, {2, 1, 1}, {2, 1, 1}};
+    case 42012:
+    case 42021:
+      return {{1, 1, 1}, {1, 2, 1}};  // the pairs plane: as wide as luma in bytes
+    default:
+      return {{1, 1, 2}};  // packed: two bytes a pixel
+  }
+}
+
+struct Picked {
+  tImageResizerParam p;
+  uint32_t src_w, src_h, dst_w, dst_h;
+};
+
+const uint32_t kTypes[] = {420, 4202, 4221, 422, 4201, 42012, 42021};
+
+Picked random_param(pft::Rng& rng) {
+  Picked r{};
+  const uint32_t st = kTypes[rng.below(7)], dt = kTypes[rng.below(7)];
+  const uint32_t si = 1 + rng.below(3), di = 1 + rng.below(3);
+  auto even = [&](int lo, int hi) { return 2 * rng.range(lo / 2, hi / 2); };
+  auto four = [&](int lo, int hi) { return 4 * rng.range(lo / 4, hi / 4); };
+  const int sw = even(2, 48), sh = four(4, 40);
+  const bool same = rng.chance(40);
+  const int dw = same ? sw : even(2, 48), dh = same ? sh : four(4, 40);
+  tImageResizerParam p = param(st, si, sw, sh, dt, di, dw, dh);
+  auto maybe = [&](int v) { return rng.chance(30) ? v : 0; };
+  p.s32CutTop = maybe(4);
+  p.s32CutBottom = maybe(4);
+  p.s32CutLeft = maybe(even(2, 6));
+  p.s32CutRight = maybe(2);
+  p.s32SrcWidth += p.s32CutLeft + p.s32CutRight;
+  p.s32SrcHeight += p.s32CutTop + p.s32CutBottom;
+  p.s32OffsetTop = maybe(4);
+  p.s32OffsetBottom = maybe(4);
+  p.s32OffsetLeft = maybe(even(2, 6));
+  p.s32OffsetRight = maybe(2);
+  p.s32FillTop = maybe(4);
+  p.s32FillBottom = maybe(8);
+  p.s32FillLeft = maybe(even(2, 6));
+  p.s32FillRight = maybe(4);
+  p.s32DstWidth += p.s32OffsetLeft + p.s32OffsetRight + p.s32FillLeft + p.s32FillRight;
+  p.s32DstHeight += p.s32OffsetTop + p.s32OffsetBottom + p.s32FillTop + p.s32FillBottom;
+  p.u32FillY = rng.below(256);
+  p.u32FillU = rng.below(256);
+  p.u32FillV = rng.below(256);
+  if (rng.chance(10)) {
+    static const tResizerExtension nearest{0xAAAA, 0x5555};
+    p.pExtension = &nearest;
+  }
+  (void)four;
+  r.p = p;
+  r.src_w = static_cast<uint32_t>(p.s32SrcWidth);
+  r.src_h = static_cast<uint32_t>(p.s32SrcHeight);
+  r.dst_w = static_cast<uint32_t>(p.s32DstWidth);
+  r.dst_h = static_cast<uint32_t>(p.s32DstHeight);
+  return r;
+}
+
+// The bytes of one destination plane that must hold the fill colour: the painted area minus the
+// picture, field by field for field pictures. Lines of fill are counted per field there.
+bool in_fill(const tImageResizerParam& p, const Plane& plane, uint32_t x, uint32_t y) {
+  const uint32_t bps = plane.bytes_per_sample;
+  const uint32_t left = p.s32OffsetLeft * bps / plane.sub_x;
+  const uint32_t fill_l = p.s32FillLeft * bps / plane.sub_x;
+  const uint32_t pic_w =
+      (p.s32DstWidth - p.s32OffsetLeft - p.s32OffsetRight - p.s32FillLeft - p.s32FillRight) *
+      bps / plane.sub_x;
+  const uint32_t fill_r = p.s32FillRight * bps / plane.sub_x;
+  if (x < left || x >= left + fill_l + pic_w + fill_r) return false;
+  const uint32_t top = p.s32OffsetTop / plane.sub_y;
+  const uint32_t ft = p.s32FillTop / plane.sub_y, fb = p.s32FillBottom / plane.sub_y;
+  const uint32_t pic_h =
+      (p.s32DstHeight - p.s32OffsetTop - p.s32OffsetBottom - p.s32FillTop - p.s32FillBottom) /
+      plane.sub_y;
+  const uint32_t painted = ft + pic_h + fb;
+  if (y < top || y >= top + painted) return false;
+  uint32_t row = y - top, first = ft, count = pic_h;
+  if (p.u32DstImageType == PF_IMAGE_FIELD) {
+    row %= painted / 2;
+    first = ft / 2;
+    count = pic_h / 2;
+  }
+  const bool picture_row = row >= first && row < first + count;
+  const bool picture_col = x >= left + fill_l && x < left + fill_l + pic_w;
+  return !(picture_row && picture_col);
+}
+
+uint8_t fill_value(const tImageResizerParam& p, uint32_t dt, size_t plane, uint32_t x) {
+  const auto y = static_cast<uint8_t>(p.u32FillY), u = static_cast<uint8_t>(p.u32FillU),
+             v = static_cast<uint8_t>(p.u32FillV);
+  switch (dt) {
+    case 420:
+    case 4221:
+      return plane == 0 ? y : plane == 1 ? u : v;
+    case 4202:
+      return plane == 0 ? y : plane == 1 ? u : v;  // planes are U, V as given in the record
+    case 42012:
+      return plane == 0 ? y : (x % 2 == 0 ? u : v);
+    case 42021:
+      return plane == 0 ? y : (x % 2 == 0 ? v : u);
+    case 422: {
+      const uint8_t group[4] = {u, y, v, y};
+      return group[x % 4];
+    }
+    default: {
+      const uint8_t group[4] = {y, u, y, v};
+      return group[x % 4];
+    }
+  }
+}
+
+TEST_F(ResizerTest, EveryAcceptedGeometryStaysInsideItsPicture) {
+  pft::Rng rng(20261206);
+  int accepted = 0, fill_checked = 0;
+  for (int iteration = 0; iteration < 4000 && accepted < 1200; ++iteration) {
+    const Picked g = random_param(rng);
+    const tImageResizerParam& p = g.p;
+    void* handle = nullptr;
+    if (open(p, &handle) != 0) continue;
+    ++accepted;
+    const uint64_t seed = rng.next();
+    pft::Rng data(seed);
+    pft::GuardedPicture src(p.u32SrcYuvType, g.src_w, g.src_h, data, 8);
+    pft::GuardedPicture dst(p.u32DstYuvType, g.dst_w, g.dst_h, data, 8);
+    const pft::GuardedPicture src_before = src, dst_before = dst;
+    tImgPicture s = src.record(), d = dst.record();
+    ASSERT_EQ(ImageResizerProcess_c(handle, &s, &d), 0u);
+    ASSERT_EQ(ImageResizerClose_c(handle), 0u);
+
+    const std::string where = "types " + std::to_string(p.u32SrcYuvType) + "/" +
+                              std::to_string(p.u32SrcImageType) + " -> " +
+                              std::to_string(p.u32DstYuvType) + "/" +
+                              std::to_string(p.u32DstImageType) + " seed " + std::to_string(seed);
+    ASSERT_EQ(dst.check_guards(), "") << where;
+    ASSERT_EQ(src.check_guards(), "") << where;
+    for (size_t i = 0; i < src.planes().size(); ++i) {
+      ASSERT_EQ(src.planes()[i].raw(), src_before.planes()[i].raw()) << "source changed, " << where;
+    }
+    // Outside the painted area nothing changes; inside the fill the fill colour stands. Fills
+    // that are not a multiple of 4 lines on interlaced or field pictures are painted per field
+    // by some kernels and per frame by others, so the colour is checked where both agree.
+    // Same-size 4:2:2 planar sources are copied row for row whatever the storage, so their fill
+    // on a field picture is painted as on a frame.
+    const bool per_field_ambiguous =
+        (p.u32DstImageType != PF_IMAGE_FRAME &&
+         (p.s32FillTop % 4 != 0 || p.s32FillBottom % 4 != 0)) ||
+        (p.u32SrcYuvType == PF_YUV_422P && p.u32DstImageType == PF_IMAGE_FIELD);
+    const auto planes = planes_of(p.u32DstYuvType);
+    for (size_t i = 0; i < planes.size(); ++i) {
+      const auto& after = dst.planes()[i];
+      const auto& before = dst_before.planes()[i];
+      const Plane& plane = planes[i];
+      const uint32_t bps = plane.bytes_per_sample;
+      const uint32_t left = p.s32OffsetLeft * bps / plane.sub_x;
+      const uint32_t width =
+          (p.s32DstWidth - p.s32OffsetLeft - p.s32OffsetRight) * bps / plane.sub_x;
+      const uint32_t top = p.s32OffsetTop / plane.sub_y;
+      const uint32_t height = (p.s32DstHeight - p.s32OffsetTop - p.s32OffsetBottom) / plane.sub_y;
+      for (uint32_t y = 0; y < after.rows(); ++y) {
+        for (uint32_t x = 0; x < after.width(); ++x) {
+          const bool painted = x >= left && x < left + width && y >= top && y < top + height;
+          if (!painted) {
+            ASSERT_EQ(after.at(x, y), before.at(x, y))
+                << "offset area written at plane " << i << " (" << x << "," << y << "), " << where;
+          } else if (!per_field_ambiguous && in_fill(p, plane, x, y)) {
+            ASSERT_EQ(after.at(x, y), fill_value(p, p.u32DstYuvType, i, x))
+                << "fill at plane " << i << " (" << x << "," << y << "), " << where;
+            ++fill_checked;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(accepted, 500);
+  EXPECT_GT(fill_checked, 10000);
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#!/bin/sh
+# Installs the Debian packages pelforge needs that are not there yet. With --bench also those of
+# the benchmarks. Quiet when everything is present.
+set -eu
+packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libpng-dev ffmpeg qemu-user"
+if [ "${1:-}" = "--bench" ]; then
+  packages="$packages libbenchmark-dev libyuv-dev libswscale-dev"
+fi
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+    missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+echo "installing:$missing"
+sudo_cmd=""
+[ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo_cmd apt-get update -qq || true
+# shellcheck disable=SC2086
+$sudo_cmd apt-get install -y -qq --no-install-recommends $missing

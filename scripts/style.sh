@@ -1,0 +1,21 @@
+#!/bin/sh
+# House style a machine can check: no tabs, no trailing blanks, a final newline, and
+# clang-format agreement on the C and C++ sources.
+set -eu
+cd "$(dirname "$0")/.."
+files=$(git ls-files -- '*.c' '*.h' '*.cpp' '*.hpp' '*.def' 'CMakeLists.txt' '*.cmake' '*.sh' '.ci/run')
+status=0
+for f in $files; do
+  [ -f "$f" ] || continue
+  if grep -n "$(printf '\t')" "$f" > /dev/null; then echo "$f: tab"; status=1; fi
+  if grep -nE ' +$' "$f" > /dev/null; then echo "$f: trailing blank"; status=1; fi
+  if [ -s "$f" ] && [ "$(tail -c 1 "$f" | od -An -c | tr -d ' ')" != '\n' ]; then
+    echo "$f: no final newline"; status=1
+  fi
+done
+if command -v clang-format > /dev/null; then
+  code=$(git ls-files -- '*.c' '*.h' '*.cpp' '*.hpp')
+  # shellcheck disable=SC2086
+  clang-format --dry-run -Werror $code || status=1
+fi
+exit $status
