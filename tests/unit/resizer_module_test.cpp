@@ -11,6 +11,7 @@
 #include "guarded.hpp"
 #include "img_resizer.h"
 #include "img_resizer_internal.hpp"
+#include "resizer_cases.hpp"
 #include "rng.hpp"
 #include "vmem_fixture.hpp"
 
@@ -421,56 +422,6 @@ std::vector<Plane> planes_of(uint32_t yuv) {
   }
 }
 
-struct Picked {
-  tImageResizerParam p;
-  uint32_t src_w, src_h, dst_w, dst_h;
-};
-
-const uint32_t kTypes[] = {420, 4202, 4221, 422, 4201, 42012, 42021};
-
-Picked random_param(pft::Rng& rng) {
-  Picked r{};
-  const uint32_t st = kTypes[rng.below(7)], dt = kTypes[rng.below(7)];
-  const uint32_t si = 1 + rng.below(3), di = 1 + rng.below(3);
-  auto even = [&](int lo, int hi) { return 2 * rng.range(lo / 2, hi / 2); };
-  auto four = [&](int lo, int hi) { return 4 * rng.range(lo / 4, hi / 4); };
-  const int sw = even(2, 48), sh = four(4, 40);
-  const bool same = rng.chance(40);
-  const int dw = same ? sw : even(2, 48), dh = same ? sh : four(4, 40);
-  tImageResizerParam p = param(st, si, sw, sh, dt, di, dw, dh);
-  auto maybe = [&](int v) { return rng.chance(30) ? v : 0; };
-  p.s32CutTop = maybe(4);
-  p.s32CutBottom = maybe(4);
-  p.s32CutLeft = maybe(even(2, 6));
-  p.s32CutRight = maybe(2);
-  p.s32SrcWidth += p.s32CutLeft + p.s32CutRight;
-  p.s32SrcHeight += p.s32CutTop + p.s32CutBottom;
-  p.s32OffsetTop = maybe(4);
-  p.s32OffsetBottom = maybe(4);
-  p.s32OffsetLeft = maybe(even(2, 6));
-  p.s32OffsetRight = maybe(2);
-  p.s32FillTop = maybe(4);
-  p.s32FillBottom = maybe(8);
-  p.s32FillLeft = maybe(even(2, 6));
-  p.s32FillRight = maybe(4);
-  p.s32DstWidth += p.s32OffsetLeft + p.s32OffsetRight + p.s32FillLeft + p.s32FillRight;
-  p.s32DstHeight += p.s32OffsetTop + p.s32OffsetBottom + p.s32FillTop + p.s32FillBottom;
-  p.u32FillY = rng.below(256);
-  p.u32FillU = rng.below(256);
-  p.u32FillV = rng.below(256);
-  if (rng.chance(10)) {
-    static const tResizerExtension nearest{0xAAAA, 0x5555};
-    p.pExtension = &nearest;
-  }
-  (void)four;
-  r.p = p;
-  r.src_w = static_cast<uint32_t>(p.s32SrcWidth);
-  r.src_h = static_cast<uint32_t>(p.s32SrcHeight);
-  r.dst_w = static_cast<uint32_t>(p.s32DstWidth);
-  r.dst_h = static_cast<uint32_t>(p.s32DstHeight);
-  return r;
-}
-
 // The bytes of one destination plane that must hold the fill colour: the painted area minus the
 // picture, field by field for field pictures. Lines of fill are counted per field there.
 bool in_fill(const tImageResizerParam& p, const Plane& plane, uint32_t x, uint32_t y) {
@@ -527,25 +478,25 @@ uint8_t fill_value(const tImageResizerParam& p, uint32_t dt, size_t plane, uint3
 TEST_F(ResizerTest, EveryAcceptedGeometryStaysInsideItsPicture) {
   pft::Rng rng(20261206);
   int accepted = 0, fill_checked = 0;
+  pft::ResizerCaseOptions options;
+  options.special_percent = 8;
   for (int iteration = 0; iteration < 4000 && accepted < 1200; ++iteration) {
-    const Picked g = random_param(rng);
-    const tImageResizerParam& p = g.p;
+    const tImageResizerParam p = pft::random_resizer_param(rng, options);
     void* handle = nullptr;
     if (open(p, &handle) != 0) continue;
     ++accepted;
     const uint64_t seed = rng.next();
     pft::Rng data(seed);
-    pft::GuardedPicture src(p.u32SrcYuvType, g.src_w, g.src_h, data, 8);
-    pft::GuardedPicture dst(p.u32DstYuvType, g.dst_w, g.dst_h, data, 8);
+    pft::GuardedPicture src(p.u32SrcYuvType, static_cast<uint32_t>(p.s32SrcWidth),
+                            static_cast<uint32_t>(p.s32SrcHeight), data, 8);
+    pft::GuardedPicture dst(p.u32DstYuvType, static_cast<uint32_t>(p.s32DstWidth),
+                            static_cast<uint32_t>(p.s32DstHeight), data, 8);
     const pft::GuardedPicture src_before = src, dst_before = dst;
     tImgPicture s = src.record(), d = dst.record();
     ASSERT_EQ(ImageResizerProcess_c(handle, &s, &d), 0u);
     ASSERT_EQ(ImageResizerClose_c(handle), 0u);
 
-    const std::string where = "types " + std::to_string(p.u32SrcYuvType) + "/" +
-                              std::to_string(p.u32SrcImageType) + " -> " +
-                              std::to_string(p.u32DstYuvType) + "/" +
-                              std::to_string(p.u32DstImageType) + " seed " + std::to_string(seed);
+    const std::string where = pft::describe(p) + " seed " + std::to_string(seed);
     ASSERT_EQ(dst.check_guards(), "") << where;
     ASSERT_EQ(src.check_guards(), "") << where;
     for (size_t i = 0; i < src.planes().size(); ++i) {
