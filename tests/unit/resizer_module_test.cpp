@@ -480,7 +480,7 @@ TEST_F(ResizerTest, EveryAcceptedGeometryStaysInsideItsPicture) {
   int accepted = 0, fill_checked = 0;
   pft::ResizerCaseOptions options;
   options.special_percent = 8;
-  for (int iteration = 0; iteration < 4000 && accepted < 1200; ++iteration) {
+  for (int iteration = 0; iteration < 12000 && accepted < 1200; ++iteration) {
     const tImageResizerParam p = pft::random_resizer_param(rng, options);
     void* handle = nullptr;
     if (open(p, &handle) != 0) continue;

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// Pieces of the D1 UYVY -> 4:2:0 conversions that their SIMD variants reuse.
+#ifndef PELFORGE_SOURCE_KERNELS_D1_D1_HPP_
+#define PELFORGE_SOURCE_KERNELS_D1_D1_HPP_
+
+#include <cstdint>
+
+#include "img_resizer.h"
+
+namespace pf {
+
+// One UYVY line (U Y0 V Y1 per pair) of `width` pixels into planar lines; with U and V null the
+// chroma is dropped. For an odd width the last pixel gives its luma only.
+void uyvy_line_to_planes(const uint8_t* uyvy, uint8_t* y, uint8_t* u, uint8_t* v, uint32_t width);
+
+// The scene-change flag of a converted picture: the means of the width x height luma area and of
+// the (width / 2) x (height / 2) chroma areas at the record's plane origins, against the previous
+// picture's means kept in the geometry. 1 when the absolute differences sum to 20 or more and
+// their sizes relative to the new means, 256 d / (mean + 1) summed, reach 60; else 0. The new
+// means replace the stored ones in every case.
+uint32_t d1_scene_change(tResizerGeometry& g, const tImgPicture& picture, uint32_t width,
+                         uint32_t height);
+
+}  // namespace pf
+
+#endif  // PELFORGE_SOURCE_KERNELS_D1_D1_HPP_
