@@ -39,6 +39,8 @@ struct FrameCodes {
   uint32_t dma;                // no DMA handle; 0: the module keeps none
   uint32_t close_pointer;      // null handle in Close
   uint32_t close_mem_pointer;  // instance without memory handle in Close
+  uint32_t mem_pointer = 0;    // null memory handle in Open; 0: reported as init_pointer
+  uint32_t close_free = 0;     // the instance's release failed in Close; 0: the service's code
 };
 
 inline constexpr uint32_t kScratchAlign = 8;
@@ -88,7 +90,10 @@ uint32_t open(void** out, const void* param, void* mem) {
   }
   // A module without a code of its own for a null out-pointer reports it as a null parameter
   // pointer: there is nowhere to store the handle, and writing through null is not an option.
-  if (param == nullptr || mem == nullptr || out == nullptr) return M::kCodes.init_pointer;
+  if (param == nullptr || out == nullptr) return M::kCodes.init_pointer;
+  if (mem == nullptr) {
+    return M::kCodes.mem_pointer != 0 ? M::kCodes.mem_pointer : M::kCodes.init_pointer;
+  }
   const auto& p = *static_cast<const typename M::Param*>(param);
   if (const uint32_t error = M::validate(p)) return error;
   M::global_init();
@@ -140,7 +145,11 @@ uint32_t close(void* handle) {
   if (handle == nullptr) return M::kCodes.close_pointer;
   auto* inst = static_cast<typename M::Instance*>(handle);
   if (inst->*M::kMem == nullptr) return M::kCodes.close_mem_pointer;
-  return release_instance<M>(inst, true);
+  const uint32_t status = release_instance<M>(inst, true);
+  if constexpr (M::kCodes.close_free != 0) {
+    if (status != PF_STATUS_OK) return M::kCodes.close_free;
+  }
+  return status;
 }
 
 }  // namespace pf

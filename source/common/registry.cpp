@@ -10,15 +10,21 @@
 #include <cstdint>
 
 #include "img_resizer.h"
+#include "img_rgbtoyuv.h"
+#include "img_yuv420torgb.h"
 #include "pelforge.h"
 #include "registry.hpp"
+#include "rgb_resizer.h"
 
 // X(short name, module id, descriptor name, function table)
 #define PF_MODULES(X)                                                 \
-  X(Resizer, 24, "IMG_RESIZER", tImageResizerFunc)
+  X(Resizer, 24, "IMG_RESIZER", tImageResizerFunc)                   \
+  X(YUV420toRGB, 3, "IMG_YUV420_TO_RGB", tYUVYUV420toRGBFuncs)       \
+  X(RGBResizer, 26, "RGB_RESIZER", tRGBResizerFuncs)                 \
+  X(RGBtoYUV, 36, "IMG_RGBTOYUV", tRGBtoYUVFuncs)
 
 // X(short name): the lookup order.
-#define PF_REGISTRY(X) X(Resizer)
+#define PF_REGISTRY(X) X(Resizer) X(YUV420toRGB) X(RGBResizer) X(RGBtoYUV)
 
 extern "C" {
 
