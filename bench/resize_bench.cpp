@@ -15,6 +15,7 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -215,8 +216,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\n%-30s %12s %12s %12s %12s %10s %10s\n", "job", "pelforge", "libyuv",
-                "swscale", "memcpy", "vs libyuv", "vs memcpy");
+    std::ostream& out = GetOutputStream();
+    char line[256];
+    std::snprintf(line, sizeof line, "\n%-30s %12s %12s %12s %12s %10s %10s\n", "job", "pelforge",
+                  "libyuv", "swscale", "memcpy", "vs libyuv", "vs memcpy");
+    out << line;
     for (const Job& j : kJobs) {
       auto t = [&](const char* who) {
         auto it = times_.find(std::string(who) + "/" + j.name);
@@ -245,8 +249,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
         }
         return out;
       };
-      std::printf("%-30s %12s %12s %12s %12s %10s %10s\n", j.name, cell(ours), cell(yuv),
-                  cell(sws), cell(mem), ratio(ours, yuv), ratio(ours, mem));
+      std::snprintf(line, sizeof line, "%-30s %12s %12s %12s %12s %10s %10s\n", j.name, cell(ours),
+                    cell(yuv), cell(sws), cell(mem), ratio(ours, yuv), ratio(ours, mem));
+      out << line;
     }
   }
 

@@ -127,6 +127,10 @@ typedef struct tResizerGeometry {
 typedef void (*tResizerKernel)(void** ppvFastScratch, tResizerGeometry* ptGeometry,
                                tImgPicture* ptSrc, tImgPicture* ptDst);
 
+/* The parameter list of every kernel of that type, for declaring them. */
+#define PF_RESIZER_KERNEL_ARGS \
+  void **ppvFastScratch, tResizerGeometry *ptGeometry, tImgPicture *ptSrc, tImgPicture *ptDst
+
 /** The instance behind a resizer handle, for hosts and debuggers that read it. */
 typedef struct tImageResizerInstance {
   void* hMem;                          /**< memory handle given to Open */

@@ -19,8 +19,6 @@
 extern "C" {
 #endif
 
-#define PF_RESIZER_KERNEL_ARGS \
-  void **ppvFastScratch, tResizerGeometry *ptGeometry, tImgPicture *ptSrc, tImgPicture *ptDst
 
 /* ---- Copy and re-layout (same size; nothing filtered or averaged) ---- */
 /** 420 frame or interlaced -> same; also 4202 -> 4202 */

@@ -32,6 +32,11 @@ tImageResizerParam random_resizer_param(Rng& rng, const ResizerCaseOptions& opti
         sw = 720;
         sh = dh = four(4, 24);
         dw = rng.chance(50) ? 720 : 352;
+        if (rng.chance(25)) {  // the D1 field-picture conversion takes full PAL pictures only
+          sh = dh = 576;
+          dw = 720;
+          p.u32SrcImageType = p.u32DstImageType = 2;
+        }
         break;
       case 1: {  // the small D1 reductions
         static const int kWidths[] = {96, 112, 176};
