@@ -4,7 +4,7 @@
 //
 // Adding a module: one line in PF_MODULES (descriptor and descriptor pointer, in the order the
 // pointers must have in the section) and, if the module is looked up by id, one line in
-// PF_REGISTRY (in lookup order). This file is compiled with -fno-toplevel-reorder so that the
+// PF_REGISTRY (in lookup order). GCC compiles this file with -fno-toplevel-reorder so that the
 // pointers are emitted in the order they are defined.
 #include <cstddef>
 #include <cstdint>

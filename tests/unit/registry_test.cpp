@@ -3,14 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <set>
 
 #include "img_resizer.h"
 #include "pelforge.h"
 #include "registry.hpp"
 
-extern "C" const tImgProcDesc tImgProc_Resizer;
-extern "C" const tImgProcDesc* const ptImgProc_Resizer;
+extern "C" {
+extern const tImgProcDesc tImgProc_Resizer;
+extern const tImgProcDesc* const ptImgProc_Resizer;
+extern const tImgProcDesc* const ptImgProc_YUV420toRGB;
+extern const tImgProcDesc* const ptImgProc_RGBResizer;
+extern const tImgProcDesc* const ptImgProc_RGBtoYUV;
+}
 
 namespace {
 
@@ -52,6 +58,25 @@ TEST(Registry, ResizerDescriptorAndTable) {
   EXPECT_EQ(t.AnalyzeErrorCode, &ImageResizerAnalyzeErrorCode_c);
   EXPECT_EQ(t.Debug, &ImageResizerDebug_c);
   EXPECT_EQ(t.GetMemSize, &ImageResizerGetMemSize_c);
+}
+
+TEST(Registry, LookupOrderAndDescriptorSection) {
+  // The registered modules in lookup order, by id.
+  const uint32_t lookup[] = {24, 3, 26, 36};
+  ASSERT_EQ(pf::registry_size(), std::size(lookup));
+  for (size_t i = 0; i < std::size(lookup); ++i) {
+    EXPECT_EQ(gaptPelForgePrcList[i]->u32ModuleId, lookup[i]) << "entry " << i;
+  }
+  // The descriptor pointers, in the order hosts expect them in the section: next to each other.
+  const tImgProcDesc* const* section[] = {&ptImgProc_Resizer, &ptImgProc_YUV420toRGB,
+                                          &ptImgProc_RGBResizer, &ptImgProc_RGBtoYUV};
+  const uint32_t section_ids[] = {24, 3, 26, 36};
+  for (size_t i = 0; i < std::size(section); ++i) {
+    EXPECT_EQ((*section[i])->u32ModuleId, section_ids[i]);
+    if (i > 0) {
+      EXPECT_EQ(section[i], section[i - 1] + 1) << "pointer " << i << " out of order";
+    }
+  }
 }
 
 }  // namespace
