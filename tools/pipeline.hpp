@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// Turning pictures of one format into another: a chain of stages, each one library module
+// instance (resizer, YUV-to-RGB, RGB-to-YUV, RGB resizer) or a lossless byte reordering, planned
+// from the input format, the wanted output format and the resize geometry.
+#ifndef PELFORGE_TOOLS_PIPELINE_HPP_
+#define PELFORGE_TOOLS_PIPELINE_HPP_
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formats.hpp"
+
+namespace pf::cli {
+
+// Cut, offset and fill margins in the order top, bottom, left, right, as the resizer takes them.
+struct Geometry {
+  std::array<int, 4> crop{};
+  std::array<int, 4> offset{};
+  std::array<int, 4> fill{};
+  std::array<int, 3> fill_color{16, 128, 128};  // black
+  bool nearest = false;
+  // True when anything but a plain whole-picture scale is asked for.
+  bool any() const;
+};
+
+class Stage {
+ public:
+  Stage(VideoFormat in, VideoFormat out) : in_(std::move(in)), out_(std::move(out)) {}
+  virtual ~Stage() = default;
+  Stage(const Stage&) = delete;
+  Stage& operator=(const Stage&) = delete;
+  // in holds in().frame_size() bytes, out out().frame_size() bytes. Throws on a module refusal.
+  virtual void run(uint8_t* in, uint8_t* out) = 0;
+  virtual std::string describe() const = 0;
+  const VideoFormat& in() const { return in_; }
+  const VideoFormat& out() const { return out_; }
+
+ protected:
+  VideoFormat in_;
+  VideoFormat out_;
+};
+
+// The library stages. `mem` is the run's memory handle; each constructor opens its module and
+// throws ModuleError when the module refuses the parameters.
+std::unique_ptr<Stage> make_resizer_stage(const VideoFormat& in, const VideoFormat& out,
+                                          const Geometry& geometry, void* mem);
+// 4:2:0 frame -> RGB of 16, 24 or 32 bits in the library's byte order (rgb565le, bgr24, bgr0).
+std::unique_ptr<Stage> make_yuv_to_rgb_stage(const VideoFormat& in, int bits, void* mem);
+// RGB of 16, 24 or 32 bits in the library's byte order -> 4:2:0 frame.
+std::unique_ptr<Stage> make_rgb_to_yuv_stage(const VideoFormat& in, void* mem);
+// RGB of 16 or 24 bits -> RGB of 16 or 24 bits, any size.
+std::unique_ptr<Stage> make_rgb_resize_stage(const VideoFormat& in, const VideoFormat& out,
+                                             void* mem);
+// Lossless reordering between formats of the same samples: rgb24/bgr24/bgra/bgr0 among each
+// other, yuv420p <-> yv12.
+std::unique_ptr<Stage> make_repack_stage(const VideoFormat& in, const PixFmt& out_fmt);
+bool can_repack(const PixFmt& from, const PixFmt& to);
+
+// The same picture stream in the library's own RGB byte order for its depth.
+const PixFmt& library_rgb(int bits);
+
+struct Request {
+  VideoFormat in;
+  VideoFormat out;
+  Geometry geometry;
+};
+
+class Pipeline {
+ public:
+  // Plans and opens the stages. `note` receives one line whenever the plan takes a detour the
+  // user did not ask for (for example a conversion through yuv420p).
+  Pipeline(const Request& request, void* mem, const std::function<void(const std::string&)>& note);
+  // Runs the chain on one picture of the input format; the result stays valid until the next
+  // call. With no stage at all the input itself is returned.
+  uint8_t* run(uint8_t* in);
+  const VideoFormat& in() const { return in_; }
+  const VideoFormat& out() const { return out_; }
+  std::vector<std::string> describe() const;
+  bool empty() const { return stages_.empty(); }
+
+ private:
+  void add(std::unique_ptr<Stage> stage);
+  void plan_yuv(const VideoFormat& in, const VideoFormat& out, const Geometry& geometry, void* mem,
+                const std::function<void(const std::string&)>& note);
+  void plan_to_yuv(const VideoFormat& in, void* mem);
+  void plan_from_yuv(const VideoFormat& in, const PixFmt& out_fmt, void* mem);
+  void plan_rgb(const VideoFormat& in, const VideoFormat& out, void* mem);
+
+  VideoFormat in_;
+  VideoFormat out_;
+  std::vector<std::unique_ptr<Stage>> stages_;
+  std::vector<std::vector<uint8_t>> buffers_;
+};
+
+// True for the resizer's "no kernel for this pair of YUV types" codes, after which a route
+// through yuv420p may still exist.
+bool is_type_pair_refusal(uint32_t code);
+
+}  // namespace pf::cli
+
+#endif  // PELFORGE_TOOLS_PIPELINE_HPP_
