@@ -63,7 +63,8 @@ size_t picture_bytes(uint32_t type, int w, int h) {
 
 struct Buffers {
   std::vector<uint8_t> src, dst;
-  Buffers(const Job& j) : src(picture_bytes(j.st, j.sw, j.sh)), dst(picture_bytes(j.dt, j.dw, j.dh)) {
+  Buffers(const Job& j)
+      : src(picture_bytes(j.st, j.sw, j.sh)), dst(picture_bytes(j.dt, j.dw, j.dh)) {
     for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint8_t>(i * 7 + (i >> 9));
   }
 };

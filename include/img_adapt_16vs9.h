@@ -13,6 +13,7 @@ extern "C" {
 #endif
 
 /* Error names in code order, 0xC4200001 upwards. */
+/* clang-format off */
 #define PF_IMAGE_ADAPT_16VS9_ERRORS(X)                                                     \
   X(SELF_INIT_POINTER) X(SELF_WIDTH_ILLEGAL) X(SELF_HEIGHT_ILLEGAL) X(SELF_YUVTYPE_ILLEGAL) \
   X(SELF_IMAGETYPE_ILLEGAL) X(SELF_YUV422_MISMATCH_FRAMEFORMAT)                            \
@@ -21,13 +22,13 @@ extern "C" {
   X(SELF_CLOSE_MEM_POINTER) X(SELF_SETPARAM_POINTER) X(SELF_GET_VERSION_POINTER)           \
   X(SELF_GET_VERSION_VERLEN_POINTER) X(SELF_VERSION_BUFLEN_TOO_SHORT) X(SELF_STATUS_POINTER) \
   X(MALLOC_FAST_SCRATCH) X(GET_DMA_HANDLE) X(ANALYZE_ERROR_CODE_HANDLE) X(END)
+/* clang-format on */
 
 #define PF_X(name) ERR_IMG_ADAPT_16VS9_##name,
 enum { ERR_IMG_ADAPT_16VS9_BASE_ = 0xC4200000u, PF_IMAGE_ADAPT_16VS9_ERRORS(PF_X) };
 #undef PF_X
 
-PF_API uint32_t ImageAdapt16vs9GetVersion_c(char* ps8Buf, int32_t s32BufLen,
-                                            uint32_t* pu32TextLen);
+PF_API uint32_t ImageAdapt16vs9GetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen);
 PF_API uint32_t ImageAdapt16vs9AnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen,
                                                   char* ps8Buf);
 

@@ -18,6 +18,7 @@ extern "C" {
 #endif
 
 /* Error names in code order, 0xC6A00001 upwards. */
+/* clang-format off */
 #define PF_IMAGE_RESIZER_ERRORS(X)                                                            \
   X(SELF_INIT_POINTER) X(SELF_SETPARAM_POINTER) X(SELF_HANDLE_MEM_MALLOC)                     \
   X(SELF_SRCWIDTH_ILLEGAL) X(SELF_SRCHEIGHT_ILLEGAL) X(SELF_SRCSTRIDE_ILLEGAL)                \
@@ -38,6 +39,7 @@ extern "C" {
   X(YUYVTOYUYV_YUVTYPE_ILLEGAL) X(YUYVTONV12_YUVTYPE_ILLEGAL) X(NV21TO420_YUVTYPE_ILLEGAL)    \
   X(420TONV21_YUVTYPE_ILLEGAL) X(NV12TONV21_YUVTYPE_ILLEGAL) X(NV21TONV12_YUVTYPE_ILLEGAL)    \
   X(END)
+/* clang-format on */
 
 #define PF_X(name) ERR_IMG_RESIZER_##name,
 enum { ERR_IMG_RESIZER_BASE_ = 0xC6A00000u, PF_IMAGE_RESIZER_ERRORS(PF_X) };
@@ -58,30 +60,30 @@ typedef struct tResizerExtension {
  * - fills, DH likewise, the scaled picture. Cut, offset and fill counts are even.
  */
 typedef struct tImageResizerParam {
-  int32_t s32SrcWidth;      /**< whole source width, >= 1, even; SW <= 49152 or 12288 (below) */
-  int32_t s32SrcHeight;     /**< whole source height, 1..32767, even; x4 for field pictures */
-  uint32_t u32SrcYuvType;   /**< PF_YUV_ code, else ERR_IMG_RESIZER_SELF_SRCYUVTYPE_ILLEGAL */
-  uint32_t u32SrcImageType; /**< PF_IMAGE_ code, else ERR_IMG_RESIZER_SELF_SRCIMAGETYPE_ILLEGAL */
-  int32_t s32CutTop;        /**< source lines dropped at the top; x4 for 4:2:0 field sources */
-  int32_t s32CutBottom;     /**< source lines dropped at the bottom; likewise */
-  int32_t s32CutLeft;       /**< source pixels dropped at the left */
-  int32_t s32CutRight;      /**< source pixels dropped at the right */
+  int32_t s32SrcWidth;       /**< whole source width, >= 1, even; SW <= 49152 or 12288 (below) */
+  int32_t s32SrcHeight;      /**< whole source height, 1..32767, even; x4 for field pictures */
+  uint32_t u32SrcYuvType;    /**< PF_YUV_ code, else ERR_IMG_RESIZER_SELF_SRCYUVTYPE_ILLEGAL */
+  uint32_t u32SrcImageType;  /**< PF_IMAGE_ code, else ERR_IMG_RESIZER_SELF_SRCIMAGETYPE_ILLEGAL */
+  int32_t s32CutTop;         /**< source lines dropped at the top; x4 for 4:2:0 field sources */
+  int32_t s32CutBottom;      /**< source lines dropped at the bottom; likewise */
+  int32_t s32CutLeft;        /**< source pixels dropped at the left */
+  int32_t s32CutRight;       /**< source pixels dropped at the right */
   uint32_t au32Reserved1[2]; /**< not read */
-  int32_t s32DstWidth;      /**< whole destination width, >= 1, even */
-  int32_t s32DstHeight;     /**< whole destination height, >= 1, even; x4 for field pictures */
-  uint32_t u32DstYuvType;   /**< PF_YUV_ code, else ERR_IMG_RESIZER_SELF_DSTYUVTYPE_ILLEGAL */
-  uint32_t u32DstImageType; /**< PF_IMAGE_ code, else ERR_IMG_RESIZER_SELF_DSTIMAGETYPE_ILLEGAL */
-  int32_t s32OffsetTop;     /**< destination lines above the output area, never written */
-  int32_t s32OffsetBottom;  /**< destination lines below the output area, never written */
-  int32_t s32OffsetLeft;    /**< destination pixels left of the output area, never written */
-  int32_t s32OffsetRight;   /**< destination pixels right of the output area, never written */
-  int32_t s32FillTop;       /**< lines painted in the fill colour above the picture */
-  int32_t s32FillBottom;    /**< lines painted below it */
-  int32_t s32FillLeft;      /**< pixels painted left of it */
-  int32_t s32FillRight;     /**< pixels painted right of it */
-  uint32_t u32FillY;        /**< fill colour Y, 0..255, else ERR_IMG_RESIZER_YCOLOR_ILLEGAL */
-  uint32_t u32FillU;        /**< fill colour U, 0..255, else ERR_IMG_RESIZER_UCOLOR_ILLEGAL */
-  uint32_t u32FillV;        /**< fill colour V, 0..255, else ERR_IMG_RESIZER_VCOLOR_ILLEGAL */
+  int32_t s32DstWidth;       /**< whole destination width, >= 1, even */
+  int32_t s32DstHeight;      /**< whole destination height, >= 1, even; x4 for field pictures */
+  uint32_t u32DstYuvType;    /**< PF_YUV_ code, else ERR_IMG_RESIZER_SELF_DSTYUVTYPE_ILLEGAL */
+  uint32_t u32DstImageType;  /**< PF_IMAGE_ code, else ERR_IMG_RESIZER_SELF_DSTIMAGETYPE_ILLEGAL */
+  int32_t s32OffsetTop;      /**< destination lines above the output area, never written */
+  int32_t s32OffsetBottom;   /**< destination lines below the output area, never written */
+  int32_t s32OffsetLeft;     /**< destination pixels left of the output area, never written */
+  int32_t s32OffsetRight;    /**< destination pixels right of the output area, never written */
+  int32_t s32FillTop;        /**< lines painted in the fill colour above the picture */
+  int32_t s32FillBottom;     /**< lines painted below it */
+  int32_t s32FillLeft;       /**< pixels painted left of it */
+  int32_t s32FillRight;      /**< pixels painted right of it */
+  uint32_t u32FillY;         /**< fill colour Y, 0..255, else ERR_IMG_RESIZER_YCOLOR_ILLEGAL */
+  uint32_t u32FillU;         /**< fill colour U, 0..255, else ERR_IMG_RESIZER_UCOLOR_ILLEGAL */
+  uint32_t u32FillV;         /**< fill colour V, 0..255, else ERR_IMG_RESIZER_VCOLOR_ILLEGAL */
   uint32_t au32Reserved2[5]; /**< not read */
   const tResizerExtension* pExtension; /**< null, or the extension record (kept by pointer) */
 } tImageResizerParam;
@@ -133,13 +135,13 @@ typedef void (*tResizerKernel)(void** ppvFastScratch, tResizerGeometry* ptGeomet
 
 /** The instance behind a resizer handle, for hosts and debuggers that read it. */
 typedef struct tImageResizerInstance {
-  void* hMem;                          /**< memory handle given to Open */
-  tResizerKernel pfnKernel;            /**< kernel chosen at Open/SetParam */
-  void* pvFastScratch;                 /**< PF_FAST_SCRATCH_BYTES of line buffers */
-  void* hDma;                          /**< DMA handle */
-  tResizerGeometry tGeometry;          /**< what the kernel receives */
+  void* hMem;                           /**< memory handle given to Open */
+  tResizerKernel pfnKernel;             /**< kernel chosen at Open/SetParam */
+  void* pvFastScratch;                  /**< PF_FAST_SCRATCH_BYTES of line buffers */
+  void* hDma;                           /**< DMA handle */
+  tResizerGeometry tGeometry;           /**< what the kernel receives */
   const tResizerExtension* ptExtension; /**< as given */
-  uint32_t u32ExtensionMode;           /**< the extension's mode found at Open, else 0 */
+  uint32_t u32ExtensionMode;            /**< the extension's mode found at Open, else 0 */
 } tImageResizerInstance;
 
 /* Entry points. Open: (out handle, const tImageResizerParam*, memory handle). Process:

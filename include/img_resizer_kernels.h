@@ -19,7 +19,6 @@
 extern "C" {
 #endif
 
-
 /* ---- Copy and re-layout (same size; nothing filtered or averaged) ---- */
 /** 420 frame or interlaced -> same; also 4202 -> 4202 */
 PF_API extern tResizerKernel CopyPic420to420;

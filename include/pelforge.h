@@ -27,7 +27,7 @@ extern "C" {
  */
 #define PF_STATUS_OK 0u
 #define PF_ERR_CODE_NOT_NAMEABLE 0xE0000001u /**< AnalyzeErrorCode: no module names this code */
-#define PF_ERR_NAME_BUFFER_SHORT 0xE0000002u /**< AnalyzeErrorCode: buffer too short for the name */
+#define PF_ERR_NAME_BUFFER_SHORT 0xE0000002u /**< AnalyzeErrorCode: buffer too short */
 
 /* YUV type codes: how the samples of a picture are laid out. */
 #define PF_YUV_420 420u     /**< planar 4:2:0: Y, U, V planes; U and V are w/2 x h/2 */

@@ -76,7 +76,8 @@ uint32_t release_instance(typename M::Instance* inst, bool extras) {
     if (extras) M::release(*inst);
   }
   if constexpr (M::kCodes.fast_scratch != 0) {
-    if (inst->*M::kScratch != nullptr) vmem_free_scratch(mem, inst->*M::kScratch, M::kSource, __LINE__);
+    if (inst->*M::kScratch != nullptr)
+      vmem_free_scratch(mem, inst->*M::kScratch, M::kSource, __LINE__);
   }
   return vmem_free(mem, inst, M::kSource, __LINE__);
 }
@@ -98,8 +99,8 @@ uint32_t open(void** out, const void* param, void* mem) {
   if (const uint32_t error = M::validate(p)) return error;
   M::global_init();
 
-  auto* inst = static_cast<Instance*>(vmem_malloc(mem, sizeof(Instance), kInstanceAlign,
-                                                  M::kSource, __LINE__));
+  auto* inst = static_cast<Instance*>(
+      vmem_malloc(mem, sizeof(Instance), kInstanceAlign, M::kSource, __LINE__));
   if (inst == nullptr) return M::kCodes.handle_malloc;
   std::memset(static_cast<void*>(inst), 0, sizeof(Instance));
   inst->*M::kMem = mem;

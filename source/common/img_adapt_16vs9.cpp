@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The 16:9 adaptation module: error names and version text.
+#include "img_adapt_16vs9.h"
+
 #include <iterator>
 
 #include "errors.hpp"
-#include "img_adapt_16vs9.h"
 
 extern "C" const char* const pas8ImageAdapt16vs9AnalyzeErrorCode[] = {
 #define PF_X(name) "ERR_IMG_ADAPT_16VS9_" #name,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The resizer module: validation, the decision table that picks one kernel per Open/SetParam,
 // and the plane addressing of Process.
+#include "img_resizer.h"
+
 #include <atomic>
 #include <cstdint>
 #include <iterator>
@@ -8,7 +10,6 @@
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
-#include "img_resizer.h"
 #include "img_resizer_internal.hpp"
 #include "layout.hpp"
 
@@ -81,16 +82,16 @@ uint32_t check_param(const tImageResizerParam& p) {
   const bool interlaced_420 =
       dt == PF_YUV_420 && di == PF_IMAGE_INTERLACED && si == PF_IMAGE_INTERLACED;
   if (!even(ft) || !even(fb) || !even(ot) || !even(ob) ||
-      (field_420 && (!multiple_of_4(ft) || !multiple_of_4(fb) || !multiple_of_4(ot) ||
-                     !multiple_of_4(ob))) ||
+      (field_420 &&
+       (!multiple_of_4(ft) || !multiple_of_4(fb) || !multiple_of_4(ot) || !multiple_of_4(ob))) ||
       (interlaced_420 && (!multiple_of_4(ft) || !multiple_of_4(fb) || !multiple_of_4(dst_h))) ||
       ft < 0 || fb < 0 || ot < 0 || ob < 0 || ft + fb + ot + ob >= dst_h) {
     return kFILLLINE_ILLEGAL;
   }
   const int64_t fl = p.s32FillLeft, fr = p.s32FillRight;
   const int64_t ol = p.s32OffsetLeft, orr = p.s32OffsetRight;
-  if (fl < 0 || fr < 0 || !even(fl) || !even(fr) || ol < 0 || orr < 0 || !even(ol) ||
-      !even(orr) || fl + fr + ol + orr >= dst_w) {
+  if (fl < 0 || fr < 0 || !even(fl) || !even(fr) || ol < 0 || orr < 0 || !even(ol) || !even(orr) ||
+      fl + fr + ol + orr >= dst_w) {
     return kFILLPOINT_ILLEGAL;
   }
   // Colours are compared as the signed values a caller might have stored.
@@ -113,10 +114,10 @@ void store_geometry(tResizerGeometry& g, const tImageResizerParam& p) {
   g.u32CutBottom = u(p.s32CutBottom);
   g.u32CutLeft = u(p.s32CutLeft);
   g.u32CutRight = u(p.s32CutRight);
-  g.u32DstWidth = u(p.s32DstWidth - p.s32OffsetLeft - p.s32OffsetRight - p.s32FillLeft -
-                    p.s32FillRight);
-  g.u32DstHeight = u(p.s32DstHeight - p.s32OffsetTop - p.s32OffsetBottom - p.s32FillTop -
-                     p.s32FillBottom);
+  g.u32DstWidth =
+      u(p.s32DstWidth - p.s32OffsetLeft - p.s32OffsetRight - p.s32FillLeft - p.s32FillRight);
+  g.u32DstHeight =
+      u(p.s32DstHeight - p.s32OffsetTop - p.s32OffsetBottom - p.s32FillTop - p.s32FillBottom);
   g.u32DstYuvType = p.u32DstYuvType;
   g.u32DstImageType = p.u32DstImageType;
   g.u32OffsetTop = u(p.s32OffsetTop);
@@ -150,11 +151,10 @@ Choice decide(const tResizerGeometry& g, uint32_t mode) {
   const uint32_t dw = g.u32DstWidth, dh = g.u32DstHeight;
   const uint32_t pw = dw + g.u32FillLeft + g.u32FillRight;
   const bool same = sw == dw && sh == dh;
-  const bool no_border =
-      (g.u32FillTop | g.u32FillBottom | g.u32FillLeft | g.u32FillRight) == 0;
-  const bool plain = no_border &&
-                     (g.u32CutTop | g.u32CutBottom | g.u32CutLeft | g.u32CutRight |
-                      g.u32OffsetTop | g.u32OffsetBottom | g.u32OffsetLeft | g.u32OffsetRight) == 0;
+  const bool no_border = (g.u32FillTop | g.u32FillBottom | g.u32FillLeft | g.u32FillRight) == 0;
+  const bool plain =
+      no_border && (g.u32CutTop | g.u32CutBottom | g.u32CutLeft | g.u32CutRight | g.u32OffsetTop |
+                    g.u32OffsetBottom | g.u32OffsetLeft | g.u32OffsetRight) == 0;
   // Line buffers of the SIMD kernels live in the fast scratch; a geometry whose buffers would not
   // fit is refused here, whatever kernel runs.
   auto fits = [](uint64_t bytes) { return bytes <= PF_FAST_SCRATCH_BYTES; };
@@ -289,9 +289,8 @@ Choice decide(const tResizerGeometry& g, uint32_t mode) {
     const uint32_t err = k422TO420_YUVTYPE_ILLEGAL;
     if (!fits(6 * p64 + 8 * s64)) return fail(kSELF_SRCWIDTH_ILLEGAL);
     if (both(si, di, PF_IMAGE_FIELD, PF_IMAGE_FIELD) && no_border) {
-      return sw == 720 && sh == 576 && dw == 720 && dh == 576
-                 ? pick(YUV422toYUV420D1FieldtoD1Field)
-                 : fail(err);
+      return sw == 720 && sh == 576 && dw == 720 && dh == 576 ? pick(YUV422toYUV420D1FieldtoD1Field)
+                                                              : fail(err);
     }
     if (frame_or_i_src && di == PF_IMAGE_FRAME && sw == 720 &&
         (dw == 96 || dw == 112 || dw == 176) && no_border) {
@@ -374,7 +373,8 @@ Choice decide(const tResizerGeometry& g, uint32_t mode) {
     if (di == PF_IMAGE_FRAME) {
       return nv12 ? pick(NV12toYUV420Conversion) : pick(NV21toYUV420Conversion);
     }
-    if (di == PF_IMAGE_FIELD) return nv12 ? pick(FrametoFieldNV12to420) : pick(FrametoFieldNV21to420);
+    if (di == PF_IMAGE_FIELD)
+      return nv12 ? pick(FrametoFieldNV12to420) : pick(FrametoFieldNV21to420);
     return fail(err);
   }
   if (st == PF_YUV_NV12 && dt == PF_YUV_NV21) {
@@ -500,10 +500,10 @@ uint32_t ImageResizerGetStatus_c(void* hHandle, void* pStatus) {
   p.s32CutBottom = s(g.u32CutBottom);
   p.s32CutLeft = s(g.u32CutLeft);
   p.s32CutRight = s(g.u32CutRight);
-  p.s32DstWidth = s(g.u32DstWidth + g.u32OffsetLeft + g.u32OffsetRight + g.u32FillLeft +
-                    g.u32FillRight);
-  p.s32DstHeight = s(g.u32DstHeight + g.u32OffsetTop + g.u32OffsetBottom + g.u32FillTop +
-                     g.u32FillBottom);
+  p.s32DstWidth =
+      s(g.u32DstWidth + g.u32OffsetLeft + g.u32OffsetRight + g.u32FillLeft + g.u32FillRight);
+  p.s32DstHeight =
+      s(g.u32DstHeight + g.u32OffsetTop + g.u32OffsetBottom + g.u32FillTop + g.u32FillBottom);
   p.u32DstYuvType = g.u32DstYuvType;
   p.u32DstImageType = g.u32DstImageType;
   p.s32OffsetTop = s(g.u32OffsetTop);
@@ -591,9 +591,15 @@ uint32_t ImageResizerGetMemSize_c(const void*, uint32_t* pu32Size) {
 }
 
 const tImgProcFuncList tImageResizerFunc = {
-    ImageResizerOpen_c,      ImageResizerProcess_c,          ImageResizerClose_c,
-    ImageResizerSetParam_c,  ImageResizerGetVersion_c,       ImageResizerGetStatus_c,
-    ImageResizerAnalyzeErrorCode_c, ImageResizerDebug_c,     ImageResizerGetMemSize_c,
+    ImageResizerOpen_c,
+    ImageResizerProcess_c,
+    ImageResizerClose_c,
+    ImageResizerSetParam_c,
+    ImageResizerGetVersion_c,
+    ImageResizerGetStatus_c,
+    ImageResizerAnalyzeErrorCode_c,
+    ImageResizerDebug_c,
+    ImageResizerGetMemSize_c,
 };
 
 }  // extern "C"

@@ -12,7 +12,9 @@ namespace pf {
 // True for the YUV type codes the library knows.
 bool is_known_yuv_type(uint32_t yuv_type);
 // Packed types keep every sample in one plane, with the pitch counted in pixels.
-inline bool is_packed(uint32_t yuv_type) { return yuv_type == PF_YUV_UYVY || yuv_type == PF_YUV_YUYV; }
+inline bool is_packed(uint32_t yuv_type) {
+  return yuv_type == PF_YUV_UYVY || yuv_type == PF_YUV_YUYV;
+}
 
 // When U or V is null, points the chroma planes behind the luma plane of a picture of
 // total_height lines (crop and fill lines included) and sets the chroma pitch they imply.

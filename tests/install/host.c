@@ -1,11 +1,10 @@
 /* SPDX-License-Identifier: BSD-2-Clause */
 /* A minimal host built against an installed pelforge: looks a module up, names an error code,
  * reads a version text, opens and closes a resizer. Exits non-zero on any surprise. */
-#include <stdio.h>
-#include <string.h>
-
 #include <img_resizer.h>
 #include <pelforge.h>
+#include <stdio.h>
+#include <string.h>
 #include <video_mem.h>
 
 int main(void) {

@@ -74,7 +74,9 @@ tImageResizerParam random_resizer_param(Rng& rng, const ResizerCaseOptions& opti
         break;
     }
   }
-  auto maybe = [&](int v) { return rng.chance(static_cast<uint32_t>(options.border_percent)) ? v : 0; };
+  auto maybe = [&](int v) {
+    return rng.chance(static_cast<uint32_t>(options.border_percent)) ? v : 0;
+  };
   p.s32CutTop = maybe(4 * rng.range(1, 2));
   p.s32CutBottom = maybe(4);
   p.s32CutLeft = maybe(even(2, 8));

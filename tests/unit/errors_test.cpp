@@ -58,8 +58,8 @@ TEST(ErrorNames, EveryCodeInRangeNamesItsEnumerator) {
   const NameTable tables[] = {
       {"adapt16vs9", ImageAdapt16vs9AnalyzeErrorCode_c, pas8ImageAdapt16vs9AnalyzeErrorCode,
        0xC4200001u, 0xC4200015u, 0xC4200015u, "ERR_IMG_ADAPT_16VS9_"},
-      {"resizer", ImageResizerAnalyzeErrorCode_c, pas8ImageResizerSelfAnalyzeErrorCode,
-       0xC6A00001u, 0xC6A00038u, 0xC6A0002Eu, "ERR_IMG_RESIZER_"},
+      {"resizer", ImageResizerAnalyzeErrorCode_c, pas8ImageResizerSelfAnalyzeErrorCode, 0xC6A00001u,
+       0xC6A00038u, 0xC6A0002Eu, "ERR_IMG_RESIZER_"},
   };
   for (const NameTable& t : tables) {
     SCOPED_TRACE(t.module);

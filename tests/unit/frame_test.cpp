@@ -99,7 +99,7 @@ TEST(FrameDeathTest, ConcurrentFirstOpensRunTheSelectorsOnce) {
 
 TEST(Frame, EachSelectorInstallsExactlyItsManifestColumn) {
   void (*const selectors[4])() = {ImageResizerMMXFunctions, ImageResizerSSE2Functions,
-                                   ImageResizerSSSE3Functions, ImageResizerSSE4Functions};
+                                  ImageResizerSSSE3Functions, ImageResizerSSE4Functions};
   const auto rows = pf::image_resizer_kernels();
   std::vector<tResizerKernel> saved;
   for (const auto& row : rows) saved.push_back(*row.pointer);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // Derived chroma pointers and region origins for every YUV type.
-#include <gtest/gtest.h>
-
 #include "layout.hpp"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -16,8 +16,8 @@ struct DeriveRow {
 
 TEST(Layout, DerivesChromaBehindLumaWhenEitherPointerIsMissing) {
   const DeriveRow rows[] = {
-      {PF_YUV_420, 2560, 2560 + 640, 32},    {PF_YUV_420_VU, 2560 + 640, 2560, 32},
-      {PF_YUV_422P, 2560, 2560 + 1280, 32},  {PF_YUV_NV12, 2560, 2561, 64},
+      {PF_YUV_420, 2560, 2560 + 640, 32},   {PF_YUV_420_VU, 2560 + 640, 2560, 32},
+      {PF_YUV_422P, 2560, 2560 + 1280, 32}, {PF_YUV_NV12, 2560, 2561, 64},
       {PF_YUV_NV21, 2561, 2560, 64},
   };
   for (const DeriveRow& row : rows) {

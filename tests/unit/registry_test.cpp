@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // Registry lookup, descriptors, function tables and the ordered descriptor-pointer section.
+#include "registry.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,7 +10,6 @@
 
 #include "img_resizer.h"
 #include "pelforge.h"
-#include "registry.hpp"
 
 extern "C" {
 extern const tImgProcDesc tImgProc_Resizer;

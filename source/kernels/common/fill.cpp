@@ -60,8 +60,8 @@ void paint_plane_pattern(uint8_t* p, uint32_t pitch, const Bands& b, const uint8
 }
 
 Bands luma_bands(const tResizerGeometry& g) {
-  return {g.u32FillTop, g.u32FillBottom, g.u32FillLeft, g.u32FillRight, g.u32DstWidth,
-          g.u32DstHeight};
+  return {g.u32FillTop,   g.u32FillBottom, g.u32FillLeft,
+          g.u32FillRight, g.u32DstWidth,   g.u32DstHeight};
 }
 
 uint8_t byte(uint32_t v) { return static_cast<uint8_t>(v); }
@@ -70,15 +70,15 @@ uint8_t byte(uint32_t v) { return static_cast<uint8_t>(v); }
 
 void paint_fill_420(const tResizerGeometry& g, const tImgPicture& dst) {
   paint_plane(dst.pu8Y, dst.u32YPitch, luma_bands(g), byte(g.u32FillY));
-  const Bands chroma{g.u32FillTop / 2,  g.u32FillBottom / 2, g.u32FillLeft / 2,
-                     g.u32FillRight / 2, g.u32DstWidth / 2,  g.u32DstHeight / 2};
+  const Bands chroma{g.u32FillTop / 2,   g.u32FillBottom / 2, g.u32FillLeft / 2,
+                     g.u32FillRight / 2, g.u32DstWidth / 2,   g.u32DstHeight / 2};
   paint_plane(dst.pu8U, dst.u32UVPitch, chroma, byte(g.u32FillU));
   paint_plane(dst.pu8V, dst.u32UVPitch, chroma, byte(g.u32FillV));
 }
 
 void paint_fill_422p(const tResizerGeometry& g, const tImgPicture& dst) {
   paint_plane(dst.pu8Y, dst.u32YPitch, luma_bands(g), byte(g.u32FillY));
-  const Bands chroma{g.u32FillTop,        g.u32FillBottom,   g.u32FillLeft / 2,
+  const Bands chroma{g.u32FillTop,       g.u32FillBottom,   g.u32FillLeft / 2,
                      g.u32FillRight / 2, g.u32DstWidth / 2, g.u32DstHeight};
   paint_plane(dst.pu8U, dst.u32UVPitch, chroma, byte(g.u32FillU));
   paint_plane(dst.pu8V, dst.u32UVPitch, chroma, byte(g.u32FillV));
@@ -88,7 +88,7 @@ namespace {
 
 void paint_packed(const tResizerGeometry& g, const tImgPicture& dst, const uint8_t pattern[4]) {
   // Counted in pixel pairs; the pitch counts pixels of two bytes.
-  const Bands pairs{g.u32FillTop,        g.u32FillBottom,   g.u32FillLeft / 2,
+  const Bands pairs{g.u32FillTop,       g.u32FillBottom,   g.u32FillLeft / 2,
                     g.u32FillRight / 2, g.u32DstWidth / 2, g.u32DstHeight};
   paint_plane_pattern<4>(dst.pu8Y, 2 * dst.u32YPitch, pairs, pattern);
 }
@@ -96,8 +96,8 @@ void paint_packed(const tResizerGeometry& g, const tImgPicture& dst, const uint8
 void paint_semi_planar(const tResizerGeometry& g, const tImgPicture& dst, uint8_t* chroma,
                        const uint8_t pattern[2]) {
   paint_plane(dst.pu8Y, dst.u32YPitch, luma_bands(g), byte(g.u32FillY));
-  const Bands pairs{g.u32FillTop / 2,  g.u32FillBottom / 2, g.u32FillLeft / 2,
-                    g.u32FillRight / 2, g.u32DstWidth / 2,  g.u32DstHeight / 2};
+  const Bands pairs{g.u32FillTop / 2,   g.u32FillBottom / 2, g.u32FillLeft / 2,
+                    g.u32FillRight / 2, g.u32DstWidth / 2,   g.u32DstHeight / 2};
   paint_plane_pattern<2>(chroma, dst.u32UVPitch, pairs, pattern);
 }
 

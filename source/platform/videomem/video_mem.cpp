@@ -184,8 +184,6 @@ uint32_t VideoMemSetCpuMask(uint32_t u32AllowedFlags) {
   return g_cpu_mask.exchange(u32AllowedFlags, std::memory_order_relaxed);
 }
 
-uint64_t VideoMemCpuDetectCount(void) {
-  return g_cpu_detect_calls.load(std::memory_order_relaxed);
-}
+uint64_t VideoMemCpuDetectCount(void) { return g_cpu_detect_calls.load(std::memory_order_relaxed); }
 
 }  // extern "C"

@@ -47,8 +47,8 @@ VIDEOMEM_API void* VideoMemMallocFastScrach_c(void* hMem, uint32_t u32Size, uint
                                               uint32_t u32Tag, const char* ps8File,
                                               uint32_t u32Line);
 /** Releases a block of VideoMemMalloc_c; returns VIDEOMEM_OK or a VIDEOMEM_ERR_ code. */
-VIDEOMEM_API uint32_t VideoMemFree_c(void* hMem, void* pBlock, uint32_t u32Tag,
-                                     const char* ps8File, uint32_t u32Line);
+VIDEOMEM_API uint32_t VideoMemFree_c(void* hMem, void* pBlock, uint32_t u32Tag, const char* ps8File,
+                                     uint32_t u32Line);
 /** Releases fast scratch; returns VIDEOMEM_OK or a VIDEOMEM_ERR_ code. */
 VIDEOMEM_API uint32_t VideoMemFreeFastScrach_c(void* hMem, void* pBlock, uint32_t u32Tag,
                                                const char* ps8File, uint32_t u32Line);
@@ -69,13 +69,13 @@ VIDEOMEM_API void VideoMemDestroy(void* hMem);
 
 /** Accounting of one handle. Counters only grow; live and peak values follow the blocks. */
 typedef struct tVideoMemStats {
-  uint64_t u64LiveBlocks;     /**< blocks allocated and not yet released, fast scratch included */
-  uint64_t u64LiveBytes;      /**< their requested sizes, summed */
-  uint64_t u64PeakBytes;      /**< highest value u64LiveBytes has had */
-  uint64_t u64Allocations;    /**< successful allocations of either kind */
-  uint64_t u64Releases;       /**< successful releases of either kind */
-  uint64_t u64FailedCalls;    /**< allocations, releases and DMA requests that failed */
-  uint64_t u64DmaRequests;    /**< calls of GetDMAHandle_c */
+  uint64_t u64LiveBlocks;       /**< blocks allocated and not yet released, fast scratch included */
+  uint64_t u64LiveBytes;        /**< their requested sizes, summed */
+  uint64_t u64PeakBytes;        /**< highest value u64LiveBytes has had */
+  uint64_t u64Allocations;      /**< successful allocations of either kind */
+  uint64_t u64Releases;         /**< successful releases of either kind */
+  uint64_t u64FailedCalls;      /**< allocations, releases and DMA requests that failed */
+  uint64_t u64DmaRequests;      /**< calls of GetDMAHandle_c */
   uint64_t au64CallsByTag[256]; /**< allocation and release calls by tag (tag & 255) */
 } tVideoMemStats;
 
