@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "common/fill.hpp"
+#include "divergent.hpp"
 #include "guarded.hpp"
 #include "img_resizer.h"
+#include "img_resizer_internal.hpp"
+#include "parity.hpp"
 #include "rng.hpp"
 #include "vmem_fixture.hpp"
 
@@ -737,8 +740,26 @@ class BilinearResizer : public pft::VmemTest {
       tImgPicture s = src.record, d = dst.back().record();
       EXPECT_EQ(ImageResizerProcess_c(handle, &s, &d), 0u) << where;
     }
+    // On a processor with SSSE3 some CIF-to-field geometries run a variant that computes its own
+    // picture and paints no fill; it is held to its model instead of the areas below.
+    auto& instance = *static_cast<tImageResizerInstance*>(handle);
+    const tResizerKernel ran = instance.pfnKernel;
+    if (const tResizerKernel model = pft::divergent_model(ran); model != nullptr) {
+      for (size_t k = 0; k < dst.size(); ++k) {
+        GuardedPicture expected = before[k];
+        instance.pfnKernel = model;
+        tImgPicture s = src.record, d = expected.record();
+        EXPECT_EQ(ImageResizerProcess_c(handle, &s, &d), 0u) << where;
+        instance.pfnKernel = ran;
+        for (size_t plane = 0; plane < expected.planes().size(); ++plane) {
+          EXPECT_TRUE(dst[k].planes()[plane].raw() == expected.planes()[plane].raw())
+              << where << ": plane " << plane << " is not the field filter's picture";
+        }
+      }
+    }
     EXPECT_EQ(ImageResizerClose_c(handle), 0u) << where;
     EXPECT_TRUE(src.planes == src_before) << where << ": source written";
+    if (pft::divergent_model(ran) != nullptr) return;
     // An interlaced 4:2:0 picture whose fields hold an odd number of lines (offsets of 4k + 2
     // lines) has no whole chroma line pairs to split; only safety is promised there.
     const int32_t picture_rows =
@@ -843,11 +864,28 @@ TEST_F(BilinearResizer, CifFrameToD1FieldIsTheFrameToFieldKernelPlusFill) {
     p.u32FillU = 2;
     p.u32FillV = 3;
     GuardedPicture dst(k420, 720, 576 + fill_top, rng);
+    GuardedPicture filtered = dst;
     void* handle = nullptr;
     ASSERT_EQ(ImageResizerOpen_c(&handle, &p, mem()), 0u);
     tImgPicture s = src.record(), d = dst.record();
     EXPECT_EQ(ImageResizerProcess_c(handle, &s, &d), 0u);
+    // With SSSE3 the dispatch installs the field filter for both geometries: a picture of its
+    // own, without fill (its definition is pinned by CifFieldFilterWritesFieldOrderedLinesOnly).
+    auto& instance = *static_cast<tImageResizerInstance*>(handle);
+    const tResizerKernel model = pft::divergent_model(instance.pfnKernel);
+    if (model != nullptr) {
+      instance.pfnKernel = model;
+      tImgPicture fs = src.record(), fd = filtered.record();
+      EXPECT_EQ(ImageResizerProcess_c(handle, &fs, &fd), 0u);
+    }
     EXPECT_EQ(ImageResizerClose_c(handle), 0u);
+    if (model != nullptr) {
+      for (size_t k = 0; k < 3; ++k) {
+        EXPECT_TRUE(dst.planes()[k].raw() == filtered.planes()[k].raw())
+            << "fill " << fill_top << ", plane " << k;
+      }
+      continue;
+    }
     for (size_t k = 0; k < 3; ++k) {
       const uint32_t shift = k == 0 ? 0 : 1;  // chroma: half the lines
       const uint32_t field = 288 >> shift, band = (fill_top / 2) >> shift;
@@ -864,6 +902,107 @@ TEST_F(BilinearResizer, CifFrameToD1FieldIsTheFrameToFieldKernelPlusFill) {
                                   out.width()),
                       0)
                 << "fill " << fill_top << ", plane " << k << ", field " << f << ", line " << y;
+          }
+        }
+      }
+    }
+  }
+}
+
+// ---- SSSE3 style A variants, called directly ----
+
+// The variant the SSSE3 selector installs in the named pointer, or null when this build or this
+// processor has none.
+tResizerKernel ssse3_variant(const char* pointer) {
+  if ((pft::cpu_flags() & pf::kIsaFlag[pf::kSsse3]) == 0) return nullptr;
+  for (const auto& row : pf::image_resizer_kernels()) {
+    if (std::strcmp(row.name, pointer) == 0) return row.variant[pf::kSsse3];
+  }
+  return nullptr;
+}
+
+struct VariantRow {
+  const char* what;
+  Shape shape;
+};
+
+TEST(BilinearSsse3, PlaneScalerMatchesTheScalarKernelInEveryGatherMode) {
+  const tResizerKernel variant = ssse3_variant("GeneralBilinearframetoframe420to420");
+  if (variant == nullptr) GTEST_SKIP() << "no SSSE3 variant on this build or processor";
+  // Ratios that take one load, two loads and single pairs per 8 columns, widths with short
+  // vector tails, a 2-pixel picture with 1-pixel chroma, and an enlargement whose column tables
+  // do not fit its scratch share (scalar loop).
+  const VariantRow rows[] = {
+      {"2x4 same size", {2, 4, 2, 4}},
+      {"one load, enlarging", {22, 12, 46, 20}},
+      {"two loads, reducing", {100, 16, 38, 8}},
+      {"single pairs, reducing", {240, 20, 26, 8}},
+      {"720 to 352", {720, 12, 352, 8}},
+      {"1920 to 1280", {1920, 8, 1280, 4}},
+      {"odd tail with a fill", {58, 12, 34, 12, 4, 2, 6, 2}},
+      {"tables beyond the scratch share", {4, 4, 96, 40}},
+  };
+  std::vector<uint8_t> memory(0x18000);
+  for (const VariantRow& r : rows) {
+    for (const bool with_scratch : {true, false}) {
+      const std::string where = std::string(r.what) + (with_scratch ? "" : ", no scratch");
+      Rng rng(r.shape.sw * 31 + r.shape.dw);
+      GuardedPicture src(k420, r.shape.sw, r.shape.sh, rng, 13);
+      GuardedPicture want(k420, r.shape.pw(), r.shape.ph(), rng, 13), got = want;
+      tResizerGeometry g = geometry(k420, kFrame, k420, kFrame, r.shape);
+      const tResizerGeometry g_before = g;
+      void* scratch = with_scratch ? memory.data() : nullptr;
+      tImgPicture s = src.record(), d = got.record();
+      variant(&scratch, &g, &s, &d);
+      call(GeneralBilinearframetoframe420to420_c, g_before, src.record(), want.record());
+      EXPECT_EQ(std::memcmp(&g, &g_before, sizeof g), 0) << where << ": geometry changed";
+      for (size_t k = 0; k < 3; ++k) {
+        EXPECT_TRUE(got.planes()[k].raw() == want.planes()[k].raw()) << where << ", plane " << k;
+      }
+    }
+  }
+}
+
+TEST(BilinearSsse3, CifFieldFilterWritesFieldOrderedLinesOnly) {
+  const tResizerKernel filter = ssse3_variant("ConvertCifFrameto720x576FieldFilter");
+  if (filter == nullptr) GTEST_SKIP() << "no SSSE3 variant on this build or processor";
+  // Each plane is the whole frame scaled by BilinearZoom_c, its line j stored at line j/2 (even
+  // j) or height/2 + j/2 (odd j) from where the record points; nothing else is written, not
+  // even the fill the geometry asks for.
+  const VariantRow rows[] = {
+      {"CIF to D1", {352, 288, 720, 576}},
+      {"fill in the geometry", {12, 8, 20, 12, 4, 4, 2, 2}},
+      {"1-pixel chroma", {2, 4, 2, 8}},
+  };
+  std::vector<uint8_t> memory(0x18000);
+  for (const VariantRow& r : rows) {
+    for (const bool with_scratch : {true, false}) {
+      const std::string where = std::string(r.what) + (with_scratch ? "" : ", no scratch");
+      Rng rng(r.shape.dh);
+      GuardedPicture src(k420, r.shape.sw, r.shape.sh, rng, 9);
+      GuardedPicture dst(k420, r.shape.pw(), r.shape.ph(), rng, 9);
+      const GuardedPicture before = dst;
+      tResizerGeometry g = geometry(k420, kFrame, k420, kField, r.shape);
+      void* scratch = with_scratch ? memory.data() : nullptr;
+      tImgPicture s = src.record(), d = dst.record();
+      filter(&scratch, &g, &s, &d);
+      EXPECT_EQ(dst.check_guards(), "") << where;
+      for (int k = 0; k < 3; ++k) {
+        const auto [sw, sh] = plane_size(k420, k, r.shape.sw, r.shape.sh);
+        const auto [w, h] = plane_size(k420, k, r.shape.dw, r.shape.dh);
+        std::vector<uint8_t> frame(size_t{w} * h);
+        BilinearZoom_c(nullptr, src.planes()[k].data(), frame.data(), sw, sh,
+                       src.planes()[k].pitch(), w, h, w);
+        const pft::GuardedPlane &out = dst.planes()[k], &old = before.planes()[k];
+        int failures = 0;
+        for (uint32_t y = 0; y < out.rows() && failures < 3; ++y) {
+          for (uint32_t x = 0; x < out.width() && failures < 3; ++x) {
+            const uint32_t j = y < h / 2 ? 2 * y : 2 * (y - h / 2) + 1;
+            const uint8_t expected = x < w && y < h ? frame[size_t{j} * w + x] : old.at(x, y);
+            if (out.at(x, y) != expected) {
+              ++failures;
+              ADD_FAILURE() << where << ": plane " << k << " at (" << x << ", " << y << ")";
+            }
           }
         }
       }

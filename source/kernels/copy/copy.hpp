@@ -4,6 +4,7 @@
 #ifndef PELFORGE_SOURCE_KERNELS_COPY_COPY_HPP_
 #define PELFORGE_SOURCE_KERNELS_COPY_COPY_HPP_
 
+#include <cstddef>
 #include <cstdint>
 
 #include "img_resizer.h"
@@ -14,6 +15,10 @@ namespace pf::copy {
 struct RowOps {
   // dst[i] = src[i] for i < bytes.
   void (*copy)(const uint8_t* src, uint8_t* dst, uint32_t bytes);
+  // copy() on `rows` rows, row r from src + r * src_step to dst + r * dst_step. One call for a
+  // whole plane keeps the per-row work in the primitive's own loop.
+  void (*copy_rows)(const uint8_t* src, std::ptrdiff_t src_step, uint8_t* dst,
+                    std::ptrdiff_t dst_step, uint32_t bytes, uint32_t rows);
   // out[4i], out[4i+1], out[4i+2], out[4i+3] = u[i], y[2i], v[i], y[2i+1] for i < pairs.
   void (*pack_uyvy)(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* out,
                     uint32_t pairs);

@@ -12,6 +12,13 @@ namespace {
 
 void copy_row(const uint8_t* src, uint8_t* dst, uint32_t bytes) { std::memcpy(dst, src, bytes); }
 
+void copy_row_run(const uint8_t* src, std::ptrdiff_t src_step, uint8_t* dst,
+                  std::ptrdiff_t dst_step, uint32_t bytes, uint32_t rows) {
+  for (uint32_t r = 0; r < rows; ++r, src += src_step, dst += dst_step) {
+    std::memcpy(dst, src, bytes);
+  }
+}
+
 void pack_uyvy_row(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* out,
                    uint32_t pairs) {
   for (uint32_t i = 0; i < pairs; ++i, out += 4, y += 2) {
@@ -38,7 +45,7 @@ void uyvy_chroma_row(const uint8_t* in, uint8_t* u, uint8_t* v, uint32_t pairs) 
 
 }  // namespace
 
-const RowOps kScalarRows = {copy_row, pack_uyvy_row, uyvy_luma_row, uyvy_chroma_row};
+const RowOps kScalarRows = {copy_row, copy_row_run, pack_uyvy_row, uyvy_luma_row, uyvy_chroma_row};
 
 namespace {
 
@@ -122,9 +129,52 @@ void copy_picked(const RowOps& ops, const Lines& src, const Rows& dst, uint32_t 
   for (uint32_t r = 0; r < rows; ++r) ops.copy(src.row(pick(r)), dst.row(r), width);
 }
 
+// Rows that follow each other without a gap in both planes (pitch = width, frame order) are one
+// run of bytes: copying it in one call lets the row copy stream instead of restarting per row.
+// Only for runs apart from each other, so that the row copy's no-overlap contract still holds.
+bool apart(const uint8_t* a, const uint8_t* b, uint64_t bytes) {
+  const auto x = reinterpret_cast<uintptr_t>(a), y = reinterpret_cast<uintptr_t>(b);
+  return x < y ? y - x >= bytes : x - y >= bytes;
+}
+
+// A frame reader's rows are evenly spaced; a field reader's are two evenly spaced sets.
+bool evenly_spaced(const Lines& src) { return src.pair == 2 * src.second; }
+
 void copy_lines(const RowOps& ops, const Lines& src, const Rows& dst, uint32_t width,
                 uint32_t rows) {
-  copy_picked(ops, src, dst, width, rows, [](uint32_t r) { return r; });
+  if (rows == 0) return;
+  if (evenly_spaced(src)) {
+    const uint64_t run = static_cast<uint64_t>(width) * rows;
+    if (rows > 1 && src.second == Offset{width} && dst.pitch == Offset{width} &&
+        run <= UINT32_MAX && apart(src.base, dst.base, run)) {
+      ops.copy(src.base, dst.base, static_cast<uint32_t>(run));
+    } else {
+      ops.copy_rows(src.base, src.second, dst.base, dst.pitch, width, rows);
+    }
+    return;
+  }
+  // Even rows from the first field, odd rows from the second.
+  ops.copy_rows(src.base, src.pair, dst.base, 2 * dst.pitch, width, (rows + 1) / 2);
+  if (rows > 1) ops.copy_rows(src.row(1), src.pair, dst.row(1), 2 * dst.pitch, width, rows / 2);
+}
+
+// Destination rows 2k and 2k + 1 both take source row k (4:2:0 chroma stretched to 4:2:2).
+void copy_repeated(const RowOps& ops, const Lines& src, const Rows& dst, uint32_t width,
+                   uint32_t rows) {
+  if (!evenly_spaced(src)) {
+    copy_picked(ops, src, dst, width, rows, [](uint32_t r) { return r >> 1; });
+    return;
+  }
+  if (rows == 0) return;
+  ops.copy_rows(src.base, src.second, dst.base, 2 * dst.pitch, width, (rows + 1) / 2);
+  if (rows > 1) ops.copy_rows(src.base, src.second, dst.row(1), 2 * dst.pitch, width, rows / 2);
+}
+
+// Destination row r takes source row 2r (4:2:2 chroma reduced to 4:2:0): every reader's even
+// rows are `pair` apart.
+void copy_even(const RowOps& ops, const Lines& src, const Rows& dst, uint32_t width,
+               uint32_t rows) {
+  ops.copy_rows(src.base, src.pair, dst.base, dst.pitch, width, rows);
 }
 
 // The DW x DH picture of a planar 4:2:0 source, read in display order, into a 4:2:0 frame.
@@ -276,9 +326,8 @@ void copy_pic_420_to_422p(const RowOps& rows, const tResizerGeometry& g, const t
   const Planar in = frame_planes(src);
   const uint32_t w = g.u32DstWidth, h = g.u32DstHeight;
   copy_lines(rows, in.y, luma_corner(g, dst), w, h);
-  auto repeat = [](uint32_t r) { return r >> 1; };
-  copy_picked(rows, in.u, chroma_corner_422p(g, dst.pu8U, dst.u32UVPitch), w / 2, h, repeat);
-  copy_picked(rows, in.v, chroma_corner_422p(g, dst.pu8V, dst.u32UVPitch), w / 2, h, repeat);
+  copy_repeated(rows, in.u, chroma_corner_422p(g, dst.pu8U, dst.u32UVPitch), w / 2, h);
+  copy_repeated(rows, in.v, chroma_corner_422p(g, dst.pu8V, dst.u32UVPitch), w / 2, h);
 }
 
 void copy_pic_420i_to_422pi(const RowOps& rows, const tResizerGeometry& g, const tImgPicture& src,
@@ -302,9 +351,8 @@ void copy_pic_422p_to_420(const RowOps& rows, const tResizerGeometry& g, const t
   const Planar in = frame_planes(src);
   const uint32_t w = g.u32DstWidth, h = g.u32DstHeight;
   copy_lines(rows, in.y, luma_corner(g, dst), w, h);
-  auto even = [](uint32_t r) { return 2 * r; };
-  copy_picked(rows, in.u, chroma_corner_420(g, dst.pu8U, dst.u32UVPitch), w / 2, h / 2, even);
-  copy_picked(rows, in.v, chroma_corner_420(g, dst.pu8V, dst.u32UVPitch), w / 2, h / 2, even);
+  copy_even(rows, in.u, chroma_corner_420(g, dst.pu8U, dst.u32UVPitch), w / 2, h / 2);
+  copy_even(rows, in.v, chroma_corner_420(g, dst.pu8V, dst.u32UVPitch), w / 2, h / 2);
 }
 
 void copy_pic_422p_to_422p(const RowOps& rows, const tResizerGeometry& g, const tImgPicture& src,

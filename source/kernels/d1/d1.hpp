@@ -20,6 +20,10 @@ void uyvy_line_to_planes(const uint8_t* uyvy, uint8_t* y, uint8_t* u, uint8_t* v
 // means replace the stored ones in every case.
 uint32_t d1_scene_change(tResizerGeometry& g, const tImgPicture& picture, uint32_t width,
                          uint32_t height);
+// The same decision from sums already taken: sum_y over the width x height luma area, sum_u and
+// sum_v over the chroma areas. For variants that add the samples up while writing them.
+uint32_t d1_scene_change_from_sums(tResizerGeometry& g, uint64_t sum_y, uint64_t sum_u,
+                                   uint64_t sum_v, uint32_t width, uint32_t height);
 
 }  // namespace pf
 

@@ -74,13 +74,18 @@ SecondField second_field(const tResizerGeometry& g, const tImgPicture& dst) {
 
 uint32_t d1_scene_change(tResizerGeometry& g, const tImgPicture& picture, uint32_t width,
                          uint32_t height) {
+  return d1_scene_change_from_sums(
+      g, plane_sum(picture.pu8Y, picture.u32YPitch, width, height),
+      plane_sum(picture.pu8U, picture.u32UVPitch, width / 2, height / 2),
+      plane_sum(picture.pu8V, picture.u32UVPitch, width / 2, height / 2), width, height);
+}
+
+uint32_t d1_scene_change_from_sums(tResizerGeometry& g, uint64_t sum_y, uint64_t sum_u,
+                                   uint64_t sum_v, uint32_t width, uint32_t height) {
   const uint64_t luma_count = static_cast<uint64_t>(width) * height;
-  const int64_t mean_y =
-      mean_of(plane_sum(picture.pu8Y, picture.u32YPitch, width, height), luma_count);
-  const int64_t mean_u =
-      mean_of(plane_sum(picture.pu8U, picture.u32UVPitch, width / 2, height / 2), luma_count / 4);
-  const int64_t mean_v =
-      mean_of(plane_sum(picture.pu8V, picture.u32UVPitch, width / 2, height / 2), luma_count / 4);
+  const int64_t mean_y = mean_of(sum_y, luma_count);
+  const int64_t mean_u = mean_of(sum_u, luma_count / 4);
+  const int64_t mean_v = mean_of(sum_v, luma_count / 4);
   const int64_t dy = distance(mean_y, g.u32MeanY);
   const int64_t du = distance(mean_u, g.u32MeanU);
   const int64_t dv = distance(mean_v, g.u32MeanV);
