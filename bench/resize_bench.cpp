@@ -70,9 +70,9 @@ struct Aligned64 {
   template <class U>
   explicit Aligned64(const Aligned64<U>&) {}
   T* allocate(size_t n) {
-    return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64}));
+    return static_cast<T*>(::operator new (n * sizeof(T), std::align_val_t{64}));
   }
-  void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t{64}); }
+  void deallocate(T* p, size_t) { ::operator delete (p, std::align_val_t{64}); }
   bool operator==(const Aligned64&) const { return true; }
 };
 using Bytes = std::vector<uint8_t, Aligned64<uint8_t>>;
