@@ -28,8 +28,13 @@ struct RowOps {
   void (*uyvy_chroma)(const uint8_t* in, uint8_t* u, uint8_t* v, uint32_t pairs);
 };
 
-// The plain C++ rows behind the _c kernels.
+// The plain C++ rows behind the _c kernels. The UYVY rows are named so that a SIMD row table
+// can take the ones it does not replace at compile time.
 extern const RowOps kScalarRows;
+void pack_uyvy_row(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* out,
+                   uint32_t pairs);
+void uyvy_luma_row(const uint8_t* in, uint8_t* y, uint32_t pairs);
+void uyvy_chroma_row(const uint8_t* in, uint8_t* u, uint8_t* v, uint32_t pairs);
 
 // One composition per kernel of the family, with the contract of the exported kernel of the
 // same name (CopyPic420to420_c, ...). They read the geometry and the records and change neither.

@@ -19,6 +19,8 @@ void copy_row_run(const uint8_t* src, std::ptrdiff_t src_step, uint8_t* dst,
   }
 }
 
+}  // namespace
+
 void pack_uyvy_row(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* out,
                    uint32_t pairs) {
   for (uint32_t i = 0; i < pairs; ++i, out += 4, y += 2) {
@@ -43,9 +45,7 @@ void uyvy_chroma_row(const uint8_t* in, uint8_t* u, uint8_t* v, uint32_t pairs) 
   }
 }
 
-}  // namespace
-
-const RowOps kScalarRows = {copy_row, copy_row_run, pack_uyvy_row, uyvy_luma_row, uyvy_chroma_row};
+constinit const RowOps kScalarRows = {copy_row, copy_row_run, pack_uyvy_row, uyvy_luma_row, uyvy_chroma_row};
 
 namespace {
 
