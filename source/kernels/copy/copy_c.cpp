@@ -45,7 +45,8 @@ void uyvy_chroma_row(const uint8_t* in, uint8_t* u, uint8_t* v, uint32_t pairs) 
   }
 }
 
-constinit const RowOps kScalarRows = {copy_row, copy_row_run, pack_uyvy_row, uyvy_luma_row, uyvy_chroma_row};
+constinit const RowOps kScalarRows = {copy_row, copy_row_run, pack_uyvy_row, uyvy_luma_row,
+                                      uyvy_chroma_row};
 
 namespace {
 

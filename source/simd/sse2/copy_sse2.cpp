@@ -66,8 +66,8 @@ void copy_rows(const uint8_t* src, std::ptrdiff_t src_step, uint8_t* dst, std::p
 
 // The SSE2 kernels are the copy-only members; the UYVY rows are never asked for by them and stay
 // the scalar ones.
-constinit const copy::RowOps kRows = {copy_row, copy_rows, copy::pack_uyvy_row,
-                                      copy::uyvy_luma_row, copy::uyvy_chroma_row};
+constinit const copy::RowOps kRows = {copy_row, copy_rows, copy::pack_uyvy_row, copy::uyvy_luma_row,
+                                      copy::uyvy_chroma_row};
 
 }  // namespace
 }  // namespace pf::sse2
