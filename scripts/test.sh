@@ -16,7 +16,7 @@ run() {
 }
 
 mkdir -p out
-run out/build-release -DCMAKE_BUILD_TYPE=Release
+run out/build-release -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run out/build-asan -DCMAKE_BUILD_TYPE=Debug -DPF_SANITIZE="address;undefined" \
     -DCMAKE_CXX_FLAGS=-O1 -DCMAKE_C_FLAGS=-O1

@@ -183,7 +183,9 @@ VideoArgs parse_video_args(VideoCommand command, const std::vector<std::string>&
       if (have_in && have_out) throw UsageError("unexpected argument '" + opt + "'");
       attach(!have_in, opt);
     } else {
-      throw UsageError("unknown option " + opt + " (see pelforge " + cmd + " --help)");
+      std::string message = "unknown option " + opt;
+      message += " (see pelforge " + cmd + " --help)";
+      throw UsageError(message);
     }
   }
   if (a.help) return a;

@@ -66,17 +66,11 @@ VideoFormat resolve_output(VideoCommand command, const VideoArgs& a, const Frame
 
   const PixFmt* fmt = a.output.fmt;
   if (fmt == nullptr) {
-    if (container == Container::kPng) {
-      fmt = &rgb24();
-    } else if (container == Container::kY4m && !y4m_can_carry(*in.fmt)) {
-      fmt = &yuv420p();
-    } else if (in.fmt->family == Family::kRgb && ends_with(path, ".yuv")) {
-      fmt = &yuv420p();
-    } else if (in.fmt->family == Family::kYuv && ends_with(path, ".rgb")) {
-      fmt = &rgb24();
-    } else {
-      fmt = in.fmt;
-    }
+    const bool wants_rgb =
+        container == Container::kPng || (in.fmt->family == Family::kYuv && ends_with(path, ".rgb"));
+    const bool wants_yuv420 = (container == Container::kY4m && !y4m_can_carry(*in.fmt)) ||
+                              (in.fmt->family == Family::kRgb && ends_with(path, ".yuv"));
+    fmt = wants_rgb ? &rgb24() : wants_yuv420 ? &yuv420p() : in.fmt;
   }
   if (container == Container::kPng && fmt != &rgb24()) {
     throw UsageError(std::string("PNG output holds rgb24 pictures, not ") + fmt->name +
@@ -282,7 +276,7 @@ int run_errors(const std::vector<std::string>& args, const Console& console) {
   int status = kExitOk;
   for (const std::string& text : args) {
     int64_t v = 0;
-    std::string digits = text;
+    const std::string& digits = text;
     bool bare_hex = digits.size() == 8 &&
                     digits.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos &&
                     digits.find_first_of("abcdefABCDEF") != std::string::npos;

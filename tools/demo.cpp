@@ -141,7 +141,7 @@ struct Demo {
   // of `shown` (the output relabelled as needed) in dir/sub.
   JobReport run(const std::string& name, const std::vector<std::vector<uint8_t>>& frames,
                 const VideoFormat& in, const Request& request, const std::string& sub,
-                std::optional<VideoFormat> shown,
+                const std::optional<VideoFormat>& shown,
                 const std::function<void(uint64_t, const uint8_t*)>& sink) {
     JobReport report;
     report.name = name;

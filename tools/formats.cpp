@@ -94,7 +94,6 @@ size_t frame_bytes(const PixFmt& fmt, int width, int height) {
   switch (fmt.yuv_type) {
     case PF_YUV_420:
     case PF_YUV_420_VU:
-      return w * h + 2 * cw * ch;
     case PF_YUV_NV12:
     case PF_YUV_NV21:
       return w * h + 2 * cw * ch;

@@ -21,7 +21,7 @@ constexpr size_t kMiddleCandidates = 16;
 std::string numbered(const std::string& dir, const std::string& kind, uint64_t index) {
   char name[64];
   std::snprintf(name, sizeof(name), "%s_%06llu.png", kind.c_str(),
-                static_cast<unsigned long long>(index + 1));
+                static_cast<unsigned long long>(index) + 1);
   return (std::filesystem::path(dir) / name).string();
 }
 

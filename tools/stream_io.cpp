@@ -44,7 +44,9 @@ bool read_picture(InputFile& in, uint8_t* dst, size_t bytes, uint64_t index) {
 
 class RawReader final : public FrameReader {
  public:
-  RawReader(std::unique_ptr<InputFile> in, VideoFormat f) : in_(std::move(in)) { format_ = f; }
+  RawReader(std::unique_ptr<InputFile> in, const VideoFormat& f) : in_(std::move(in)) {
+    format_ = f;
+  }
   bool read(uint8_t* dst) override {
     if (!read_picture(*in_, dst, format_.frame_size(), index_)) return false;
     ++index_;
