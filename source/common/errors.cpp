@@ -30,14 +30,14 @@ uint32_t analyze_error_code(const ErrorTable& table, uint32_t code, int32_t buf_
   return PF_STATUS_OK;
 }
 
-uint32_t write_version(const VersionSpec& spec, const char* date, const char* time, char* buf,
+uint32_t write_version(const VersionSpec& version, const char* date, const char* time, char* buf,
                        int32_t buf_len, uint32_t* text_len) {
-  if (buf == nullptr) return spec.null_buffer;
-  if (text_len == nullptr && spec.null_length != 0) return spec.null_length;
+  if (buf == nullptr) return version.null_buffer;
+  if (text_len == nullptr && version.null_length != 0) return version.null_length;
   char text[256];
-  const int length = std::snprintf(text, sizeof text, spec.format, date, time);
-  if (length < 0 || static_cast<size_t>(length) >= sizeof text) return spec.short_buffer;
-  if (buf_len < PF_VERSION_MIN_BUFFER || buf_len < length + 1) return spec.short_buffer;
+  const int length = std::snprintf(text, sizeof text, version.format, date, time);
+  if (length < 0 || static_cast<size_t>(length) >= sizeof text) return version.short_buffer;
+  if (buf_len < PF_VERSION_MIN_BUFFER || buf_len < length + 1) return version.short_buffer;
   std::memcpy(buf, text, static_cast<size_t>(length) + 1);
   // Modules without a code for a null length pointer still write the text: the caller asked
   // for it, and only the length has nowhere to go.

@@ -31,13 +31,13 @@ struct VersionSpec {
 };
 
 // date and time are the module's __DATE__ and __TIME__ ("Nov  6 2019", "hh:mm:ss").
-uint32_t write_version(const VersionSpec& spec, const char* date, const char* time, char* buf,
+uint32_t write_version(const VersionSpec& version, const char* date, const char* time, char* buf,
                        int32_t buf_len, uint32_t* text_len);
 
 }  // namespace pf
 
 // Expands in the module's own source file, so that the date and time are that file's.
-#define PF_WRITE_VERSION(spec, buf, len, out_len) \
-  ::pf::write_version((spec), __DATE__, __TIME__, (buf), (len), (out_len))
+#define PF_WRITE_VERSION(version, buf, len, out_len) \
+  ::pf::write_version((version), __DATE__, __TIME__, (buf), (len), (out_len))
 
 #endif  // PELFORGE_SOURCE_COMMON_ERRORS_HPP_

@@ -12,6 +12,14 @@
 
 namespace pf {
 
+// 16.16 start and step of the per-plane bilinear scaler along one axis (BilinearZoom_c's rule).
+// A single output or a single input sample keeps every position on the first sample.
+struct Axis {
+  uint32_t start;
+  uint32_t step;
+};
+Axis zoom_axis(uint32_t src, uint32_t dst);
+
 // Scales one plane (the signature of BilinearZoom_c).
 using PlaneZoom = void (*)(void* scratch, const uint8_t* src, uint8_t* dst, uint32_t src_width,
                            uint32_t src_height, uint32_t src_pitch, uint32_t dst_width,

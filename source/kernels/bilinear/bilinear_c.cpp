@@ -15,14 +15,11 @@ namespace {
 
 // ---- Style A: BilinearZoom ----
 
-struct Axis {
-  uint32_t start;
-  uint32_t step;
-};
+}  // namespace
 
-// 16.16 start and step along one axis. A step whose fraction is below 1/32 (a near-integer
-// ratio, same size included) is re-spread over one pixel less, starting half a pixel in, so that
-// the outputs fall between source samples instead of on them.
+// A step whose fraction is below 1/32 (a near-integer ratio, same size included) is re-spread
+// over one pixel less, starting half a pixel in, so that the outputs fall between source samples
+// instead of on them.
 Axis zoom_axis(uint32_t src, uint32_t dst) {
   // One destination sample has no step to divide out, and a one-sample source has nothing to
   // spread (the half-pixel recomputation would wrap below zero): both take the first sample.
@@ -31,6 +28,8 @@ Axis zoom_axis(uint32_t src, uint32_t dst) {
   if ((step & 0xF800u) == 0) return {0x8000u, (src * 65536u - 131072u) / (dst - 1)};
   return {0, step};
 }
+
+namespace {
 
 // ---- Helpers of the packed styles and of the adapters ----
 

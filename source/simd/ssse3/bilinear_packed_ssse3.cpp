@@ -45,8 +45,7 @@ namespace pf {
 namespace ssse3 {
 namespace {
 
-// The instance's fast scratch holds this many bytes (the resizer allocates it at Open).
-constexpr uint64_t kFastScratchBytes = 0x18000;
+constexpr uint64_t kFastScratchBytes = PF_FAST_SCRATCH_BYTES;
 constexpr uint32_t kNoRow = 0xFFFFFFFFu;
 
 uint32_t min_u32(uint32_t a, uint32_t b) { return a < b ? a : b; }

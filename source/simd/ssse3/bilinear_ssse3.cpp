@@ -29,24 +29,8 @@ namespace pf {
 namespace ssse3 {
 namespace {
 
-// The instance's fast scratch holds this many bytes (the resizer allocates it at Open).
-constexpr uint64_t kFastScratchBytes = 0x18000;
+constexpr uint64_t kFastScratchBytes = PF_FAST_SCRATCH_BYTES;
 constexpr uint32_t kNoLine = 0xFFFFFFFFu;
-
-struct Axis {
-  uint32_t start;
-  uint32_t step;
-};
-
-// 16.16 start and step along one axis, exactly as the scalar scaler computes them: a step whose
-// fraction is below 1/32 is re-spread over one sample less, starting half a sample in; a single
-// output or a single input sample keeps every position on the first sample.
-Axis zoom_axis(uint32_t src, uint32_t dst) {
-  if (dst < 2 || src < 2) return {0, 0};
-  const uint32_t step = (src * 65536u - 65536u) / (dst - 1);
-  if ((step & 0xF800u) == 0) return {0x8000u, (src * 65536u - 131072u) / (dst - 1)};
-  return {0, step};
-}
 
 // How the horizontal pass collects the byte pairs of a block of 8 columns.
 enum class Gather : uint8_t { kOneLoad, kTwoLoads, kScalar };
