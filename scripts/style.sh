@@ -22,7 +22,7 @@ fi
 # registry.cpp is left out: it carries a GCC-only flag that clang's driver refuses.
 if command -v clang-tidy > /dev/null && [ -f out/build-release/compile_commands.json ]; then
   for f in $(git ls-files -- 'source/*.cpp' 'tools/*.cpp' | grep -v 'common/registry.cpp'); do
-    clang-tidy -p out/build-release --quiet "$f" 2> /dev/null || { echo "$f: clang-tidy"; status=1; }
+    clang-tidy -p out/build-release --quiet --extra-arg=-Wno-unknown-warning-option "$f" 2> /dev/null || { echo "$f: clang-tidy"; status=1; }
   done
 fi
 exit $status

@@ -116,7 +116,8 @@ std::vector<pft::GuardedPicture> pictures_for(const tImageResizerParam& p, uint6
     case 1:
       for (auto& plane : pictures[0].planes()) {
         for (uint32_t y = 0; y < plane.rows(); ++y) {
-          for (uint32_t x = 0; x < plane.width(); ++x) plane.at(x, y) = static_cast<uint8_t>(x + 3 * y);
+          for (uint32_t x = 0; x < plane.width(); ++x)
+            plane.at(x, y) = static_cast<uint8_t>(x + 3 * y);
         }
       }
       break;
@@ -156,7 +157,7 @@ double cycles_per_call(Instance& instance, tResizerKernel kernel,
 int run_resizer(const Options& o, uint32_t flags) {
   int failures = 0;
   std::map<std::string, int> tested, failed;  // per ISA
-  std::map<tResizerKernel, bool> done;          // variants shared by several pointers
+  std::map<tResizerKernel, bool> done;        // variants shared by several pointers
   for (const auto& row : pf::image_resizer_kernels()) {
     if (fnmatch(o.function.c_str(), row.name, 0) != 0) continue;
     bool any = false;
@@ -251,8 +252,8 @@ int run_resizer(const Options& o, uint32_t flags) {
       for (int isa = 0; isa < 4; ++isa) {
         if (selected.variant[isa] == nullptr) continue;
         const double cycles = cycles_per_call(instance, selected.variant[isa], pics);
-        std::printf("  %-44s %-6s %10.0f cycles  x%5.2f  (%s)\n", row.name,
-                    pf::kIsaName[isa], cycles, scalar / cycles, pft::describe(p).c_str());
+        std::printf("  %-44s %-6s %10.0f cycles  x%5.2f  (%s)\n", row.name, pf::kIsaName[isa],
+                    cycles, scalar / cycles, pft::describe(p).c_str());
       }
     }
   }
@@ -261,7 +262,8 @@ int run_resizer(const Options& o, uint32_t flags) {
     std::printf("%s resizer %-6s (%d cases)\n", bad == 0 ? "[OK]    " : "[FAILED]", isa.c_str(),
                 count);
   }
-  if (tested.empty() && !o.list) std::printf("[OK]     resizer: no variant runs on this processor\n");
+  if (tested.empty() && !o.list)
+    std::printf("[OK]     resizer: no variant runs on this processor\n");
   return failures;
 }
 
