@@ -170,6 +170,9 @@ PF_API void ImageResizerSSSE3Functions(void);
 PF_API void ImageResizerSSE4Functions(void);
 
 PF_API extern const tImgProcFuncList tImageResizerFunc;
+/** The module's descriptor ("IMG_RESIZER", id 24) and the pointer to it in section ".IMG$B". */
+PF_API extern const tImgProcDesc tImgProc_Resizer;
+PF_API extern const tImgProcDesc* const ptImgProc_Resizer;
 PF_API extern const char* const pas8ImageResizerSelfAnalyzeErrorCode[];
 
 #ifdef __cplusplus

@@ -132,6 +132,9 @@ PF_API void RGB24toYUV420_mmx(const tRgbToYuvInstance* ptInstance, const uint8_t
                               uint8_t* pu8Y, uint8_t* pu8U, uint8_t* pu8V);
 
 PF_API extern const tImgProcFuncList tRGBtoYUVFuncs;
+/** The module's descriptor ("IMG_RGBTOYUV", id 36) and the pointer to it in section ".IMG$B". */
+PF_API extern const tImgProcDesc tImgProc_RGBtoYUV;
+PF_API extern const tImgProcDesc* const ptImgProc_RGBtoYUV;
 PF_API extern const char* const pas8RGBtoYUVAnalyzeErrorCode[];
 
 #ifdef __cplusplus

@@ -157,6 +157,10 @@ PF_API void YUV420ToRGB32_c(const tYuv420ToRgbInstance* ptInstance, const uint8_
                             uint8_t* pu8Rgb);
 
 PF_API extern const tImgProcFuncList tYUVYUV420toRGBFuncs;
+/** The module's descriptor ("IMG_YUV420_TO_RGB", id 3) and the pointer to it in section ".IMG$B".
+ */
+PF_API extern const tImgProcDesc tImgProc_YUV420toRGB;
+PF_API extern const tImgProcDesc* const ptImgProc_YUV420toRGB;
 PF_API extern const char* const pas8ImageYUV420ToRGBSelfAnalyzeErrorCode[];
 
 #ifdef __cplusplus

@@ -131,6 +131,9 @@ PF_API void RGB8toRGB16ReSizer_c(const tRgbResizerParam* ptParam, const tRgbResi
                                  const tRgbResizerDst* ptDst);
 
 PF_API extern const tImgProcFuncList tRGBResizerFuncs;
+/** The module's descriptor ("RGB_RESIZER", id 26) and the pointer to it in section ".IMG$B". */
+PF_API extern const tImgProcDesc tImgProc_RGBResizer;
+PF_API extern const tImgProcDesc* const ptImgProc_RGBResizer;
 PF_API extern const char* const pas8RGBResizerAnalyzeErrorCode[];
 
 #ifdef __cplusplus

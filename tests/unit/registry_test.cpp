@@ -9,15 +9,10 @@
 #include <set>
 
 #include "img_resizer.h"
+#include "img_rgbtoyuv.h"
+#include "img_yuv420torgb.h"
 #include "pelforge.h"
-
-extern "C" {
-extern const tImgProcDesc tImgProc_Resizer;
-extern const tImgProcDesc* const ptImgProc_Resizer;
-extern const tImgProcDesc* const ptImgProc_YUV420toRGB;
-extern const tImgProcDesc* const ptImgProc_RGBResizer;
-extern const tImgProcDesc* const ptImgProc_RGBtoYUV;
-}
+#include "rgb_resizer.h"
 
 namespace {
 
