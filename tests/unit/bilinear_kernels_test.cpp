@@ -158,7 +158,10 @@ TEST(BilinearKernels, ConstantsStayConstantAndRampsStayMonotonic) {
                        {Bilinearframetoframe422to420_c, kUyvy, k420},
                        {Bilinearframetoframe422to422_c, kUyvy, kUyvy}};
   Rng rng(3);
-  for (const auto& [kernel, st, dt] : kernels) {
+  for (const auto& [kernel, st_binding, dt_binding] : kernels) {
+    // Named copies: lambdas below capture them, which structured bindings allow only from C++20
+    // compilers that some of ours predate.
+    const uint32_t st = st_binding, dt = dt_binding;
     for (const Shape& s : {Shape{20, 12, 34, 18}, Shape{40, 24, 14, 10}, Shape{2, 2, 8, 4}}) {
       for (int pattern = 0; pattern < 3; ++pattern) {  // constant, ramp across, ramp down
         GuardedPicture src(st, s.sw, s.sh, rng), dst(dt, s.dw, s.dh, rng);
