@@ -5,13 +5,13 @@
 //
 //   struct Traits {
 //     using Param = ...;                  // the parameter record Open validates
-//     using Instance = ...;               // trivially copyable; zeroed on allocation
+//     using Instance = ...;               // trivially copyable; zeroed on allocation; its fields
+//                                         // hMem, pvFastScratch and hDma (the latter two when
+//                                         // the codes below say the module keeps them)
 //     static constexpr FrameCodes kCodes{...};
 //     static constexpr const char* kSource = "../source/common/<module>.c";
-//     static constexpr auto kMem = &Instance::hMem;        // always present
-//     static constexpr auto kScratch = &Instance::pvFastScratch;  // when kCodes.fast_scratch
-//     static constexpr auto kDma = &Instance::hDma;        // when kCodes.dma
-//     static constexpr bool kSelectFirst = false;  // choose the kernel before taking scratch
+//     static constexpr bool kSelectFirst = true;   // optional: choose the kernel before taking
+//                                                  // scratch (default: after the DMA handle)
 //     static uint32_t validate(const Param&);      // first failing field's code, or 0
 //     static void global_init();                   // the module's <Prefix>GlobalInit
 //     static uint32_t select(Instance&, const Param&);  // copy parameters, pick the kernel
@@ -63,6 +63,15 @@ inline void vmem_free_scratch(void* mem, void* block, const char* file, uint32_t
 }
 
 template <class M>
+constexpr bool select_first() {
+  if constexpr (requires { M::kSelectFirst; }) {
+    return M::kSelectFirst;
+  } else {
+    return false;
+  }
+}
+
+template <class M>
 concept HasExtraBuffers = requires(typename M::Instance& inst) {
   { M::acquire(inst) } -> std::same_as<uint32_t>;
   M::release(inst);
@@ -71,13 +80,13 @@ concept HasExtraBuffers = requires(typename M::Instance& inst) {
 // Releases what Open obtained, newest first. Used by Open's rollback and by Close.
 template <class M>
 uint32_t release_instance(typename M::Instance* inst, bool extras) {
-  void* mem = inst->*M::kMem;
+  void* mem = inst->hMem;
   if constexpr (HasExtraBuffers<M>) {
     if (extras) M::release(*inst);
   }
   if constexpr (M::kCodes.fast_scratch != 0) {
-    if (inst->*M::kScratch != nullptr)
-      vmem_free_scratch(mem, inst->*M::kScratch, M::kSource, __LINE__);
+    if (inst->pvFastScratch != nullptr)
+      vmem_free_scratch(mem, inst->pvFastScratch, M::kSource, __LINE__);
   }
   return vmem_free(mem, inst, M::kSource, __LINE__);
 }
@@ -103,24 +112,24 @@ uint32_t open(void** out, const void* param, void* mem) {
       vmem_malloc(mem, sizeof(Instance), kInstanceAlign, M::kSource, __LINE__));
   if (inst == nullptr) return M::kCodes.handle_malloc;
   std::memset(static_cast<void*>(inst), 0, sizeof(Instance));
-  inst->*M::kMem = mem;
+  inst->hMem = mem;
 
-  if constexpr (M::kSelectFirst) {
+  if constexpr (select_first<M>()) {
     if (const uint32_t error = M::select(*inst, p)) {
       release_instance<M>(inst, false);
       return error;
     }
   }
   if constexpr (M::kCodes.fast_scratch != 0) {
-    inst->*M::kScratch = vmem_malloc_scratch(mem, M::kSource, __LINE__);
-    if (inst->*M::kScratch == nullptr) {
+    inst->pvFastScratch = vmem_malloc_scratch(mem, M::kSource, __LINE__);
+    if (inst->pvFastScratch == nullptr) {
       release_instance<M>(inst, false);
       return M::kCodes.fast_scratch;
     }
   }
   if constexpr (M::kCodes.dma != 0) {
-    inst->*M::kDma = GetDMAHandle_c(mem);
-    if (inst->*M::kDma == nullptr) {
+    inst->hDma = GetDMAHandle_c(mem);
+    if (inst->hDma == nullptr) {
       release_instance<M>(inst, false);
       return M::kCodes.dma;
     }
@@ -131,7 +140,7 @@ uint32_t open(void** out, const void* param, void* mem) {
       return error;
     }
   }
-  if constexpr (!M::kSelectFirst) {
+  if constexpr (!select_first<M>()) {
     if (const uint32_t error = M::select(*inst, p)) {
       release_instance<M>(inst, true);
       return error;
@@ -141,11 +150,19 @@ uint32_t open(void** out, const void* param, void* mem) {
   return PF_STATUS_OK;
 }
 
+// GetMemSize of a module whose size does not depend on the parameters (which are not read). A
+// null result pointer is reported with `null_code` rather than written through.
+inline uint32_t fixed_mem_size(uint32_t* out, uint32_t size, uint32_t null_code) {
+  if (out == nullptr) return null_code;
+  *out = size;
+  return PF_STATUS_OK;
+}
+
 template <class M>
 uint32_t close(void* handle) {
   if (handle == nullptr) return M::kCodes.close_pointer;
   auto* inst = static_cast<typename M::Instance*>(handle);
-  if (inst->*M::kMem == nullptr) return M::kCodes.close_mem_pointer;
+  if (inst->hMem == nullptr) return M::kCodes.close_mem_pointer;
   const uint32_t status = release_instance<M>(inst, true);
   if constexpr (M::kCodes.close_free != 0) {
     if (status != PF_STATUS_OK) return M::kCodes.close_free;

@@ -402,9 +402,6 @@ struct Resizer {
       .close_mem_pointer = kSELF_CLOSE_MEM_POINTER,
   };
   static constexpr const char* kSource = kSourcePath;
-  static constexpr auto kMem = &Instance::hMem;
-  static constexpr auto kScratch = &Instance::pvFastScratch;
-  static constexpr auto kDma = &Instance::hDma;
   // The kernel is chosen before the scratch is taken, so that a geometry no kernel can serve
   // fails without touching the scratch pool.
   static constexpr bool kSelectFirst = true;
@@ -583,11 +580,7 @@ uint32_t ImageResizerAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, cha
 uint32_t ImageResizerDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImageResizerGetMemSize_c(const void*, uint32_t* pu32Size) {
-  // The size does not depend on the parameters, which are not read. A null result pointer is
-  // reported rather than written through.
-  if (pu32Size == nullptr) return pf::kGETMEMSIZE_INPUT_POINTER;
-  *pu32Size = 176;
-  return PF_STATUS_OK;
+  return pf::fixed_mem_size(pu32Size, 176, pf::kGETMEMSIZE_INPUT_POINTER);
 }
 
 const tImgProcFuncList tImageResizerFunc = {

@@ -145,10 +145,6 @@ struct RgbToYuv {
       .close_free = kCLOSE_FREE,
   };
   static constexpr const char* kSource = kSourcePath;
-  static constexpr auto kMem = &Instance::hMem;
-  static constexpr auto kScratch = &Instance::pvFastScratch;
-  static constexpr auto kDma = &Instance::hDma;
-  static constexpr bool kSelectFirst = false;
 
   static uint32_t validate(const Param& p) { return check_param(p, kOpenChecks); }
   static void global_init() { RGBtoYUVGlobalInit(); }
@@ -269,10 +265,8 @@ uint32_t RGBtoYUVAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* p
 uint32_t RGBtoYUVDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t RGBtoYUVGetMemSize_c(const void*, uint32_t* pu32Size) {
-  // The instance and its 5-6-5 table; a null result pointer is reported, not written through.
-  if (pu32Size == nullptr) return pf::kOPEN_INPUT_PARAM;
-  *pu32Size = 0x40070;
-  return PF_STATUS_OK;
+  // The instance and its 5-6-5 table.
+  return pf::fixed_mem_size(pu32Size, 0x40070, pf::kOPEN_INPUT_PARAM);
 }
 
 const tImgProcFuncList tRGBtoYUVFuncs = {

@@ -120,10 +120,6 @@ struct Yuv420ToRgb {
       .close_free = kCLOSE_FREE,
   };
   static constexpr const char* kSource = "../source/common/img_yuv420torgb.c";
-  static constexpr auto kMem = &Instance::hMem;
-  static constexpr auto kScratch = &Instance::pvFastScratch;
-  static constexpr auto kDma = &Instance::hDma;
-  static constexpr bool kSelectFirst = false;
 
   static uint32_t validate(const Param& p) { return check_param(p, kOpenChecks); }
   static void global_init() { ImgYUV420ToRGBGlobalInit(); }
@@ -218,11 +214,8 @@ uint32_t ImgYUV420ToRGBAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, c
 uint32_t ImageYUV420ToRGBDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImageYUV420ToRGBGetMemSize_c(const void*, uint32_t* pu32Size) {
-  // The size does not depend on the parameters. There is no code of its own for a null result
-  // pointer; it is reported as a missing record rather than written through.
-  if (pu32Size == nullptr) return pf::kOPEN_INPUT_PARAM;
-  *pu32Size = 88;
-  return PF_STATUS_OK;
+  // No code of its own for a null result pointer: it is reported as a missing record.
+  return pf::fixed_mem_size(pu32Size, 88, pf::kOPEN_INPUT_PARAM);
 }
 
 const tImgProcFuncList tYUVYUV420toRGBFuncs = {

@@ -132,9 +132,6 @@ struct RgbResizer {
       .close_free = kCLOSE_FREE,
   };
   static constexpr const char* kSource = "../source/common/rgb_resizer.c";
-  static constexpr auto kMem = &Instance::hMem;
-  static constexpr auto kScratch = &Instance::pvFastScratch;
-  static constexpr auto kDma = &Instance::hDma;
   // A pair no kernel serves is refused once the instance exists, before the scratch is taken.
   static constexpr bool kSelectFirst = true;
 
@@ -234,10 +231,7 @@ uint32_t RGBResizerAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char*
 uint32_t RGBResizerDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t RGBResizerGetMemSize_c(const void*, uint32_t* pu32Size) {
-  // As in the other RGB modules: a null result pointer is reported, not written through.
-  if (pu32Size == nullptr) return pf::kOPEN_INPUT_PARAM;
-  *pu32Size = 80;
-  return PF_STATUS_OK;
+  return pf::fixed_mem_size(pu32Size, 80, pf::kOPEN_INPUT_PARAM);
 }
 
 const tImgProcFuncList tRGBResizerFuncs = {
