@@ -77,4 +77,11 @@ void run(Composition composition, const RowOps& rows, const tResizerGeometry* g,
 
 }  // namespace pf::copy
 
+// Defines the exported kernel `name` as `composition` over the row table `rows` (scalar or a
+// SIMD one). Nothing is scaled, so no line is buffered and the fast scratch is not used.
+#define PF_COPY_KERNEL(name, composition, rows)                                             \
+  void name(void**, tResizerGeometry* ptGeometry, tImgPicture* ptSrc, tImgPicture* ptDst) { \
+    pf::copy::run(pf::copy::composition, rows, ptGeometry, ptSrc, ptDst);                   \
+  }
+
 #endif  // PELFORGE_SOURCE_KERNELS_COPY_COPY_HPP_

@@ -376,27 +376,23 @@ void run(Composition composition, const RowOps& rows, const tResizerGeometry* g,
 
 extern "C" {
 
-// The fast scratch is not needed: nothing is scaled, so no line is buffered.
-#define PF_COPY_KERNEL(name, composition)                                                   \
-  void name(void**, tResizerGeometry* ptGeometry, tImgPicture* ptSrc, tImgPicture* ptDst) { \
-    pf::copy::run(pf::copy::composition, pf::copy::kScalarRows, ptGeometry, ptSrc, ptDst);  \
-  }
+#define PF_COPY_C(name, composition) PF_COPY_KERNEL(name, composition, pf::copy::kScalarRows)
 
-PF_COPY_KERNEL(CopyPic420to420_c, copy_pic_420_to_420)
-PF_COPY_KERNEL(FrametoField420to420_c, frame_to_field_420_to_420)
-PF_COPY_KERNEL(FieldtoField420to420_c, field_to_field_420_to_420)
-PF_COPY_KERNEL(FieldtoFrame420to420_c, field_to_frame_420_to_420)
-PF_COPY_KERNEL(FrametoFrame420to422_c, frame_to_frame_420_to_uyvy)
-PF_COPY_KERNEL(FieldtoFrame420to422_c, field_to_frame_420_to_uyvy)
-PF_COPY_KERNEL(FrametoFrame422to420_c, frame_to_frame_uyvy_to_420)
-PF_COPY_KERNEL(FrametoField422to420_c, frame_to_field_uyvy_to_420)
-PF_COPY_KERNEL(CopyPic422to422_c, copy_pic_uyvy_to_uyvy)
-PF_COPY_KERNEL(CopyPic420to422P_c, copy_pic_420_to_422p)
-PF_COPY_KERNEL(CopyPic420Ito422PI_c, copy_pic_420i_to_422pi)
-PF_COPY_KERNEL(CopyPic420Fieldto422PFrameI_c, copy_pic_420_field_to_422pi)
-PF_COPY_KERNEL(CopyPic422Pto420_c, copy_pic_422p_to_420)
-PF_COPY_KERNEL(CopyPic422Pto422P_c, copy_pic_422p_to_422p)
+PF_COPY_C(CopyPic420to420_c, copy_pic_420_to_420)
+PF_COPY_C(FrametoField420to420_c, frame_to_field_420_to_420)
+PF_COPY_C(FieldtoField420to420_c, field_to_field_420_to_420)
+PF_COPY_C(FieldtoFrame420to420_c, field_to_frame_420_to_420)
+PF_COPY_C(FrametoFrame420to422_c, frame_to_frame_420_to_uyvy)
+PF_COPY_C(FieldtoFrame420to422_c, field_to_frame_420_to_uyvy)
+PF_COPY_C(FrametoFrame422to420_c, frame_to_frame_uyvy_to_420)
+PF_COPY_C(FrametoField422to420_c, frame_to_field_uyvy_to_420)
+PF_COPY_C(CopyPic422to422_c, copy_pic_uyvy_to_uyvy)
+PF_COPY_C(CopyPic420to422P_c, copy_pic_420_to_422p)
+PF_COPY_C(CopyPic420Ito422PI_c, copy_pic_420i_to_422pi)
+PF_COPY_C(CopyPic420Fieldto422PFrameI_c, copy_pic_420_field_to_422pi)
+PF_COPY_C(CopyPic422Pto420_c, copy_pic_422p_to_420)
+PF_COPY_C(CopyPic422Pto422P_c, copy_pic_422p_to_422p)
 
-#undef PF_COPY_KERNEL
+#undef PF_COPY_C
 
 }  // extern "C"

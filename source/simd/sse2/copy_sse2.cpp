@@ -74,11 +74,7 @@ constinit const copy::RowOps kRows = {copy_row, copy_rows, copy::pack_uyvy_row, 
 
 extern "C" {
 
-// No line is buffered, so the fast scratch is not used and may be null.
-#define PF_COPY_SSE2(name, composition)                                                     \
-  void name(void**, tResizerGeometry* ptGeometry, tImgPicture* ptSrc, tImgPicture* ptDst) { \
-    pf::copy::run(pf::copy::composition, pf::sse2::kRows, ptGeometry, ptSrc, ptDst);        \
-  }
+#define PF_COPY_SSE2(name, composition) PF_COPY_KERNEL(name, composition, pf::sse2::kRows)
 
 PF_COPY_SSE2(CopyPic420to420_sse2, copy_pic_420_to_420)
 PF_COPY_SSE2(FrametoField420to420_sse2, frame_to_field_420_to_420)

@@ -388,10 +388,7 @@ void d1_field_lines(const tResizerGeometry& g, const tImgPicture& src, const tIm
 extern "C" {
 
 // The UYVY members of the copy family: the shared compositions over the rows above.
-#define PF_PACKED_SSSE3(name, composition)                                                  \
-  void name(void**, tResizerGeometry* ptGeometry, tImgPicture* ptSrc, tImgPicture* ptDst) { \
-    pf::copy::run(pf::copy::composition, pf::ssse3::kRows, ptGeometry, ptSrc, ptDst);       \
-  }
+#define PF_PACKED_SSSE3(name, composition) PF_COPY_KERNEL(name, composition, pf::ssse3::kRows)
 
 PF_PACKED_SSSE3(FrametoFrame420to422_ssse3, frame_to_frame_420_to_uyvy)
 PF_PACKED_SSSE3(FieldtoFrame420to422_ssse3, field_to_frame_420_to_uyvy)
