@@ -25,6 +25,31 @@ uint32_t d1_scene_change(tResizerGeometry& g, const tImgPicture& picture, uint32
 uint32_t d1_scene_change_from_sums(tResizerGeometry& g, uint64_t sum_y, uint64_t sum_u,
                                    uint64_t sum_v, uint32_t width, uint32_t height);
 
+// The kernels' arguments are usable: geometry, both records, the source plane and all three
+// destination planes present.
+bool d1_records_ok(const tResizerGeometry* g, const tImgPicture* src, const tImgPicture* dst);
+
+// The converted size: the smaller of source and destination on each axis, so that a kernel
+// called directly with mismatched sizes stays inside both pictures.
+uint32_t d1_width(const tResizerGeometry& g);
+uint32_t d1_height(const tResizerGeometry& g);
+
+// Plane origins of the destination's second field: half the luma lines and a quarter of the
+// chroma lines of the destination (fill lines included) below the first.
+struct D1Planes {
+  uint8_t* y;
+  uint8_t* u;
+  uint8_t* v;
+};
+D1Planes d1_second_field(const tResizerGeometry& g, const tImgPicture& dst);
+
+// Field picture to field picture: each field converted on its own like a frame of half the
+// lines, with `split` (uyvy_line_to_planes or a faster twin) turning one line into planes.
+using UyvyLineSplit = void (*)(const uint8_t* uyvy, uint8_t* y, uint8_t* u, uint8_t* v,
+                               uint32_t width);
+void d1_field_to_field(UyvyLineSplit split, const tResizerGeometry& g, const tImgPicture& src,
+                       const tImgPicture& dst);
+
 }  // namespace pf
 
 #endif  // PELFORGE_SOURCE_KERNELS_D1_D1_HPP_

@@ -44,33 +44,47 @@ int64_t distance(int64_t a, uint32_t b) {
   return d < 0 ? -d : d;
 }
 
-bool records_ok(const tResizerGeometry* g, const tImgPicture* src, const tImgPicture* dst) {
+uint8_t* row_of(uint8_t* plane, uint32_t pitch, size_t row) { return plane + row * pitch; }
+
+}  // namespace
+
+bool d1_records_ok(const tResizerGeometry* g, const tImgPicture* src, const tImgPicture* dst) {
   return g != nullptr && src != nullptr && dst != nullptr && src->pu8Y != nullptr &&
          dst->pu8Y != nullptr && dst->pu8U != nullptr && dst->pu8V != nullptr;
 }
 
-uint8_t* row_of(uint8_t* plane, uint32_t pitch, size_t row) { return plane + row * pitch; }
-
-// The converted size: the smaller of source and destination on each axis, so that a kernel
-// called directly with mismatched sizes stays inside both pictures.
 uint32_t d1_width(const tResizerGeometry& g) { return std::min(g.u32SrcWidth, g.u32DstWidth); }
 uint32_t d1_height(const tResizerGeometry& g) { return std::min(g.u32SrcHeight, g.u32DstHeight); }
 
-// Plane origins of the destination's second field: half the luma lines and a quarter of the
-// chroma lines of the destination (fill lines included) below the first.
-struct SecondField {
-  uint8_t* y;
-  uint8_t* u;
-  uint8_t* v;
-};
-SecondField second_field(const tResizerGeometry& g, const tImgPicture& dst) {
+D1Planes d1_second_field(const tResizerGeometry& g, const tImgPicture& dst) {
   const uint32_t total = g.u32DstHeight + g.u32FillTop + g.u32FillBottom;
   const size_t chroma_skip = static_cast<size_t>(dst.u32UVPitch) * (total / 4);
   return {row_of(dst.pu8Y, dst.u32YPitch, total / 2), dst.pu8U + chroma_skip,
           dst.pu8V + chroma_skip};
 }
 
-}  // namespace
+void d1_field_to_field(UyvyLineSplit split, const tResizerGeometry& g, const tImgPicture& src,
+                       const tImgPicture& dst) {
+  const uint32_t width = d1_width(g), height = d1_height(g);
+  const size_t line_bytes = 2 * static_cast<size_t>(src.u32YPitch);
+  const uint32_t src_total = g.u32SrcHeight + g.u32CutTop + g.u32CutBottom;
+  const D1Planes second = d1_second_field(g, dst);
+  const uint32_t field_lines = height / 2, chroma_lines = height / 4;
+  // Source field f's line i gives luma line i of destination field f, and its even lines 2k give
+  // that field's chroma line k. The fields never mix, so each keeps its own chroma.
+  for (uint32_t field = 0; field < 2; ++field) {
+    const uint8_t* in = src.pu8Y + (field == 0 ? 0 : (src_total / 2) * line_bytes);
+    uint8_t* y = field == 0 ? dst.pu8Y : second.y;
+    uint8_t* u = field == 0 ? dst.pu8U : second.u;
+    uint8_t* v = field == 0 ? dst.pu8V : second.v;
+    for (uint32_t i = 0; i < field_lines; ++i) {
+      const bool chroma = i % 2 == 0 && i / 2 < chroma_lines;
+      split(in + i * line_bytes, row_of(y, dst.u32YPitch, i),
+            chroma ? row_of(u, dst.u32UVPitch, i / 2) : nullptr,
+            chroma ? row_of(v, dst.u32UVPitch, i / 2) : nullptr, width);
+    }
+  }
+}
 
 uint32_t d1_scene_change(tResizerGeometry& g, const tImgPicture& picture, uint32_t width,
                          uint32_t height) {
@@ -106,7 +120,7 @@ extern "C" {
 
 void YUV422toYUV420D1FrametoD1Frame_c(void**, tResizerGeometry* ptGeometry, tImgPicture* ptSrc,
                                       tImgPicture* ptDst) {
-  if (!pf::records_ok(ptGeometry, ptSrc, ptDst)) return;
+  if (!pf::d1_records_ok(ptGeometry, ptSrc, ptDst)) return;
   const uint32_t width = pf::d1_width(*ptGeometry), height = pf::d1_height(*ptGeometry);
   const size_t line_bytes = 2 * static_cast<size_t>(ptSrc->u32YPitch);
   // Chroma line k comes from source line 2k; an odd height's last line has no chroma line.
@@ -122,10 +136,10 @@ void YUV422toYUV420D1FrametoD1Frame_c(void**, tResizerGeometry* ptGeometry, tImg
 
 void YUV422toYUV420D1FrametoD1Field_c(void**, tResizerGeometry* ptGeometry, tImgPicture* ptSrc,
                                       tImgPicture* ptDst) {
-  if (!pf::records_ok(ptGeometry, ptSrc, ptDst)) return;
+  if (!pf::d1_records_ok(ptGeometry, ptSrc, ptDst)) return;
   const uint32_t width = pf::d1_width(*ptGeometry), height = pf::d1_height(*ptGeometry);
   const size_t line_bytes = 2 * static_cast<size_t>(ptSrc->u32YPitch);
-  const pf::SecondField second = pf::second_field(*ptGeometry, *ptDst);
+  const pf::D1Planes second = pf::d1_second_field(*ptGeometry, *ptDst);
   const uint32_t field_lines = height / 2, chroma_lines = height / 4;
   // Even source lines form the first field, odd ones the second. Chroma is split like the chroma
   // lines of a 4:2:0 frame: frame chroma line 2k (from source line 4k) to the first field's line
@@ -151,28 +165,8 @@ void YUV422toYUV420D1FrametoD1Field_c(void**, tResizerGeometry* ptGeometry, tImg
 
 void YUV422toYUV420D1FieldtoD1Field_c(void**, tResizerGeometry* ptGeometry, tImgPicture* ptSrc,
                                       tImgPicture* ptDst) {
-  if (!pf::records_ok(ptGeometry, ptSrc, ptDst)) return;
-  const tResizerGeometry& g = *ptGeometry;
-  const uint32_t width = pf::d1_width(g), height = pf::d1_height(g);
-  const size_t line_bytes = 2 * static_cast<size_t>(ptSrc->u32YPitch);
-  const uint32_t src_total = g.u32SrcHeight + g.u32CutTop + g.u32CutBottom;
-  const pf::SecondField second = pf::second_field(g, *ptDst);
-  const uint32_t field_lines = height / 2, chroma_lines = height / 4;
-  // Each field is converted on its own like a frame of height / 2 lines: source field f's line i
-  // gives luma line i of destination field f, and its even lines 2k give that field's chroma
-  // line k. The fields never mix, so each keeps its own chroma.
-  for (uint32_t field = 0; field < 2; ++field) {
-    const uint8_t* in = ptSrc->pu8Y + (field == 0 ? 0 : (src_total / 2) * line_bytes);
-    uint8_t* y = field == 0 ? ptDst->pu8Y : second.y;
-    uint8_t* u = field == 0 ? ptDst->pu8U : second.u;
-    uint8_t* v = field == 0 ? ptDst->pu8V : second.v;
-    for (uint32_t i = 0; i < field_lines; ++i) {
-      const bool chroma = i % 2 == 0 && i / 2 < chroma_lines;
-      pf::uyvy_line_to_planes(in + i * line_bytes, pf::row_of(y, ptDst->u32YPitch, i),
-                              chroma ? pf::row_of(u, ptDst->u32UVPitch, i / 2) : nullptr,
-                              chroma ? pf::row_of(v, ptDst->u32UVPitch, i / 2) : nullptr, width);
-    }
-  }
+  if (!pf::d1_records_ok(ptGeometry, ptSrc, ptDst)) return;
+  pf::d1_field_to_field(pf::uyvy_line_to_planes, *ptGeometry, *ptSrc, *ptDst);
 }
 
 }  // extern "C"

@@ -283,14 +283,7 @@ constexpr copy::RowOps kRows = {copy_row, copy_rows, pack_uyvy_row, uyvy_luma_ro
 
 // ---- the D1 conversions ----
 
-uint32_t smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
-
 uint8_t* row_of(uint8_t* plane, uint32_t pitch, size_t row) { return plane + row * pitch; }
-
-bool d1_records_ok(const tResizerGeometry* g, const tImgPicture* src, const tImgPicture* dst) {
-  return g != nullptr && src != nullptr && dst != nullptr && src->pu8Y != nullptr &&
-         dst->pu8Y != nullptr && dst->pu8U != nullptr && dst->pu8V != nullptr;
-}
 
 // The bytes a plane area spans, as addresses; empty for no rows or no columns.
 struct Span {
@@ -339,21 +332,8 @@ void d1_frame_lines(const tImgPicture& src, const tImgPicture& dst, uint32_t wid
   }
 }
 
-// Plane origins of the destination's second field: half the luma lines and a quarter of the
-// chroma lines of the destination (fill lines included) below the first.
-struct Planes {
-  uint8_t* y;
-  uint8_t* u;
-  uint8_t* v;
-};
 uint32_t destination_lines(const tResizerGeometry& g) {
   return g.u32DstHeight + g.u32FillTop + g.u32FillBottom;
-}
-Planes second_field(const tResizerGeometry& g, const tImgPicture& dst) {
-  const uint32_t total = destination_lines(g);
-  const size_t chroma_skip = static_cast<size_t>(dst.u32UVPitch) * (total / 4);
-  return {row_of(dst.pu8Y, dst.u32YPitch, total / 2), dst.pu8U + chroma_skip,
-          dst.pu8V + chroma_skip};
 }
 
 // Even source lines to the first field, odd ones to the second; frame chroma line 2k (source
@@ -363,7 +343,7 @@ template <bool kSum>
 void d1_field_lines(const tResizerGeometry& g, const tImgPicture& src, const tImgPicture& dst,
                     uint32_t width, uint32_t height, Sums& sums) {
   const size_t line_bytes = 2 * static_cast<size_t>(src.u32YPitch);
-  const Planes second = second_field(g, dst);
+  const D1Planes second = d1_second_field(g, dst);
   const uint32_t field_lines = height / 2, chroma_lines = height / 4;
   for (uint32_t line = 0; line < 2 * field_lines; ++line) {
     const uint32_t k = line / 4;
@@ -380,6 +360,12 @@ void d1_field_lines(const tResizerGeometry& g, const tImgPicture& src, const tIm
     split_line<Order::kUyvy, kSum>(src.pu8Y + line * line_bytes, row_of(y, dst.u32YPitch, line / 2),
                                    u, v, width, sums);
   }
+}
+
+// uyvy_line_to_planes' twin, for the shared field-picture conversion.
+void split_uyvy(const uint8_t* uyvy, uint8_t* y, uint8_t* u, uint8_t* v, uint32_t width) {
+  Sums unused = no_sums();
+  split_line<Order::kUyvy, false>(uyvy, y, u, v, width, unused);
 }
 
 }  // namespace
@@ -420,9 +406,8 @@ void YUYVtoYUV420Conversion_ssse3(void**, tResizerGeometry* ptGeometry, tImgPict
 void YUV422toYUV420D1FrametoD1Frame_ssse3(void**, tResizerGeometry* ptGeometry, tImgPicture* ptSrc,
                                           tImgPicture* ptDst) {
   using namespace pf::ssse3;
-  if (!d1_records_ok(ptGeometry, ptSrc, ptDst)) return;
-  const uint32_t width = smaller(ptGeometry->u32SrcWidth, ptGeometry->u32DstWidth);
-  const uint32_t height = smaller(ptGeometry->u32SrcHeight, ptGeometry->u32DstHeight);
+  if (!pf::d1_records_ok(ptGeometry, ptSrc, ptDst)) return;
+  const uint32_t width = pf::d1_width(*ptGeometry), height = pf::d1_height(*ptGeometry);
   Sums sums = no_sums();
   const bool summed = sums_while_writing(*ptDst, width, height);
   if (summed) {
@@ -436,9 +421,8 @@ void YUV422toYUV420D1FrametoD1Frame_ssse3(void**, tResizerGeometry* ptGeometry, 
 void YUV422toYUV420D1FrametoD1Field_ssse3(void**, tResizerGeometry* ptGeometry, tImgPicture* ptSrc,
                                           tImgPicture* ptDst) {
   using namespace pf::ssse3;
-  if (!d1_records_ok(ptGeometry, ptSrc, ptDst)) return;
-  const uint32_t width = smaller(ptGeometry->u32SrcWidth, ptGeometry->u32DstWidth);
-  const uint32_t height = smaller(ptGeometry->u32SrcHeight, ptGeometry->u32DstHeight);
+  if (!pf::d1_records_ok(ptGeometry, ptSrc, ptDst)) return;
+  const uint32_t width = pf::d1_width(*ptGeometry), height = pf::d1_height(*ptGeometry);
   // The flag sums the first `height` lines of the planes; the two fields fill exactly those when
   // the second starts right after the first, that is without fill lines and with whole chroma
   // line pairs in each field.
@@ -456,29 +440,8 @@ void YUV422toYUV420D1FrametoD1Field_ssse3(void**, tResizerGeometry* ptGeometry, 
 // Each field converted on its own like a frame of half the lines; no scene-change flag.
 void YUV422toYUV420D1FieldtoD1Field_ssse3(void**, tResizerGeometry* ptGeometry, tImgPicture* ptSrc,
                                           tImgPicture* ptDst) {
-  using namespace pf::ssse3;
-  if (!d1_records_ok(ptGeometry, ptSrc, ptDst)) return;
-  const tResizerGeometry& g = *ptGeometry;
-  const uint32_t width = smaller(g.u32SrcWidth, g.u32DstWidth);
-  const uint32_t height = smaller(g.u32SrcHeight, g.u32DstHeight);
-  const size_t line_bytes = 2 * static_cast<size_t>(ptSrc->u32YPitch);
-  const uint32_t src_total = g.u32SrcHeight + g.u32CutTop + g.u32CutBottom;
-  const Planes second = second_field(g, *ptDst);
-  const uint32_t field_lines = height / 2, chroma_lines = height / 4;
-  Sums unused = no_sums();
-  for (uint32_t field = 0; field < 2; ++field) {
-    const uint8_t* in = ptSrc->pu8Y + (field == 0 ? 0 : (src_total / 2) * line_bytes);
-    uint8_t* y = field == 0 ? ptDst->pu8Y : second.y;
-    uint8_t* u = field == 0 ? ptDst->pu8U : second.u;
-    uint8_t* v = field == 0 ? ptDst->pu8V : second.v;
-    for (uint32_t i = 0; i < field_lines; ++i) {
-      const bool chroma = i % 2 == 0 && i / 2 < chroma_lines;
-      split_line<Order::kUyvy, false>(in + i * line_bytes, row_of(y, ptDst->u32YPitch, i),
-                                      chroma ? row_of(u, ptDst->u32UVPitch, i / 2) : nullptr,
-                                      chroma ? row_of(v, ptDst->u32UVPitch, i / 2) : nullptr, width,
-                                      unused);
-    }
-  }
+  if (!pf::d1_records_ok(ptGeometry, ptSrc, ptDst)) return;
+  pf::d1_field_to_field(pf::ssse3::split_uyvy, *ptGeometry, *ptSrc, *ptDst);
 }
 
 }  // extern "C"
