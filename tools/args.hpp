@@ -20,14 +20,7 @@ namespace pf::cli {
 enum class VideoCommand { kResize, kConvert, kRgb };
 const char* command_name(VideoCommand command);
 
-struct OutputOptions {
-  std::string path;
-  Container container = Container::kAuto;
-  std::optional<Size> size;
-  const PixFmt* fmt = nullptr;
-  std::optional<uint32_t> layout;
-  std::optional<Rational> fps;
-};
+using OutputOptions = StreamOptions;
 
 struct VideoArgs {
   bool help = false;

@@ -99,8 +99,9 @@ class FrameWriter {
   virtual std::string describe() const = 0;
 };
 
-// What the command line says about the input: everything but the path is optional.
-struct InputOptions {
+// What the command line says about one stream, input or output: everything but the path is
+// optional.
+struct StreamOptions {
   std::string path;
   Container container = Container::kAuto;
   std::optional<Size> size;
@@ -108,6 +109,7 @@ struct InputOptions {
   std::optional<uint32_t> layout;
   std::optional<Rational> fps;
 };
+using InputOptions = StreamOptions;
 
 // Opens the input, deciding its container from -f, then from its first bytes ("YUV4MPEG2", the
 // PNG signature), then from its name. Raw input needs its size; its format defaults to yuv420p.
