@@ -125,8 +125,12 @@ void process_deblock(Opened& o, tImgDeblockKernel kernel, Pictures& pictures, in
   static_cast<tImgDeblockInstance*>(o.handle)->pfnKernel = kernel;
   pft::GuardedPicture& src = pictures.front();
   pft::GuardedPicture& dst = pictures.back();
-  tImgDeblockData data{src.planes()[0].data(), src.planes()[1].data(), src.planes()[2].data(),
-                       dst.planes()[0].data(), dst.planes()[1].data(), dst.planes()[2].data(),
+  tImgDeblockData data{src.planes()[0].data(),
+                       src.planes()[1].data(),
+                       src.planes()[2].data(),
+                       dst.planes()[0].data(),
+                       dst.planes()[1].data(),
+                       dst.planes()[2].data(),
                        qp};
   ImgDeblockProcess_c(o.handle, &data, &data);
 }
@@ -143,12 +147,12 @@ bool open_deblock(Opened& o, const tImgDeblockParam& p) {
 // run(case, kernel, pictures) processes them; model(variant) is the kernel a variant that
 // computes something else is held to, or null.
 template <class Fn, class Case>
-int check_family(const char* family, std::span<const pf::KernelRow<Fn>> rows,
-                 const pfc::Options& o, uint32_t flags,
-                 const std::function<Case(pft::Rng&, size_t row)>& random_case,
+int check_family(const char* family, std::span<const pf::KernelRow<Fn>> rows, const pfc::Options& o,
+                 uint32_t flags, const std::function<Case(pft::Rng&, size_t row)>& random_case,
                  const std::function<Pictures(const Case&, uint64_t)>& make,
                  const std::function<void(const Case&, Fn, Pictures&)>& run,
-                 const std::function<Fn(Fn)>& model, const std::function<std::string(const Case&)>& name,
+                 const std::function<Fn(Fn)>& model,
+                 const std::function<std::string(const Case&)>& name,
                  const std::function<void(size_t row, Fn scalar, const Fn (&variants)[4])>& bench) {
   int tested[4] = {}, failed[4] = {}, failures = 0;
   for (size_t r = 0; r < rows.size(); ++r) {
@@ -207,7 +211,7 @@ int run_deinterlace(const pfc::Options& o, uint32_t flags) {
     for (auto& picture : pictures) process_deinterlace(instance, kernel, picture);
   };
   auto bench = [](size_t row, tImgDeinterlaceKernel scalar,
-                  const tImgDeinterlaceKernel (&variants)[4]) {
+                  const tImgDeinterlaceKernel(&variants)[4]) {
     const DeinterlaceCase c{{720, 576, 0, 0, static_cast<int32_t>(row), 1}, 1};
     Pictures pictures = deinterlace_pictures(c, 7);
     Opened instance;
@@ -243,7 +247,7 @@ int run_deblock(const pfc::Options& o, uint32_t flags) {
     if (!open_deblock(instance, p)) return;
     process_deblock(instance, kernel, pictures, c.qp);
   };
-  auto bench = [](size_t, tImgDeblockKernel scalar, const tImgDeblockKernel (&variants)[4]) {
+  auto bench = [](size_t, tImgDeblockKernel scalar, const tImgDeblockKernel(&variants)[4]) {
     const DeblockCase c{{720, 576, 0, 0, 720, 576, 0, 0}, 12, false};
     Pictures pictures = deblock_pictures(c, 7);
     Opened instance;

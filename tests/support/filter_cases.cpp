@@ -122,10 +122,10 @@ void fill_blocky_content(GuardedPicture& picture, Rng& rng) {
         for (uint32_t y = by * 8; y < std::min(plane.rows(), by * 8 + 8); ++y) {
           for (uint32_t x = bx * 8; x < std::min(plane.width(), bx * 8 + 8); ++x) {
             int v = base;
-            if (kind == 1) v += slope * static_cast<int>(x - bx * 8);              // gradient
+            if (kind == 1) v += slope * static_cast<int>(x - bx * 8);                // gradient
             if (kind == 2) v = rng.byte();                                           // texture
             if (kind == 3) v = (x - bx * 8) + (y - by * 8) < 8 ? base : 255 - base;  // edge
-            if (kind == 4) v += ((x + y) % 3 == 0 ? 6 : -6);                        // ripple
+            if (kind == 4) v += ((x + y) % 3 == 0 ? 6 : -6);                         // ripple
             if (noise != 0) v += rng.range(-noise, noise);
             plane.at(x, y) = clamp8(v);
           }

@@ -24,9 +24,15 @@ using P = tImgDeblockParam;
 pft::ModuleCase deblock_case() {
   pft::ModuleCase m;
   m.name = "deblock";
-  m.entry = {ImgDeblockOpen_c,       ImgDeblockProcess_c,   ImgDeblockClose_c,
-             ImgDeblockSetParam_c,   ImgDeblockGetVersion_c, ImgDeblockGetStatus_c,
-             ImgDeblockAnalyzeErrorCode_c, ImageDeblockDebug_c, ImageDeblockGetMemSize_c};
+  m.entry = {ImgDeblockOpen_c,
+             ImgDeblockProcess_c,
+             ImgDeblockClose_c,
+             ImgDeblockSetParam_c,
+             ImgDeblockGetVersion_c,
+             ImgDeblockGetStatus_c,
+             ImgDeblockAnalyzeErrorCode_c,
+             ImageDeblockDebug_c,
+             ImageDeblockGetMemSize_c};
   m.names = pas8DeblockAnalyzeErrorCode;
   m.first_code = ERR_IMG_DEBLOCK_MOD_START;
   m.accept_lo = ERR_IMG_DEBLOCK_OPEN_HANDLE;
@@ -40,8 +46,9 @@ pft::ModuleCase deblock_case() {
   m.mem_size = 72;
   m.process = [](const tImgProcFuncList& e, void* h) {
     std::vector<uint8_t> src(16 * 16 * 3 / 2, 9), dst(24 * 16 * 3 / 2);
-    tImgDeblockData d{src.data(),  src.data() + 256, src.data() + 320, dst.data(),
-                      dst.data() + 384, dst.data() + 480, 8};
+    tImgDeblockData d{src.data(), src.data() + 256, src.data() + 320,
+                      dst.data(), dst.data() + 384, dst.data() + 480,
+                      8};
     return e.Process(h, &d, &d);
   };
   m.open_null_out = m.open_null_param = m.open_null_mem = 0xC2400001;
@@ -56,16 +63,25 @@ pft::ModuleCase deblock_case() {
     return pft::ValidationRow{what, pft::edit<P>(change), code};
   };
   m.rows = {
-      row("width 12 before the strides", [](P& p) { p.s32SrcWidth = 12, p.s32DstYStride = 1; },
+      row(
+          "width 12 before the strides", [](P& p) { p.s32SrcWidth = 12, p.s32DstYStride = 1; },
           0xC2400003),
-      row("height 20", [](P& p) { p.s32SrcHeight = 20, p.s32DstHeight = 20; }, 0xC2400004),
-      row("destination width differs", [](P& p) { p.s32DstWidth = 8; }, 0xC2400005),
-      row("width 0, destination 16", [](P& p) { p.s32SrcWidth = 0; }, 0xC2400005),
-      row("destination height differs", [](P& p) { p.s32DstHeight = 8; }, 0xC2400005),
-      row("source stride", [](P& p) { p.s32SrcYStride = 15; }, 0xC2400006),
-      row("source chroma stride", [](P& p) { p.s32SrcUVStride = 7; }, 0xC2400006),
-      row("destination stride", [](P& p) { p.s32DstYStride = 8; }, 0xC2400007),
-      row("destination chroma stride", [](P& p) { p.s32DstUVStride = 7; }, 0xC2400007),
+      row(
+          "height 20", [](P& p) { p.s32SrcHeight = 20, p.s32DstHeight = 20; }, 0xC2400004),
+      row(
+          "destination width differs", [](P& p) { p.s32DstWidth = 8; }, 0xC2400005),
+      row(
+          "width 0, destination 16", [](P& p) { p.s32SrcWidth = 0; }, 0xC2400005),
+      row(
+          "destination height differs", [](P& p) { p.s32DstHeight = 8; }, 0xC2400005),
+      row(
+          "source stride", [](P& p) { p.s32SrcYStride = 15; }, 0xC2400006),
+      row(
+          "source chroma stride", [](P& p) { p.s32SrcUVStride = 7; }, 0xC2400006),
+      row(
+          "destination stride", [](P& p) { p.s32DstYStride = 8; }, 0xC2400007),
+      row(
+          "destination chroma stride", [](P& p) { p.s32DstUVStride = 7; }, 0xC2400007),
   };
   return m;
 }
@@ -90,7 +106,8 @@ Seg corrected(Seg s, int64_t qp) {
   const int a0 = 5 * (s[3] - s[4]) + 2 * (s[5] - s[2]);
   const int a1 = 2 * (s[4] - s[7]) - 5 * (s[5] - s[6]);
   const int a2 = 2 * (s[0] - s[3]) - 5 * (s[1] - s[2]);
-  const int e = std::abs(a0) < 8 * qp ? std::max(std::abs(a0) - std::min(std::abs(a1), std::abs(a2)), 0) : 0;
+  const int e =
+      std::abs(a0) < 8 * qp ? std::max(std::abs(a0) - std::min(std::abs(a1), std::abs(a2)), 0) : 0;
   const int d = (a0 < 0 ? -1 : 1) * ((5 * e + 32) >> 6);
   const int h = (s[3] - s[4]) >> 1;
   int c = 0;
@@ -178,8 +195,12 @@ class Deblock : public pft::VmemTest {
     const P p{w, h, pitch(src, 0), pitch(src, 1), w, h, pitch(dst, 0), pitch(dst, 1)};
     void* handle = nullptr;
     EXPECT_EQ(ImgDeblockOpen_c(&handle, &p, mem()), 0u);
-    tImgDeblockData d{src.planes()[0].data(), src.planes()[1].data(), src.planes()[2].data(),
-                      dst.planes()[0].data(), dst.planes()[1].data(), dst.planes()[2].data(),
+    tImgDeblockData d{src.planes()[0].data(),
+                      src.planes()[1].data(),
+                      src.planes()[2].data(),
+                      dst.planes()[0].data(),
+                      dst.planes()[1].data(),
+                      dst.planes()[2].data(),
                       qp};
     EXPECT_EQ(ImgDeblockProcess_c(handle, &d, &d), 0u);
     EXPECT_EQ(ImgDeblockClose_c(handle), 0u);
@@ -219,7 +240,9 @@ TEST_F(Deblock, WorkedEdges) {
       {"flat, QP 31", 31, [](int, int) { return 77; }, {}},
       // Only the pair s3 s4 differs: 24 flat pairs of 28, but |s0 - s7| = 20 is not below 20.
       {"step of 20, QP 10", 10, [](int x, int) { return x < 8 ? 100 : 120; }, {}},
-      {"step of 20, QP 11", 11, [](int x, int) { return x < 8 ? 100 : 120; },
+      {"step of 20, QP 11",
+       11,
+       [](int x, int) { return x < 8 ? 100 : 120; },
        {100, 100, 100, 100, 101, 102, 105, 107, 112, 115, 117, 118, 120, 120, 120, 120}},
       // QP 0: no correction, but a flat group whose columns end where they start is smoothed.
       {"QP 0 bump across y = 8", 0, [](int, int y) { return y == 7 || y == 8 ? 51 : 50; }, {}},

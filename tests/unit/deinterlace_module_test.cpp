@@ -26,9 +26,15 @@ using P = tImgDeinterlaceParam;
 pft::ModuleCase deinterlace_case() {
   pft::ModuleCase m;
   m.name = "deinterlace";
-  m.entry = {ImgDeinterlaceOpen_c,       ImgDeinterlaceProcess_c,          ImgDeinterlaceClose_c,
-             ImgDeinterlaceSetParam_c,   ImgDeinterlaceGetVersion_c,       ImgDeinterlaceGetStatus_c,
-             ImgDeinterlaceAnalyzeErrorCode_c, ImgDeinterlaceDebug_c, ImgDeinterlaceGetMemSize_c};
+  m.entry = {ImgDeinterlaceOpen_c,
+             ImgDeinterlaceProcess_c,
+             ImgDeinterlaceClose_c,
+             ImgDeinterlaceSetParam_c,
+             ImgDeinterlaceGetVersion_c,
+             ImgDeinterlaceGetStatus_c,
+             ImgDeinterlaceAnalyzeErrorCode_c,
+             ImgDeinterlaceDebug_c,
+             ImgDeinterlaceGetMemSize_c};
   m.table = &tImgDeinterlaceFunc;
   m.id = 32;
   m.names = pas8DeinterlaceAnalyzeErrorCode;
@@ -59,18 +65,29 @@ pft::ModuleCase deinterlace_case() {
     return pft::ValidationRow{what, pft::edit<P>(change), code};
   };
   m.rows = {
-      row("width 12", [](P& p) { p.s32Width = 12; }, 0xC7400005),
-      row("width 0 before height 0", [](P& p) { p.s32Width = p.s32Height = 0; }, 0xC7400005),
-      row("width -8", [](P& p) { p.s32Width = -8; }, 0xC7400005),
-      row("height 0 before stride", [](P& p) { p.s32Height = 0, p.s32YStride = 8; }, 0xC7400006),
-      row("height 20", [](P& p) { p.s32Height = 20; }, 0xC7400006),
-      row("stride below width", [](P& p) { p.s32YStride = 24; }, 0xC7400007),
-      row("chroma stride -1 before mode", [](P& p) { p.s32UVStride = -1, p.s32Mode = 9; },
+      row(
+          "width 12", [](P& p) { p.s32Width = 12; }, 0xC7400005),
+      row(
+          "width 0 before height 0", [](P& p) { p.s32Width = p.s32Height = 0; }, 0xC7400005),
+      row(
+          "width -8", [](P& p) { p.s32Width = -8; }, 0xC7400005),
+      row(
+          "height 0 before stride", [](P& p) { p.s32Height = 0, p.s32YStride = 8; }, 0xC7400006),
+      row(
+          "height 20", [](P& p) { p.s32Height = 20; }, 0xC7400006),
+      row(
+          "stride below width", [](P& p) { p.s32YStride = 24; }, 0xC7400007),
+      row(
+          "chroma stride -1 before mode", [](P& p) { p.s32UVStride = -1, p.s32Mode = 9; },
           0xC7400007),
-      row("mode 4", [](P& p) { p.s32Mode = 4; }, 0xC7400015),
-      row("mode -1 before type", [](P& p) { p.s32Mode = -1, p.s32FrameType = 0; }, 0xC7400015),
-      row("type 0", [](P& p) { p.s32FrameType = 0; }, 0xC7400016),
-      row("type 4", [](P& p) { p.s32FrameType = 4; }, 0xC7400016),
+      row(
+          "mode 4", [](P& p) { p.s32Mode = 4; }, 0xC7400015),
+      row(
+          "mode -1 before type", [](P& p) { p.s32Mode = -1, p.s32FrameType = 0; }, 0xC7400015),
+      row(
+          "type 0", [](P& p) { p.s32FrameType = 0; }, 0xC7400016),
+      row(
+          "type 4", [](P& p) { p.s32FrameType = 4; }, 0xC7400016),
   };
   return m;
 }
@@ -117,9 +134,9 @@ void comb_model(Grid& g, bool simple) {
         s3 += std::abs(in.at(x, l) - in.at(x, l + 2));
         s4 += std::abs(in.at(x, l - 1) - in.at(x, l + 1));
       }
-      const bool replace = simple ? s1 + s2 > s3 + s4
-                                  : std::min(s1, s2) > std::min(s3, s4) &&
-                                        (s1 + s2) / 2 - 16 > (s3 + s4) / 2;
+      const bool replace =
+          simple ? s1 + s2 > s3 + s4
+                 : std::min(s1, s2) > std::min(s3, s4) && (s1 + s2) / 2 - 16 > (s3 + s4) / 2;
       if (!replace) continue;
       for (int x = x0; x < std::min(g.w, x0 + 8); ++x)
         g.at(x, l) = avg(in.at(x, l - 1), in.at(x, l + 1));
@@ -172,8 +189,8 @@ void blend_model(Grid& g, bool separated, std::vector<int>* history) {
         const int order[5] = {0, 1, -1, 2, -2}, tags[5] = {0, 2, 3, 4, 5};
         for (int i = 0; i < 5; ++i) {
           const int d = order[i];
-          const int key = (std::abs(A(j, x) - avg(A(j - 1, x + d), A(j + 1, x - d))) / 8 * 8) +
-                          tags[i];
+          const int key =
+              (std::abs(A(j, x) - avg(A(j - 1, x + d), A(j + 1, x - d))) / 8 * 8) + tags[i];
           if (key < best_key) best_key = key, best_d = d;
           if (i == 2 && best_d == 0) break;  // vertical wins among the three nearest
         }
@@ -195,8 +212,8 @@ void blend_model(Grid& g, bool separated, std::vector<int>* history) {
       const int v = std::clamp(h(b + interp) + D[k][x], 0, 255);
       const int inner = (b * M[k][x] + (16 - M[k][x]) * v) >> 4;
       const auto& e = E[k + 1];
-      const int wgt = std::min(
-          16, h(e[x] + h(h(e[x_in(x - 1)] + e[x_in(x + 1)]) + h(E[k][x] + E[k + 2][x]))));
+      const int wgt =
+          std::min(16, h(e[x] + h(h(e[x_in(x - 1)] + e[x_in(x + 1)]) + h(E[k][x] + E[k + 2][x]))));
       g.at(x, f.b(k)) = (interp * wgt + (16 - wgt) * inner) >> 4;
     }
   }
@@ -236,8 +253,7 @@ class Deinterlace : public pft::VmemTest {
     return p;
   }
   static void process(void* handle, pft::GuardedPicture& pic) {
-    uint8_t* planes[3] = {pic.planes()[0].data(), pic.planes()[1].data(),
-                          pic.planes()[2].data()};
+    uint8_t* planes[3] = {pic.planes()[0].data(), pic.planes()[1].data(), pic.planes()[2].data()};
     ASSERT_EQ(ImgDeinterlaceProcess_c(handle, planes, planes), 0u);
   }
   // Runs the model on the picture's present content and checks the module's result against it.
@@ -254,8 +270,7 @@ class Deinterlace : public pft::VmemTest {
       for (int y = 0; y < actual.rows; ++y) {
         for (int x = 0; x < actual.w; ++x) {
           ASSERT_EQ(actual.at(x, y), expected[k].at(x, y))
-              << "plane " << k << " at " << x << "," << y << " (was " << before[k].at(x, y)
-              << ")";
+              << "plane " << k << " at " << x << "," << y << " (was " << before[k].at(x, y) << ")";
         }
       }
       if (k == 0 && p.s32Mode != 0) {  // field A passes unchanged (mode 0: the even lines)
@@ -299,20 +314,24 @@ TEST_F(Deinterlace, WorkedCases) {
   };
   const Row rows[] = {
       // Identical fields are never taken for combing: the margin is never reached.
-      {"mode 0, identical fields", {64, 32, 64, 32, 0, 1},
+      {"mode 0, identical fields",
+       {64, 32, 64, 32, 0, 1},
        [](Grid& g) {
          for (int y = 0; y < g.rows; ++y)
            for (int x = 0; x < g.w; ++x) g.at(x, y) = (x * 37 + (y / 2) * 91) % 256;
        },
        true},
-      {"mode 0, chroma 4 lines high", {16, 8, 16, 8, 0, 3},
+      {"mode 0, chroma 4 lines high",
+       {16, 8, 16, 8, 0, 3},
        [](Grid& g) {
          for (int y = 0; y < g.rows; ++y)
            for (int x = 0; x < g.w; ++x) g.at(x, y) = y % 2 == 0 ? 0 : 255;
        },
        false},
-      {"mode 2, flat picture", {48, 24, 48, 24, 2, 2},
-       [](Grid& g) { std::fill(g.v.begin(), g.v.end(), 90); }, true},
+      {"mode 2, flat picture",
+       {48, 24, 48, 24, 2, 2},
+       [](Grid& g) { std::fill(g.v.begin(), g.v.end(), 90); },
+       true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);

@@ -22,9 +22,15 @@ using P = tImgDeringParam;
 pft::ModuleCase dering_case() {
   pft::ModuleCase m;
   m.name = "dering";
-  m.entry = {ImgDeringOpen_c,       ImgDeringProcess_c,    ImgDeringClose_c,
-             ImgDeringSetParam_c,   ImgDeringGetVersion_c, ImgDeringGetStatus_c,
-             ImgDeringAnalyzeErrorCode_c, ImageDeringDebug_c, ImageDeringGetMemSize_c};
+  m.entry = {ImgDeringOpen_c,
+             ImgDeringProcess_c,
+             ImgDeringClose_c,
+             ImgDeringSetParam_c,
+             ImgDeringGetVersion_c,
+             ImgDeringGetStatus_c,
+             ImgDeringAnalyzeErrorCode_c,
+             ImageDeringDebug_c,
+             ImageDeringGetMemSize_c};
   m.names = pas8DeringAnalyzeErrorCode;
   m.first_code = ERR_IMG_DERING_START_CODE;
   m.accept_lo = ERR_IMG_DERING_OPEN_HANDLE;
@@ -53,13 +59,18 @@ pft::ModuleCase dering_case() {
     return pft::ValidationRow{what, pft::edit<P>(change), code};
   };
   m.rows = {
-      row("width 0 before height", [](P& p) { p.s32Width = 0, p.s32Height = 0; }, 0xC2C00003),
-      row("width 20", [](P& p) { p.s32Width = 20; }, 0xC2C00003),
-      row("height -8", [](P& p) { p.s32Height = -8; }, 0xC2C00004),
-      row("height 12 before stride", [](P& p) { p.s32Height = 12, p.s32YStride = 1; },
-          0xC2C00004),
-      row("stride", [](P& p) { p.s32YStride = 16; }, 0xC2C00005),
-      row("chroma stride", [](P& p) { p.s32UVStride = 11; }, 0xC2C00005),
+      row(
+          "width 0 before height", [](P& p) { p.s32Width = 0, p.s32Height = 0; }, 0xC2C00003),
+      row(
+          "width 20", [](P& p) { p.s32Width = 20; }, 0xC2C00003),
+      row(
+          "height -8", [](P& p) { p.s32Height = -8; }, 0xC2C00004),
+      row(
+          "height 12 before stride", [](P& p) { p.s32Height = 12, p.s32YStride = 1; }, 0xC2C00004),
+      row(
+          "stride", [](P& p) { p.s32YStride = 16; }, 0xC2C00005),
+      row(
+          "chroma stride", [](P& p) { p.s32UVStride = 11; }, 0xC2C00005),
   };
   return m;
 }
@@ -85,7 +96,8 @@ Grid dering_model(Grid g, int qp) {
     for (int bx = 8; bx + 8 < g.w; bx += 8) {
       int lo = 255, hi = 0;
       for (int y = by; y < by + 8; ++y)
-        for (int x = bx; x < bx + 8; ++x) lo = std::min(lo, g.at(x, y)), hi = std::max(hi, g.at(x, y));
+        for (int x = bx; x < bx + 8; ++x)
+          lo = std::min(lo, g.at(x, y)), hi = std::max(hi, g.at(x, y));
       const int t = (lo + hi) / 2;
       const Grid before = g;
       auto cls = [&](int x, int y) { return before.v[size_t(y) * g.w + x] >= t; };
@@ -96,10 +108,10 @@ Grid dering_model(Grid g, int qp) {
           for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) same = same && cls(x + dx, y + dy) == cls(x, y);
           if (!same) continue;
-          const int f = (px(x - 1, y - 1) + px(x + 1, y - 1) + px(x - 1, y + 1) + px(x + 1, y + 1) +
-                         2 * (px(x, y - 1) + px(x - 1, y) + px(x + 1, y) + px(x, y + 1)) +
-                         4 * px(x, y)) /
-                        16;
+          const int f =
+              (px(x - 1, y - 1) + px(x + 1, y - 1) + px(x - 1, y + 1) + px(x + 1, y + 1) +
+               2 * (px(x, y - 1) + px(x - 1, y) + px(x + 1, y) + px(x, y + 1)) + 4 * px(x, y)) /
+              16;
           const int p = px(x, y);
           g.at(x, y) = std::clamp(f, p - m, p + m);
         }
@@ -149,8 +161,10 @@ TEST_F(Dering, LeavesAlone) {
     bool flat;
   };
   const Row rows[] = {
-      {"QP 1 allows no change", 64, 48, 1, false}, {"QP 0", 64, 48, 0, false},
-      {"flat blocks", 64, 48, 40, true},           {"16 lines high", 64, 16, 40, false},
+      {"QP 1 allows no change", 64, 48, 1, false},
+      {"QP 0", 64, 48, 0, false},
+      {"flat blocks", 64, 48, 40, true},
+      {"16 lines high", 64, 16, 40, false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
