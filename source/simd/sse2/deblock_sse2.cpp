@@ -134,18 +134,30 @@ void ImageDeblock8x8Horiz_sse2(uint8_t* pu8Tile, int32_t s32Stride, int32_t s32Q
     smooth_lanes = _mm_set1_epi16(flat_all && upto == 0xFFFF ? -1 : 0);
     correct_lanes = _mm_set1_epi16(flat_all ? 0 : -1);
   }
-  if (_mm_movemask_epi8(_mm_or_si128(smooth_lanes, correct_lanes)) == 0) return;
-
-  __m128i smoothed[8];
-  smooth(s, smoothed);
-  __m128i s3, s4;
-  correct(s, _mm_set1_epi16(static_cast<int16_t>(limit.correct_below)), s3, s4);
-  for (int i = 0; i < 8; ++i) {
-    __m128i row = pick(smooth_lanes, smoothed[i], s[i]);
-    if (i == 3) row = pick(correct_lanes, s3, row);
-    if (i == 4) row = pick(correct_lanes, s4, row);
-    store8(pu8Tile + i * stride, _mm_packus_epi16(row, row));
+  // Most tiles need one of the two filters or none: compute only what some lane takes.
+  const bool any_smooth = _mm_movemask_epi8(smooth_lanes) != 0;
+  const bool any_correct = _mm_movemask_epi8(correct_lanes) != 0;
+  if (!any_smooth && !any_correct) return;
+  __m128i out[8];
+  if (any_smooth) {
+    smooth(s, out);
+    for (int i = 0; i < 8; ++i) out[i] = pick(smooth_lanes, out[i], s[i]);
+  } else {
+    for (int i = 0; i < 8; ++i) out[i] = s[i];
   }
+  if (any_correct) {
+    __m128i s3, s4;
+    correct(s, _mm_set1_epi16(static_cast<int16_t>(limit.correct_below)), s3, s4);
+    out[3] = pick(correct_lanes, s3, out[3]);
+    out[4] = pick(correct_lanes, s4, out[4]);
+    // The correction moves only the two middle rows.
+    if (!any_smooth) {
+      store8(pu8Tile + 3 * stride, _mm_packus_epi16(out[3], out[3]));
+      store8(pu8Tile + 4 * stride, _mm_packus_epi16(out[4], out[4]));
+      return;
+    }
+  }
+  for (int i = 0; i < 8; ++i) store8(pu8Tile + i * stride, _mm_packus_epi16(out[i], out[i]));
 }
 
 }  // extern "C"
