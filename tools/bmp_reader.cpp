@@ -21,7 +21,8 @@ bool fail(std::string& error, std::string message) {
 bool read_bmp(std::span<const uint8_t> file, BmpBuffer& out, std::string& error) {
   const uint64_t size = file.size();
   if (size < kPalette) {
-    return fail(error, "not a bitmap: " + std::to_string(size) + " bytes, shorter than its headers");
+    return fail(error,
+                "not a bitmap: " + std::to_string(size) + " bytes, shorter than its headers");
   }
   const uint8_t* f = file.data();
   if (f[0] != 'B' || f[1] != 'M') return fail(error, "not a bitmap: no BM signature");
@@ -35,7 +36,8 @@ bool read_bmp(std::span<const uint8_t> file, BmpBuffer& out, std::string& error)
   const uint32_t bits = le16(f + 28), compression = le32(f + 30);
   const uint64_t offset = le32(f + 10);
   if (info_size < kInfoHeader || kFileHeader + info_size > size) {
-    return fail(error, "bitmap info header of " + std::to_string(info_size) + " bytes is not supported");
+    return fail(error,
+                "bitmap info header of " + std::to_string(info_size) + " bytes is not supported");
   }
   if (height < 0) return fail(error, "top-down bitmaps (negative height) are not supported");
   if (width < 1 || height < 1 || width > kBmpMaxSide || height > kBmpMaxSide) {

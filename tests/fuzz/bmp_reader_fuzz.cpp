@@ -23,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static void* mem = VideoMemCreate();
   const uint32_t layouts[] = {PF_YUV_420, PF_YUV_NV12, PF_YUV_UYVY, PF_YUV_YUYV, PF_YUV_422P};
   const uint32_t layout = layouts[size % 5];
-  tBmpToYuvAlphaParam param{layout, data[size / 2], data[size / 3], data[size / 4],
-                            uint8_t(size)};
+  tBmpToYuvAlphaParam param{layout, data[size / 2], data[size / 3], data[size / 4], uint8_t(size)};
   void* h = nullptr;
   if (ImgBMPToYUVAlphaOpen_c(&h, &param, mem) != 0) return 0;
   std::vector<uint8_t> yuv(2 * pixels), alpha(2 * pixels), inverse(2 * pixels);

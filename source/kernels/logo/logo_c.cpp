@@ -89,8 +89,8 @@ void blend_walk(const Dst& dst, const Src& src, const Elem& e, const Walk& w, bo
     const uint8_t* a = src.alpha + static_cast<size_t>(logo_row) * src.a_pitch;
     uint8_t* d = dst.row(j);
     for (int32_t k = 0; k < n; ++k) {
-      const size_t se = static_cast<size_t>(w.col0 + w.col_step * (k + read_off));
-      const size_t de = static_cast<size_t>(dst.first_col + k + write_off);
+      const size_t se = static_cast<size_t>(i64{w.col0} + i64{w.col_step} * (k + read_off));
+      const size_t de = static_cast<size_t>(i64{dst.first_col} + k + write_off);
       const uint8_t alpha =
           a[se * static_cast<size_t>(e.a_stride) + static_cast<size_t>(e.a_offset)];
       if (!paste && alpha == 255) continue;  // fully transparent: the background stays as it is
@@ -326,7 +326,7 @@ void colour_cells(const tImgPicture& pic, tLogoInstance& inst, const Plan& plan)
         const uint8_t* a = src.alpha + static_cast<size_t>(logo_row) * src.a_pitch;
         uint8_t* d = dst.row(i);
         for (int32_t j = j0; j < j1; ++j) {
-          const size_t se = static_cast<size_t>(g.col0 + rx * j);
+          const size_t se = static_cast<size_t>(i64{g.col0} + i64{rx} * j);
           uint8_t& out = d[static_cast<size_t>((dst.first_col + j) * e.stride + e.offset)];
           const uint8_t alpha =
               a[se * static_cast<size_t>(e.a_stride) + static_cast<size_t>(e.a_offset)];
@@ -407,7 +407,7 @@ void scale_plane(const Dst& dst, const Src& src, const Elem& e, const Axis& ax, 
       const uint8_t alpha =
           static_cast<uint8_t>(sample(src.alpha, src.a_pitch, e, 0, true, px, py, rounded));
       if (!paste && alpha == 255) continue;
-      const size_t de = static_cast<size_t>(dst.first_col + k + write_off);
+      const size_t de = static_cast<size_t>(i64{dst.first_col} + k + write_off);
       for (int32_t c = 0; c < e.comps; ++c) {
         const uint8_t l =
             static_cast<uint8_t>(sample(src.data, src.pitch, e, c, false, px, py, rounded));
