@@ -276,7 +276,7 @@ TEST_F(BitmapTest, WorkedPixelsAndTheMostlyKeyBlock) {
   Bitmap b;
   b.width = 2, b.height = 2, b.bpp = 24;
   b.pixels = {{255, 0, 0}, {255, 255, 255}, {0, 0, 0}, {0, 0, 0}};
-  Bytes yuv(6), alpha(6), inverse(6);
+  Bytes yuv(8), alpha(8), inverse(8);  // planar 4:2:2 of 2 x 2: 8 bytes each
   tBmpToYuvAlphaInfo info{};
   ASSERT_EQ(convert(b.buffer(), PF_YUV_422P, {1, 2, 3}, 0, yuv, alpha, inverse, info), 0u);
   // Planar 4:2:2 keeps each pair's first pixel's chroma: red's and black's.
