@@ -20,8 +20,8 @@ constexpr int kWidth = 720, kHeight = 576;
 // A 4:2:0 picture in one padded, aligned buffer with the pattern of the other benchmarks.
 struct Picture {
   pfb::Bytes data = pfb::picture_buffer(pfb::picture_bytes(420, kWidth, kHeight));
-  uint8_t* planes[4] = {data.data(), data.data() + kWidth * kHeight,
-                        data.data() + kWidth * kHeight * 5 / 4, nullptr};
+  uint8_t* planes[4] = {data.data(), data.data() + kWidth* kHeight,
+                        data.data() + kWidth* kHeight * 5 / 4, nullptr};
   int pitches[4] = {kWidth, kWidth / 2, kWidth / 2, 0};
 };
 
@@ -57,8 +57,8 @@ void BM_deblock(benchmark::State& state, tImgDeblockKernel kernel) {
     return;
   }
   if (kernel != nullptr) static_cast<tImgDeblockInstance*>(handle)->pfnKernel = kernel;
-  tImgDeblockData d{src.planes[0], src.planes[1], src.planes[2], dst.planes[0],
-                    dst.planes[1], dst.planes[2], 12};
+  tImgDeblockData d{
+      src.planes[0], src.planes[1], src.planes[2], dst.planes[0], dst.planes[1], dst.planes[2], 12};
   for (auto _ : state) {
     ImgDeblockProcess_c(handle, &d, &d);
     benchmark::DoNotOptimize(dst.data.data());

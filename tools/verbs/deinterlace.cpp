@@ -27,14 +27,24 @@ namespace {
 constexpr uint32_t kDeinterlaceId = 32;
 
 // The entry points of deblock and dering, which have no registry entry and are called directly.
-const tImgProcFuncList kDeblockEntry = {
-    ImgDeblockOpen_c,       ImgDeblockProcess_c,          ImgDeblockClose_c,
-    ImgDeblockSetParam_c,   ImgDeblockGetVersion_c,       ImgDeblockGetStatus_c,
-    ImgDeblockAnalyzeErrorCode_c, ImageDeblockDebug_c, ImageDeblockGetMemSize_c};
-const tImgProcFuncList kDeringEntry = {
-    ImgDeringOpen_c,       ImgDeringProcess_c,          ImgDeringClose_c,
-    ImgDeringSetParam_c,   ImgDeringGetVersion_c,       ImgDeringGetStatus_c,
-    ImgDeringAnalyzeErrorCode_c, ImageDeringDebug_c, ImageDeringGetMemSize_c};
+const tImgProcFuncList kDeblockEntry = {ImgDeblockOpen_c,
+                                        ImgDeblockProcess_c,
+                                        ImgDeblockClose_c,
+                                        ImgDeblockSetParam_c,
+                                        ImgDeblockGetVersion_c,
+                                        ImgDeblockGetStatus_c,
+                                        ImgDeblockAnalyzeErrorCode_c,
+                                        ImageDeblockDebug_c,
+                                        ImageDeblockGetMemSize_c};
+const tImgProcFuncList kDeringEntry = {ImgDeringOpen_c,
+                                       ImgDeringProcess_c,
+                                       ImgDeringClose_c,
+                                       ImgDeringSetParam_c,
+                                       ImgDeringGetVersion_c,
+                                       ImgDeringGetStatus_c,
+                                       ImgDeringAnalyzeErrorCode_c,
+                                       ImageDeringDebug_c,
+                                       ImageDeringGetMemSize_c};
 
 // An instance of a module reached through its exported entry points; closed when it goes. The
 // memory handle must outlive it.
@@ -100,8 +110,9 @@ struct DeinterlaceStage {
 
 std::shared_ptr<Instance> open_deinterlace(StreamContext& ctx, int width, int height, int mode,
                                            bool fields) {
-  const tImgDeinterlaceParam p{width, height, width, width / 2, mode,
-                               fields ? PF_DEINTERLACE_FIELDS : PF_DEINTERLACE_INTERLACED};
+  const tImgDeinterlaceParam p{width, height,
+                               width, width / 2,
+                               mode,  fields ? PF_DEINTERLACE_FIELDS : PF_DEINTERLACE_INTERLACED};
   return ctx.open(kDeinterlaceId, &p);
 }
 
@@ -140,15 +151,15 @@ PF_VERB_MAIN(deinterlace) {
   verb.build = [&](StreamContext& ctx) {
     check_size("deinterlace", ctx.format());
     VideoFormat in = ctx.format();
-    const uint32_t want = fields                              ? PF_IMAGE_FIELD
+    const uint32_t want = fields                        ? PF_IMAGE_FIELD
                           : in.layout == PF_IMAGE_FIELD ? PF_IMAGE_INTERLACED
-                                                              : in.layout;
+                                                        : in.layout;
     if (in.layout != want) {
       in.layout = want;
       ctx.then_convert(in);
     }
-    const DeinterlaceStage stage{open_deinterlace(ctx, in.width, in.height, mode, fields),
-                                 in.width, in.height};
+    const DeinterlaceStage stage{open_deinterlace(ctx, in.width, in.height, mode, fields), in.width,
+                                 in.height};
     VideoFormat out = in;
     out.layout = fields ? PF_IMAGE_FIELD : PF_IMAGE_FRAME;
     const size_t bytes = in.frame_size();
@@ -202,8 +213,8 @@ class QpSource {
   int32_t at(uint64_t frame) const {
     if (values_.empty()) return fixed_;
     if (frame >= values_.size()) {
-      throw CliError(path_ + " has " + std::to_string(values_.size()) +
-                     " quantisers; picture " + std::to_string(frame + 1) + " has none");
+      throw CliError(path_ + " has " + std::to_string(values_.size()) + " quantisers; picture " +
+                     std::to_string(frame + 1) + " has none");
     }
     return values_[frame];
   }
@@ -398,7 +409,8 @@ PF_DEMO_MAIN(deinterlace) {
   // A clip coded at MPEG-2's coarsest quantiser, then deblocked and deringed with that
   // quantiser: decoded input on the left, the cleaned picture on the right.
   constexpr int kQscale = 28;
-  const DemoJob job{"deblock_dering", "MPEG-2 at qscale 28, deblocked and deringed (left: decoded)"};
+  const DemoJob job{"deblock_dering",
+                    "MPEG-2 at qscale 28, deblocked and deringed (left: decoded)"};
   if (!demo.wants(job)) return;
   const Frames& source = demo.progressive();
   const Frames coded = coded_coarsely(demo, source, kQscale);
@@ -437,8 +449,7 @@ PF_DEMO_MAIN(deinterlace) {
           for (int y = 0; y < heights[k]; ++y) {
             uint8_t* line = dst[k] + static_cast<size_t>(y) * 2 * widths[k];
             std::memcpy(line, left[k] + static_cast<size_t>(y) * widths[k], widths[k]);
-            std::memcpy(line + widths[k], right[k] + static_cast<size_t>(y) * widths[k],
-                        widths[k]);
+            std::memcpy(line + widths[k], right[k] + static_cast<size_t>(y) * widths[k], widths[k]);
           }
         }
       },
