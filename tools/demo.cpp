@@ -13,6 +13,7 @@
 #include "modules.hpp"
 #include "pipeline.hpp"
 #include "run.hpp"
+#include "verbs.hpp"
 
 namespace pf::cli {
 namespace {
@@ -189,7 +190,7 @@ std::string psnr_text(double sum, uint64_t n) {
 
 }  // namespace
 
-int run_demo(const std::vector<std::string>& args, const Console& console) {
+PF_VERB_MAIN(demo) {
   std::string dir = "pelforge-demo";
   uint64_t frames = 50;
   bool quiet = false;

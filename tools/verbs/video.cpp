@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// resize, convert and rgb: one input stream through a planned chain of the library's scaling and
+// conversion modules into one output stream.
+#include "args.hpp"
+#include "cli_error.hpp"
+#include "modules.hpp"
+#include "pipeline.hpp"
+#include "run.hpp"
+#include "stream_io.hpp"
+#include "verbs.hpp"
+#include "y4m.hpp"
+
+namespace pf::cli {
+namespace {
+
+// Decides the output format from what the command line said and what the input is.
+VideoFormat resolve_output(VideoCommand command, const VideoArgs& a, const FrameReader& reader,
+                           Container& container) {
+  const VideoFormat& in = reader.format();
+  VideoFormat out = in;
+  container = a.output.container;
+  const std::string& path = a.output.path;
+  if (container == Container::kAuto && path != "-") container = container_from_name(path);
+
+  const PixFmt* fmt = a.output.fmt;
+  if (fmt == nullptr) {
+    const bool wants_rgb =
+        container == Container::kPng || (in.fmt->family == Family::kYuv && ends_with(path, ".rgb"));
+    const bool wants_yuv420 = (container == Container::kY4m && !y4m_can_carry(*in.fmt)) ||
+                              (in.fmt->family == Family::kRgb && ends_with(path, ".yuv"));
+    fmt = wants_rgb ? &rgb24() : wants_yuv420 ? &yuv420p() : in.fmt;
+  }
+  check_png_output(container, *fmt);
+  if (container == Container::kAuto) container = pipe_container(reader.container(), *fmt);
+  out.fmt = fmt;
+
+  const Geometry& g = a.geometry;
+  if (a.output.size) {
+    out.width = a.output.size->width;
+    out.height = a.output.size->height;
+  } else {
+    // Without an output size nothing is scaled: the cut picture keeps its size and the margins
+    // are added around it, as a crop or pad filter would do.
+    out.width =
+        in.width - g.crop[2] - g.crop[3] + g.offset[2] + g.offset[3] + g.fill[2] + g.fill[3];
+    out.height =
+        in.height - g.crop[0] - g.crop[1] + g.offset[0] + g.offset[1] + g.fill[0] + g.fill[1];
+    if (out.width < 1 || out.height < 1 || out.width > kMaxSide || out.height > kMaxSide) {
+      throw UsageError("the margins leave no picture (" + std::to_string(out.width) + "x" +
+                       std::to_string(out.height) + "); give the output size with -S WxH");
+    }
+  }
+
+  if (fmt->family == Family::kRgb || in.fmt->family == Family::kRgb) {
+    if (a.output.layout && *a.output.layout != PF_IMAGE_FRAME && fmt->family == Family::kRgb) {
+      throw UsageError("RGB pictures are frames; --out-layout does not apply to them");
+    }
+    out.layout = a.output.layout.value_or(PF_IMAGE_FRAME);
+  } else {
+    out.layout = a.output.layout.value_or(in.layout);
+  }
+  if (in.fmt->family == Family::kRgb && in.layout != PF_IMAGE_FRAME) {
+    throw UsageError("RGB pictures are frames; --in-layout does not apply to them");
+  }
+  if (a.output.fps) out.fps = *a.output.fps;
+  out.sar = scaled_sar(in.sar, in.width - g.crop[2] - g.crop[3], in.height - g.crop[0] - g.crop[1],
+                       out.width - g.offset[2] - g.offset[3] - g.fill[2] - g.fill[3],
+                       out.height - g.offset[0] - g.offset[1] - g.fill[0] - g.fill[1]);
+
+  if (command == VideoCommand::kConvert && (out.width != in.width || out.height != in.height)) {
+    throw UsageError("convert keeps the size (" + std::to_string(in.width) + "x" +
+                     std::to_string(in.height) + "); use pelforge resize to change it");
+  }
+  if (command == VideoCommand::kRgb && in.fmt->family == Family::kYuv &&
+      fmt->family == Family::kYuv) {
+    throw UsageError(std::string("neither side is RGB (") + in.fmt->name + " -> " + fmt->name +
+                     "); use pelforge convert or resize");
+  }
+  return out;
+}
+
+int run_video_command(VideoCommand command, const VerbArgs& args, const Console& console) {
+  const VideoArgs a = parse_video_args(command, args);
+  if (a.help) {
+    console.out << video_help(command);
+    return kExitOk;
+  }
+  const Note note = console_note(console, a.quiet);
+  MemHandle mem;
+  auto reader = open_reader(a.inputs[0]);
+  Container container = Container::kAuto;
+  const VideoFormat out = resolve_output(command, a, *reader, container);
+  Pipeline pipeline(Request{reader->format(), out, a.geometry}, mem.get(), note);
+  auto writer = open_writer(a.output.path, container, out);
+  const RunResult r =
+      run_frames(*reader, pipeline, *writer, run_settings(a, console), mem.get(), note);
+  if (r.frames == 0) throw CliError(reader->describe() + " holds no pictures");
+  report_run(console, a.quiet, r, reader->describe(), writer->describe());
+  return kExitOk;
+}
+
+}  // namespace
+
+PF_VERB_MAIN(resize) { return run_video_command(VideoCommand::kResize, args, console); }
+PF_VERB_MAIN(convert) { return run_video_command(VideoCommand::kConvert, args, console); }
+PF_VERB_MAIN(rgb) { return run_video_command(VideoCommand::kRgb, args, console); }
+
+}  // namespace pf::cli
