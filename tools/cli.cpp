@@ -109,11 +109,42 @@ double psnr(const uint8_t* a, const uint8_t* b, size_t n) {
   return std::min(100.0, 10.0 * std::log10(255.0 * 255.0 / mse));
 }
 
+namespace {
+
+// Runs `body` and turns what it throws into a message and an exit status; `who` names the verb
+// in usage messages ("pelforge resize"), or is "pelforge" itself.
+template <class Body>
+int guarded(const std::string& who, bool verb, const Console& console, Body body) {
+  try {
+    return body();
+  } catch (const UsageError& e) {
+    console.err << who << ": error: " << e.what() << "\n";
+    console.err << "(" << who << " --help lists the " << (verb ? "options" : "commands") << ")\n";
+    return kExitUsage;
+  } catch (const CliError& e) {
+    console.err << "pelforge: error: " << e.what() << "\n";
+    return kExitFailure;
+  } catch (const std::bad_alloc&) {
+    console.err << "pelforge: error: out of memory\n";
+    return kExitFailure;
+  } catch (const std::exception& e) {
+    console.err << "pelforge: error: " << e.what() << "\n";
+    return kExitFailure;
+  }
+}
+
+}  // namespace
+
+int run_verb(const Verb& verb, const VerbArgs& args, const Console& console) {
+  return guarded("pelforge " + std::string(verb.name), true, console,
+                 [&] { return verb.run(args, console); });
+}
+
 int run_cli(const std::vector<std::string>& args, const Console& console) {
   const std::string command = args.empty() ? "" : args[0];
   const std::vector<std::string> rest(args.empty() ? args.end() : args.begin() + 1, args.end());
-  const Verb* verb = find_verb(command);
-  try {
+  if (const Verb* verb = find_verb(command)) return run_verb(*verb, rest, console);
+  return guarded("pelforge", false, console, [&] {
     if (command.empty()) {
       console.err << top_help();
       return kExitUsage;
@@ -126,27 +157,11 @@ int run_cli(const std::vector<std::string>& args, const Console& console) {
       console.out << "pelforge " << PF_CLI_VERSION << "\n";
       return kExitOk;
     }
-    if (verb != nullptr) return verb->run(rest, console);
     std::string message = "unknown command '" + command + "'";
     const std::string guess = nearest_verb(command);
     if (!guess.empty()) message += "; did you mean '" + guess + "'?";
     throw UsageError(message);
-  } catch (const UsageError& e) {
-    const std::string who = verb != nullptr ? "pelforge " + command : "pelforge";
-    console.err << who << ": error: " << e.what() << "\n";
-    console.err << "(" << who << " --help lists the " << (verb != nullptr ? "options" : "commands")
-                << ")\n";
-    return kExitUsage;
-  } catch (const CliError& e) {
-    console.err << "pelforge: error: " << e.what() << "\n";
-    return kExitFailure;
-  } catch (const std::bad_alloc&) {
-    console.err << "pelforge: error: out of memory\n";
-    return kExitFailure;
-  } catch (const std::exception& e) {
-    console.err << "pelforge: error: " << e.what() << "\n";
-    return kExitFailure;
-  }
+  });
 }
 
 }  // namespace pf::cli

@@ -43,6 +43,11 @@ std::string nearest_verb(std::string_view name);
 // The command list of pelforge --help: each family with its verbs and their summaries.
 std::string verb_list();
 
+// Runs one verb as run_cli does (also verbs that are not in the table, such as the tests'
+// examples): a wrong command line is reported with the verb's name and status kExitUsage, a
+// failed run with status kExitFailure. Never throws.
+int run_verb(const Verb& verb, const VerbArgs& args, const Console& console);
+
 }  // namespace pf::cli
 
 // Declares and defines a verb's entry point `verb_NAME`; the table's row for NAME calls it.
