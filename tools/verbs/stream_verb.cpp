@@ -247,6 +247,7 @@ class StreamRun final : public StreamContext {
   void report(const std::string& line) override {
     (reports_to_err_ ? console_.err : console_.out) << line << "\n";
   }
+  void reports_every_picture() override { progress_ = false; }
   void note(const std::string& line) override { note_(line); }
   FrameWriter& open_output(const std::string& path, const VideoFormat& format) override {
     OutputOptions o;
@@ -316,7 +317,7 @@ class StreamRun final : public StreamContext {
       source = std::make_unique<CountingReader>(std::move(readers.front()), frame_);
     }
     RunSettings settings = run_settings(args_, console_);
-    if (verb_.per_frame_reports) settings.progress = false;
+    settings.progress = settings.progress && progress_;
     RunResult r;
     try {
       r = run_frames(*source, *chain_, *writer, settings, mem(), note_);
@@ -359,6 +360,7 @@ class StreamRun final : public StreamContext {
   std::unique_ptr<Pipeline> chain_;
   CombineFn combine_;
   uint64_t frame_ = 0;
+  bool progress_ = true;
   std::vector<std::unique_ptr<FrameWriter>> extra_;
 };
 

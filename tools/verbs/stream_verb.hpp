@@ -58,10 +58,9 @@ struct StreamVerb {
                                      // to); empty: any
   std::vector<uint32_t> layouts;     // storages it takes (PF_IMAGE_*), first preferred; empty: any
   size_t min_inputs = 1;
-  size_t max_inputs = 1;           // more than one: build() must call ctx.combine()
-  bool output_required = true;     // false for analysis verbs, which report and may write nothing
-  bool per_frame_reports = false;  // it reports a line per picture: no progress line then
-  ExtraOptions options;            // its own options; may be empty
+  size_t max_inputs = 1;        // more than one: build() must call ctx.combine()
+  bool output_required = true;  // false for analysis verbs, which report and may write nothing
+  ExtraOptions options;         // its own options; may be empty
   // Called once the inputs are open: adds the verb's stages (module instances are opened here,
   // so a refused parameter record fails before any picture is read).
   std::function<void(StreamContext& ctx)> build;
@@ -124,6 +123,9 @@ class StreamContext {
   // One line of results (a newline is added): on standard output, or on standard error when the
   // pictures go to standard output. -q does not silence it.
   virtual void report(const std::string& line) = 0;
+  // Called from build() by verbs that report a line for every picture: their lines show the
+  // progress, so the progress line is left out.
+  virtual void reports_every_picture() = 0;
   // A note on standard error, unless -q.
   virtual void note(const std::string& line) = 0;
   // Opens another output for pictures of `format`, for verbs that write several streams
