@@ -156,13 +156,13 @@ void add_noise(std::vector<uint8_t>& picture, int amplitude, uint64_t seed) {
 
 // A row: the family's short name (for --only and --list) and its name in the verb table. The row
 // declares the family's demo function demo_NAME, defined with PF_DEMO_MAIN in its verb file.
-#define PF_DEMO(NAME, FAMILY)                  \
-  DemoFamily {                                 \
-#NAME, FAMILY, [](DemoContext& demo) {       \
-      void demo_##NAME(DemoContext&);            \
-      demo_##NAME(demo);                         \
-    } \
-  }
+// clang-format off
+#define PF_DEMO(NAME, FAMILY)                        \
+  DemoFamily{#NAME, FAMILY, [](DemoContext& demo) { \
+               void demo_##NAME(DemoContext&);      \
+               demo_##NAME(demo);                   \
+             }}
+// clang-format on
 
 const std::vector<DemoFamily>& demo_families() {
   static const std::vector<DemoFamily> table = {

@@ -9,13 +9,13 @@ namespace pf::cli {
 
 // A row: name, family and summary. The row declares the verb's entry point verb_NAME, which its
 // family's file under verbs/ defines with PF_VERB_MAIN, so a new verb is one file and one row.
-#define PF_VERB(NAME, FAMILY, SUMMARY)                                         \
-  Verb {                                                                       \
-#NAME, FAMILY, SUMMARY, [](const VerbArgs& args, const Console& console) {   \
-      int verb_##NAME(const VerbArgs&, const Console&);                          \
-      return verb_##NAME(args, console);                                         \
-    } \
-  }
+// clang-format off
+#define PF_VERB(NAME, FAMILY, SUMMARY)                                   \
+  Verb{#NAME, FAMILY, SUMMARY, [](const VerbArgs& a, const Console& c) { \
+         int verb_##NAME(const VerbArgs&, const Console&);               \
+         return verb_##NAME(a, c);                                       \
+       }}
+// clang-format on
 
 const std::vector<Verb>& verbs() {
   static const std::vector<Verb> table = {

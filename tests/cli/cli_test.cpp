@@ -12,6 +12,7 @@
 #include "demo.hpp"
 #include "png_io.hpp"
 #include "progress.hpp"
+#include "verbs.hpp"
 
 namespace pf::cli {
 namespace {
@@ -160,6 +161,17 @@ TEST(CommandLine, StatusAndMessages) {
   EXPECT_EQ(pfct::read_file(dir / "copy.y4m"), pfct::read_file(dir / "two.y4m"));
   EXPECT_EQ(pfct::read_file(dir / "nv.y4m").substr(0, 56),
             "YUV4MPEG2 W64 H32 F25:1 Ip A0:0 C420jpeg XYSCSS=420JPEG\n");
+}
+
+TEST(CommandLine, EveryVerbHelpsWithExamples) {
+  for (const Verb& v : verbs()) {
+    SCOPED_TRACE(v.name);
+    const Outcome o = run({v.name, "--help"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(contains(o.out, std::string("usage: pelforge ") + v.name)) << o.out;
+    EXPECT_TRUE(contains(o.out, std::string("\nExamples:\n  pelforge ") + v.name)) << o.out;
+    EXPECT_TRUE(contains(run({}).err, std::string("    ") + v.name + " ")) << "not in the list";
+  }
 }
 
 TEST(CommandLine, PngPicturesAndPreviews) {

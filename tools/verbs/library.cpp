@@ -42,7 +42,8 @@ std::vector<ModuleInfo> registered_modules() {
 PF_VERB_MAIN(info) {
   if (is_help(args)) {
     console.out << "usage: pelforge info\n\nLists the library's registered modules in registry "
-                   "order: module id, descriptor\nname and version text.\n";
+                   "order: module id, descriptor\nname and version text.\n"
+                   "\nExamples:\n  pelforge info\n  pelforge info | grep RESIZER\n";
     return kExitOk;
   }
   if (!args.empty()) throw UsageError("info takes no arguments");
@@ -84,9 +85,11 @@ PF_VERB_MAIN(errors) {
     if (args.empty()) {
       throw UsageError("errors needs at least one status code, e.g. pelforge errors 0xC6A0001A");
     }
-    console.out << "usage: pelforge errors CODE...\n\nNames library status codes (hex like "
-                   "0xC6A0001A, or decimal) through the\nAnalyzeErrorCode entry point of the "
-                   "module that owns them.\n";
+    console.out
+        << "usage: pelforge errors CODE...\n\nNames library status codes (hex like "
+           "0xC6A0001A, or decimal) through the\nAnalyzeErrorCode entry point of the "
+           "module that owns them.\n"
+           "\nExamples:\n  pelforge errors 0xC6A0001A\n  pelforge errors C7C00020 3368026113\n";
     return kExitOk;
   }
   int status = kExitOk;
