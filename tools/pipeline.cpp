@@ -12,13 +12,6 @@
 namespace pf::cli {
 namespace {
 
-std::string brief(const VideoFormat& f) {
-  std::string s =
-      std::string(f.fmt->name) + " " + std::to_string(f.width) + "x" + std::to_string(f.height);
-  if (f.fmt->family == Family::kYuv) s += std::string(" ") + layout_name(f.layout);
-  return s;
-}
-
 VideoFormat with(const VideoFormat& base, int width, int height, const PixFmt& fmt,
                  uint32_t layout) {
   VideoFormat f = base;
@@ -27,11 +20,6 @@ VideoFormat with(const VideoFormat& base, int width, int height, const PixFmt& f
   f.fmt = &fmt;
   f.layout = layout;
   return f;
-}
-
-bool same_pictures(const VideoFormat& a, const VideoFormat& b) {
-  return a.width == b.width && a.height == b.height && a.fmt == b.fmt &&
-         (a.fmt->family == Family::kRgb || a.layout == b.layout);
 }
 
 class ResizerStage final : public Stage {
@@ -135,6 +123,18 @@ class RepackStage final : public Stage {
 };
 
 }  // namespace
+
+std::string brief(const VideoFormat& f) {
+  std::string s =
+      std::string(f.fmt->name) + " " + std::to_string(f.width) + "x" + std::to_string(f.height);
+  if (f.fmt->family == Family::kYuv) s += std::string(" ") + layout_name(f.layout);
+  return s;
+}
+
+bool same_pictures(const VideoFormat& a, const VideoFormat& b) {
+  return a.width == b.width && a.height == b.height && a.fmt == b.fmt &&
+         (a.fmt->family == Family::kRgb || a.layout == b.layout);
+}
 
 bool Geometry::any() const {
   for (int i = 0; i < 4; ++i) {

@@ -147,6 +147,11 @@ class Pipeline {
   std::vector<std::vector<uint8_t>> buffers_;
 };
 
+// "uyvy422 720x576 interlaced": the format, size and (for YUV) storage, for messages.
+std::string brief(const VideoFormat& format);
+// True when pictures of the two formats hold the same bytes in the same places.
+bool same_pictures(const VideoFormat& a, const VideoFormat& b);
+
 // True for the resizer's "no kernel for this pair of YUV types" codes, after which a route
 // through yuv420p may still exist.
 bool is_type_pair_refusal(uint32_t code);

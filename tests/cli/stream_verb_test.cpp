@@ -34,7 +34,7 @@ constexpr size_t kPicture = kW * kH * 3 / 2;
 
 int tint_main(const VerbArgs& args, const Console& console) {
   int add = 0, fail_at = -1;
-  bool half = false, refuse = false, report = false;
+  bool half = false, refuse = false, report = false, split = false;
   std::string copy_to;
   StreamVerb verb;
   verb.name = "tint";
@@ -51,6 +51,9 @@ int tint_main(const VerbArgs& args, const Console& console) {
       fail_at = static_cast<int>(o.integer(0, 100));
     } else if (o.name() == "--copy-to") {
       copy_to = o.text();
+    } else if (o.name() == "--split") {
+      o.flag();
+      split = true;
     } else if (o.name() == "--half" || o.name() == "--refuse" || o.name() == "--report") {
       o.flag();
       (o.name() == "--half" ? half : o.name() == "--refuse" ? refuse : report) = true;
@@ -90,6 +93,19 @@ int tint_main(const VerbArgs& args, const Console& console) {
         for (size_t i = 0; !last.empty() && i < n; ++i) changed += p[i] != last[i];
         last.assign(p, p + n);
         ctx.report("frame " + std::to_string(ctx.frame()) + ": " + std::to_string(changed));
+      });
+    }
+    if (split) {
+      // -o names a pattern: every picture goes to two numbered outputs, as -o would write it.
+      ctx.takes_over_output();
+      std::vector<FrameWriter*> parts;
+      for (int k = 1; k <= 2; ++k) {
+        OutputOptions o = ctx.args().output;
+        o.path = expand_pattern(o.path, static_cast<uint64_t>(k));
+        parts.push_back(&ctx.open_output(o, ctx.format()));
+      }
+      ctx.then_in_place("split", [parts](uint8_t* p) {
+        for (FrameWriter* w : parts) w->write(p);
       });
     }
     if (!copy_to.empty()) {
@@ -217,6 +233,13 @@ TEST(StreamVerb, OptionsConversionsReportsAndErrors) {
       // Extra outputs go through the same writers and conversions as -o.
       {&kTint, "-s 64x32 @in.yuv --copy-to @copy.yuv -o @g.yuv -q", 0, "", "",
        [&] { EXPECT_EQ(file("copy.yuv"), file("g.yuv")); }},
+      {&kTint, "-s 64x32 @in.yuv --split -pix_fmt nv12 -o @part%d.nv12", 0,
+       "part1.nv12, " + dir / "part2.nv12", "",
+       [&] {
+         EXPECT_EQ(file("part1.nv12"), file("ref.nv12"));
+         EXPECT_EQ(file("part2.nv12"), file("ref.nv12"));
+         EXPECT_FALSE(std::filesystem::exists(dir / "part%d.nv12"));
+       }},
       // A module's refusal, at open and on a picture, by code and name; pictures before stay.
       {&kTint, "-s 64x32 @in.yuv --refuse -o @h.yuv", 1,
        "IMG_RESIZER refused to open: " + hex_code(ERR_IMG_RESIZER_C674X_SELF_DSTWIDTH_ILLEGAL) +

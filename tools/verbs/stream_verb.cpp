@@ -12,18 +12,6 @@
 namespace pf::cli {
 namespace {
 
-std::string brief(const VideoFormat& f) {
-  std::string s =
-      std::string(f.fmt->name) + " " + std::to_string(f.width) + "x" + std::to_string(f.height);
-  if (f.fmt->family == Family::kYuv) s += std::string(" ") + layout_name(f.layout);
-  return s;
-}
-
-bool same_pictures(const VideoFormat& a, const VideoFormat& b) {
-  return a.width == b.width && a.height == b.height && a.fmt == b.fmt &&
-         (a.fmt->family == Family::kRgb || a.layout == b.layout);
-}
-
 // The pictures the verb's first stage receives for an input of format `in`.
 VideoFormat taken_format(const StreamVerb& verb, const VideoFormat& in) {
   VideoFormat f = in;
@@ -249,17 +237,17 @@ class StreamRun final : public StreamContext {
   }
   void reports_every_picture() override { progress_ = false; }
   void note(const std::string& line) override { note_(line); }
-  FrameWriter& open_output(const std::string& path, const VideoFormat& format) override {
-    OutputOptions o;
-    o.path = path;
-    const OutputChoice c = choose_output(o, format, *format.fmt, format.layout, Container::kRaw);
+  FrameWriter& open_output(const OutputOptions& options, const VideoFormat& format) override {
+    const OutputChoice c =
+        choose_output(options, format, *format.fmt, format.layout, Container::kRaw);
     auto pipeline = std::make_unique<Pipeline>(format, mem(), note_);
     pipeline->then_convert(c.format);
-    extra_.push_back(std::make_unique<ConvertingWriter>(std::move(pipeline),
-                                                        open_writer(path, c.container, c.format)));
-    if (path == "-") reports_to_err_ = true;
+    extra_.push_back(std::make_unique<ConvertingWriter>(
+        std::move(pipeline), open_writer(options.path, c.container, c.format)));
+    if (options.path == "-") reports_to_err_ = true;
     return *extra_.back();
   }
+  void takes_over_output() override { own_output_ = true; }
 
   int run() {
     const bool several = verb_.max_inputs > 1;
@@ -297,7 +285,7 @@ class StreamRun final : public StreamContext {
         made.layout == inputs_.front().layout ? natural_in.layout : made.layout;
     std::unique_ptr<FrameWriter> writer;
     std::string to = "(no pictures written)";
-    if (!args_.output.path.empty()) {
+    if (!args_.output.path.empty() && !own_output_) {
       const OutputChoice c =
           choose_output(args_.output, made, natural, natural_layout, input_container);
       if (!same_pictures(made, c.format) && !c.asked) {
@@ -328,7 +316,12 @@ class StreamRun final : public StreamContext {
     finish_extra(true);
     if (r.frames == 0) throw CliError(source->describe() + " holds no pictures");
     if (verb_.finish) verb_.finish(*this);
-    if (!args_.output.path.empty()) to = writer->describe();
+    if (own_output_) {
+      to.clear();
+      for (const auto& w : extra_) to += (to.empty() ? "" : ", ") + w->describe();
+    } else if (!args_.output.path.empty()) {
+      to = writer->describe();
+    }
     report_run(console_, args_.quiet, r, source->describe(), to);
     return kExitOk;
   }
@@ -361,6 +354,7 @@ class StreamRun final : public StreamContext {
   CombineFn combine_;
   uint64_t frame_ = 0;
   bool progress_ = true;
+  bool own_output_ = false;
   std::vector<std::unique_ptr<FrameWriter>> extra_;
 };
 

@@ -128,10 +128,19 @@ class StreamContext {
   virtual void reports_every_picture() = 0;
   // A note on standard error, unless -q.
   virtual void note(const std::string& line) = 0;
-  // Opens another output for pictures of `format`, for verbs that write several streams
-  // ("quarter%d.y4m" expanded by the verb). The file's name decides the container and the pixel
-  // format the pictures are converted to, as for -o; the helper finishes it after the run.
-  virtual FrameWriter& open_output(const std::string& path, const VideoFormat& format) = 0;
+  // Opens another output for pictures of `format`, for verbs that write several streams. The
+  // file's name (and the options' -pix_fmt, -f, -s, --out-layout when given) decide what the
+  // pictures are converted to, as for -o; the helper finishes the writer after the run.
+  virtual FrameWriter& open_output(const OutputOptions& options, const VideoFormat& format) = 0;
+  FrameWriter& open_output(const std::string& path, const VideoFormat& format) {
+    OutputOptions options;
+    options.path = path;
+    return open_output(options, format);
+  }
+  // Called from build() by verbs that write their outputs themselves with open_output, the -o
+  // name being a pattern they expand (split: -o quarter%d.y4m). The helper then opens no writer
+  // for -o; the chain's pictures still make the previews.
+  virtual void takes_over_output() = 0;
 };
 
 }  // namespace pf::cli
