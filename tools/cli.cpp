@@ -73,6 +73,15 @@ void report_run(const Console& console, bool quiet, const RunResult& r, const st
   for (const std::string& p : r.previews) console.err << "pelforge: preview " << p << "\n";
 }
 
+const PixFmt& default_output_fmt(Container container, const std::string& path,
+                                 const PixFmt& natural) {
+  const bool wants_rgb =
+      container == Container::kPng || (natural.family == Family::kYuv && ends_with(path, ".rgb"));
+  const bool wants_yuv420 = (container == Container::kY4m && !y4m_can_carry(natural)) ||
+                            (natural.family == Family::kRgb && ends_with(path, ".yuv"));
+  return wants_rgb ? rgb24() : wants_yuv420 ? yuv420p() : natural;
+}
+
 void check_png_output(Container container, const PixFmt& fmt) {
   if (container == Container::kPng && &fmt != &rgb24()) {
     throw UsageError(std::string("PNG output holds rgb24 pictures, not ") + fmt.name +

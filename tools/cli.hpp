@@ -45,6 +45,11 @@ RunSettings run_settings(const StreamArgs& args, const Console& console);
 // previews written, unless quiet.
 void report_run(const Console& console, bool quiet, const RunResult& result,
                 const std::string& from, const std::string& to);
+// The pixel format an output gets when the command line names none: `natural`, unless the
+// file's kind needs another (PNG and .rgb files hold RGB; y4m streams and .yuv files YUV that
+// they can carry).
+const PixFmt& default_output_fmt(Container container, const std::string& path,
+                                 const PixFmt& natural);
 // Refuses PNG output of anything but rgb24, naming the way out.
 void check_png_output(Container container, const PixFmt& fmt);
 // The container of an output with no name to go by (a pipe): the input's when the pictures fit

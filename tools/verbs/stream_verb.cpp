@@ -7,7 +7,6 @@
 
 #include "cli_error.hpp"
 #include "run.hpp"
-#include "y4m.hpp"
 
 namespace pf::cli {
 namespace {
@@ -161,14 +160,7 @@ OutputChoice choose_output(const OutputOptions& o, const VideoFormat& made, cons
   OutputChoice c;
   c.container = o.container;
   if (c.container == Container::kAuto && o.path != "-") c.container = container_from_name(o.path);
-  const PixFmt* fmt = o.fmt;
-  if (fmt == nullptr) {
-    const bool wants_rgb = c.container == Container::kPng ||
-                           (natural.family == Family::kYuv && ends_with(o.path, ".rgb"));
-    const bool wants_yuv420 = (c.container == Container::kY4m && !y4m_can_carry(natural)) ||
-                              (natural.family == Family::kRgb && ends_with(o.path, ".yuv"));
-    fmt = wants_rgb ? &rgb24() : wants_yuv420 ? &yuv420p() : &natural;
-  }
+  const PixFmt* fmt = o.fmt != nullptr ? o.fmt : &default_output_fmt(c.container, o.path, natural);
   check_png_output(c.container, *fmt);
   if (c.container == Container::kAuto) c.container = pipe_container(input_container, *fmt);
   c.asked = o.fmt != nullptr || o.size.has_value();

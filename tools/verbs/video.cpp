@@ -12,7 +12,6 @@
 #include "run.hpp"
 #include "stream_io.hpp"
 #include "verbs.hpp"
-#include "y4m.hpp"
 
 namespace pf::cli {
 namespace {
@@ -26,14 +25,8 @@ VideoFormat resolve_output(VideoCommand command, const VideoArgs& a, const Frame
   const std::string& path = a.output.path;
   if (container == Container::kAuto && path != "-") container = container_from_name(path);
 
-  const PixFmt* fmt = a.output.fmt;
-  if (fmt == nullptr) {
-    const bool wants_rgb =
-        container == Container::kPng || (in.fmt->family == Family::kYuv && ends_with(path, ".rgb"));
-    const bool wants_yuv420 = (container == Container::kY4m && !y4m_can_carry(*in.fmt)) ||
-                              (in.fmt->family == Family::kRgb && ends_with(path, ".yuv"));
-    fmt = wants_rgb ? &rgb24() : wants_yuv420 ? &yuv420p() : in.fmt;
-  }
+  const PixFmt* fmt =
+      a.output.fmt != nullptr ? a.output.fmt : &default_output_fmt(container, path, *in.fmt);
   check_png_output(container, *fmt);
   if (container == Container::kAuto) container = pipe_container(reader.container(), *fmt);
   out.fmt = fmt;
