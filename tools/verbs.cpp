@@ -29,6 +29,9 @@ const std::vector<Verb>& verbs() {
       // overlay
 
       // filters
+      PF_VERB(deinterlace, kFamilyFilters, "remove interlace combing: four modes, in place"),
+      PF_VERB(deblock, kFamilyFilters, "smooth 8x8 block edges of decoded video (quantiser)"),
+      PF_VERB(dering, kFamilyFilters, "suppress ringing inside 8x8 blocks (quantiser)"),
 
       // analysis and standards
 
