@@ -136,50 +136,59 @@ Grid grid(const pft::GuardedPlane& p) {
   return g;
 }
 
+// One group of segments across an edge: four lines of the horizontal pass (vertical edges), or
+// eight columns of the vertical pass.
+void horizontal_group(std::vector<Seg>& s, int64_t qp) {
+  int count = 0;
+  for (const Seg& seg : s) count += flat_pairs(seg);
+  const bool smooth = std::abs(s[0][0] - s[0][7]) < 2 * qp;
+  for (Seg& seg : s) {
+    if (count * 4 < 20 * int(s.size())) {
+      seg = corrected(seg, qp);
+    } else if (smooth) {
+      seg = smoothed(seg);
+    }
+  }
+}
+
+void vertical_group(std::vector<Seg>& s, int64_t qp) {
+  int count = 0;
+  bool all_within = true;
+  for (const Seg& seg : s) {
+    count += flat_pairs(seg);
+    all_within = all_within && std::abs(seg[0] - seg[7]) <= 2 * qp;
+  }
+  for (Seg& seg : s) {
+    if (count * 8 <= 40 * int(s.size())) {
+      seg = corrected(seg, qp);
+    } else if (all_within) {
+      seg = smoothed(seg);
+    }
+  }
+}
+
 Grid deblock_model(Grid g, int64_t qp) {
   const Grid src = g;
   // Across vertical edges, from the source, four lines at a time.
   for (int y0 = 0; y0 < g.rows; y0 += 4) {
-    const int lines = std::min(4, g.rows - y0);
     for (int x = 8; x + 4 <= g.w; x += 8) {
-      std::vector<Seg> s(static_cast<size_t>(lines));
-      int count = 0;
-      for (int l = 0; l < lines; ++l) {
-        for (int i = 0; i < 8; ++i) s[l][i] = src.v[size_t(y0 + l) * g.w + x - 4 + i];
-        count += flat_pairs(s[l]);
-      }
-      for (int l = 0; l < lines; ++l) {
-        Seg out = s[l];
-        if (count * 4 < 20 * lines) {
-          out = corrected(s[l], qp);
-        } else if (std::abs(s[0][0] - s[0][7]) < 2 * qp) {
-          out = smoothed(s[l]);
-        }
-        for (int i = 0; i < 8; ++i) g.at(x - 4 + i, y0 + l) = out[i];
-      }
+      std::vector<Seg> s(static_cast<size_t>(std::min(4, g.rows - y0)));
+      for (size_t l = 0; l < s.size(); ++l)
+        for (int i = 0; i < 8; ++i) s[l][i] = src.v[(y0 + l) * g.w + x - 4 + i];
+      horizontal_group(s, qp);
+      for (size_t l = 0; l < s.size(); ++l)
+        for (int i = 0; i < 8; ++i) g.at(x - 4 + i, y0 + int(l)) = s[l][i];
     }
   }
   // Across horizontal edges, in place, eight columns at a time.
   for (int y = 8; y + 4 <= g.rows; y += 8) {
     for (int x0 = 0; x0 < g.w; x0 += 8) {
-      const int cols = std::min(8, g.w - x0);
-      std::vector<Seg> s(static_cast<size_t>(cols));
-      int count = 0;
-      bool all_within = true;
-      for (int c = 0; c < cols; ++c) {
-        for (int i = 0; i < 8; ++i) s[c][i] = g.at(x0 + c, y - 4 + i);
-        count += flat_pairs(s[c]);
-        all_within = all_within && std::abs(s[c][0] - s[c][7]) <= 2 * qp;
-      }
-      for (int c = 0; c < cols; ++c) {
-        Seg out = s[c];
-        if (count * 8 <= 40 * cols) {
-          out = corrected(s[c], qp);
-        } else if (all_within) {
-          out = smoothed(s[c]);
-        }
-        for (int i = 0; i < 8; ++i) g.at(x0 + c, y - 4 + i) = out[i];
-      }
+      std::vector<Seg> s(static_cast<size_t>(std::min(8, g.w - x0)));
+      for (size_t c = 0; c < s.size(); ++c)
+        for (int i = 0; i < 8; ++i) s[c][i] = g.at(x0 + int(c), y - 4 + i);
+      vertical_group(s, qp);
+      for (size_t c = 0; c < s.size(); ++c)
+        for (int i = 0; i < 8; ++i) g.at(x0 + int(c), y - 4 + i) = s[c][i];
     }
   }
   return g;
@@ -266,6 +275,38 @@ TEST_F(Deblock, WorkedEdges) {
             << "line " << y;
       }
     }
+  }
+}
+
+// The SSE2 kernel's two tile helpers, on their own: the transpose, and one tile filtered across
+// the edge between its rows 3 and 4, by columns (group 8) or as four-line groups (group 4).
+TEST(DeblockTiles, TransposeAndFilterOneTile) {
+  pft::Rng rng(11);
+  for (int c = 0; c < 200; ++c) {
+    const int32_t qp = pft::random_qp(rng), group = rng.chance(50) ? 4 : 8;
+    uint8_t tile[8][13], transposed[8][9];
+    const int base = rng.range(0, 255), spread = rng.range(0, 40);
+    for (auto& row : tile)
+      for (auto& v : row) v = uint8_t(std::clamp(base + rng.range(-spread, spread), 0, 255));
+    ImageTranspose8x8_sse2(&tile[0][0], 13, &transposed[0][0], 9);
+    for (int r = 0; r < 8; ++r)
+      for (int k = 0; k < 8; ++k) ASSERT_EQ(transposed[k][r], tile[r][k]);
+    std::vector<Seg> columns(group == 8 ? 8 : 4), second(4);
+    for (int k = 0; k < 8; ++k) {
+      for (int i = 0; i < 8; ++i)
+        (k < 4 || group == 8 ? columns[k] : second[k - 4])[i] = tile[i][k];
+    }
+    if (group == 8) {
+      vertical_group(columns, qp);
+    } else {
+      horizontal_group(columns, qp);
+      horizontal_group(second, qp);
+      columns.insert(columns.end(), second.begin(), second.end());
+    }
+    ImageDeblock8x8Horiz_sse2(&tile[0][0], 13, qp, group);
+    for (int k = 0; k < 8; ++k)
+      for (int i = 0; i < 8; ++i)
+        ASSERT_EQ(tile[i][k], columns[k][i]) << "QP " << qp << " group " << group;
   }
 }
 
