@@ -324,7 +324,9 @@ double block_steps(const uint8_t* y, int w, int h) {
       }
     }
   }
-  return inside == 0 ? 1.0 : (edge / static_cast<double>(edges)) / (inside / static_cast<double>(insides));
+  return inside == 0
+             ? 1.0
+             : (edge / static_cast<double>(edges)) / (inside / static_cast<double>(insides));
 }
 
 // Writes a (2w) x h yuv420p picture: the part of `left` and `right` from (0, h / 4), w / 2 x
@@ -351,11 +353,12 @@ void zoom_side_by_side(const uint8_t* left, const uint8_t* right, uint8_t* out, 
 // progressive picture of smooth content stays low and interleaved motion is large.
 double combing(const uint8_t* y, int width, int height) {
   double sum = 0;
-  for (int l = 1; l + 1 < height; l += 2) {
+  int lines = 0;
+  for (int l = 1; l + 1 < height; l += 2, ++lines) {
     const uint8_t* c = y + static_cast<size_t>(l) * width;
     for (int x = 0; x < width; ++x) sum += std::abs(2 * c[x] - c[x - width] - c[x + width]);
   }
-  return sum / (static_cast<double>(width) * (height / 2));
+  return lines == 0 ? 0.0 : sum / (static_cast<double>(width) * lines);
 }
 
 std::string quoted(const std::string& path) {
