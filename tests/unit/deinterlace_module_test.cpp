@@ -441,6 +441,13 @@ TEST_F(Deinterlace, StatusDefaultsAndTheModeWithoutAFieldSeparatedForm) {
   ASSERT_EQ(ImgDeinterlaceProcess_c(handle, planes, planes), 0u);
   for (int i = 0; i < 16; ++i)
     EXPECT_EQ(std::memcmp(&frame[size_t(16 + i) * 80], &frame[size_t(i) * 80], 64), 0) << i;
+  // A chroma stride below the chroma width is accepted: the lines overlap, and every mode stays
+  // inside the planes the record describes.
+  for (int mode = 0; mode < 4; ++mode) {
+    const P overlapping{64, 32, 80, 4, mode, 3};
+    ASSERT_EQ(ImgDeinterlaceSetParam_c(handle, &overlapping), 0u);
+    ASSERT_EQ(ImgDeinterlaceProcess_c(handle, planes, planes), 0u);
+  }
   uint8_t* no_luma[3] = {nullptr, frame.data(), frame.data()};
   EXPECT_EQ(ImgDeinterlaceProcess_c(handle, no_luma, no_luma), 0xC7400009u);
   EXPECT_EQ(ImgDeinterlaceClose_c(handle), 0u);

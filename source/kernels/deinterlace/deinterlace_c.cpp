@@ -253,19 +253,21 @@ uint32_t DeinterlaceMode2_c(tImgDeinterlaceInstance* ptInstance, uint8_t* pu8Y, 
   const int32_t width = inst.s32Width, height = inst.s32Height;
   const ptrdiff_t stride = inst.s32YStride, uv_stride = inst.s32UVStride;
   const auto w = static_cast<size_t>(width), wc = static_cast<size_t>(width / 2);
+  // memmove: a chroma stride below the chroma width (which the record allows) makes lines
+  // overlap, and the copy must stay defined then.
   if (inst.s32FrameType == PF_DEINTERLACE_FIELDS) {
     const int32_t n = height / 2, nc = height / 4;
-    for (int32_t i = 0; i < n; ++i) std::memcpy(pu8Y + (n + i) * stride, pu8Y + i * stride, w);
+    for (int32_t i = 0; i < n; ++i) std::memmove(pu8Y + (n + i) * stride, pu8Y + i * stride, w);
     for (uint8_t* plane : {pu8U, pu8V}) {
       for (int32_t i = 0; i < nc; ++i)
-        std::memcpy(plane + (nc + i) * uv_stride, plane + i * uv_stride, wc);
+        std::memmove(plane + (nc + i) * uv_stride, plane + i * uv_stride, wc);
     }
   } else {
     for (int32_t i = 0; i < height / 2; ++i)
-      std::memcpy(pu8Y + (2 * i + 1) * stride, pu8Y + 2 * i * stride, w);
+      std::memmove(pu8Y + (2 * i + 1) * stride, pu8Y + 2 * i * stride, w);
     for (uint8_t* plane : {pu8U, pu8V}) {
       for (int32_t i = 0; 2 * i < height / 2; ++i)
-        std::memcpy(plane + (2 * i + 1) * uv_stride, plane + 2 * i * uv_stride, wc);
+        std::memmove(plane + (2 * i + 1) * uv_stride, plane + 2 * i * uv_stride, wc);
     }
   }
   return 0;
