@@ -72,7 +72,8 @@ struct tBannerInstance;
  * r & 1 at field row r >> 1, the second field starting at luma row s32BgHeight / 2 (packed rows
  * likewise); the 4:2:0 chroma rows r of the frame rectangle (top / 2 .. (top + height) / 2 - 1)
  * alternate between the fields the same way, the second field starting at chroma row
- * s32BgHeight / 4.
+ * s32BgHeight / 4. Where a plane's height does not split evenly between the fields, a row that
+ * would fall outside its field's part of the plane is not drawn.
  */
 typedef void (*tBannerKernel)(const tImgPicture* ptPicture, const struct tBannerInstance* ptBanner,
                               uint8_t u8Opacity);

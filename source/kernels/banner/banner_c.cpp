@@ -23,23 +23,36 @@ void blend_row(uint8_t* dst, uint32_t bytes, const uint8_t (&pattern)[4], uint32
   }
 }
 
-// Frame row r of a field-separated plane lies in field r & 1, at row r >> 1 of that field; the
-// second field starts `half` rows into the plane.
-inline ptrdiff_t stored_row(int32_t r, bool field, int32_t half) {
-  return field ? (r >> 1) + (r & 1) * half : r;
-}
+// A plane of `rows` rows in field-separated storage holds frame row r in field r & 1 at row
+// r >> 1 of that field; the first field takes the plane's first rows / 2 rows, the second the
+// rest. When the plane's height does not split evenly (a 4:2:0 field picture whose height is no
+// multiple of 4), a row that would fall outside its field's part is not drawn: it has no place
+// of its own and would overwrite a row of the other field.
+struct PlaneRows {
+  uint8_t* plane;
+  ptrdiff_t pitch;
+  int32_t rows;
+  bool field;
+
+  uint8_t* row(int32_t r) const {
+    if (!field) return plane + r * pitch;
+    const int32_t half = rows / 2, in_field = r >> 1;
+    if ((r & 1) == 0) return in_field < half ? plane + in_field * pitch : nullptr;
+    return in_field < rows - half ? plane + (half + in_field) * pitch : nullptr;
+  }
+};
 
 // Paints `count` frame rows from `first`, `bytes` bytes each from byte `offset` of the row.
-void paint(const RowOps& rows, bool opaque, uint8_t opacity, uint8_t* plane, ptrdiff_t pitch,
-           int32_t first, int32_t count, bool field, int32_t half, ptrdiff_t offset, uint32_t bytes,
-           const uint8_t (&pattern)[4]) {
+void paint(const RowOps& rows, bool opaque, uint8_t opacity, const PlaneRows& plane, int32_t first,
+           int32_t count, ptrdiff_t offset, uint32_t bytes, const uint8_t (&pattern)[4]) {
   if (bytes == 0) return;
   for (int32_t r = first; r < first + count; ++r) {
-    uint8_t* dst = plane + stored_row(r, field, half) * pitch + offset;
+    uint8_t* dst = plane.row(r);
+    if (dst == nullptr) continue;
     if (opaque) {
-      rows.fill(dst, bytes, pattern);
+      rows.fill(dst + offset, bytes, pattern);
     } else {
-      rows.blend(dst, bytes, pattern, opacity);
+      rows.blend(dst + offset, bytes, pattern, opacity);
     }
   }
 }
@@ -62,23 +75,23 @@ void draw(const RowOps& rows, Shape shape, const tImgPicture* picture,
   const int32_t width = banner->s32DrawWidth, height = banner->s32DrawHeight;
   if (width <= 0 || height <= 0) return;
   const bool field = shape.field, opaque = shape.opaque;
-  const int32_t half = banner->s32BgHeight / 2;
+  const int32_t rows_y = banner->s32BgHeight, rows_c = banner->s32BgHeight / 2;
   const ptrdiff_t y_pitch = picture->u32YPitch, uv_pitch = picture->u32UVPitch;
   const uint8_t y = banner->u8Y, u = banner->u8U, v = banner->u8V;
   const auto w = static_cast<uint32_t>(width);
   switch (shape.layout) {
     case Layout::kPlanar420:
-      paint(rows, opaque, opacity, picture->pu8Y, y_pitch, top, height, field, half, left, w,
+      paint(rows, opaque, opacity, {picture->pu8Y, y_pitch, rows_y, field}, top, height, left, w,
             {y, y, y, y});
-      paint(rows, opaque, opacity, picture->pu8U, uv_pitch, top / 2, height / 2, field, half / 2,
+      paint(rows, opaque, opacity, {picture->pu8U, uv_pitch, rows_c, field}, top / 2, height / 2,
             left / 2, w / 2, {u, u, u, u});
-      paint(rows, opaque, opacity, picture->pu8V, uv_pitch, top / 2, height / 2, field, half / 2,
+      paint(rows, opaque, opacity, {picture->pu8V, uv_pitch, rows_c, field}, top / 2, height / 2,
             left / 2, w / 2, {v, v, v, v});
       break;
     case Layout::kNv12:
-      paint(rows, opaque, opacity, picture->pu8Y, y_pitch, top, height, field, half, left, w,
+      paint(rows, opaque, opacity, {picture->pu8Y, y_pitch, rows_y, field}, top, height, left, w,
             {y, y, y, y});
-      paint(rows, opaque, opacity, picture->pu8U, uv_pitch, top / 2, height / 2, field, half / 2,
+      paint(rows, opaque, opacity, {picture->pu8U, uv_pitch, rows_c, field}, top / 2, height / 2,
             left, w, {u, v, u, v});
       break;
     case Layout::kPacked: {
@@ -88,7 +101,7 @@ void draw(const RowOps& rows, Shape shape, const tImgPicture* picture,
       if (banner->u32YuvType == PF_YUV_YUYV) {
         pattern[0] = y, pattern[1] = u, pattern[2] = y, pattern[3] = v;
       }
-      paint(rows, opaque, opacity, picture->pu8Y, 2 * y_pitch, top, height, field, half,
+      paint(rows, opaque, opacity, {picture->pu8Y, 2 * y_pitch, rows_y, field}, top, height,
             2 * static_cast<ptrdiff_t>(left), 2 * w, pattern);
       break;
     }
@@ -98,21 +111,21 @@ void draw(const RowOps& rows, Shape shape, const tImgPicture* picture,
 void DrawYUV420AndYUV422PBanner(const tDrawBannerPicture& picture, int32_t top, int32_t left,
                                 int32_t width, int32_t height, Yuv colour) {
   const bool field = picture.u32ImageType != PF_IMAGE_FRAME;
-  const int32_t half = picture.s32Height / 2;
+  const int32_t rows_y = picture.s32Height;
   const ptrdiff_t y_pitch = picture.s32YPitch, uv_pitch = picture.s32UVPitch;
   const RowOps& rows = kScalarRows;
   const uint8_t y = colour.y, u = colour.u, v = colour.v;
-  paint(rows, true, 255, picture.pu8Y, y_pitch, top, height, field, half, left,
+  paint(rows, true, 255, {picture.pu8Y, y_pitch, rows_y, field}, top, height, left,
         static_cast<uint32_t>(width), {y, y, y, y});
   const auto chroma_width = static_cast<uint32_t>(width / 2);
   if (picture.u32YuvType == PF_YUV_420) {
     for (auto [plane, c] : {std::pair{picture.pu8U, u}, std::pair{picture.pu8V, v}}) {
-      paint(rows, true, 255, plane, uv_pitch, top / 2, height / 2, field, half / 2, left / 2,
+      paint(rows, true, 255, {plane, uv_pitch, rows_y / 2, field}, top / 2, height / 2, left / 2,
             chroma_width, {c, c, c, c});
     }
   } else if (picture.u32YuvType == PF_YUV_422P) {
     for (auto [plane, c] : {std::pair{picture.pu8U, u}, std::pair{picture.pu8V, v}}) {
-      paint(rows, true, 255, plane, uv_pitch, top, height, field, half, left / 2, chroma_width,
+      paint(rows, true, 255, {plane, uv_pitch, rows_y, field}, top, height, left / 2, chroma_width,
             {c, c, c, c});
     }
   }
