@@ -409,7 +409,7 @@ PF_DEMO_MAIN(overlay) {
     }
   }
   // A translucent lower-third bar with a thin opaque rule above it, over the moving pattern.
-  const DemoJob lower_third{"lower_third", "translucent lower-third bar over the moving pattern"};
+  const DemoJob lower_third{"lower_third", "lower third, translucent bar"};
   if (demo.wants(lower_third)) {
     const tBannerParam bar{720, 96, 440, 0, 720, 576, 16, 32, 160, 160, 720, 576, 1, 0, 420};
     const tBannerParam rule{720, 4, 436, 0, 720, 576, 255, 200, 0, 255, 720, 576, 1, 0, 420};
