@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "banner/banner.hpp"
@@ -12,8 +13,15 @@
 namespace pf::banner {
 namespace {
 
+// A uniform colour is a memset; a mixed pattern goes out a whole 4-byte pattern at a time.
 void fill_row(uint8_t* dst, uint32_t bytes, const uint8_t (&pattern)[4]) {
-  for (uint32_t i = 0; i < bytes; ++i) dst[i] = pattern[i & 3];
+  if (pattern[0] == pattern[1] && pattern[0] == pattern[2] && pattern[0] == pattern[3]) {
+    std::memset(dst, pattern[0], bytes);
+    return;
+  }
+  uint32_t i = 0;
+  for (; i + 4 <= bytes; i += 4) std::memcpy(dst + i, pattern, 4);
+  for (; i < bytes; ++i) dst[i] = pattern[i & 3];
 }
 
 void blend_row(uint8_t* dst, uint32_t bytes, const uint8_t (&pattern)[4], uint32_t opacity) {
