@@ -23,7 +23,14 @@ inline __m128i pattern_vector(const uint8_t (&pattern)[4]) {
 void fill_row(uint8_t* dst, uint32_t bytes, const uint8_t (&pattern)[4]) {
   const __m128i colour = pattern_vector(pattern);
   uint32_t i = 0;
+  for (; i + 64 <= bytes; i += 64) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), colour);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 16), colour);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 32), colour);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 48), colour);
+  }
   for (; i + 16 <= bytes; i += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), colour);
+  for (; i + 4 <= bytes; i += 4) std::memcpy(dst + i, pattern, 4);
   for (; i < bytes; ++i) dst[i] = pattern[i & 3];
 }
 
