@@ -61,7 +61,8 @@ struct I420 {
 // ---------------------------------------------------------------- the split
 
 void split_pelforge(benchmark::State& state) {
-  const tYUV422ToYUV420D1To4xCifParam p = {kW, kH, {{kQW, kQH}, {kQW, kQH}, {kQW, kQH}, {kQW, kQH}}};
+  const tYUV422ToYUV420D1To4xCifParam p = {
+      kW, kH, {{kQW, kQH}, {kQW, kQH}, {kQW, kQH}, {kQW, kQH}}};
   Opened m(ImgYUV422ToYUV420D1To4xCifOpen_c, ImgYUV422ToYUV420D1To4xCifClose_c, &p);
   if (m.handle() == nullptr) return state.SkipWithError("open failed");
   const Bytes src = pfb::picture_buffer(kUyvyBytes);
@@ -93,8 +94,8 @@ void split_lavfi(benchmark::State& state) {
   std::vector<std::unique_ptr<pfb::LavfiRunner>> graphs;
   for (int i = 0; i < 4; ++i) {
     graphs.push_back(std::make_unique<pfb::LavfiRunner>(
-        std::string("field=") + (i < 2 ? "top" : "bottom") + ",crop=352:288:" +
-            (i % 2 != 0 ? "360" : "8") + ":0,format=yuv420p",
+        std::string("field=") + (i < 2 ? "top" : "bottom") +
+            ",crop=352:288:" + (i % 2 != 0 ? "360" : "8") + ":0,format=yuv420p",
         kW, kH, "uyvy422"));
   }
   const uint8_t* planes[4] = {src.data(), nullptr, nullptr, nullptr};
@@ -113,8 +114,8 @@ void split_memcpy(benchmark::State& state) {
   const Bytes src = pfb::picture_buffer(kUyvyBytes);
   std::vector<Bytes> q(4, pfb::picture_buffer(kQuarterBytes));
   for (auto _ : state) {
-    for (size_t i = 0; i < 4; ++i) std::memcpy(q[i].data(), src.data() + i * kQuarterBytes,
-                                               kQuarterBytes);
+    for (size_t i = 0; i < 4; ++i)
+      std::memcpy(q[i].data(), src.data() + i * kQuarterBytes, kQuarterBytes);
     benchmark::DoNotOptimize(q[3].data());
   }
 }
@@ -140,8 +141,8 @@ void d1_libyuv(benchmark::State& state) {
   Bytes dst = pfb::picture_buffer(kI420Bytes);
   I420 out(dst, kW, kH);
   for (auto _ : state) {
-    libyuv::UYVYToI420(src.data(), 2 * kW, out.planes[0], kW, out.planes[1], kW / 2,
-                       out.planes[2], kW / 2, kW, kH);
+    libyuv::UYVYToI420(src.data(), 2 * kW, out.planes[0], kW, out.planes[1], kW / 2, out.planes[2],
+                       kW / 2, kW, kH);
     benchmark::DoNotOptimize(dst.data());
   }
 }

@@ -168,6 +168,7 @@ const std::vector<DemoFamily>& demo_families() {
   static const std::vector<DemoFamily> table = {
       // scaling and conversion
       PF_DEMO(scaling, kFamilyScaling),
+      PF_DEMO(zoom, kFamilyScaling),
 
       // composition
 
