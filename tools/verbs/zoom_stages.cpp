@@ -97,7 +97,7 @@ std::unique_ptr<Stage> make_uyvy_zoom_stage(const VideoFormat& in, const VideoFo
 }
 
 std::unique_ptr<Stage> make_packed_conversion_stage(const VideoFormat& in, const VideoFormat& out,
-                                                    void* mem, SceneReport scene) {
+                                                    void* mem, const SceneReport& scene) {
   if (in.width != out.width || in.height != out.height) return nullptr;
   if (is(in, "yuv420p") && is(out, "uyvy422")) {
     const tYUV420ToYUV422Param p{in.width,  in.height,  static_cast<int32_t>(in.layout),

@@ -38,7 +38,7 @@ std::unique_ptr<Stage> make_uyvy_zoom_stage(const VideoFormat& in, const VideoFo
 // for other formats. The second reports each picture's scene-change flag to `scene`, when given.
 using SceneReport = std::function<void(uint32_t flag)>;
 std::unique_ptr<Stage> make_packed_conversion_stage(const VideoFormat& in, const VideoFormat& out,
-                                                    void* mem, SceneReport scene = nullptr);
+                                                    void* mem, const SceneReport& scene = nullptr);
 
 }  // namespace pf::cli
 
