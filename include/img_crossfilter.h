@@ -82,8 +82,7 @@ PF_API uint32_t ImgCrossFilterClose_c(void* hHandle);
 PF_API uint32_t ImgCrossFilterSetParam_c(void* hHandle, const void* pParam);
 PF_API uint32_t ImgCrossFilterGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen);
 PF_API uint32_t ImgCrossFilterGetStatus_c(void* hHandle, void* pStatus);
-PF_API uint32_t ImgCrossFilterAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen,
-                                                 char* ps8Buf);
+PF_API uint32_t ImgCrossFilterAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf);
 PF_API uint32_t ImageCrossFilterDebug_c(void* hHandle, void* pArg);
 PF_API uint32_t ImageCrossFilterGetMemSize_c(const void* pParam, uint32_t* pu32Size);
 

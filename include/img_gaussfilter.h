@@ -47,8 +47,8 @@ typedef struct tImgGaussFilterParam {
   int32_t s32SrcHeight;
   int32_t s32SrcYStride;
   int32_t s32SrcUVStride;
-  int32_t s32DstWidth;    /**< = s32SrcWidth, else ERR_IMG_GAUSS_FILTER_PARAM_WIDTH_HEIGHT */
-  int32_t s32DstHeight;   /**< = s32SrcHeight, else ERR_IMG_GAUSS_FILTER_PARAM_WIDTH_HEIGHT */
+  int32_t s32DstWidth;  /**< = s32SrcWidth, else ERR_IMG_GAUSS_FILTER_PARAM_WIDTH_HEIGHT */
+  int32_t s32DstHeight; /**< = s32SrcHeight, else ERR_IMG_GAUSS_FILTER_PARAM_WIDTH_HEIGHT */
   int32_t s32DstYStride;
   int32_t s32DstUVStride;
   int32_t s32Level; /**< 0 .. 4, the rows of l32Coeff; else ERR_IMG_GAUSS_FILTER_PARAM_RADIUS */
@@ -97,8 +97,7 @@ PF_API uint32_t ImgGaussFilterClose_c(void* hHandle);
 PF_API uint32_t ImgGaussFilterSetParam_c(void* hHandle, const void* pParam);
 PF_API uint32_t ImgGaussFilterGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen);
 PF_API uint32_t ImgGaussFilterGetStatus_c(void* hHandle, void* pStatus);
-PF_API uint32_t ImgGaussFilterAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen,
-                                                 char* ps8Buf);
+PF_API uint32_t ImgGaussFilterAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf);
 PF_API uint32_t ImageGaussFilterDebug_c(void* hHandle, void* pArg);
 PF_API uint32_t ImageGaussFilterGetMemSize_c(const void* pParam, uint32_t* pu32Size);
 

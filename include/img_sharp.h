@@ -57,11 +57,11 @@ typedef void (*tImgSharpKernel)(struct tImgSharpInstance* ptInstance, const tImg
 
 /** The instance behind a handle. */
 typedef struct tImgSharpInstance {
-  void* hMem;              /**< memory handle given to Open */
-  uint8_t* pu8LineStore;   /**< PF_SHARP_LINE_STORE_BYTES: box lines of the blur */
-  void* hDma;              /**< DMA handle */
+  void* hMem;               /**< memory handle given to Open */
+  uint8_t* pu8LineStore;    /**< PF_SHARP_LINE_STORE_BYTES: box lines of the blur */
+  void* hDma;               /**< DMA handle */
   tImgSharpKernel pfnSharp; /**< the kernel chosen at Open */
-  tImgSharpParam tParam;   /**< the validated parameters */
+  tImgSharpParam tParam;    /**< the validated parameters */
 } tImgSharpInstance;
 
 /*
@@ -98,8 +98,8 @@ PF_API void ImgSharpYUV420_sse2(tImgSharpInstance* ptInstance, const tImgPicture
  * at least 9 x s32Width + 80 bytes.
  */
 PF_API void ImgSharp_sse2(uint8_t* pu8LineStore, const uint8_t* pu8Src, int32_t s32SrcPitch,
-                          uint8_t* pu8Dst, int32_t s32DstPitch, int32_t s32Width,
-                          int32_t s32Height, int32_t s32Strength);
+                          uint8_t* pu8Dst, int32_t s32DstPitch, int32_t s32Width, int32_t s32Height,
+                          int32_t s32Strength);
 
 PF_API extern const tImgProcFuncList tImageSharpFunc;
 /** The module's descriptor ("IMG_SHARP", id 35) and its pointer in section ".IMG$B". */

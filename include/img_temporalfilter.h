@@ -59,8 +59,8 @@ typedef struct tImgTemporalFilterParam {
 struct tImgTemporalFilterInstance;
 
 /** Kernel: (instance, current picture, previous-output buffer), both AW x AH 4:2:0 pictures. */
-typedef void (*tFilterframeKernel)(struct tImgTemporalFilterInstance* ptInstance,
-                                   uint8_t* pu8Cur, uint8_t* pu8Pre);
+typedef void (*tFilterframeKernel)(struct tImgTemporalFilterInstance* ptInstance, uint8_t* pu8Cur,
+                                   uint8_t* pu8Pre);
 
 /** The instance behind a handle; kernels read the aligned size and the strengths from it. */
 typedef struct tImgTemporalFilterInstance {
@@ -114,8 +114,7 @@ PF_API void ImgTemporalFilterSSE4Functions(void);
 
 /** The kernel pointer, Filterframe_c until the dispatch finds SSE2. */
 PF_API extern tFilterframeKernel Filterframe;
-PF_API void Filterframe_c(tImgTemporalFilterInstance* ptInstance, uint8_t* pu8Cur,
-                          uint8_t* pu8Pre);
+PF_API void Filterframe_c(tImgTemporalFilterInstance* ptInstance, uint8_t* pu8Cur, uint8_t* pu8Pre);
 /** The per-pixel filter on Y, U and V, each with its own strength (see above). */
 PF_API void Filterframe_sse2(tImgTemporalFilterInstance* ptInstance, uint8_t* pu8Cur,
                              uint8_t* pu8Pre);

@@ -78,13 +78,13 @@ typedef void (*tUYVYTo420AndTFKernel)(struct tImgUYVYTo420AndTFInstance* ptInsta
 
 /** The instance behind a handle. */
 typedef struct tImgUYVYTo420AndTFInstance {
-  void* hMem;                       /**< memory handle given to Open */
-  void* pvFastScratch;              /**< PF_FAST_SCRATCH_BYTES, not used by the kernels */
-  void* hDma;                       /**< DMA handle */
-  tUYVYTo420AndTFKernel pfnKernel;  /**< chosen by the output size */
-  uint8_t* pu8PreYuv;               /**< previous output, in the output layout */
-  tImgUYVYTo420AndTFParam tParam;   /**< the validated parameters */
-  uint32_t u32PreBytes;             /**< size of pu8PreYuv: the output size at Open */
+  void* hMem;                      /**< memory handle given to Open */
+  void* pvFastScratch;             /**< PF_FAST_SCRATCH_BYTES, not used by the kernels */
+  void* hDma;                      /**< DMA handle */
+  tUYVYTo420AndTFKernel pfnKernel; /**< chosen by the output size */
+  uint8_t* pu8PreYuv;              /**< previous output, in the output layout */
+  tImgUYVYTo420AndTFParam tParam;  /**< the validated parameters */
+  uint32_t u32PreBytes;            /**< size of pu8PreYuv: the output size at Open */
 } tImgUYVYTo420AndTFInstance;
 
 /*
@@ -102,8 +102,8 @@ PF_API uint32_t ImgUYVYTo420AndTemporalFilterSetParam_c(void* hHandle, const voi
 PF_API uint32_t ImgUYVYTo420AndTemporalFilterGetVersion_c(char* ps8Buf, int32_t s32BufLen,
                                                           uint32_t* pu32TextLen);
 PF_API uint32_t ImgUYVYTo420AndTemporalFilterGetStatus_c(void* hHandle, void* pStatus);
-PF_API uint32_t ImgUYVYTo420AndTemporalFilterAnalyzeErrorCode_c(uint32_t u32Code,
-                                                                int32_t s32BufLen, char* ps8Buf);
+PF_API uint32_t ImgUYVYTo420AndTemporalFilterAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen,
+                                                                char* ps8Buf);
 PF_API uint32_t ImgUYVYTo420AndTemporalFilterDebug_c(void* hHandle, void* pArg);
 PF_API uint32_t ImgUYVYTo420AndTemporalFilterGetMemSize_c(const void* pParam, uint32_t* pu32Size);
 

@@ -155,9 +155,7 @@ uint32_t ImgCrossFilterOpen_c(void** phHandle, const void* pParam, void* hMem) {
   return pf::open<pf::CrossFilterModule>(phHandle, pParam, hMem);
 }
 
-uint32_t ImgCrossFilterClose_c(void* hHandle) {
-  return pf::close<pf::CrossFilterModule>(hHandle);
-}
+uint32_t ImgCrossFilterClose_c(void* hHandle) { return pf::close<pf::CrossFilterModule>(hHandle); }
 
 uint32_t ImgCrossFilterProcess_c(void* hHandle, void* pInput, void* pOutput) {
   if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr) return pf::kPROCESS_HANDLE;

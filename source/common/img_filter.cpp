@@ -97,9 +97,9 @@ uint32_t check_param(const tImageFilterParam& p) {
 
 void store(tImageFilterInstance& inst, const tImageFilterParam& p) {
   inst.tParam = p;
-  inst.pfnFilter = load_kernel(p.s32ImageType == static_cast<int32_t>(PF_IMAGE_FIELD)
-                                   ? ImageFilterVYUV420Field
-                                   : ImageFilterVYUV420Frame);
+  inst.pfnFilter =
+      load_kernel(p.s32ImageType == static_cast<int32_t>(PF_IMAGE_FIELD) ? ImageFilterVYUV420Field
+                                                                         : ImageFilterVYUV420Frame);
 }
 
 struct FilterModule {
@@ -216,9 +216,15 @@ uint32_t ImageFilterGetMemSize_c(const void*, uint32_t* pu32Size) {
 }
 
 const tImgProcFuncList tImageFilterFunc = {
-    ImageFilterOpen_c,          ImageFilterProcess_c,   ImageFilterClose_c,
-    ImageFilterSetParam_c,      ImageFilterGetVersion_c, ImageFilterGetStatus_c,
-    ImageFilterAnalyzeErrorCode_c, ImageFilterDebug_c,  ImageFilterGetMemSize_c,
+    ImageFilterOpen_c,
+    ImageFilterProcess_c,
+    ImageFilterClose_c,
+    ImageFilterSetParam_c,
+    ImageFilterGetVersion_c,
+    ImageFilterGetStatus_c,
+    ImageFilterAnalyzeErrorCode_c,
+    ImageFilterDebug_c,
+    ImageFilterGetMemSize_c,
 };
 
 }  // extern "C"

@@ -176,9 +176,7 @@ uint32_t ImgGaussFilterOpen_c(void** phHandle, const void* pParam, void* hMem) {
   return pf::open<pf::GaussFilterModule>(phHandle, pParam, hMem);
 }
 
-uint32_t ImgGaussFilterClose_c(void* hHandle) {
-  return pf::close<pf::GaussFilterModule>(hHandle);
-}
+uint32_t ImgGaussFilterClose_c(void* hHandle) { return pf::close<pf::GaussFilterModule>(hHandle); }
 
 uint32_t ImgGaussFilterProcess_c(void* hHandle, void* pInput, void* pOutput) {
   if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr) return pf::kPROCESS_HANDLE;
@@ -194,10 +192,10 @@ uint32_t ImgGaussFilterProcess_c(void* hHandle, void* pInput, void* pOutput) {
   const int32_t w = p.s32SrcWidth, h = p.s32SrcHeight;
   inst.pfnFilter(&inst, pic.pu8SrcY, pic.pu8DstY, w, h, p.s32SrcYStride, p.s32DstYStride,
                  p.s32Level, p.u8Limit);
-  inst.pfnFilter(&inst, pic.pu8SrcU, pic.pu8DstU, w / 2, h / 2, p.s32SrcUVStride,
-                 p.s32DstUVStride, p.s32Level, p.u8Limit);
-  inst.pfnFilter(&inst, pic.pu8SrcV, pic.pu8DstV, w / 2, h / 2, p.s32SrcUVStride,
-                 p.s32DstUVStride, p.s32Level, p.u8Limit);
+  inst.pfnFilter(&inst, pic.pu8SrcU, pic.pu8DstU, w / 2, h / 2, p.s32SrcUVStride, p.s32DstUVStride,
+                 p.s32Level, p.u8Limit);
+  inst.pfnFilter(&inst, pic.pu8SrcV, pic.pu8DstV, w / 2, h / 2, p.s32SrcUVStride, p.s32DstUVStride,
+                 p.s32Level, p.u8Limit);
   return PF_STATUS_OK;
 }
 

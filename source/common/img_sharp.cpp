@@ -222,9 +222,15 @@ uint32_t ImageSharpGetMemSize_c(const void*, uint32_t* pu32Size) {
 }
 
 const tImgProcFuncList tImageSharpFunc = {
-    ImageSharpOpen_c,         ImageSharpProcess_c,          ImageSharpClose_c,
-    ImageSharpSetParam_c,     ImageSharpGetVersion_c,       ImageSharpGetStatus_c,
-    ImageSharpAnalyzeErrorCode_c, ImageSharpDebug_c,        ImageSharpGetMemSize_c,
+    ImageSharpOpen_c,
+    ImageSharpProcess_c,
+    ImageSharpClose_c,
+    ImageSharpSetParam_c,
+    ImageSharpGetVersion_c,
+    ImageSharpGetStatus_c,
+    ImageSharpAnalyzeErrorCode_c,
+    ImageSharpDebug_c,
+    ImageSharpGetMemSize_c,
 };
 
 }  // extern "C"

@@ -155,10 +155,9 @@ struct TemporalFilter {
         return kOPEN_MALLOC_ALIGNED_CURFRAME;
       }
     }
-    inst.pu8LineBuf = static_cast<uint8_t*>(
-        vmem_malloc(inst.hMem, static_cast<uint32_t>(temporal::line_buffer_bytes(
-                                   inst.s32AlignedWidth)),
-                    kInstanceAlign, kSource, __LINE__));
+    inst.pu8LineBuf = static_cast<uint8_t*>(vmem_malloc(
+        inst.hMem, static_cast<uint32_t>(temporal::line_buffer_bytes(inst.s32AlignedWidth)),
+        kInstanceAlign, kSource, __LINE__));
     if (inst.pu8LineBuf == nullptr) {
       release(inst);
       return kOPEN_MALLOC_TEMP_BUF;
@@ -283,9 +282,8 @@ uint32_t ImgTemporalFilterSetParam_c(void* hHandle, const void* pParam) {
 uint32_t ImgTemporalFilterGetStatus_c(void* hHandle, void* pStatus) {
   if (hHandle == nullptr || pStatus == nullptr) return pf::kGETSTATUS_HANDLE;
   const auto& inst = *static_cast<const tImgTemporalFilterInstance*>(hHandle);
-  *static_cast<tImgTemporalFilterParam*>(pStatus) = {inst.s32Width, inst.s32Height,
-                                                      inst.s32YStride, inst.s32UVStride,
-                                                      inst.s32AddNoise};
+  *static_cast<tImgTemporalFilterParam*>(pStatus) = {inst.s32Width, inst.s32Height, inst.s32YStride,
+                                                     inst.s32UVStride, inst.s32AddNoise};
   return PF_STATUS_OK;
 }
 

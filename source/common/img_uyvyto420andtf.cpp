@@ -180,8 +180,9 @@ constexpr ErrorTable kErrors{
 };
 
 constexpr VersionSpec kVersion{
-    .format = "UYVYTo420AndTemporalFilter Version: pelforge_v300.UYVYTo420AndTemporalFilter.002, "
-              "Compile time: %s %s.\n",
+    .format =
+        "UYVYTo420AndTemporalFilter Version: pelforge_v300.UYVYTo420AndTemporalFilter.002, "
+        "Compile time: %s %s.\n",
     .null_buffer = kGETVERSION_HANDLE,
     .null_length = kGETVERSION_POINTER,
     .short_buffer = kGETVERSION_LENGTH,

@@ -110,7 +110,8 @@ void vertical_plane(uint8_t* ring, int32_t width, int32_t height, ptrdiff_t stri
                   *e = slot(y + 1), *f = slot(y + 3);
     uint8_t* out = plane + y * stride;
     for (int32_t x = 0; x < width; ++x) {
-      out[x] = clamp255((-3 * a[x] + 12 * b[x] + 23 * c[x] + 23 * d[x] + 12 * e[x] - 3 * f[x]) >> 6);
+      out[x] =
+          clamp255((-3 * a[x] + 12 * b[x] + 23 * c[x] + 23 * d[x] + 12 * e[x] - 3 * f[x]) >> 6);
     }
   }
 }
@@ -121,8 +122,8 @@ void vertical_plane(uint8_t* ring, int32_t width, int32_t height, ptrdiff_t stri
 extern "C" {
 
 constinit const int32_t l32Coeff[5][9] = {
-    {0, 0, 0, 0, 128, 0, 0, 0, 0},     {0, 0, 0, 1, 126, 1, 0, 0, 0},
-    {0, 0, 0, 25, 78, 25, 0, 0, 0},    {0, 0, 6, 31, 54, 31, 6, 0, 0},
+    {0, 0, 0, 0, 128, 0, 0, 0, 0},    {0, 0, 0, 1, 126, 1, 0, 0, 0},
+    {0, 0, 0, 25, 78, 25, 0, 0, 0},   {0, 0, 6, 31, 54, 31, 6, 0, 0},
     {0, 3, 12, 29, 40, 29, 12, 3, 0},
 };
 
@@ -200,9 +201,9 @@ void ImageFilterVYUV420Field_c(uint8_t* pu8Ring, const tImageFilterGeometry* ptG
   const int32_t first = ptGeometry->s32Height / 2;
   pf::spatial::vertical_plane(pu8Ring, ptGeometry->s32Width, first, ptGeometry->s32Stride,
                               pu8Plane);
-  pf::spatial::vertical_plane(pu8Ring, ptGeometry->s32Width, ptGeometry->s32Height - first,
-                              ptGeometry->s32Stride,
-                              pu8Plane + static_cast<std::ptrdiff_t>(first) * ptGeometry->s32Stride);
+  pf::spatial::vertical_plane(
+      pu8Ring, ptGeometry->s32Width, ptGeometry->s32Height - first, ptGeometry->s32Stride,
+      pu8Plane + static_cast<std::ptrdiff_t>(first) * ptGeometry->s32Stride);
 }
 
 }  // extern "C"

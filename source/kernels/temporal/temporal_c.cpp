@@ -58,7 +58,8 @@ constexpr double exp_neg(double x) {
 }
 
 // Row 10 starts on a measured curve that stays within one step of the Gaussian below.
-constexpr uint8_t kRow10Head[13] = {255, 254, 250, 244, 236, 224, 212, 200, 184, 170, 154, 138, 124};
+constexpr uint8_t kRow10Head[13] = {255, 254, 250, 244, 236, 224, 212,
+                                    200, 184, 170, 154, 138, 124};
 
 // 255 e^(-i^2 / 2 sigma^2) rounded down, sigma = max(strength, 1), and at least 1 so that the
 // previous output always keeps a trace of weight.
@@ -91,8 +92,8 @@ int avg(int a, int b) { return (a + b + 1) >> 1; }
 // Forms every sample of a w x h output with luma(src, line, x) and chroma(src, line, n, c) and
 // passes it through the recursive average with the stored previous output.
 template <class Luma, class Chroma>
-void convert(tImgUYVYTo420AndTFInstance* inst, const uint8_t* src_bytes, uint8_t* dst, int w,
-             int h, Luma luma, Chroma chroma) {
+void convert(tImgUYVYTo420AndTFInstance* inst, const uint8_t* src_bytes, uint8_t* dst, int w, int h,
+             Luma luma, Chroma chroma) {
   const Source src{src_bytes};
   uint8_t* pre = inst->pu8PreYuv;
   size_t i = 0;
@@ -113,9 +114,7 @@ void convert(tImgUYVYTo420AndTFInstance* inst, const uint8_t* src_bytes, uint8_t
 // Field-separated outputs: the upper field (even source lines) fills the first half of each
 // plane, the lower field the second. Chroma of the lower field comes from line 4k + 2.
 int field_luma_line(int line, int h) { return line < h / 2 ? 2 * line : 2 * (line - h / 2) + 1; }
-int field_chroma_line(int line, int h) {
-  return line < h / 4 ? 4 * line : 4 * (line - h / 4) + 2;
-}
+int field_chroma_line(int line, int h) { return line < h / 4 ? 4 * line : 4 * (line - h / 4) + 2; }
 
 // The nested [1 2 1] halving of the 352-wide members, over pixels 4n .. 4n + 4 of a pair.
 int halve_luma(const Source& s, int line, int x) {
@@ -152,13 +151,16 @@ using pf::temporal::Source;
 
 extern "C" {
 
-#define PF_E8(s, i)                                                                            \
-  pf::temporal::gauss_weight(s, i), pf::temporal::gauss_weight(s, i + 1),                      \
-      pf::temporal::gauss_weight(s, i + 2), pf::temporal::gauss_weight(s, i + 3),              \
-      pf::temporal::gauss_weight(s, i + 4), pf::temporal::gauss_weight(s, i + 5),              \
+#define PF_E8(s, i)                                                               \
+  pf::temporal::gauss_weight(s, i), pf::temporal::gauss_weight(s, i + 1),         \
+      pf::temporal::gauss_weight(s, i + 2), pf::temporal::gauss_weight(s, i + 3), \
+      pf::temporal::gauss_weight(s, i + 4), pf::temporal::gauss_weight(s, i + 5), \
       pf::temporal::gauss_weight(s, i + 6), pf::temporal::gauss_weight(s, i + 7)
-#define PF_ROW(s) \
-  {PF_E8(s, 0), PF_E8(s, 8), PF_E8(s, 16), PF_E8(s, 24), PF_E8(s, 32), PF_E8(s, 40), PF_E8(s, 48), PF_E8(s, 56)}
+#define PF_ROW(s)                                                                     \
+  {                                                                                   \
+    PF_E8(s, 0), PF_E8(s, 8), PF_E8(s, 16), PF_E8(s, 24), PF_E8(s, 32), PF_E8(s, 40), \
+        PF_E8(s, 48), PF_E8(s, 56)                                                    \
+  }
 constinit const uint8_t au8GuassDiff[30][64] = {
     PF_ROW(0),  PF_ROW(1),  PF_ROW(2),  PF_ROW(3),  PF_ROW(4),  PF_ROW(5),  PF_ROW(6),  PF_ROW(7),
     PF_ROW(8),  PF_ROW(9),  PF_ROW(10), PF_ROW(11), PF_ROW(12), PF_ROW(13), PF_ROW(14), PF_ROW(15),

@@ -24,9 +24,9 @@ constexpr int kRingLines = 17;  // the window's lines: y - 8 .. y + 8
 constexpr int16_t kBusy = 2016;
 
 struct Window {
-  uint16_t* ring;  // kRingLines slots of w8 16-column sums
-  uint16_t* total; // w8 column totals over the window's lines
-  uint8_t* busy;   // w8 counts of busy lines in the window
+  uint16_t* ring;   // kRingLines slots of w8 16-column sums
+  uint16_t* total;  // w8 column totals over the window's lines
+  uint8_t* busy;    // w8 counts of busy lines in the window
   int32_t width;
   int32_t w8;  // width rounded up to a multiple of 8
 };
