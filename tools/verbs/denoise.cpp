@@ -419,10 +419,10 @@ PF_DEMO_MAIN(denoise) {
     }
   }
   if (demo.wants(split_job)) {
+    MemHandle mem;  // before the instance opened on it, which goes first
     std::shared_ptr<Instance> sharp;
     std::shared_ptr<TableInstance> gauss;
     std::vector<uint8_t> sharpened(src.frame_size()), blurred(src.frame_size());
-    MemHandle mem;
     demo.run(split_job, demo.progressive(), src, src, [&](uint8_t* in, uint8_t* out) {
       if (!sharp) {
         const tImgSharpParam p{src.width, src.height, 128, 0};
