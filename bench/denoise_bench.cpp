@@ -38,7 +38,8 @@ struct Picture {
 // Something that changes a little from picture to picture, as camera noise does, so that the
 // temporal filters see differences: a second picture alternated with the first.
 void vary(Picture& p) {
-  for (size_t i = 0; i < p.storage.size(); i += 7) p.storage[i] = static_cast<uint8_t>(p.storage[i] ^ 3);
+  for (size_t i = 0; i < p.storage.size(); i += 7)
+    p.storage[i] = static_cast<uint8_t>(p.storage[i] ^ 3);
 }
 
 class Memory {
@@ -66,7 +67,8 @@ void BM_temporal(benchmark::State& state, bool scalar) {
   if (scalar) static_cast<tImgTemporalFilterInstance*>(h)->pfnFilter = Filterframe_c;
   Picture a, b;
   vary(b);
-  tImgPicture pa{a.y(), nullptr, nullptr, kW, kW / 2, 0, 0}, pb{b.y(), nullptr, nullptr, kW, kW / 2, 0, 0};
+  tImgPicture pa{a.y(), nullptr, nullptr, kW, kW / 2, 0, 0},
+      pb{b.y(), nullptr, nullptr, kW, kW / 2, 0, 0};
   bool odd = false;
   for (auto _ : state) {
     ImgTemporalFilterProcess_c(h, odd ? &pb : &pa, &pa);

@@ -174,6 +174,7 @@ const std::vector<DemoFamily>& demo_families() {
       // overlay
 
       // filters
+      PF_DEMO(denoise, kFamilyFilters),
 
       // analysis and standards
 

@@ -30,14 +30,24 @@ constexpr uint32_t kVerticalFilterId = 33;
 
 // The cross and Gaussian filters export their entry points but have no table; these tables let
 // them be driven like the others.
-const tImgProcFuncList kCrossTable = {
-    ImgCrossFilterOpen_c,       ImgCrossFilterProcess_c,    ImgCrossFilterClose_c,
-    ImgCrossFilterSetParam_c,   ImgCrossFilterGetVersion_c, ImgCrossFilterGetStatus_c,
-    ImgCrossFilterAnalyzeErrorCode_c, ImageCrossFilterDebug_c, ImageCrossFilterGetMemSize_c};
-const tImgProcFuncList kGaussTable = {
-    ImgGaussFilterOpen_c,       ImgGaussFilterProcess_c,    ImgGaussFilterClose_c,
-    ImgGaussFilterSetParam_c,   ImgGaussFilterGetVersion_c, ImgGaussFilterGetStatus_c,
-    ImgGaussFilterAnalyzeErrorCode_c, ImageGaussFilterDebug_c, ImageGaussFilterGetMemSize_c};
+const tImgProcFuncList kCrossTable = {ImgCrossFilterOpen_c,
+                                      ImgCrossFilterProcess_c,
+                                      ImgCrossFilterClose_c,
+                                      ImgCrossFilterSetParam_c,
+                                      ImgCrossFilterGetVersion_c,
+                                      ImgCrossFilterGetStatus_c,
+                                      ImgCrossFilterAnalyzeErrorCode_c,
+                                      ImageCrossFilterDebug_c,
+                                      ImageCrossFilterGetMemSize_c};
+const tImgProcFuncList kGaussTable = {ImgGaussFilterOpen_c,
+                                      ImgGaussFilterProcess_c,
+                                      ImgGaussFilterClose_c,
+                                      ImgGaussFilterSetParam_c,
+                                      ImgGaussFilterGetVersion_c,
+                                      ImgGaussFilterGetStatus_c,
+                                      ImgGaussFilterAnalyzeErrorCode_c,
+                                      ImageGaussFilterDebug_c,
+                                      ImageGaussFilterGetMemSize_c};
 
 // An instance of a module reached through its table rather than the registry (the temporal
 // filter, the UYVY module, cross and Gaussian), on a memory handle of its own that it outlives.
@@ -53,7 +63,9 @@ class TableInstance {
   TableInstance(const TableInstance&) = delete;
   TableInstance& operator=(const TableInstance&) = delete;
 
-  void process(void* input, void* output) { check(table_.Process(handle_, input, output), "failed"); }
+  void process(void* input, void* output) {
+    check(table_.Process(handle_, input, output), "failed");
+  }
   void set_param(const void* param) { check(table_.SetParam(handle_, param), "refused"); }
   void* handle() const { return handle_; }
 
@@ -134,10 +146,10 @@ struct UyvyOutput {
   int width, height;
   uint32_t layout;  // PF_IMAGE_FIELD for the field-separated sizes
 };
-constexpr UyvyOutput kUyvyOutputs[] = {
-    {720, 576, PF_IMAGE_FIELD}, {352, 576, PF_IMAGE_FIELD}, {352, 288, PF_IMAGE_FRAME},
-    {176, 144, PF_IMAGE_FRAME}, {112, 96, PF_IMAGE_FRAME},  {240, 192, PF_IMAGE_FRAME},
-    {96, 80, PF_IMAGE_FRAME}};
+constexpr UyvyOutput kUyvyOutputs[] = {{720, 576, PF_IMAGE_FIELD}, {352, 576, PF_IMAGE_FIELD},
+                                       {352, 288, PF_IMAGE_FRAME}, {176, 144, PF_IMAGE_FRAME},
+                                       {112, 96, PF_IMAGE_FRAME},  {240, 192, PF_IMAGE_FRAME},
+                                       {96, 80, PF_IMAGE_FRAME}};
 
 }  // namespace
 
@@ -151,7 +163,8 @@ PF_VERB_MAIN(denoise) {
       "the blend is per pixel, by a weight that falls with the difference around the pixel and\n"
       "rises with a strength that grows by --strength every picture (up to 29); without SSE2\n"
       "(PELFORGE_CPU_MASK=0) 4x4 blocks that hardly changed keep the previous output.\n";
-  verb.options_help = "  --strength N          strength increase per picture, 0 to 29 (default 3)\n";
+  verb.options_help =
+      "  --strength N          strength increase per picture, 0 to 29 (default 3)\n";
   verb.examples =
       "  pelforge denoise camera.y4m -o clean.y4m\n"
       "  pelforge denoise -s 720x576 noisy.yuv --strength 6 -o clean.yuv\n"
@@ -174,7 +187,6 @@ PF_VERB_MAIN(denoise) {
 }
 
 PF_VERB_MAIN(uyvy2yuv) {
-  Size out_size{352, 288};
   bool denoise = false;
   StreamVerb verb;
   verb.name = "uyvy2yuv";
@@ -185,30 +197,27 @@ PF_VERB_MAIN(uyvy2yuv) {
       "it; without, every picture starts afresh (which still halves samples below 9).\n";
   verb.options_help =
       "  --out-size WxH        one of the sizes above (default 352x288)\n"
-      "  --denoise             carry the previous output from picture to picture\n";
+      "  --denoise             carry the previous output from picture to picture\n"
+      "  A field-separated size is written as field pictures unless --out-layout says else.\n";
   verb.examples =
       "  pelforge uyvy2yuv camera.uyvy -s 720x576 --out-size 352x288 --denoise -o cif.yuv\n"
       "  pelforge uyvy2yuv in.y4m --out-size 720x576 -o fields.y4m\n";
   verb.formats = {"uyvy422"};
   verb.layouts = {PF_IMAGE_FRAME};
   verb.options = [&](OptionValue& o) {
-    if (o.name() == "--out-size") {
-      out_size = parse_size(o.text());
-      return true;
-    }
-    if (o.name() == "--denoise") {
-      o.flag();
-      denoise = true;
-      return true;
-    }
-    return false;
+    if (o.name() != "--denoise") return false;
+    o.flag();
+    denoise = true;
+    return true;
   };
   verb.build = [&](StreamContext& ctx) {
     const VideoFormat in = ctx.format();
     if (in.width != 720 || in.height != 576) {
-      throw UsageError("uyvy2yuv takes 720x576 pictures (the input is " +
-                       std::to_string(in.width) + "x" + std::to_string(in.height) + ")");
+      throw UsageError("uyvy2yuv takes 720x576 pictures (the input is " + std::to_string(in.width) +
+                       "x" + std::to_string(in.height) + ")");
     }
+    // The output size is the common --out-size (-S): this verb makes that size itself.
+    const Size out_size = ctx.args().output.size.value_or(Size{352, 288});
     const UyvyOutput* o = nullptr;
     for (const UyvyOutput& c : kUyvyOutputs) {
       if (c.width == out_size.width && c.height == out_size.height) o = &c;
@@ -218,8 +227,8 @@ PF_VERB_MAIN(uyvy2yuv) {
                        std::to_string(out_size.height) +
                        " is none of 720x576, 352x576, 352x288, 240x192, 176x144, 112x96, 96x80");
     }
-    const tImgUYVYTo420AndTFParam p{720, 576, 1, o->width, o->height,
-                                    o->layout == PF_IMAGE_FIELD ? 2 : 1};
+    const tImgUYVYTo420AndTFParam p{720,      576,       1,
+                                    o->width, o->height, o->layout == PF_IMAGE_FIELD ? 2 : 1};
     auto module = std::make_shared<TableInstance>(tImageUYVYTo420AndTFFunc,
                                                   "UYVY to 4:2:0 with temporal filter", &p);
     VideoFormat out = in;
@@ -357,10 +366,15 @@ PF_VERB_MAIN(vfilter) {
   verb.build = [&](StreamContext& ctx) {
     const VideoFormat f = ctx.format();
     need_even(f, "vfilter");
-    const tImageFilterParam p{f.width, f.height, f.width, f.width / 2,
+    const tImageFilterParam p{f.width,
+                              f.height,
+                              f.width,
+                              f.width / 2,
                               static_cast<int32_t>(PF_YUV_420),
                               static_cast<int32_t>(field ? PF_IMAGE_FIELD : PF_IMAGE_FRAME),
-                              luma ? PF_FILTER_TYPE_LUMA : PF_FILTER_TYPE_ALL, 0, 0};
+                              luma ? PF_FILTER_TYPE_LUMA : PF_FILTER_TYPE_ALL,
+                              0,
+                              0};
     auto module = ctx.open(kVerticalFilterId, &p);
     ctx.then_in_place(std::string("vertical filter") + (field ? " on fields" : ""),
                       [module, f](uint8_t* picture) {
@@ -375,17 +389,19 @@ PF_VERB_MAIN(vfilter) {
 
 // ---- Demo ----
 
+namespace {
 std::string db(double v) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.1f dB", v);
   return buf;
 }
+}  // namespace
 
 PF_DEMO_MAIN(denoise) {
   const VideoFormat& src = demo.source();
-  const DemoJob noisy_job{"noisy", "moving pattern with seeded noise (amplitude 12)"};
-  const DemoJob denoise_job{"denoise", "temporal filter on the noisy pattern, strength +3"};
-  const DemoJob split_job{"sharpen_blur", "sharpen (left, strength 128) and blur (right, level 4)"};
+  const DemoJob noisy_job{"noisy", "noisy pattern (seeded, +-12)"};
+  const DemoJob denoise_job{"denoise", "denoise the noisy pattern"};
+  const DemoJob split_job{"sharpen_blur", "sharpen 128 | blur level 4"};
   const bool noise_jobs = demo.wants(noisy_job) || demo.wants(denoise_job);
   if (noise_jobs) {
     const Frames& clean = demo.progressive();

@@ -17,28 +17,60 @@ uint8_t clamp255(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ?
 
 // ---- Gaussian ----
 
-// One pass along lines (step 1, next line `line_step`) or columns (the other way round):
-// `count` lines of `length` samples.
-void gauss_pass(const uint8_t* src, ptrdiff_t src_step, ptrdiff_t src_line, uint8_t* dst,
-                ptrdiff_t dst_step, ptrdiff_t dst_line, int32_t length, int32_t count,
-                const int32_t* taps, int32_t limit) {
-  int32_t first = 0, last = 8;  // only the taps that count
-  while (taps[first] == 0) ++first;
-  while (taps[last] == 0) --last;
-  for (int32_t j = 0; j < count; ++j) {
-    const uint8_t* s = src + j * src_line;
-    uint8_t* d = dst + j * dst_line;
-    for (int32_t i = 0; i < length; ++i) {
-      const int32_t c = s[i * src_step];
-      // The band is taken in full integers: a limited neighbour lies between the neighbour and
-      // the centre, so it is always a sample value.
-      const int32_t lo = c - limit, hi = c + limit;
+// The taps of a level that are not zero: [first, last] around the centre 4.
+struct Taps {
+  const int32_t* tap;
+  int32_t first, last;
+};
+Taps taps_of(int32_t level) {
+  Taps t{l32Coeff[std::clamp(level, 0, 4)], 0, 8};
+  while (t.tap[t.first] == 0) ++t.first;
+  while (t.tap[t.last] == 0) --t.last;
+  return t;
+}
+
+// A neighbour limited to the band around the centre. The band is taken in full integers: a
+// limited neighbour lies between the neighbour and the centre, so it is always a sample value.
+inline int32_t limited(int32_t n, int32_t c, int32_t limit) {
+  return std::clamp(n, c - limit, c + limit);
+}
+
+void gauss_rows(const uint8_t* src, ptrdiff_t src_stride, uint8_t* dst, ptrdiff_t dst_stride,
+                int32_t width, int32_t height, const Taps& t, int32_t limit) {
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* s = src + y * src_stride;
+    uint8_t* d = dst + y * dst_stride;
+    for (int32_t x = 0; x < width; ++x) {
+      const int32_t c = s[x];
       int32_t sum = 0;
-      for (int32_t k = first; k <= last; ++k) {
-        const int32_t at = std::clamp(i + k - 4, 0, length - 1);
-        sum += taps[k] * std::clamp<int32_t>(s[at * src_step], lo, hi);
+      if (x + t.first - 4 >= 0 && x + t.last - 4 < width) {
+        for (int32_t k = t.first; k <= t.last; ++k)
+          sum += t.tap[k] * limited(s[x + k - 4], c, limit);
+      } else {
+        for (int32_t k = t.first; k <= t.last; ++k) {
+          sum += t.tap[k] * limited(s[std::clamp(x + k - 4, 0, width - 1)], c, limit);
+        }
       }
-      d[i * dst_step] = static_cast<uint8_t>(sum >> 7);
+      d[x] = static_cast<uint8_t>(sum >> 7);
+    }
+  }
+}
+
+// Line by line, so that every tap reads along a line.
+void gauss_columns(const uint8_t* src, ptrdiff_t src_stride, uint8_t* dst, ptrdiff_t dst_stride,
+                   int32_t width, int32_t height, const Taps& t, int32_t limit) {
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* rows[9] = {};
+    for (int32_t k = t.first; k <= t.last; ++k) {
+      rows[k] = src + std::clamp(y + k - 4, 0, height - 1) * src_stride;
+    }
+    const uint8_t* centre = src + y * src_stride;
+    uint8_t* d = dst + y * dst_stride;
+    for (int32_t x = 0; x < width; ++x) {
+      const int32_t c = centre[x];
+      int32_t sum = 0;
+      for (int32_t k = t.first; k <= t.last; ++k) sum += t.tap[k] * limited(rows[k][x], c, limit);
+      d[x] = static_cast<uint8_t>(sum >> 7);
     }
   }
 }
@@ -159,12 +191,11 @@ void GaussDanymicFilter_c(tImgGaussFilterInstance* ptInstance, const uint8_t* pu
                           int32_t s32SrcStride, int32_t s32DstStride, int32_t s32Level,
                           uint8_t u8Limit) {
   if (s32Width < 1 || s32Height < 1) return;
-  const int32_t* taps = l32Coeff[std::clamp(s32Level, 0, 4)];
+  const pf::spatial::Taps taps = pf::spatial::taps_of(s32Level);
   uint8_t* mid = ptInstance->pu8Mediate;
-  pf::spatial::gauss_pass(pu8Src, 1, s32SrcStride, mid, 1, s32Width, s32Width, s32Height, taps,
-                          u8Limit);
-  pf::spatial::gauss_pass(mid, s32Width, 1, pu8Dst, s32DstStride, 1, s32Height, s32Width, taps,
-                          u8Limit);
+  pf::spatial::gauss_rows(pu8Src, s32SrcStride, mid, s32Width, s32Width, s32Height, taps, u8Limit);
+  pf::spatial::gauss_columns(mid, s32Width, pu8Dst, s32DstStride, s32Width, s32Height, taps,
+                             u8Limit);
 }
 
 void ImgSharpYUV420_c(tImgSharpInstance* ptInstance, const tImgPicture* ptSrc,
