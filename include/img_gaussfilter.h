@@ -67,7 +67,7 @@ typedef struct tImgGaussFilterPicture {
 
 struct tImgGaussFilterInstance;
 
-/** Kernel: one plane, through the instance's intermediate picture. */
+/** Kernel: one plane, through the instance's intermediate picture and fast scratch. */
 typedef void (*tGaussFilterKernel)(struct tImgGaussFilterInstance* ptInstance,
                                    const uint8_t* pu8Src, uint8_t* pu8Dst, int32_t s32Width,
                                    int32_t s32Height, int32_t s32SrcStride, int32_t s32DstStride,

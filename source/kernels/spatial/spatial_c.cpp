@@ -17,59 +17,59 @@ uint8_t clamp255(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ?
 
 // ---- Gaussian ----
 
-// The taps of a level that are not zero: [first, last] around the centre 4.
-struct Taps {
-  const int32_t* tap;
-  int32_t first, last;
+// A neighbour limited to the band around the centre. The band is taken in full integers: a
+// limited neighbour lies between the neighbour and the centre, so it is always a sample value.
+inline int16_t limited(int16_t n, int16_t c, int16_t limit) {
+  return std::min<int16_t>(std::max<int16_t>(n, static_cast<int16_t>(c - limit)),
+                           static_cast<int16_t>(c + limit));
+}
+
+// Taps times samples, summed, stay below 128 * 255 = 32640: the sums fit 16 bits, which lets a
+// vector hold twice as many of them.
+struct Taps16 {
+  int16_t tap[9];
 };
-Taps taps_of(int32_t level) {
-  Taps t{l32Coeff[std::clamp(level, 0, 4)], 0, 8};
-  while (t.tap[t.first] == 0) ++t.first;
-  while (t.tap[t.last] == 0) --t.last;
+Taps16 taps16(const int32_t* taps) {
+  Taps16 t{};
+  for (int k = 0; k < 9; ++k) t.tap[k] = static_cast<int16_t>(taps[k]);
   return t;
 }
 
-// A neighbour limited to the band around the centre. The band is taken in full integers: a
-// limited neighbour lies between the neighbour and the centre, so it is always a sample value.
-inline int32_t limited(int32_t n, int32_t c, int32_t limit) {
-  return std::clamp(n, c - limit, c + limit);
-}
-
+// Both passes run all nine taps (zero taps add nothing) over whole lines without branches, so
+// that the compiler can vectorise them along the line. The horizontal pass reads each line from
+// a copy padded with its end samples (in the fast scratch).
 void gauss_rows(const uint8_t* src, ptrdiff_t src_stride, uint8_t* dst, ptrdiff_t dst_stride,
-                int32_t width, int32_t height, const Taps& t, int32_t limit) {
+                int32_t width, int32_t height, const Taps16& taps, int16_t limit, uint8_t* pad) {
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* s = src + y * src_stride;
+    std::memset(pad, s[0], 4);
+    std::memcpy(pad + 4, s, static_cast<size_t>(width));
+    std::memset(pad + 4 + width, s[width - 1], 4);
     uint8_t* d = dst + y * dst_stride;
     for (int32_t x = 0; x < width; ++x) {
-      const int32_t c = s[x];
-      int32_t sum = 0;
-      if (x + t.first - 4 >= 0 && x + t.last - 4 < width) {
-        for (int32_t k = t.first; k <= t.last; ++k)
-          sum += t.tap[k] * limited(s[x + k - 4], c, limit);
-      } else {
-        for (int32_t k = t.first; k <= t.last; ++k) {
-          sum += t.tap[k] * limited(s[std::clamp(x + k - 4, 0, width - 1)], c, limit);
-        }
+      const int16_t c = pad[x + 4];
+      int16_t sum = 0;
+      for (int32_t k = 0; k < 9; ++k) {
+        sum = static_cast<int16_t>(sum + taps.tap[k] * limited(pad[x + k], c, limit));
       }
       d[x] = static_cast<uint8_t>(sum >> 7);
     }
   }
 }
 
-// Line by line, so that every tap reads along a line.
 void gauss_columns(const uint8_t* src, ptrdiff_t src_stride, uint8_t* dst, ptrdiff_t dst_stride,
-                   int32_t width, int32_t height, const Taps& t, int32_t limit) {
+                   int32_t width, int32_t height, const Taps16& taps, int16_t limit) {
   for (int32_t y = 0; y < height; ++y) {
-    const uint8_t* rows[9] = {};
-    for (int32_t k = t.first; k <= t.last; ++k) {
+    const uint8_t* rows[9];
+    for (int32_t k = 0; k < 9; ++k)
       rows[k] = src + std::clamp(y + k - 4, 0, height - 1) * src_stride;
-    }
-    const uint8_t* centre = src + y * src_stride;
     uint8_t* d = dst + y * dst_stride;
     for (int32_t x = 0; x < width; ++x) {
-      const int32_t c = centre[x];
-      int32_t sum = 0;
-      for (int32_t k = t.first; k <= t.last; ++k) sum += t.tap[k] * limited(rows[k][x], c, limit);
+      const int16_t c = rows[4][x];
+      int16_t sum = 0;
+      for (int32_t k = 0; k < 9; ++k) {
+        sum = static_cast<int16_t>(sum + taps.tap[k] * limited(rows[k][x], c, limit));
+      }
       d[x] = static_cast<uint8_t>(sum >> 7);
     }
   }
@@ -191,11 +191,13 @@ void GaussDanymicFilter_c(tImgGaussFilterInstance* ptInstance, const uint8_t* pu
                           int32_t s32SrcStride, int32_t s32DstStride, int32_t s32Level,
                           uint8_t u8Limit) {
   if (s32Width < 1 || s32Height < 1) return;
-  const pf::spatial::Taps taps = pf::spatial::taps_of(s32Level);
+  const pf::spatial::Taps16 taps = pf::spatial::taps16(l32Coeff[std::clamp(s32Level, 0, 4)]);
+  const int16_t limit = u8Limit;
   uint8_t* mid = ptInstance->pu8Mediate;
-  pf::spatial::gauss_rows(pu8Src, s32SrcStride, mid, s32Width, s32Width, s32Height, taps, u8Limit);
-  pf::spatial::gauss_columns(mid, s32Width, pu8Dst, s32DstStride, s32Width, s32Height, taps,
-                             u8Limit);
+  auto* pad = static_cast<uint8_t*>(ptInstance->pvFastScratch);
+  pf::spatial::gauss_rows(pu8Src, s32SrcStride, mid, s32Width, s32Width, s32Height, taps, limit,
+                          pad);
+  pf::spatial::gauss_columns(mid, s32Width, pu8Dst, s32DstStride, s32Width, s32Height, taps, limit);
 }
 
 void ImgSharpYUV420_c(tImgSharpInstance* ptInstance, const tImgPicture* ptSrc,
