@@ -400,7 +400,7 @@ std::string db(double v) {
 PF_DEMO_MAIN(denoise) {
   const VideoFormat& src = demo.source();
   const DemoJob noisy_job{"noisy", "noisy pattern (seeded, +-12)"};
-  const DemoJob denoise_job{"denoise", "denoise the noisy pattern"};
+  const DemoJob denoise_job{"denoised", "denoise the noisy pattern"};
   const DemoJob split_job{"sharpen_blur", "sharpen 128 | blur level 4"};
   const bool noise_jobs = demo.wants(noisy_job) || demo.wants(denoise_job);
   if (noise_jobs) {
