@@ -16,7 +16,9 @@
 //     static void global_init();                   // the module's <Prefix>GlobalInit
 //     static uint32_t select(Instance&, const Param&);  // copy parameters, pick the kernel
 //     // optional: uint32_t acquire(Instance&) / void release(Instance&) for further buffers,
-//     // taken after the DMA handle and released first.
+//     // taken after the DMA handle and released first. release may return a uint32_t status
+//     // instead (a module that closes an inner instance there): Close then returns that status
+//     // when it is not 0, so the inner module's code reaches the host unchanged.
 //     static constexpr bool kBuffersFirst = true;  // optional: take those buffers right after
 //                                                  // the instance (and after select when it
 //                                                  // runs first), before scratch and DMA handle;
@@ -88,6 +90,11 @@ template <class M>
 concept HasExtraBuffers = requires(typename M::Instance& inst) {
   { M::acquire(inst) } -> std::same_as<uint32_t>;
   M::release(inst);
+};
+
+template <class M>
+concept ReleaseReportsStatus = HasExtraBuffers<M> && requires(typename M::Instance& inst) {
+  { M::release(inst) } -> std::same_as<uint32_t>;
 };
 
 // Releases what Open obtained, newest first. Used by Open's rollback and by Close.
@@ -187,11 +194,25 @@ uint32_t close(void* handle) {
   if (handle == nullptr) return M::kCodes.close_pointer;
   auto* inst = static_cast<typename M::Instance*>(handle);
   if (inst->hMem == nullptr) return M::kCodes.close_mem_pointer;
-  const uint32_t status = release_instance<M>(inst, true);
-  if constexpr (M::kCodes.close_free != 0) {
-    if (status != PF_STATUS_OK) return M::kCodes.close_free;
+  if constexpr (buffers_first<M>() && M::kCodes.fast_scratch != 0) {
+    // Buffers taken before the scratch go after it.
+    if (inst->pvFastScratch != nullptr) {
+      vmem_free_scratch(inst->hMem, inst->pvFastScratch, M::kSource, __LINE__);
+      inst->pvFastScratch = nullptr;
+    }
   }
-  return status;
+  uint32_t inner = PF_STATUS_OK;
+  if constexpr (ReleaseReportsStatus<M>) {
+    inner = M::release(*inst);
+  } else if constexpr (HasExtraBuffers<M>) {
+    M::release(*inst);
+  }
+  uint32_t status = release_instance<M>(inst, false);
+  if constexpr (M::kCodes.close_free != 0) {
+    if (status != PF_STATUS_OK) status = M::kCodes.close_free;
+  }
+  // Everything is released whatever fails; the first failure is the one reported.
+  return inner != PF_STATUS_OK ? inner : status;
 }
 
 }  // namespace pf
