@@ -15,8 +15,9 @@
 //     static uint32_t validate(const Param&);      // first failing field's code, or 0
 //     static void global_init();                   // the module's <Prefix>GlobalInit
 //     static uint32_t select(Instance&, const Param&);  // copy parameters, pick the kernel
-//     // optional: uint32_t acquire(Instance&) / void release(Instance&) for further buffers,
-//     // taken after the DMA handle and released first.
+//     // optional: uint32_t acquire(Instance&) for further buffers, taken after the DMA
+//     // handle, and release(Instance&), run first when the instance goes (also after a failed
+//     // select). A release that returns uint32_t reports a failure Close passes on.
 //   };
 #ifndef PELFORGE_SOURCE_COMMON_FRAME_HPP_
 #define PELFORGE_SOURCE_COMMON_FRAME_HPP_
@@ -72,8 +73,11 @@ constexpr bool select_first() {
 }
 
 template <class M>
-concept HasExtraBuffers = requires(typename M::Instance& inst) {
+concept HasAcquire = requires(typename M::Instance& inst) {
   { M::acquire(inst) } -> std::same_as<uint32_t>;
+};
+template <class M>
+concept HasRelease = requires(typename M::Instance& inst) {
   M::release(inst);
 };
 
@@ -81,14 +85,22 @@ concept HasExtraBuffers = requires(typename M::Instance& inst) {
 template <class M>
 uint32_t release_instance(typename M::Instance* inst, bool extras) {
   void* mem = inst->hMem;
-  if constexpr (HasExtraBuffers<M>) {
-    if (extras) M::release(*inst);
+  uint32_t extras_status = PF_STATUS_OK;
+  if constexpr (HasRelease<M>) {
+    if (extras) {
+      if constexpr (std::is_same_v<decltype(M::release(*inst)), uint32_t>) {
+        extras_status = M::release(*inst);
+      } else {
+        M::release(*inst);
+      }
+    }
   }
   if constexpr (M::kCodes.fast_scratch != 0) {
     if (inst->pvFastScratch != nullptr)
       vmem_free_scratch(mem, inst->pvFastScratch, M::kSource, __LINE__);
   }
-  return vmem_free(mem, inst, M::kSource, __LINE__);
+  const uint32_t status = vmem_free(mem, inst, M::kSource, __LINE__);
+  return status != PF_STATUS_OK ? status : extras_status;
 }
 
 template <class M>
@@ -134,7 +146,7 @@ uint32_t open(void** out, const void* param, void* mem) {
       return M::kCodes.dma;
     }
   }
-  if constexpr (HasExtraBuffers<M>) {
+  if constexpr (HasAcquire<M>) {
     if (const uint32_t error = M::acquire(*inst)) {
       release_instance<M>(inst, false);  // acquire cleans up after itself
       return error;

@@ -51,11 +51,11 @@ uint32_t write_version(const char* what, const char* revision, char* buf, int32_
   if (buf == nullptr) return VIDEOUNIT_ERR_ARGUMENT;
   const unsigned v = avcodec_version();
   char text[192];
-  const int n = std::snprintf(text, sizeof text,
-                              "%s Version: pelforge_videounit.%s (libavcodec %u.%u.%u), Compile "
-                              "time: %s %s.\n",
-                              what, revision, v >> 16, (v >> 8) & 0xFF, v & 0xFF, __DATE__,
-                              __TIME__);
+  const int n =
+      std::snprintf(text, sizeof text,
+                    "%s Version: pelforge_videounit.%s (libavcodec %u.%u.%u), Compile "
+                    "time: %s %s.\n",
+                    what, revision, v >> 16, (v >> 8) & 0xFF, v & 0xFF, __DATE__, __TIME__);
   if (n < 0 || n >= static_cast<int>(sizeof text)) return VIDEOUNIT_ERR_BUFFER_SHORT;
   if (buf_len < n + 1) return VIDEOUNIT_ERR_BUFFER_SHORT;
   std::memcpy(buf, text, static_cast<size_t>(n) + 1);

@@ -73,8 +73,8 @@ uint32_t open_context(Decoder& d) {
   // One thread: the library starts none, and the pictures do not depend on the machine.
   d.ctx->thread_count = 1;
   if (d.param.u32ExtraLen != 0) {
-    d.ctx->extradata = static_cast<uint8_t*>(
-        av_mallocz(d.param.u32ExtraLen + AV_INPUT_BUFFER_PADDING_SIZE));
+    d.ctx->extradata =
+        static_cast<uint8_t*>(av_mallocz(d.param.u32ExtraLen + AV_INPUT_BUFFER_PADDING_SIZE));
     if (d.ctx->extradata == nullptr) {
       avcodec_free_context(&d.ctx);
       return VIDEOUNIT_ERR_MEMORY;

@@ -50,15 +50,15 @@ extern "C" {
 #define VIDEOUNIT_ERR_MEMORY 0xE2000003u   /**< libavcodec could not allocate */
 #define VIDEOUNIT_ERR_DECODE 0xE2000004u   /**< the access unit is not decodable */
 #define VIDEOUNIT_ERR_PICTURE_SIZE 0xE2000005u /**< picture larger than the channel's limits */
-#define VIDEOUNIT_ERR_FORMAT 0xE2000006u   /**< decoded pixel format not convertible to 4:2:0 */
-#define VIDEOUNIT_ERR_EMPTY 0xE2000007u    /**< no data and no end-of-stream option */
-#define VIDEOUNIT_ERR_WINDOW 0xE2000008u   /**< the fast memory holds another channel's state */
+#define VIDEOUNIT_ERR_FORMAT 0xE2000006u       /**< decoded pixel format not convertible to 4:2:0 */
+#define VIDEOUNIT_ERR_EMPTY 0xE2000007u        /**< no data and no end-of-stream option */
+#define VIDEOUNIT_ERR_WINDOW 0xE2000008u       /**< the fast memory holds another channel's state */
 #define VIDEOUNIT_ERR_BUFFER_SHORT 0xE2000009u /**< packet or text does not fit the buffer */
-#define VIDEOUNIT_ERR_ENCODE 0xE200000Au   /**< libavcodec refused the picture */
+#define VIDEOUNIT_ERR_ENCODE 0xE200000Au       /**< libavcodec refused the picture */
 
 /* Codec numbers of the parameter blocks. */
 #define VIDEOUNIT_CODEC_H264 1u
-#define VIDEOUNIT_CODEC_HEVC 2u  /**< decoding only */
+#define VIDEOUNIT_CODEC_HEVC 2u /**< decoding only */
 #define VIDEOUNIT_CODEC_MPEG2 3u
 #define VIDEOUNIT_CODEC_MJPEG 4u /**< decoding only */
 
@@ -87,18 +87,18 @@ typedef struct tVideoUnitOption {
  * are ignored when the block is a parameter).
  */
 typedef struct tVideoUnitDecParam {
-  uint32_t u32Codec;          /**< VIDEOUNIT_CODEC_H264, _HEVC, _MPEG2 or _MJPEG */
-  uint32_t u32Flags;          /**< reserved, 0 */
-  uint32_t u32Width;          /**< largest picture the channel writes: even, 2..4096 */
-  uint32_t u32Height;         /**< likewise */
-  uint32_t u32ExtraLen;       /**< bytes of au8Extra in use, 0..VIDEOUNIT_MAX_EXTRADATA */
-  uint32_t u32FramesDecoded;  /**< status: pictures written since open */
-  uint32_t u32Errors;         /**< status: calls that failed since open */
-  uint32_t u32PicWidth;       /**< status: size of the last picture written */
-  uint32_t u32PicHeight;      /**< status */
-  uint32_t au32Reserved[7];   /**< 0 */
-  uint8_t au8Extra[4096];     /**< codec configuration (out-of-band parameter sets), if any */
-  uint8_t au8Reserved[2048];  /**< 0 */
+  uint32_t u32Codec;         /**< VIDEOUNIT_CODEC_H264, _HEVC, _MPEG2 or _MJPEG */
+  uint32_t u32Flags;         /**< reserved, 0 */
+  uint32_t u32Width;         /**< largest picture the channel writes: even, 2..4096 */
+  uint32_t u32Height;        /**< likewise */
+  uint32_t u32ExtraLen;      /**< bytes of au8Extra in use, 0..VIDEOUNIT_MAX_EXTRADATA */
+  uint32_t u32FramesDecoded; /**< status: pictures written since open */
+  uint32_t u32Errors;        /**< status: calls that failed since open */
+  uint32_t u32PicWidth;      /**< status: size of the last picture written */
+  uint32_t u32PicHeight;     /**< status */
+  uint32_t au32Reserved[7];  /**< 0 */
+  uint8_t au8Extra[4096];    /**< codec configuration (out-of-band parameter sets), if any */
+  uint8_t au8Reserved[2048]; /**< 0 */
 } tVideoUnitDecParam;
 
 /** Decoder input record, 40 bytes: one access unit. */
@@ -133,18 +133,18 @@ typedef struct tVideoUnitPicture {
  * (w + 1) / 2 x (h + 1) / 2 U and V samples at the planes' origins; nothing else is touched.
  */
 typedef struct tVideoUnitDecOutput {
-  uint8_t* pu8Y;                 /**< luma plane (when ptPicture is null) */
-  uint32_t u32PicWidth;          /**< written: width of the picture this call wrote, else 0 */
-  uint32_t u32PicHeight;         /**< written: its height, else 0 */
-  uint32_t u32PicReady;          /**< written: 1 when this call wrote a picture */
-  uint32_t u32YPitch;            /**< luma pitch in bytes (when ptPicture is null) */
-  uint8_t* pu8U;                 /**< U plane (when ptPicture is null) */
-  uint8_t* pu8V;                 /**< V plane (when ptPicture is null) */
-  uint32_t u32UVPitch;           /**< chroma pitch in bytes (when ptPicture is null) */
-  uint32_t u32KeyFrame;          /**< written: 1 for an intra picture */
-  int64_t s64Pts;                /**< written: s64Pts of the access unit the picture came from */
-  uint64_t u64Reserved;          /**< 0 */
-  tVideoUnitPicture* ptPicture;  /**< null, or the picture record to write into */
+  uint8_t* pu8Y;                /**< luma plane (when ptPicture is null) */
+  uint32_t u32PicWidth;         /**< written: width of the picture this call wrote, else 0 */
+  uint32_t u32PicHeight;        /**< written: its height, else 0 */
+  uint32_t u32PicReady;         /**< written: 1 when this call wrote a picture */
+  uint32_t u32YPitch;           /**< luma pitch in bytes (when ptPicture is null) */
+  uint8_t* pu8U;                /**< U plane (when ptPicture is null) */
+  uint8_t* pu8V;                /**< V plane (when ptPicture is null) */
+  uint32_t u32UVPitch;          /**< chroma pitch in bytes (when ptPicture is null) */
+  uint32_t u32KeyFrame;         /**< written: 1 for an intra picture */
+  int64_t s64Pts;               /**< written: s64Pts of the access unit the picture came from */
+  uint64_t u64Reserved;         /**< 0 */
+  tVideoUnitPicture* ptPicture; /**< null, or the picture record to write into */
 } tVideoUnitDecOutput;
 
 /**
@@ -152,23 +152,23 @@ typedef struct tVideoUnitDecOutput {
  * planar 4:2:0 of u32Width x u32Height.
  */
 typedef struct tVideoUnitEncParam {
-  uint32_t u32Codec;          /**< VIDEOUNIT_CODEC_H264 or VIDEOUNIT_CODEC_MPEG2 */
-  uint32_t u32Flags;          /**< reserved, 0 */
-  uint32_t u32Width;          /**< even, 16..4096 */
-  uint32_t u32Height;         /**< even, 16..4096 */
-  uint32_t u32Bitrate;        /**< bits per second (16000..200000000); 0: constant quality */
-  uint32_t u32Gop;            /**< pictures from one key frame to the next, 1..1000; 0: 50 */
-  uint32_t u32FrameRateNum;   /**< frame rate numerator; 0: 25 */
-  uint32_t u32FrameRateDen;   /**< frame rate denominator; 0: 1 */
-  uint32_t u32BFrames;        /**< B pictures between references, 0..4 (each adds delay) */
-  uint32_t u32YPitch;         /**< luma pitch of the input pictures; 0: u32Width */
-  uint32_t u32UVPitch;        /**< chroma pitch; 0: u32Width / 2 */
-  uint32_t u32Quality;        /**< without bitrate: H.264 CRF 1..51, MPEG-2 qscale 1..31; 0: 23/4 */
-  uint32_t u32FramesEncoded;  /**< status: pictures taken since open */
-  uint32_t u32PacketsOut;     /**< status: packets handed out since open */
-  uint32_t u32Errors;         /**< status: calls that failed since open */
-  uint32_t au32Reserved[17];  /**< 0 */
-  uint8_t au8Reserved[6136];  /**< 0 */
+  uint32_t u32Codec;         /**< VIDEOUNIT_CODEC_H264 or VIDEOUNIT_CODEC_MPEG2 */
+  uint32_t u32Flags;         /**< reserved, 0 */
+  uint32_t u32Width;         /**< even, 16..4096 */
+  uint32_t u32Height;        /**< even, 16..4096 */
+  uint32_t u32Bitrate;       /**< bits per second (16000..200000000); 0: constant quality */
+  uint32_t u32Gop;           /**< pictures from one key frame to the next, 1..1000; 0: 50 */
+  uint32_t u32FrameRateNum;  /**< frame rate numerator; 0: 25 */
+  uint32_t u32FrameRateDen;  /**< frame rate denominator; 0: 1 */
+  uint32_t u32BFrames;       /**< B pictures between references, 0..4 (each adds delay) */
+  uint32_t u32YPitch;        /**< luma pitch of the input pictures; 0: u32Width */
+  uint32_t u32UVPitch;       /**< chroma pitch; 0: u32Width / 2 */
+  uint32_t u32Quality;       /**< without bitrate: H.264 CRF 1..51, MPEG-2 qscale 1..31; 0: 23/4 */
+  uint32_t u32FramesEncoded; /**< status: pictures taken since open */
+  uint32_t u32PacketsOut;    /**< status: packets handed out since open */
+  uint32_t u32Errors;        /**< status: calls that failed since open */
+  uint32_t au32Reserved[17]; /**< 0 */
+  uint8_t au8Reserved[6136]; /**< 0 */
 } tVideoUnitEncParam;
 
 /** Encoder input record, 24 bytes: one picture, or the end of the stream when pu8Y is null. */
