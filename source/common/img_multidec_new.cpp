@@ -37,22 +37,23 @@ enum : uint32_t {
 
 struct MultiDecNewInstance {
   void* hMem;
+  // Counts and pointers first, so that a damaged handle is told from a real one early.
+  int32_t s32ChannelNum;
+  int32_t s32Opened;
+  uint8_t* pu8SaveAreas;
+  tVideoUnitDecOutput* ptDecOutput;  // kMax records, one per channel
+  uint32_t u32CompositeLumaSize;
+  uint32_t u32GroupNum;
   void* ahChannel[kMax];
   uint32_t au32SetParamResult[kMax];
   uint32_t au32Started[kMax];
   uint8_t* apu8Save[kMax];
-  int32_t s32ChannelNum;
-  int32_t s32Opened;
-  uint8_t* pu8SaveAreas;
   // Each channel's picture size and its place in the composite of the latest Process.
   uint32_t au32Width[kMax];
   uint32_t au32Height[kMax];
   uint32_t au32LumaOffset[kMax];
   uint32_t au32ChromaOffset[kMax];
   uint32_t au32Pitch[kMax];
-  uint32_t u32CompositeLumaSize;
-  uint32_t u32GroupNum;
-  tVideoUnitDecOutput* ptDecOutput;  // kMax records, one per channel
 };
 static_assert(sizeof(MultiDecNewInstance) <= kInstanceBytes);
 

@@ -23,6 +23,9 @@ static_assert(sizeof(FastState) <= VIDEOUNIT_FAST_MEM_BYTES);
 
 inline constexpr uint32_t kFastMagic = 0x4D465556u;  // "VUFM"
 
+// Added to the level of every message a codec context logs: errors land beyond trace.
+inline constexpr int kQuietLogOffset = 64;
+
 // Starts a window for a new channel: the whole window is the channel's, so it is cleared.
 void fast_start(void* window, uint32_t serial);
 // Checks that the window holds this channel's state and counts the call.

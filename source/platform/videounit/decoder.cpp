@@ -72,6 +72,9 @@ uint32_t open_context(Decoder& d) {
   if (d.ctx == nullptr) return VIDEOUNIT_ERR_MEMORY;
   // One thread: the library starts none, and the pictures do not depend on the machine.
   d.ctx->thread_count = 1;
+  // The library prints nothing: the codec's messages are pushed below every level a host would
+  // log at (this context only; the host's own logging setting stays as it is).
+  d.ctx->log_level_offset = kQuietLogOffset;
   if (d.param.u32ExtraLen != 0) {
     d.ctx->extradata =
         static_cast<uint8_t*>(av_mallocz(d.param.u32ExtraLen + AV_INPUT_BUFFER_PADDING_SIZE));

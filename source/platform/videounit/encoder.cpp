@@ -81,6 +81,9 @@ uint32_t open_context(Encoder& e) {
   ctx->gop_size = static_cast<int>(or_default(p.u32Gop, 50));
   ctx->max_b_frames = static_cast<int>(p.u32BFrames);
   ctx->thread_count = 1;
+  // The library prints nothing: the codec's messages are pushed below every level a host would
+  // log at (this context only; the host's own logging setting stays as it is).
+  ctx->log_level_offset = kQuietLogOffset;
   if (p.u32Bitrate != 0) {
     ctx->bit_rate = p.u32Bitrate;
     // A one-second decoder buffer: what a receiving device can be assumed to have.
