@@ -3,7 +3,7 @@
 # the benchmarks. Quiet when everything is present.
 set -eu
 packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libpng-dev ffmpeg qemu-user
-libavcodec-dev libavformat-dev libavutil-dev"
+libclang-rt-14-dev libavcodec-dev libavformat-dev libavutil-dev"
 if [ "${1:-}" = "--bench" ]; then
   packages="$packages libbenchmark-dev libyuv-dev libswscale-dev"
 fi
