@@ -70,8 +70,12 @@ uint32_t open_context(Decoder& d) {
   if (codec == nullptr) return VIDEOUNIT_ERR_CODEC;
   d.ctx = avcodec_alloc_context3(codec);
   if (d.ctx == nullptr) return VIDEOUNIT_ERR_MEMORY;
-  // One thread: the library starts none, and the pictures do not depend on the machine.
+  // One thread (the library starts none), the exact half-sample averages and the C reference
+  // inverse DCT: MPEG-2 and MJPEG allow approximate ones, which libavcodec picks per processor,
+  // and the pictures must not depend on the machine that decodes them.
   d.ctx->thread_count = 1;
+  d.ctx->flags |= AV_CODEC_FLAG_BITEXACT;
+  d.ctx->idct_algo = FF_IDCT_SIMPLE;
   // The library prints nothing: the codec's messages are pushed below every level a host would
   // log at (this context only; the host's own logging setting stays as it is).
   d.ctx->log_level_offset = kQuietLogOffset;

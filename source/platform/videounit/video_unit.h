@@ -21,8 +21,9 @@
  * left after its previous call; a call that finds another channel's state there fails with
  * VIDEOUNIT_ERR_WINDOW and changes nothing.
  *
- * Threads. The library starts no threads (every codec runs single-threaded, which also makes the
- * output independent of the machine). Different channels may be driven from different threads
+ * Threads. The library starts no threads: every codec runs single-threaded. Decoders also run
+ * bit-exact (exact averages, the reference inverse DCT), so a stream decodes to the same pictures
+ * on every processor. Different channels may be driven from different threads
  * as long as their fast-memory windows are distinct or the caller serialises the calls.
  *
  * Records are plain C with natural alignment; their sizes are fixed (checked below) and their
