@@ -23,8 +23,8 @@
  *
  * Threads. The library starts no threads: every codec runs single-threaded. Decoders also run
  * bit-exact (exact averages, the reference inverse DCT), so a stream decodes to the same pictures
- * on every processor. Different channels may be driven from different threads
- * as long as their fast-memory windows are distinct or the caller serialises the calls.
+ * on every processor. Different channels may be driven from different threads as long as their
+ * fast-memory windows are distinct or the caller serialises the calls.
  *
  * Records are plain C with natural alignment; their sizes are fixed (checked below) and their
  * fields never move. Reserved fields are set to 0 by callers and ignored.
