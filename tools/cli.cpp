@@ -13,6 +13,7 @@
 #include "pipeline.hpp"
 #include "run.hpp"
 #include "stream_io.hpp"
+#include "verbs/codec.hpp"
 #include "y4m.hpp"
 
 #ifndef PF_CLI_VERSION
@@ -29,6 +30,8 @@ const char kTopHelp[] =
     "  resize    scale, crop and place pictures: raw .yuv, .y4m streams, .png\n"
     "  convert   change the pixel format or the frame/field storage, same size\n"
     "  rgb       YUV <-> RGB 16/24/32 bits, and RGB scaling\n"
+    "  multidec  decode coded streams together into a monitor wall (or one output each)\n"
+    "  multienc  encode raw streams together into H.264 or MPEG-2 elementary streams\n"
     "  info      the library's modules: ids, names, versions\n"
     "  errors    name status codes: pelforge errors 0xC6A0001A\n"
     "  demo      make a moving test video, run the main jobs on it, write pictures\n"
@@ -333,10 +336,15 @@ int run_cli(const std::vector<std::string>& args, const Console& console) {
     if (command == "info") return run_info(rest, console);
     if (command == "errors") return run_errors(rest, console);
     if (command == "demo") return run_demo(rest, console);
+    if (command == "multidec")
+      return multidec_command(rest, console.out, console.err, console.err_is_terminal);
+    if (command == "multienc")
+      return multienc_command(rest, console.out, console.err, console.err_is_terminal);
     throw UsageError("unknown command '" + command + "'");
   } catch (const UsageError& e) {
     const bool known = command == "resize" || command == "convert" || command == "rgb" ||
-                       command == "info" || command == "errors" || command == "demo";
+                       command == "info" || command == "errors" || command == "demo" ||
+                       command == "multidec" || command == "multienc";
     const std::string who = known ? "pelforge " + command : "pelforge";
     console.err << who << ": error: " << e.what() << "\n";
     console.err << "(" << (who == "pelforge" ? "pelforge --help" : who + " --help")
