@@ -4,7 +4,7 @@
 // streams decoded by libavcodec directly; 8 channels encoded through the multi-encoder, and by
 // libavcodec directly with the same settings. Rates are pictures per second over all channels.
 //
-//   pf_codec_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   pf_bench --benchmark_filter='(de|en)code_' --benchmark_repetitions=5
 #include <benchmark/benchmark.h>
 
 extern "C" {
@@ -17,6 +17,7 @@ extern "C" {
 #include <memory>
 #include <vector>
 
+#include "bench_util.hpp"
 #include "img_multidec_new.h"
 #include "img_multienc.h"
 #include "video_mem.h"
@@ -27,7 +28,7 @@ namespace {
 constexpr int kW = 720, kH = 576, kFrames = 25, kDecChannels = 16, kEncChannels = 8;
 constexpr size_t kLuma = size_t(kW) * kH;
 
-using Bytes = std::vector<uint8_t>;
+using pfb::Bytes;
 
 // A moving picture per channel: gradients and a square that travel with the picture number.
 Bytes picture(int channel, int t) {
@@ -57,6 +58,7 @@ tVideoUnitEncParam encoder_block() {
 // The 16 streams, made once with the unit library's encoder.
 const std::vector<std::vector<Bytes>>& streams() {
   static const std::vector<std::vector<Bytes>> all = [] {
+    av_log_set_level(AV_LOG_ERROR);  // the direct contexts' statistics are not part of the report
     std::vector<std::vector<Bytes>> s(kDecChannels);
     const tVideoUnitEncParam block = encoder_block();
     Bytes packet(1 << 20);
@@ -125,8 +127,7 @@ void BM_DecodeMultiDecNew(benchmark::State& state) {
 // libavcodec directly; with `copy`, each picture is also copied into its channel's place in a
 // composite as the new multi-decoder does (the work any host that wants the pictures in its own
 // buffer has to do).
-void BM_DecodeLibavcodec(benchmark::State& state) {
-  const bool copy = state.range(0) != 0;
+void BM_DecodeLibavcodec(benchmark::State& state, bool copy) {
   Bytes composite(kLuma * 3 / 2 * kDecChannels);
   const auto& s = streams();
   std::vector<AVCodecContext*> ctx(kDecChannels);
@@ -255,20 +256,19 @@ void BM_EncodeLibavcodec(benchmark::State& state) {
       benchmark::Counter(double(pictures), benchmark::Counter::kIsRate);
 }
 
-// Everything runs on the calling thread, so rates are per second of its processor time: on a
-// shared machine that is what stays comparable between runs.
-BENCHMARK(BM_DecodeMultiDecNew)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DecodeLibavcodec)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EncodeMultiEnc)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EncodeLibavcodec)->Unit(benchmark::kMillisecond);
+// Everything runs on the calling thread; the pictures-per-second counters are per second of its
+// processor time, which stays comparable on a shared machine.
+const bool registered = [] {
+  const char* kDecode = "decode_16ch_h264_720x576";
+  const char* kEncode = "encode_8ch_h264_720x576";
+  pfb::add_bench("codecs", "pelforge", kDecode, BM_DecodeMultiDecNew);
+  pfb::add_bench("codecs", "libavcodec", kDecode,
+                 [](benchmark::State& s) { BM_DecodeLibavcodec(s, false); });
+  pfb::add_bench("codecs", "libavcodec+copy", kDecode,
+                 [](benchmark::State& s) { BM_DecodeLibavcodec(s, true); });
+  pfb::add_bench("codecs", "pelforge", kEncode, BM_EncodeMultiEnc);
+  pfb::add_bench("codecs", "libavcodec", kEncode, BM_EncodeLibavcodec);
+  return true;
+}();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  av_log_set_level(AV_LOG_ERROR);  // the direct contexts' statistics are not part of the report
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -18,15 +18,18 @@
 #include <vector>
 
 #include "cli_error.hpp"
+#include "demo.hpp"
 #include "formats.hpp"
 #include "img_multidec_new.h"
 #include "img_multienc.h"
 #include "img_resizer.h"
 #include "img_yuv420torgb.h"
 #include "modules.hpp"
+#include "pipeline.hpp"
 #include "png_io.hpp"
 #include "progress.hpp"
 #include "stream_io.hpp"
+#include "verbs.hpp"
 #include "video_unit.h"
 
 extern "C" {
@@ -250,7 +253,12 @@ const char kMultidecHelp[] =
     "  -S WxH          wall size (default: cells of the largest picture, at most 1920x1080)\n"
     "  -frames N       stop after N steps (one access unit per channel each)\n"
     "  --preview DIR   PNG pictures of the first and the last wall\n"
-    "  -q              no progress\n";
+    "  -q              no progress\n"
+    "\n"
+    "Examples:\n"
+    "  pelforge multidec cam1.h264 cam2.mp4 cam3.ts cam4.mkv -o wall.y4m --preview previews\n"
+    "  pelforge multidec a.h264 b.m2v --grid 2x1 -S 1408x576 -o - | ffplay -\n"
+    "  pelforge multidec a.h264 b.hevc -o channel%d.y4m\n";
 
 struct MultidecArgs {
   std::vector<std::string> inputs;
@@ -533,7 +541,8 @@ namespace {
 const char kMultiencHelp[] =
     "usage: pelforge multienc IN1 IN2 ... -c h264|mpeg2 [-b RATE] -o OUT%d.h264 [options]\n"
     "\n"
-    "Encodes up to 8 raw streams (.y4m, or .yuv with -s WxH before it) together through the\n"
+    "Encodes up to 8 raw streams (.y4m, .png, or .yuv with -s WxH before it; other pixel\n"
+    "formats are converted to yuv420p on the way) together through the\n"
     "multi-encoder, one channel per input, into one elementary stream per channel: OUT must hold\n"
     "a number pattern when there is more than one input (out%d.h264: out1.h264, out2.h264, ...).\n"
     "\n"
@@ -545,7 +554,11 @@ const char kMultiencHelp[] =
     "  -bf N           B pictures between references, 0..4 (default 0)\n"
     "  -s WxH          size of the raw input that follows\n"
     "  -frames N       stop after N pictures per channel\n"
-    "  -q              no progress\n";
+    "  -q              no progress\n"
+    "\n"
+    "Examples:\n"
+    "  pelforge multienc cam1.y4m cam2.y4m -c h264 -b 2M -o cam%d.h264\n"
+    "  pelforge multienc -s 720x576 in.yuv -c mpeg2 -b 6M -g 12 -o out.m2v\n";
 
 uint32_t parse_bitrate(const std::string& text) {
   double scale = 1;
@@ -619,20 +632,26 @@ int multienc_command(const std::vector<std::string>& args, std::ostream& out, st
   }
   MemHandle mem;
   std::vector<std::unique_ptr<FrameReader>> readers;
+  std::vector<std::unique_ptr<Pipeline>> to_420;  // per input: library conversions, if needed
   auto param = std::make_unique<tMultiEncParam>();
   param->s32ChannelNum = int32_t(inputs.size());
   for (size_t i = 0; i < inputs.size(); ++i) {
     readers.push_back(open_reader(inputs[i]));
     const VideoFormat& f = readers[i]->format();
-    if (f.fmt != &yuv420p() || f.layout != PF_IMAGE_FRAME) {
-      throw UsageError(inputs[i].path + ": the multi-encoder takes yuv420p frames (convert first)");
-    }
+    VideoFormat wanted = f;
+    wanted.fmt = &yuv420p();
+    wanted.layout = PF_IMAGE_FRAME;
+    const Note note = [&](const std::string& text) {
+      if (!quiet) err << "multienc: " << inputs[i].path << ": " << text << "\n";
+    };
+    to_420.push_back(std::make_unique<Pipeline>(Request{f, wanted, Geometry{}}, mem.get(), note));
     tVideoUnitEncParam& b = param->atEncParam[i];
     b = base;
     b.u32Width = uint32_t(f.width);
     b.u32Height = uint32_t(f.height);
-    if (f.fps.known())
+    if (f.fps.known()) {
       b.u32FrameRateNum = uint32_t(f.fps.num), b.u32FrameRateDen = uint32_t(f.fps.den);
+    }
   }
   Opened encoder(kMultiEncId, param.get(), mem.get());
   const tImgProcFuncList& table = encoder.table();
@@ -653,9 +672,10 @@ int multienc_command(const std::vector<std::string>& args, std::ostream& out, st
       if (!ended[i] && (max_frames != 0 && step >= max_frames)) ended[i] = true;
       if (!ended[i] && !readers[i]->read(frames[i].data())) ended[i] = true;
       const size_t luma = size_t(f.width) * f.height;
-      in->atInput[i] = ended[i] ? tVideoUnitEncInput{}
-                                : tVideoUnitEncInput{frames[i].data(), frames[i].data() + luma,
-                                                     frames[i].data() + luma * 5 / 4};
+      const uint8_t* picture = ended[i] ? nullptr : to_420[i]->run(frames[i].data());
+      in->atInput[i] = ended[i]
+                           ? tVideoUnitEncInput{}
+                           : tVideoUnitEncInput{picture, picture + luma, picture + luma * 5 / 4};
       // The largest packet a picture can make: far beyond any real one.
       packets[i].resize(luma * 3 + 65536);
       outrec->atOutput[i] = {packets[i].data(), uint32_t(packets[i].size()), 0, 0, 0, 0};
@@ -690,6 +710,153 @@ int multienc_command(const std::vector<std::string>& args, std::ostream& out, st
     }
   }
   return kExitOk;
+}
+
+}  // namespace pf::cli
+
+namespace pf::cli {
+
+PF_VERB_MAIN(multidec) {
+  return multidec_command(args, console.out, console.err, console.err_is_terminal);
+}
+
+PF_VERB_MAIN(multienc) {
+  return multienc_command(args, console.out, console.err, console.err_is_terminal);
+}
+
+// Four generated clips of three sizes, encoded by the multi-encoder (H.264 and MPEG-2), decoded
+// together by the new multi-decoder into one composite and composed into a 2x2 wall.
+PF_DEMO_MAIN(codec) {
+  const DemoJob job{"codec_wall", "4 clips encoded, decoded together, 2x2 wall"};
+  if (!demo.wants(job)) return;
+  struct Clip {
+    int w, h;
+    uint32_t codec;
+    Frames frames;
+    std::vector<std::vector<uint8_t>> units;
+    uint64_t decoded = 0;
+    double psnr_sum = 0;
+  };
+  std::vector<Clip> clips = {{352, 288, VIDEOUNIT_CODEC_H264, {}, {}},
+                             {352, 288, VIDEOUNIT_CODEC_MPEG2, {}, {}},
+                             {176, 144, VIDEOUNIT_CODEC_H264, {}, {}},
+                             {704, 576, VIDEOUNIT_CODEC_MPEG2, {}, {}}};
+  for (size_t c = 0; c < clips.size(); ++c) {
+    clips[c].frames = demo.pattern(clips[c].w, clips[c].h, false);
+    // Each clip starts at another point of the pattern.
+    std::rotate(clips[c].frames.begin(),
+                clips[c].frames.begin() + ptrdiff_t(c * clips[c].frames.size() / 4),
+                clips[c].frames.end());
+  }
+  const size_t length = clips[0].frames.size();
+  if (length == 0) return;
+  try {
+    // Encode: every clip on its own channel, no B pictures, so each picture decodes at once.
+    auto enc_param = std::make_unique<tMultiEncParam>();
+    enc_param->s32ChannelNum = int32_t(clips.size());
+    for (size_t c = 0; c < clips.size(); ++c) {
+      tVideoUnitEncParam& b = enc_param->atEncParam[c];
+      b.u32Codec = clips[c].codec;
+      b.u32Width = uint32_t(clips[c].w), b.u32Height = uint32_t(clips[c].h);
+      b.u32Bitrate = uint32_t(clips[c].w * clips[c].h * 12);  // about 1.2 Mbit/s at CIF
+      b.u32Gop = 25, b.u32FrameRateNum = 25, b.u32FrameRateDen = 1;
+    }
+    {
+      Opened encoder(kMultiEncId, enc_param.get(), demo.mem());
+      auto in = std::make_unique<tMultiEncInput>();
+      auto out = std::make_unique<tMultiEncOutput>();
+      std::vector<std::vector<uint8_t>> buffers(clips.size(), std::vector<uint8_t>(1 << 21));
+      for (size_t k = 0; k < length + 64; ++k) {
+        for (size_t c = 0; c < clips.size(); ++c) {
+          const size_t luma = size_t(clips[c].w) * clips[c].h;
+          const uint8_t* f = k < length ? clips[c].frames[k].data() : nullptr;
+          in->atInput[c] = f != nullptr ? tVideoUnitEncInput{f, f + luma, f + luma * 5 / 4}
+                                        : tVideoUnitEncInput{};
+          out->atOutput[c] = {buffers[c].data(), uint32_t(buffers[c].size()), 0, 0, 0, 0};
+        }
+        if (const uint32_t status = encoder.process(in.get(), out.get())) {
+          throw ModuleError("multi-encoder: " + status_text(encoder.table(), status), status);
+        }
+        for (size_t c = 0; c < clips.size(); ++c) {
+          const tVideoUnitEncOutput& o = out->atOutput[c];
+          if (o.u32Ready != 0) clips[c].units.emplace_back(o.pu8Buf, o.pu8Buf + o.u32Length);
+        }
+      }
+    }
+    // Decode all four into one composite and compose the wall from it.
+    auto dec_param = std::make_unique<tMultiDecNewParam>();
+    dec_param->s32ChannelNum = int32_t(clips.size());
+    size_t composite_bytes = 0;
+    std::vector<Size> sizes;
+    for (size_t c = 0; c < clips.size(); ++c) {
+      tVideoUnitDecParam& b = dec_param->atDecParam[c];
+      b.u32Codec = clips[c].codec;
+      b.u32Width = uint32_t(clips[c].w), b.u32Height = uint32_t(clips[c].h);
+      composite_bytes += size_t(clips[c].w) * clips[c].h * 3 / 2;
+      sizes.push_back({clips[c].w, clips[c].h});
+    }
+    Opened decoder(kMultiDecNewId, dec_param.get(), demo.mem());
+    std::vector<uint8_t> composite(composite_bytes);
+    WallComposer wall(wall_layout(4, Size{2, 2}, Size{704, 576}, sizes), demo.mem());
+    auto in = std::make_unique<tMultiDecNewInput>();
+    auto out = std::make_unique<tMultiDecNewOutput>();
+    out->pu8Composite = composite.data();
+    VideoFormat src = demo.source();
+    src.width = clips[0].w, src.height = clips[0].h;
+    VideoFormat shown = demo.source();
+    shown.width = 704, shown.height = 576;
+    size_t k = 0;
+    std::vector<uint8_t> picture;
+    DemoReport* r = demo.run(job, clips[0].frames, src, shown, [&](uint8_t*, uint8_t* dst) {
+      for (size_t c = 0; c < clips.size(); ++c) {
+        in->au32Command[c] = PF_MULTIDEC_NEW_CMD_DECODE;
+        in->atInput[c] = {};
+        if (k < clips[c].units.size()) {
+          in->atInput[c].pu8Data = clips[c].units[k].data();
+          in->atInput[c].u32Length = uint32_t(clips[c].units[k].size());
+        }
+      }
+      const uint32_t status = decoder.process(in.get(), out.get());
+      if (status != PF_STATUS_OK) {
+        throw ModuleError("new multi-decoder: " + status_text(decoder.table(), status), status);
+      }
+      std::vector<const tVideoUnitPicture*> pictures;
+      for (size_t c = 0; c < clips.size(); ++c) {
+        const tVideoUnitPicture& pic = out->atPicture[c];
+        pictures.push_back(&pic);
+        if (pic.u32Ready != 0 && clips[c].decoded < length) {
+          gather(pic, picture);
+          const std::vector<uint8_t>& ref = clips[c].frames[clips[c].decoded++];
+          double sum = 0;
+          for (size_t i = 0; i < ref.size(); ++i) {
+            const double d = double(ref[i]) - double(picture[i]);
+            sum += d * d;
+          }
+          clips[c].psnr_sum += sum == 0 ? 99 : 10 * std::log10(65025.0 * double(ref.size()) / sum);
+        }
+      }
+      wall.compose(pictures);
+      std::memcpy(dst, wall.frame().data(), wall.frame().size());
+      ++k;
+    });
+    if (r != nullptr) {
+      std::ostringstream text;
+      text << "PSNR";
+      size_t bytes = 0;
+      for (const Clip& c : clips) {
+        text << ' ' << (c.codec == VIDEOUNIT_CODEC_H264 ? "H.264 " : "MPEG-2 ") << c.w << 'x' << c.h
+             << ' ';
+        char v[16];
+        std::snprintf(v, sizeof v, "%.1f", c.decoded != 0 ? c.psnr_sum / double(c.decoded) : 0.0);
+        text << v << " dB,";
+        for (const auto& u : c.units) bytes += u.size();
+      }
+      text << ' ' << bytes / 1024 << " kB coded";
+      r->set_result(text.str());
+    }
+  } catch (const CliError& e) {
+    demo.note(std::string("codec demo: ") + e.what());
+  }
 }
 
 }  // namespace pf::cli
