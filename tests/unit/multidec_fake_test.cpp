@@ -183,6 +183,15 @@ TEST_F(CodecFake, WindowsStayApartAcrossModulesAndCalls) {
   EXPECT_EQ(nout->atPicture[0].u32Ready, 1u);
   EXPECT_EQ(nout->atPicture[0].u32Width, 16u);
   EXPECT_EQ(nout->atPicture[1].u32Ready, 0u);  // only placed
+  // The new multi-decoder can take fewer of its channels into use, never more than it opened.
+  n->s32ChannelNum = 4;
+  EXPECT_EQ(ImgMultiDecNewSetParam_c(hn, n.get()), ERR_IMG_MULTIDEC_NEW_CHECK_DEC_NUMBER);
+  n->s32ChannelNum = 1;
+  EXPECT_EQ(ImgMultiDecNewSetParam_c(hn, n.get()), 0u);
+  const size_t before = fakevu::calls().size();
+  EXPECT_EQ(ImgMultiDecNewProcess_c(hn, nin.get(), nout.get()), 0u);
+  EXPECT_EQ(fakevu::calls().size(), before + 1);
+  EXPECT_EQ(nout->u32GroupNum, 1u);
   EXPECT_EQ(ImgMultiDecClose_c(hd), 0u);
   EXPECT_EQ(ImgMultiDecNewClose_c(hn), 0u);
   EXPECT_EQ(ImgMultiEncClose_c(he), 0u);
