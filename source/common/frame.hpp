@@ -15,9 +15,10 @@
 //     static uint32_t validate(const Param&);      // first failing field's code, or 0
 //     static void global_init();                   // the module's <Prefix>GlobalInit
 //     static uint32_t select(Instance&, const Param&);  // copy parameters, pick the kernel
-//     // optional: uint32_t acquire(Instance&) for further buffers, taken after the DMA
-//     // handle, and release(Instance&), run first when the instance goes (also after a failed
-//     // select). A release that returns uint32_t reports a failure Close passes on.
+//     // optional: uint32_t acquire(Instance&) / void release(Instance&) for further buffers,
+//     // taken after the DMA handle and released first. release may return a uint32_t status
+//     // instead (a module that closes an inner instance there): Close then returns that status
+//     // when it is not 0, so the inner module's code reaches the host unchanged.
 //   };
 #ifndef PELFORGE_SOURCE_COMMON_FRAME_HPP_
 #define PELFORGE_SOURCE_COMMON_FRAME_HPP_
@@ -73,34 +74,28 @@ constexpr bool select_first() {
 }
 
 template <class M>
-concept HasAcquire = requires(typename M::Instance& inst) {
+concept HasExtraBuffers = requires(typename M::Instance& inst) {
   { M::acquire(inst) } -> std::same_as<uint32_t>;
-};
-template <class M>
-concept HasRelease = requires(typename M::Instance& inst) {
   M::release(inst);
+};
+
+template <class M>
+concept ReleaseReportsStatus = HasExtraBuffers<M> && requires(typename M::Instance& inst) {
+  { M::release(inst) } -> std::same_as<uint32_t>;
 };
 
 // Releases what Open obtained, newest first. Used by Open's rollback and by Close.
 template <class M>
 uint32_t release_instance(typename M::Instance* inst, bool extras) {
   void* mem = inst->hMem;
-  uint32_t extras_status = PF_STATUS_OK;
-  if constexpr (HasRelease<M>) {
-    if (extras) {
-      if constexpr (std::is_same_v<decltype(M::release(*inst)), uint32_t>) {
-        extras_status = M::release(*inst);
-      } else {
-        M::release(*inst);
-      }
-    }
+  if constexpr (HasExtraBuffers<M>) {
+    if (extras) M::release(*inst);
   }
   if constexpr (M::kCodes.fast_scratch != 0) {
     if (inst->pvFastScratch != nullptr)
       vmem_free_scratch(mem, inst->pvFastScratch, M::kSource, __LINE__);
   }
-  const uint32_t status = vmem_free(mem, inst, M::kSource, __LINE__);
-  return status != PF_STATUS_OK ? status : extras_status;
+  return vmem_free(mem, inst, M::kSource, __LINE__);
 }
 
 template <class M>
@@ -146,7 +141,7 @@ uint32_t open(void** out, const void* param, void* mem) {
       return M::kCodes.dma;
     }
   }
-  if constexpr (HasAcquire<M>) {
+  if constexpr (HasExtraBuffers<M>) {
     if (const uint32_t error = M::acquire(*inst)) {
       release_instance<M>(inst, false);  // acquire cleans up after itself
       return error;
@@ -175,11 +170,18 @@ uint32_t close(void* handle) {
   if (handle == nullptr) return M::kCodes.close_pointer;
   auto* inst = static_cast<typename M::Instance*>(handle);
   if (inst->hMem == nullptr) return M::kCodes.close_mem_pointer;
-  const uint32_t status = release_instance<M>(inst, true);
-  if constexpr (M::kCodes.close_free != 0) {
-    if (status != PF_STATUS_OK) return M::kCodes.close_free;
+  uint32_t inner = PF_STATUS_OK;
+  if constexpr (ReleaseReportsStatus<M>) {
+    inner = M::release(*inst);
+  } else if constexpr (HasExtraBuffers<M>) {
+    M::release(*inst);
   }
-  return status;
+  uint32_t status = release_instance<M>(inst, false);
+  if constexpr (M::kCodes.close_free != 0) {
+    if (status != PF_STATUS_OK) status = M::kCodes.close_free;
+  }
+  // Everything is released whatever fails; the first failure is the one reported.
+  return inner != PF_STATUS_OK ? inner : status;
 }
 
 }  // namespace pf

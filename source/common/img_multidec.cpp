@@ -81,6 +81,8 @@ struct MultiDec {
         [](void* handle) { return VideoUnitDecoderClose(handle); });
     return opened ? PF_STATUS_OK : kOPEN_DECOPEN;
   }
+  // Nothing to take before select: how many save areas and channels depends on the record.
+  static uint32_t acquire(Instance&) { return PF_STATUS_OK; }
   static uint32_t release(Instance& inst) {
     return codec::close_channels(
         inst, [](void* handle) { return VideoUnitDecoder4PelforgeClose(handle); }, kSource,

@@ -112,6 +112,8 @@ struct MultiDecNew {
         [](void* handle) { return VideoUnitDecoderClose(handle); });
     return opened ? PF_STATUS_OK : kOPEN_DECOPEN;
   }
+  // Nothing to take before select: how many save areas and channels depends on the record.
+  static uint32_t acquire(Instance&) { return PF_STATUS_OK; }
   static uint32_t release(Instance& inst) {
     uint32_t status = codec::close_channels(
         inst, [](void* handle) { return VideoUnitDecoder4PelforgeClose(handle); }, kSource,
