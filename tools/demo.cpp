@@ -168,17 +168,22 @@ const std::vector<DemoFamily>& demo_families() {
   static const std::vector<DemoFamily> table = {
       // scaling and conversion
       PF_DEMO(scaling, kFamilyScaling),
+      // the zoom modules, the 4:2:0/4:2:2 converters and the D1 split
+      PF_DEMO(zoom, kFamilyScaling),
 
       // composition
 
       // overlay
+      PF_DEMO(overlay, kFamilyOverlay),
 
       // filters
+      PF_DEMO(denoise, kFamilyFilters),
       PF_DEMO(deinterlace, kFamilyFilters),
 
       // analysis and standards
 
       // codecs
+      PF_DEMO(codec, kFamilyCodecs),
 
       // the library
   };

@@ -23,12 +23,22 @@ const std::vector<Verb>& verbs() {
       PF_VERB(resize, kFamilyScaling, "scale, crop and place pictures: raw .yuv, .y4m, .png"),
       PF_VERB(convert, kFamilyScaling, "change the pixel format or the frame/field storage"),
       PF_VERB(rgb, kFamilyScaling, "YUV <-> RGB 16/24/32 bits, and RGB scaling"),
+      PF_VERB(split, kFamilyScaling, "a UYVY D1 frame into four 352-wide 4:2:0 field quarters"),
 
       // composition
 
       // overlay
+      PF_VERB(pattern, kFamilyOverlay, "generate test cards, colour bars and solid colours"),
+      PF_VERB(banner, kFamilyOverlay, "draw opaque or translucent rectangles on every picture"),
+      PF_VERB(osd, kFamilyOverlay, "smooth 32-bit OSD pictures, with brightness and contrast"),
 
       // filters
+      PF_VERB(denoise, kFamilyFilters, "temporal noise filter, state carried picture to picture"),
+      PF_VERB(uyvy2yuv, kFamilyFilters, "720x576 UYVY to 4:2:0 in seven sizes, temporal average"),
+      PF_VERB(sharpen, kFamilyFilters, "unsharp mask against an 8x8 box blur"),
+      PF_VERB(blur, kFamilyFilters, "Gaussian blur, levels 0-4, neighbours limited to a band"),
+      PF_VERB(cross, kFamilyFilters, "5-point cross smoothing"),
+      PF_VERB(vfilter, kFamilyFilters, "6-tap vertical low-pass for frames or fields"),
       PF_VERB(deinterlace, kFamilyFilters, "remove interlace combing: four modes, in place"),
       PF_VERB(deblock, kFamilyFilters, "smooth 8x8 block edges of decoded video (quantiser)"),
       PF_VERB(dering, kFamilyFilters, "suppress ringing inside 8x8 blocks (quantiser)"),
@@ -36,6 +46,8 @@ const std::vector<Verb>& verbs() {
       // analysis and standards
 
       // codecs
+      PF_VERB(multidec, kFamilyCodecs, "decode coded streams together into a monitor wall"),
+      PF_VERB(multienc, kFamilyCodecs, "encode raw streams together into H.264 or MPEG-2"),
 
       // the library
       PF_VERB(info, kFamilyLibrary, "the library's modules: ids, names, versions"),
