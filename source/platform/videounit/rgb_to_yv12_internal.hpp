@@ -33,10 +33,14 @@ int32_t bgra_rows_ssse3(const RowPair& rows, int32_t width);
 int32_t bgr24_rows_avx2(const RowPair& rows, int32_t width);
 int32_t bgra_rows_avx2(const RowPair& rows, int32_t width);
 
-// The colour rule's weights, as the vector paths multiply them (blue, green, red, fourth byte).
-inline constexpr int16_t kYWeights[4] = {29, 150, 76, 0};
-inline constexpr int16_t kUWeights[4] = {128, -84, -43, 0};
-inline constexpr int16_t kVWeights[4] = {-20, -107, 128, 0};
+// The colour rule's weights per pixel byte (blue, green, red, fourth) for byte multiply-adds.
+// Luma multiplies unsigned weights with the pixels less 128 (every pair sum stays within 16
+// bits; the offset is 128 * 255 and comes back before the shift). Chroma multiplies the pixels
+// with the negated weights, whose 128 fits a signed byte as -128: N = -(the rule's sum before
+// its rounding term), and with U' = -N, ((U' + 128) >> 8) = -((N + 127) >> 8) exactly.
+inline constexpr uint8_t kYWeights[4] = {29, 150, 76, 0};
+inline constexpr int8_t kUNegWeights[4] = {-128, 84, 43, 0};
+inline constexpr int8_t kVNegWeights[4] = {20, 107, -128, 0};
 
 }  // namespace pf_unit
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// The converters' SSSE3 path: 16 pixels of a row pair per step. Sums are exact 32-bit
-// multiply-adds of the colour rule's weights, so the bytes equal the portable loop's.
+// The converters' SSSE3 path: 16 pixels of a row pair per step. The byte multiply-adds and
+// 16-bit sums are exact (see rgb_to_yv12_internal.hpp), so the bytes equal the portable loop's.
 // Compiled with -mssse3 alone: nothing here may be shared with code built for the baseline.
 #include <tmmintrin.h>
 
@@ -9,16 +9,11 @@
 namespace pf_unit {
 namespace {
 
-__m128i weights(const int16_t (&w)[4]) {
-  return _mm_setr_epi16(w[0], w[1], w[2], w[3], w[0], w[1], w[2], w[3]);
-}
-
-// Four 4-byte pixels to their four weighted sums.
-__m128i sums4(__m128i pixels, __m128i w) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi8(pixels, zero), w);
-  const __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi8(pixels, zero), w);
-  return _mm_hadd_epi32(lo, hi);
+template <class T>
+__m128i weights(const T (&w)[4]) {
+  return _mm_set1_epi32(static_cast<int32_t>(
+      static_cast<uint8_t>(w[0]) | static_cast<uint8_t>(w[1]) << 8 |
+      static_cast<uint8_t>(w[2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(w[3])) << 24));
 }
 
 // 16 pixels as four registers of four 4-byte pixels.
@@ -48,30 +43,37 @@ Pixels16 load_bgr24(const uint8_t* src) {
   return px;
 }
 
+// Y of 16 pixels: byte multiply-adds of the weights with the pixels less 128, pairs summed to
+// one 16-bit sum per pixel; adding back 128 * 255 and the rounding 128 is adding 0x8000.
 void store_luma(const Pixels16& px, uint8_t* y) {
   const __m128i w = weights(kYWeights);
-  const __m128i round = _mm_set1_epi32(128);
-  __m128i s[4];
-  for (int i = 0; i < 4; ++i) s[i] = _mm_srli_epi32(_mm_add_epi32(sums4(px.p[i], w), round), 8);
-  const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(s[0], s[1]), _mm_packs_epi32(s[2], s[3]));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(y), bytes);
+  const __m128i flip = _mm_set1_epi8(-128);
+  const __m128i offset = _mm_set1_epi16(-32768);
+  __m128i m[4];
+  for (int i = 0; i < 4; ++i) m[i] = _mm_maddubs_epi16(w, _mm_xor_si128(px.p[i], flip));
+  const __m128i lo = _mm_srli_epi16(_mm_xor_si128(_mm_hadd_epi16(m[0], m[1]), offset), 8);
+  const __m128i hi = _mm_srli_epi16(_mm_xor_si128(_mm_hadd_epi16(m[2], m[3]), offset), 8);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(y), _mm_packus_epi16(lo, hi));
 }
 
-// U and V of the eight blocks: from the even pixels. The sum plus 128 + 128 * 256, shifted, is
-// the chroma value; the saturating packs clamp it at 255.
+// U and V of the eight blocks, from the even pixels: 128 - ((N + 127) >> 8), clamped at 255 by
+// the saturating pack.
+__m128i chroma8(__m128i even03, __m128i even47, __m128i w) {
+  const __m128i n = _mm_hadd_epi16(_mm_maddubs_epi16(even03, w), _mm_maddubs_epi16(even47, w));
+  return _mm_sub_epi16(_mm_set1_epi16(128),
+                       _mm_srai_epi16(_mm_add_epi16(n, _mm_set1_epi16(127)), 8));
+}
+
+__m128i even_pixels(__m128i a, __m128i b) {
+  return _mm_castps_si128(
+      _mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
+}
+
 void store_chroma(const Pixels16& px, uint8_t* u, uint8_t* v) {
-  const __m128i even01 =
-      _mm_unpacklo_epi64(_mm_shuffle_epi32(px.p[0], 0x08), _mm_shuffle_epi32(px.p[1], 0x08));
-  const __m128i even23 =
-      _mm_unpacklo_epi64(_mm_shuffle_epi32(px.p[2], 0x08), _mm_shuffle_epi32(px.p[3], 0x08));
-  const __m128i wu = weights(kUWeights), wv = weights(kVWeights);
-  const __m128i bias = _mm_set1_epi32(128 + 128 * 256);
-  auto chroma = [&](__m128i even, __m128i w) {
-    return _mm_srai_epi32(_mm_add_epi32(sums4(even, w), bias), 8);
-  };
-  const __m128i us = _mm_packs_epi32(chroma(even01, wu), chroma(even23, wu));
-  const __m128i vs = _mm_packs_epi32(chroma(even01, wv), chroma(even23, wv));
-  const __m128i uv = _mm_packus_epi16(us, vs);
+  const __m128i even03 = even_pixels(px.p[0], px.p[1]);
+  const __m128i even47 = even_pixels(px.p[2], px.p[3]);
+  const __m128i uv = _mm_packus_epi16(chroma8(even03, even47, weights(kUNegWeights)),
+                                      chroma8(even03, even47, weights(kVNegWeights)));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(u), uv);
   _mm_storel_epi64(reinterpret_cast<__m128i*>(v), _mm_srli_si128(uv, 8));
 }
