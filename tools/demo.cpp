@@ -174,8 +174,10 @@ const std::vector<DemoFamily>& demo_families() {
       // composition
 
       // overlay
+      PF_DEMO(overlay, kFamilyOverlay),
 
       // filters
+      PF_DEMO(denoise, kFamilyFilters),
 
       // analysis and standards
 

@@ -28,8 +28,17 @@ const std::vector<Verb>& verbs() {
       // composition
 
       // overlay
+      PF_VERB(pattern, kFamilyOverlay, "generate test cards, colour bars and solid colours"),
+      PF_VERB(banner, kFamilyOverlay, "draw opaque or translucent rectangles on every picture"),
+      PF_VERB(osd, kFamilyOverlay, "smooth 32-bit OSD pictures, with brightness and contrast"),
 
       // filters
+      PF_VERB(denoise, kFamilyFilters, "temporal noise filter, state carried picture to picture"),
+      PF_VERB(uyvy2yuv, kFamilyFilters, "720x576 UYVY to 4:2:0 in seven sizes, temporal average"),
+      PF_VERB(sharpen, kFamilyFilters, "unsharp mask against an 8x8 box blur"),
+      PF_VERB(blur, kFamilyFilters, "Gaussian blur, levels 0-4, neighbours limited to a band"),
+      PF_VERB(cross, kFamilyFilters, "5-point cross smoothing"),
+      PF_VERB(vfilter, kFamilyFilters, "6-tap vertical low-pass for frames or fields"),
 
       // analysis and standards
 
