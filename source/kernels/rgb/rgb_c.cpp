@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -161,6 +162,9 @@ struct Rgb565Writer {
 #define PF_RESTRICT __restrict__
 
 constexpr int32_t kStrip = 128;  // pixels per strip
+
+// Pixels move between three- and four-byte forms as 64-bit words, in memory order.
+static_assert(std::endian::native == std::endian::little);
 
 // The tables are public and writable. A host that changed entries (and has not opened an
 // instance since, which would put them back) gets the table-driven walk, which reads them.
@@ -622,13 +626,25 @@ void chroma_row(const uint8_t* PF_RESTRICT src, int32_t blocks, uint8_t* PF_REST
 }
 
 // Three-byte pixels are widened to four bytes a strip at a time (the vectoriser has no cheap
-// way to split triplets at the baseline instruction set). Every pixel but the row's last reads
-// a four-byte word that ends inside the next pixel.
+// way to split triplets at the baseline instruction set), two pixels per 8-byte load and store
+// to halve the stores that bound this loop. A load takes the two pixels' six bytes and two of
+// the next pixel's; the row's last pair, which has no next pixel, is read byte-exactly.
 void widen_bgr24(const uint8_t* PF_RESTRICT src, int32_t n, bool row_ends,
                  uint8_t* PF_RESTRICT quads) {
-  const int32_t whole = row_ends ? n - 1 : n;
-  for (int32_t x = 0; x < whole; ++x) std::memcpy(quads + 4 * x, src + 3 * x, 4);
-  if (row_ends && n > 0) std::memcpy(quads + 4 * (n - 1), src + 3 * (n - 1), 3);
+  const int32_t pairs = n / 2;  // n is even
+  const int32_t whole = row_ends ? pairs - 1 : pairs;
+  for (int32_t i = 0; i < whole; ++i) {
+    uint64_t w;
+    std::memcpy(&w, src + 6 * i, 8);
+    w = (w & 0xFFFFFFu) | (w << 8 & 0xFFFFFF00000000u);
+    std::memcpy(quads + 8 * i, &w, 8);
+  }
+  if (row_ends && pairs > 0) {
+    uint64_t w = 0;
+    std::memcpy(&w, src + 6 * (pairs - 1), 6);
+    w = (w & 0xFFFFFFu) | (w << 8 & 0xFFFFFF00000000u);
+    std::memcpy(quads + 8 * (pairs - 1), &w, 8);
+  }
 }
 
 struct RgbToYuvRows {
