@@ -583,7 +583,6 @@ inline uint16_t load16(const uint8_t* p) {
 // Pixel readers: channel values of pixel x as 16-bit numbers. Four-byte pixels are read as two
 // 16-bit halves, which the vectoriser splits with shifts and masks.
 struct ReadBgr0 {
-  static constexpr int kBytes = 4;
   static void get(const uint8_t* row, int32_t x, uint16_t& r, uint16_t& g, uint16_t& b) {
     const uint16_t bg = load16(row + 4 * x), r0 = load16(row + 4 * x + 2);
     b = bg & 0xFF;
@@ -593,7 +592,6 @@ struct ReadBgr0 {
 };
 
 struct ReadRgb565 {
-  static constexpr int kBytes = 2;
   static void get(const uint8_t* row, int32_t x, uint16_t& r, uint16_t& g, uint16_t& b) {
     const uint16_t w = load16(row + 2 * x);
     r = static_cast<uint16_t>(w >> 11 << 3);
