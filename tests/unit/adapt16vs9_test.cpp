@@ -10,6 +10,7 @@ namespace {
 pft::ModuleCase adapt16vs9_case() {
   pft::ModuleCase m;
   m.name = "adapt16vs9";
+  m.family = pft::Family::kComposition;
   m.entry.GetVersion = ImageAdapt16vs9GetVersion_c;
   m.entry.AnalyzeErrorCode = ImageAdapt16vs9AnalyzeErrorCode_c;
   m.names = pas8ImageAdapt16vs9AnalyzeErrorCode;

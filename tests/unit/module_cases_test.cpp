@@ -47,6 +47,17 @@ size_t status_bytes(const ModuleCase& m) {
   return m.status_echoes_param ? m.param.size() : m.status_size;
 }
 
+// Process through the case's run on pictures of `param`, once with every plane against a
+// protected page after it and once with a protected page before it: a read or write past either
+// end of a plane faults at once.
+uint32_t run_guarded(const ModuleCase& m, void* h) {
+  for (const pft::PageGuard side : {pft::PageGuard::kTail, pft::PageGuard::kHead}) {
+    pft::Pictures pictures(side);
+    if (const uint32_t status = m.run(m.entry, h, m.param.data(), pictures)) return status;
+  }
+  return PF_STATUS_OK;
+}
+
 // Whether the module's analyser (with its delegation) can name `code`.
 bool nameable(const ModuleCase& m, uint32_t code) {
   char name[256];
@@ -216,8 +227,8 @@ TEST(ModuleCases, LifeCycleGivesBackEverything) {
     void* h = nullptr;
     ASSERT_EQ(e.Open(&h, m.param.data(), mem.get()), 0u);
     ASSERT_NE(h, nullptr);
-    if (m.process) {
-      EXPECT_EQ(m.process(e, h), 0u);
+    if (m.run) {
+      EXPECT_EQ(run_guarded(m, h), 0u);
     }
     if (status_bytes(m) != 0) {
       // Padding inside the record stays as the caller left it: zero, as in `param`.
@@ -233,8 +244,8 @@ TEST(ModuleCases, LifeCycleGivesBackEverything) {
     }
     if (m.setparam_takes_param) {
       EXPECT_EQ(e.SetParam(h, m.param.data()), 0u);
-      if (m.process) {
-        EXPECT_EQ(m.process(e, h), 0u);
+      if (m.run) {
+        EXPECT_EQ(run_guarded(m, h), 0u);
       }
     }
     if (m.mem_size) {
@@ -315,14 +326,30 @@ TEST(ModuleCases, FailedAllocationsRollBack) {
       }
     }
     EXPECT_TRUE(opened);
-    if (m.dma_failure != 0) {
-      VideoMemFailDma(mem.get(), 1);
+    // The n-th DMA handle request failing, for every n until Open succeeds: a module that keeps
+    // inner instances asks once for itself and once for each of them, and whichever fails, the
+    // instances opened before it must be closed again.
+    opened = false;
+    for (uint32_t n = 1; n <= 256 && !opened; ++n) {
+      VideoMemFailDmaRequest(mem.get(), n);
       void* h = kSentinel;
-      EXPECT_EQ(e.Open(&h, m.param.data(), mem.get()), m.dma_failure);
-      VideoMemFailDma(mem.get(), 0);
-      EXPECT_EQ(h, kSentinel);
-      EXPECT_EQ(mem.live(), 0u);
+      const uint32_t status = e.Open(&h, m.param.data(), mem.get());
+      VideoMemFailDmaRequest(mem.get(), 0);
+      if (status == PF_STATUS_OK) {
+        opened = true;
+        EXPECT_EQ(e.Close(h), 0u);
+        EXPECT_TRUE(n > 1 || m.dma_failure == 0) << "no DMA handle asked for";
+        continue;
+      }
+      EXPECT_EQ(h, kSentinel) << "DMA request " << n;
+      EXPECT_EQ(mem.live(), 0u) << "leak when DMA request " << n << " fails";
+      if (n == 1 && m.dma_failure != 0) {
+        EXPECT_EQ(status, m.dma_failure);
+      } else {
+        EXPECT_TRUE(nameable(m, status)) << std::hex << status << " for DMA request " << n;
+      }
     }
+    EXPECT_TRUE(opened);
     // SetParam of a module that allocates there gives back what it took when that fails.
     if (m.setparam_takes_param) {
       void* h = nullptr;
@@ -356,7 +383,10 @@ TEST(ModuleCases, InstancesRunSideBySide) {
           failures.fetch_add(1);
           continue;
         }
-        if (m.process && m.process(m.entry, h) != 0) failures.fetch_add(1);
+        if (m.run) {
+          pft::Pictures pictures;
+          if (m.run(m.entry, h, m.param.data(), pictures) != 0) failures.fetch_add(1);
+        }
         if (m.entry.Close(h) != 0) failures.fetch_add(1);
       }
       if (pft::stats_of(mem).u64LiveBlocks != 0) failures.fetch_add(1);
@@ -367,6 +397,45 @@ TEST(ModuleCases, InstancesRunSideBySide) {
     for (std::thread& t : threads) t.join();
     EXPECT_EQ(failures.load(), 0);
   }
+}
+
+// The very first Open of every module, racing in several threads: one thread runs the module's
+// dispatch while the others may copy kernel pointers it is storing. ctest runs each test in a
+// process of its own, so no Open has happened before this one (CI also runs it first under
+// ThreadSanitizer). Every instance must work, whichever kernel it got.
+TEST(ModuleCases, FirstOpensRaceInThreads) {
+  std::vector<const ModuleCase*> cases;
+  for (const ModuleCase& m : pft::module_cases()) {
+    if (openable(m)) cases.push_back(&m);
+  }
+  constexpr int kThreads = 4;
+  std::atomic<int> waiting{kThreads}, failures{0};
+  auto worker = [&](int t) {
+    void* mem = VideoMemCreate();
+    waiting.fetch_sub(1);
+    while (waiting.load() > 0) std::this_thread::yield();
+    // Each thread walks the modules from a different place, so every module's first Open meets
+    // another thread's.
+    for (size_t k = 0; k < cases.size(); ++k) {
+      const ModuleCase& m = *cases[(k + static_cast<size_t>(t)) % cases.size()];
+      void* h = nullptr;
+      if (m.entry.Open(&h, m.param.data(), mem) != 0) {
+        failures.fetch_add(1);
+        continue;
+      }
+      if (m.run) {
+        pft::Pictures pictures;
+        if (m.run(m.entry, h, m.param.data(), pictures) != 0) failures.fetch_add(1);
+      }
+      if (m.entry.Close(h) != 0) failures.fetch_add(1);
+    }
+    if (pft::stats_of(mem).u64LiveBlocks != 0) failures.fetch_add(1);
+    VideoMemDestroy(mem);
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) threads.emplace_back(worker, t);
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(failures.load(), 0);
 }
 
 }  // namespace

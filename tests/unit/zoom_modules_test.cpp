@@ -72,6 +72,7 @@ constexpr size_t kGuard = 64;  // bytes after every destination that nobody may 
 pft::ModuleCase zoom_case() {
   pft::ModuleCase m;
   m.name = "zoom";
+  m.family = pft::Family::kScaling;
   m.entry = {ImageZoomOpen_c,
              ImageZoomProcess_c,
              ImageZoomClose_c,
@@ -93,9 +94,10 @@ pft::ModuleCase zoom_case() {
   m.null_version_length = ERR_IMG_ZOOM_SELF_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(zoom_param(64, 32, 1, 32, 16, 1, 8, 4));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes src(picture_bytes(420, 72, 32), 90), dst(picture_bytes(420, 36, 16));
-    tImageZoomBuffers b{src.data(), dst.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImageZoomParam*>(record);
+    tImageZoomBuffers b{pics.picture(PF_YUV_420, p.u32SrcYPitch, p.s32SrcHeight),
+                        pics.picture(PF_YUV_420, p.u32DstYPitch, p.s32DstHeight)};
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 192;
@@ -164,6 +166,7 @@ PF_MODULE_CASE(zoom_case);
 pft::ModuleCase zoom_uyvy_case() {
   pft::ModuleCase m;
   m.name = "zoom_uyvy";
+  m.family = pft::Family::kScaling;
   m.entry = {ImageZoomUYVYOpen_c,
              ImageZoomUYVYProcess_c,
              ImageZoomUYVYClose_c,
@@ -185,9 +188,10 @@ pft::ModuleCase zoom_uyvy_case() {
   m.null_version_length = ERR_IMG_ZOOM_UYVY_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_ZOOM_UYVY_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(uyvy_param(64, 32, 1, 48, 24, 1, 4, 4, 8, 8));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes src(picture_bytes(422, 64, 32), 90), dst(picture_bytes(422, 48, 24));
-    tImageZoomUYVYBuffers b{src.data(), dst.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImageZoomUYVYParam*>(record);
+    tImageZoomUYVYBuffers b{pics.picture(PF_YUV_UYVY, p.u32SrcPitch, p.s32SrcHeight),
+                            pics.picture(PF_YUV_UYVY, p.u32DstPitch, p.s32DstHeight)};
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 184;
@@ -245,6 +249,7 @@ PF_MODULE_CASE(zoom_uyvy_case);
 pft::ModuleCase apt_zoom_case() {
   pft::ModuleCase m;
   m.name = "apt_zoom";
+  m.family = pft::Family::kScaling;
   m.entry = {ImageAptZoomOpen_c,
              ImageAptZoomProcess_c,
              ImageAptZoomClose_c,
@@ -266,9 +271,10 @@ pft::ModuleCase apt_zoom_case() {
   m.null_version_length = ERR_IMG_APT_ZOOM_SELF_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_APT_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(apt_param(420, 64, 32, 1, 420, 48, 40, 1, 8, 8, 4, 4));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes src(picture_bytes(420, 64, 32), 90), dst(picture_bytes(420, 48, 40));
-    tImageAptZoomBuffers b{src.data(), dst.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImageAptZoomParam*>(record);
+    tImageAptZoomBuffers b{pics.picture(p.u32SrcYuvType, p.u32SrcYPitch, p.s32SrcHeight),
+                           pics.picture(p.u32OutYuvType, p.u32OutYPitch, p.s32OutHeight)};
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 192;

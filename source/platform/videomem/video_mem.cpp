@@ -28,7 +28,8 @@ struct Handle {
   tVideoMemStats stats{};
   uint32_t fail_countdown = 0;  // 0: off; otherwise the allocation that reaches 1 fails
   bool fail_dma = false;
-  char dma_token = 0;  // the DMA handle we give out is this byte's address
+  uint32_t dma_countdown = 0;  // like fail_countdown, for DMA handle requests
+  char dma_token = 0;          // the DMA handle we give out is this byte's address
 };
 
 Handle* handle_of(void* h) {
@@ -134,7 +135,9 @@ void* GetDMAHandle_c(void* hMem) {
   if (handle == nullptr) return nullptr;
   std::lock_guard<std::mutex> guard(handle->lock);
   handle->stats.u64DmaRequests++;
-  if (handle->fail_dma) {
+  bool injected = false;
+  if (handle->dma_countdown != 0) injected = --handle->dma_countdown == 0;
+  if (handle->fail_dma || injected) {
     handle->stats.u64FailedCalls++;
     return nullptr;
   }
@@ -177,6 +180,14 @@ uint32_t VideoMemFailDma(void* hMem, int32_t s32Fail) {
   if (handle == nullptr) return VIDEOMEM_ERR_HANDLE;
   std::lock_guard<std::mutex> guard(handle->lock);
   handle->fail_dma = s32Fail != 0;
+  return VIDEOMEM_OK;
+}
+
+uint32_t VideoMemFailDmaRequest(void* hMem, uint32_t u32Nth) {
+  Handle* handle = handle_of(hMem);
+  if (handle == nullptr) return VIDEOMEM_ERR_HANDLE;
+  std::lock_guard<std::mutex> guard(handle->lock);
+  handle->dma_countdown = u32Nth;
   return VIDEOMEM_OK;
 }
 
