@@ -34,6 +34,16 @@ const char* family_name(Family family) {
   return "?";
 }
 
+int64_t product(std::initializer_list<int64_t> factors) {
+  constexpr int64_t kLimit = int64_t{1} << 40;
+  int64_t result = 1;
+  for (const int64_t f : factors) {
+    if (f < 0 || (f != 0 && result > kLimit / f)) throw TooLarge{};
+    result *= f;
+  }
+  return result;
+}
+
 int64_t picture_bytes(uint32_t yuv_type, int64_t pitch, int64_t height) {
   switch (yuv_type) {
     case PF_YUV_420:

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,6 +85,10 @@ class Pictures {
   size_t content_size_, position_ = 0, budget_, used_ = 0;
   std::vector<PageBuffer> buffers_;
 };
+
+// The product of sizes taken from a record; a negative factor or a product beyond 2^40 (which a
+// record may well ask for) throws TooLarge instead of overflowing.
+int64_t product(std::initializer_list<int64_t> factors);
 
 // Bytes a whole picture of `yuv_type` takes (Pictures::picture); -1 for an unknown type.
 int64_t picture_bytes(uint32_t yuv_type, int64_t pitch, int64_t height);

@@ -220,7 +220,7 @@ pft::ModuleCase osd_case() {
   m.mem_size = 5436;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const P*>(record);
-    const int64_t bytes = 4 * int64_t{p.u32Width} * int64_t{p.u32Height};
+    const int64_t bytes = pft::product({4, p.u32Width, p.u32Height});
     tFilterOsdPictures pictures{reinterpret_cast<const uint32_t*>(pics.buffer(bytes)),
                                 reinterpret_cast<uint32_t*>(pics.buffer(bytes))};
     int context = 0;
@@ -228,7 +228,7 @@ pft::ModuleCase osd_case() {
   };
   m.bind = [](void* record, pft::Pictures& pics) {
     auto& p = *static_cast<P*>(record);
-    const int64_t bytes = 4 * int64_t{p.u32Width} * int64_t{p.u32Height};
+    const int64_t bytes = pft::product({4, p.u32Width, p.u32Height});
     p.pu32RefPicture =
         (pics.byte() & 7) != 0 ? reinterpret_cast<const uint32_t*>(pics.buffer(bytes)) : nullptr;
   };

@@ -542,8 +542,8 @@ pft::ModuleCase yuv420torgb_case() {
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const Y*>(record);
     const int64_t w = p.s32Width, hh = p.s32Height, cw = (w + 1) / 2, ch = (hh + 1) / 2;
-    tYuv420ToRgbData data{pics.buffer(w * hh + 2 * cw * ch),
-                          pics.buffer(w * hh * ((p.u32BitCount + 7) / 8))};
+    tYuv420ToRgbData data{pics.buffer(pft::product({w, hh}) + 2 * pft::product({cw, ch})),
+                          pics.buffer(pft::product({w, hh, (p.u32BitCount + 7) / 8}))};
     // Now and then a bottom-up picture through the option record.
     auto* option = pics.record<tYuv420ToRgbOption>();
     option->u32Kind = pics.byte() & 3;
@@ -581,7 +581,9 @@ pft::ModuleCase rgb_resizer_case() {
       0xC7C00018, 0xC7C00019, "pelforge_v300.ImageRGB.001", 80);
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const R*>(record);
-    const auto row = [](int64_t bits, int64_t pixels) { return ((bits * pixels + 31) & ~31) / 8; };
+    const auto row = [](int64_t bits, int64_t pixels) {
+      return ((pft::product({bits, pixels}) + 31) & ~31) / 8;
+    };
     const int64_t src_pitch = p.s32SrcWidth + (pics.byte() & 7);
     const int64_t dst_pitch = p.s32DstWidth + (pics.byte() & 7);
     if (src_pitch > (1 << 24) || dst_pitch > (1 << 24)) throw pft::TooLarge{};
@@ -625,7 +627,9 @@ pft::ModuleCase rgbtoyuv_case() {
       0xC8C00025, 0xC8C0001E, 0xC8C0001F, "pelforge_v300.ImageRGBtoYUV.005", 0x40070);
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const T*>(record);
-    const auto row = [](int64_t bits, int64_t pixels) { return ((bits * pixels + 31) & ~31) / 8; };
+    const auto row = [](int64_t bits, int64_t pixels) {
+      return ((pft::product({bits, pixels}) + 31) & ~31) / 8;
+    };
     const int64_t bits = p.u32SrcBitCount;
     tRgbToYuvSrc s{pics.plane(row(bits, p.s32SrcWidth), p.s32SrcHeight, row(bits, p.s32SrcPitch))};
     tRgbToYuvDst d{pics.picture(p.u32DstYuvType, p.s32DstPitch, p.s32DstHeight), nullptr, nullptr};

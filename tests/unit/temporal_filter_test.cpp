@@ -312,7 +312,7 @@ pft::ModuleCase temporal_filter_case() {
     const auto& p = *static_cast<const tImgTemporalFilterParam*>(record);
     const int64_t rows = p.s32Height, ys = p.s32YStride, uvs = p.s32UVStride;
     if (ys < 0 || uvs < 0 || rows < 0) throw pft::TooLarge{};
-    tImgPicture pic{pics.buffer(ys * rows + 2 * uvs * (rows / 2)),
+    tImgPicture pic{pics.buffer(pft::product({ys, rows}) + pft::product({2, uvs, rows / 2})),
                     nullptr,
                     nullptr,
                     static_cast<uint32_t>(ys),
