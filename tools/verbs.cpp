@@ -26,7 +26,7 @@ const std::vector<Verb>& verbs() {
       PF_VERB(split, kFamilyScaling, "a UYVY D1 frame into four 352-wide 4:2:0 field quarters"),
 
       // composition
-      PF_VERB(merge, kFamilyComposition, "compose up to 64 streams into a monitor wall, 22 layouts"),
+      PF_VERB(merge, kFamilyComposition, "compose up to 64 streams into a monitor wall"),
 
       // overlay
       PF_VERB(pattern, kFamilyOverlay, "generate test cards, colour bars and solid colours"),

@@ -639,7 +639,9 @@ TEST_F(MergeModule, FocusFramesFollowTheInsetRule) {
   for (int style = 1; style < 23; ++style) {
     for (int s : {0, 1, 7}) {
       if (without_layout(style, s)) continue;
-      for (int round = 0; round < 2; ++round) {
+      // The default width everywhere, a random one at some sizes.
+      const int rounds = rng.chance(40) ? 2 : 1;
+      for (int round = 0; round < rounds; ++round) {
         const int W = kSizes[s][0], H = kSizes[s][1];
         P p = record_for(style, s, false);
         p.u8DrawFocus = 1;
@@ -687,8 +689,9 @@ TEST_F(MergeModule, FocusFramesFollowTheInsetRule) {
   }
 }
 
-// A boundary line list of the rules that spell one out, drawn with the banner's rounding: Four
-// and Nine in full at their size-specific widths, style 1 at the default and a random width.
+// The boundary line lists that are spelled out line by line (full, VTow, ITow, Four, Nine,
+// Sixteen and the 5x5 to 8x8 grids), drawn with the banner's rounding, at every size, at the
+// default and at a random width.
 struct Line {
   int w, h, x, y;
   bool black;
@@ -709,6 +712,60 @@ std::vector<Line> spelled_out(int style, int s, int t) {
     if (W == 720) l.insert(l.end(), {{8, H, 0, 0, true}, {8, H, W - 8, 0, true}});
     return l;
   }
+  if (style == 2) {
+    const int off = W == 720 ? 16 : 0;
+    return {{W - off, t, x(1), y(1), false},
+            {W - off, t, x(1), 3 * H / 4 - t, false},
+            {t, H / 2, W - off / 2 - t, H / 4, false},
+            {t, H / 2, x(1), H / 4, false},
+            {t, H / 2, x(2), H / 4, false}};
+  }
+  if (style == 3) {
+    const int w2 = W / 3 == 117 ? 112 : W / 3;
+    return {{W, t, 0, 0, false}, {t, H, W - t, 0, false},    {W, t, 0, H - t, false},
+            {t, H, 0, 0, false}, {w2, t, x(2), y(2), false}, {t, H / 3, x(2), y(2), false}};
+  }
+  if (style == 17) {
+    const bool narrow = W == 352 || W == 704;
+    const int U = narrow ? W : W - 16, e = narrow ? 0 : 8;
+    const int across = x(1) != 0 ? W - 16 : W;
+    std::vector<Line> l = {{U, t, x(1), y(1), false},
+                           {U, t, x(1), H - t, false},
+                           {t, H, W - t - e, 0, false},
+                           {t, H, corner_of(5, 1, s).x, 0, false},
+                           {across, t, x(1), H / 4, false},
+                           {across, t, x(1), H / 2, false},
+                           {across, t, x(1), 3 * (H / 4), false},
+                           {t, H, x(3), 0, false},
+                           {t, H, x(2), 0, false},
+                           {t, H, x(4), 0, false}};
+    if (W == 720) l.insert(l.end(), {{8, H, 0, 0, true}, {8, H, W - 8, 0, true}});
+    return l;
+  }
+  if (style >= 19) {  // the 5x5 .. 8x8 grids
+    const int k = style - 14;
+    std::vector<Line> l;
+    const int left = style == 19 ? x(1) : 0;  // TwentyFive's rows start at window 1
+    for (int r = 0; r < k; ++r) l.push_back({W - left, t, x(1), y(1 + k * r), false});
+    int bottom = H - t;
+    if (style == 19 && H != 480) bottom = H - t - 4;
+    if (style == 21) bottom = H == 480 ? H - t - 4 : H - t - 2;
+    l.push_back({W - left, t, x(1), bottom, false});
+    for (int c = 0; c < k; ++c) l.push_back({t, H, x(1 + c), 0, false});
+    l.push_back({t, H, style == 21 ? W - t - 4 : W - t, 0, false});
+    if (style == 19) {
+      if (W == 704) l.push_back({t, H, W - t - 2, 0, false});
+      if (H != 480) l.insert(l.end(), {{W, 2, 0, 0, true}, {W, 4, 0, H - 4, true}});
+      if (W == 704) l.insert(l.end(), {{2, H, 0, 0, true}, {2, H, W - 2, 0, true}});
+    } else if (style == 20 && W == 704) {
+      l.insert(l.end(), {{t, H, W - t - 4, 0, false}, {4, H, 0, 0, true}, {4, H, W - 4, 0, true}});
+    } else if (style == 21) {
+      if (W != 704) l.push_back({2, H, 0, 0, true});
+      l.push_back({4, H, W - 4, 0, true});
+      l.push_back(H == 480 ? Line{W, 4, 0, H - 4, true} : Line{W, 2, 0, H - 2, true});
+    }
+    return l;
+  }
   // Nine
   const int U = W == 352 ? W - 16 : W;
   const int right = W == 352 ? W - 8 - t : W - t;
@@ -727,9 +784,12 @@ std::vector<Line> spelled_out(int style, int s, int t) {
 TEST_F(MergeModule, BoundaryLinesOfTheSpelledOutStyles) {
   pft::Rng rng(5);
   int context = 0;
-  for (int style : {1, 5, 10}) {
+  for (int style : {1, 2, 3, 5, 10, 17, 19, 20, 21, 22}) {
     for (int s = 0; s < 9; ++s) {
-      for (int round = 0; round < 2; ++round) {
+      if (without_layout(style, s)) continue;
+      // The default width everywhere, a random one at some sizes.
+      const int rounds = rng.chance(40) ? 2 : 1;
+      for (int round = 0; round < rounds; ++round) {
         const int W = kSizes[s][0], H = kSizes[s][1];
         P p = record_for(style, s, false);
         p.u8DrawBoundary = 1;
