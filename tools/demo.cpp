@@ -174,7 +174,7 @@ const std::vector<DemoFamily>& demo_families() {
       // composition
 
       // overlay
-      PF_DEMO(overlay, kFamilyOverlay),
+      PF_DEMO(overlay, kFamilyOverlay), PF_DEMO(logo, kFamilyOverlay),
 
       // filters
       PF_DEMO(denoise, kFamilyFilters),

@@ -660,4 +660,255 @@ PF_VERB_MAIN(logo) { return run_logo(args, console); }
 PF_VERB_MAIN(bmp2yuv) { return run_bmp2yuv(args, console); }
 PF_VERB_MAIN(ticker) { return run_ticker(args, console); }
 
+// ---------------------------------------------------------------- demo
+
+namespace {
+
+// A 5x7 font for the demo's lettering: one row of five bits per line, the top bit leftmost.
+const uint8_t* glyph(char c) {
+  static const uint8_t kP[7] = {0x1E, 0x11, 0x11, 0x1E, 0x10, 0x10, 0x10};
+  static const uint8_t kE[7] = {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F};
+  static const uint8_t kL[7] = {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F};
+  static const uint8_t kF[7] = {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x10};
+  static const uint8_t kO[7] = {0x0E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E};
+  static const uint8_t kR[7] = {0x1E, 0x11, 0x11, 0x1E, 0x14, 0x12, 0x11};
+  static const uint8_t kG[7] = {0x0E, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0F};
+  static const uint8_t kSpace[7] = {};
+  switch (c) {
+    case 'P':
+      return kP;
+    case 'E':
+      return kE;
+    case 'L':
+      return kL;
+    case 'F':
+      return kF;
+    case 'O':
+      return kO;
+    case 'R':
+      return kR;
+    case 'G':
+      return kG;
+    default:
+      return kSpace;
+  }
+}
+
+// Whether pixel (x, y) of `text` set at `scale` pixels per font dot, each character in a cell of
+// 6 dots, is part of a letter.
+bool lettered(const std::string& text, int scale, int x, int y) {
+  const int cell = 6 * scale;
+  const size_t k = size_t(x / cell);
+  const int dx = (x % cell) / scale, dy = y / scale;
+  if (k >= text.size() || dx >= 5 || dy >= 7) return false;
+  return (glyph(text[k])[dy] >> (4 - dx) & 1) != 0;
+}
+
+// The demo's station logo as a 24-bit bitmap file: white lettering on a blue plate with a yellow
+// rim, the rest magenta (the key colour).
+std::vector<uint8_t> demo_bitmap() {
+  const int w = 200, h = 60, stride = w * 3;
+  std::vector<uint8_t> file(54 + size_t(stride) * h, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int k = 0; k < 4; ++k) file[at + size_t(k)] = uint8_t(v >> (8 * k));
+  };
+  file[0] = 'B', file[1] = 'M';
+  put32(2, uint32_t(file.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, w);
+  put32(22, h);
+  file[26] = 1, file[28] = 24;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const bool corner = (x < 6 || x >= w - 6) && (y < 6 || y >= h - 6) &&
+                          std::hypot(std::min(x, w - 1 - x) - 6, std::min(y, h - 1 - y) - 6) > 6;
+      const bool rim = x < 3 || x >= w - 3 || y < 3 || y >= h - 3;
+      uint8_t r = 255, g = 0, b = 255;
+      if (!corner) {
+        r = 20, g = 50, b = 150;
+        if (rim) r = 250, g = 210, b = 0;
+        if (x >= 4 && y >= 16 && lettered("PELFORGE", 4, x - 4, y - 16)) r = g = b = 255;
+      }
+      uint8_t* px = &file[54 + size_t(h - 1 - y) * size_t(stride) + size_t(x) * 3];
+      px[0] = b, px[1] = g, px[2] = r;
+    }
+  }
+  return file;
+}
+
+// Lettering as a 4:2:0 logo: the letters opaque in `luma`, everything else clear.
+LogoPicture lettering(const std::string& text, int scale, uint8_t luma) {
+  LogoPicture l;
+  l.width = int(text.size()) * 6 * scale;
+  l.height = 8 * scale;
+  const int w = l.width, h = l.height;
+  const size_t n = size_t(w) * size_t(h);
+  l.data.assign(n * 3 / 2, 128);
+  std::fill_n(l.data.begin(), n, luma);
+  l.alpha.assign(n * 5 / 4, 255);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      if (!lettered(text, scale, x, y)) continue;
+      l.alpha[size_t(y * w + x)] = 0;
+      l.alpha[n + size_t(y / 2) * size_t(w / 2) + size_t(x / 2)] = 0;
+    }
+  }
+  return l;
+}
+
+// A logo made for `ref` laid at (left, top) over the pictures of `f` by the logo module.
+std::shared_ptr<Instance> open_logo(const LogoPicture& l, const VideoFormat& f, Size ref, int left,
+                                    int top, void* mem) {
+  tLogoParam p{};
+  p.pu8FgData = const_cast<uint8_t*>(l.data.data());
+  p.pu8FgAlpha = const_cast<uint8_t*>(l.alpha.data());
+  p.s32FgWidth = l.width;
+  p.s32FgHeight = l.height;
+  p.u32FgYuvType = p.u32BgYuvType = PF_YUV_420;
+  p.s32FgTop = top;
+  p.s32FgLeft = left;
+  p.s32FgRefWidth = ref.width;
+  p.s32FgRefHeight = ref.height;
+  p.s32BgWidth = f.width;
+  p.s32BgHeight = f.height;
+  p.u32ImageType = PF_IMAGE_FRAME;
+  return std::make_shared<Instance>(kLogoId, &p, mem);
+}
+
+}  // namespace
+
+PF_DEMO_MAIN(logo) {
+  // The caption lies over the grey ramp, where the fast bright bar passes.
+  constexpr int kCaptionLeft = 200, kCaptionTop = 440;
+  const DemoJob full{"logo_full", "logo from a bitmap"};
+  const DemoJob half{"logo_half", "logo at half size"};
+  const DemoJob quarter{"logo_quarter", "logo at quarter size"};
+  const DemoJob caption{"logo_caption", "adaptive-colour caption"};
+  const DemoJob ticker{"ticker", "ticker over a lower third"};
+  const bool want_full = demo.wants(full), want_half = demo.wants(half);
+  if (want_full || want_half || demo.wants(quarter)) {
+    const LogoPicture station =
+        logo_from_bmp(demo_bitmap(), PF_YUV_420, KeyColour{}, demo.mem(), "the demo's bitmap");
+    const struct {
+      DemoJob job;
+      int width, height, left, top;
+      Size ref;
+    } sizes[] = {
+        {full, 720, 576, 496, 40, {720, 576}},
+        {half, 352, 288, 240, 20, {704, 576}},
+        {quarter, 176, 144, 120, 10, {704, 576}},
+    };
+    for (const auto& s : sizes) {
+      if (!demo.wants(s.job)) continue;
+      VideoFormat f = demo.source();
+      f.width = s.width, f.height = s.height;
+      const Frames frames =
+          s.width == 720 ? demo.progressive() : demo.pattern(s.width, s.height, false);
+      auto module = open_logo(station, f, s.ref, s.left, s.top, demo.mem());
+      const size_t bytes = f.frame_size();
+      if (DemoReport* r =
+              demo.run(s.job, frames, f, f, [module, f, bytes](uint8_t* in, uint8_t* out) {
+                std::memcpy(out, in, bytes);
+                uint8_t* planes[3];
+                picture_planes(f, out, planes);
+                int context = 0;
+                module->process(planes, &context);
+              })) {
+        r->set_result("200x60 bitmap, magenta keyed out, at " + std::to_string(s.left) + "," +
+                      std::to_string(s.top));
+      }
+    }
+  }
+  if (demo.wants(caption)) {
+    const VideoFormat& f = demo.source();
+    const std::string words = "PELFORGE PELFORGE";
+    auto text = std::make_shared<LogoPicture>(lettering(words, 4, 235));
+    auto widths = std::make_shared<std::vector<uint8_t>>(words.size(), uint8_t(24));
+    widths->push_back(0);
+    tLogoParam p{};
+    p.pu8FgData = text->data.data();
+    p.pu8FgAlpha = text->alpha.data();
+    p.s32FgWidth = text->width;
+    p.s32FgHeight = text->height;
+    p.u32FgYuvType = p.u32BgYuvType = PF_YUV_420;
+    p.s32FgTop = kCaptionTop;
+    p.s32FgLeft = kCaptionLeft;
+    p.s32FgRefWidth = p.s32BgWidth = f.width;
+    p.s32FgRefHeight = p.s32BgHeight = f.height;
+    p.u32ImageType = PF_IMAGE_FRAME;
+    p.u32AdaptiveColor = PF_LOGO_ADAPTIVE_COLOR;
+    p.s32LineHeight = text->height;
+    p.s32CharNum = int32_t(words.size());
+    p.pu8CharWidth = widths->data();
+    auto module = std::make_shared<Instance>(kLogoId, &p, demo.mem());
+    // The stems of the letters: light or dark in each picture.
+    int changes = 0;
+    std::vector<int> last(words.size(), -1);
+    DemoOptions options;
+    options.sink = [&](uint64_t, const uint8_t* out) {
+      for (size_t k = 0; k < words.size(); ++k) {
+        if (words[k] == ' ') continue;
+        const size_t x = size_t(kCaptionLeft) + 24 * k + 1, y = size_t(kCaptionTop) + 12;
+        const int luma = out[y * size_t(f.width) + x];
+        if (last[k] >= 0 && luma != last[k]) ++changes;
+        last[k] = luma;
+      }
+    };
+    const size_t bytes = f.frame_size();
+    if (DemoReport* r = demo.run(
+            caption, demo.progressive(), f, f,
+            [module, text, widths, f, bytes](uint8_t* in, uint8_t* out) {
+              std::memcpy(out, in, bytes);
+              uint8_t* planes[3];
+              picture_planes(f, out, planes);
+              int context = 0;
+              module->process(planes, &context);
+            },
+            options)) {
+      r->set_result("each letter light or dark by the ramp under it; " + std::to_string(changes) +
+                    " changes as the bright bar passes");
+    }
+  }
+  if (demo.wants(ticker)) {
+    const VideoFormat& f = demo.source();
+    auto text = std::make_shared<LogoPicture>(lettering("PELFORGE  PELFORGE", 4, 235));
+    auto p = std::make_unique<tBannerLogoParam>();
+    std::memset(p.get(), 0, sizeof *p);
+    p->s32BgWidth = f.width;
+    p->s32BgHeight = f.height;
+    p->u32ImageType = PF_IMAGE_FRAME;
+    p->u32BgYuvType = PF_YUV_420;
+    p->s32LogoNum = 1;
+    p->s32BannerNum = 2;
+    tBannerLogoItem& it = p->atLogo[0];
+    it.pu8FgData = text->data.data();
+    it.pu8FgAlpha = text->alpha.data();
+    it.s32FgWidth = text->width;
+    it.s32FgHeight = text->height;
+    it.u32FgYuvType = PF_YUV_420;
+    it.s32RefWidth = f.width;
+    it.s32RefHeight = f.height;
+    it.s16StepX = -12;
+    it.s32Loops = 100;
+    it.s32PauseDistX = it.s32PauseDistY = -1;
+    it.s32WinTop = 484, it.s32WinLeft = 0, it.s32WinWidth = f.width, it.s32WinHeight = 32;
+    it.s32StartX = f.width - 240;
+    it.s32StartY = 0;
+    p->atBar[0] = {720, 80, 460, 0, 720, 576, 16, 32, 96, 160};  // under the logo
+    p->atBar[1] = {720, 4, 456, 0, 720, 576, 250, 210, 0, 255};  // a rule above it
+    auto module = std::make_shared<Instance>(kBannerLogoId, p.get(), demo.mem());
+    const size_t bytes = f.frame_size();
+    if (DemoReport* r = demo.run(ticker, demo.progressive(), f, f,
+                                 [module, text, bytes](uint8_t* in, uint8_t* out) {
+                                   std::memcpy(out, in, bytes);
+                                   uint8_t* planes[1] = {out};
+                                   int context = 0;
+                                   module->process(planes, &context);
+                                 })) {
+      r->set_result("12 pixels a picture, bar at opacity 160");
+    }
+  }
+}
+
 }  // namespace pf::cli
