@@ -13,7 +13,8 @@
 # which tells most at the logo's sharp colour edges. Measured: 46.5 dB luma, 42.0 and 42.8 dB
 # chroma; the logo shifted by two pixels gives 23 dB, no logo 13 dB.
 #
-# bmp2yuv: a red bitmap made by ffmpeg converts to Y 76, U 85, V 255, alpha 0 (no key pixel).
+# bmp2yuv: a red bitmap made by ffmpeg converts to Y 76, U 85, V 255, alpha 0 (no key pixel);
+# a truncated bitmap is refused with a message.
 # ticker: nothing outside the window changes.
 # Usage: logo_e2e.sh PATH_TO_PELFORGE. Exit status 77: ffmpeg is missing (test skipped).
 set -euo pipefail
@@ -73,6 +74,13 @@ got=$(od -An -v -tu1 -w1 "$tmp/red.yuv" |
 [ "$got" = "u85:512 v255:512 y76:2048 " ] || fail "bmp2yuv: red converted to $got"
 [ "$(od -An -v -tu1 -w1 "$tmp/red.alpha" | sort -u | tr -d ' \n')" = 0 ] ||
   fail "bmp2yuv: a bitmap without key pixels is not opaque"
+
+# A bitmap that lies about its size is refused before the module reads it.
+head -c 3000 "$tmp/red.bmp" >"$tmp/short.bmp"
+if "$pelforge" logo "$tmp/in.y4m" -q -i "$tmp/short.bmp" -o "$tmp/x.y4m" 2>"$tmp/err.txt"; then
+  fail "a truncated bitmap was accepted"
+fi
+grep -q "truncated bitmap" "$tmp/err.txt" || fail "truncated bitmap: $(cat "$tmp/err.txt")"
 
 # 3. ticker: only the window changes.
 "$pelforge" ticker "$tmp/in.y4m" -q -i "$tmp/logo.png" --window 0,480,720,64 --step -8 \
