@@ -40,8 +40,8 @@ struct Logo {
   pfb::Bytes data, alpha;
   explicit Logo(uint32_t yuv_type)
       : data(pfb::picture_buffer(pfb::picture_bytes(yuv_type, kLogoW, kLogoH))),
-        alpha(pfb::picture_buffer(packed(yuv_type) ? 2 * kLogoW * kLogoH
-                                                   : kLogoW * kLogoH * 5 / 4)) {
+        alpha(
+            pfb::picture_buffer(packed(yuv_type) ? 2 * kLogoW * kLogoH : kLogoW * kLogoH * 5 / 4)) {
     for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = uint8_t(i * 7 % 255);
   }
 };
@@ -67,8 +67,7 @@ void BM_pelforge(benchmark::State& state, const Job& j) {
     return;
   }
   pfb::Bytes picture = pfb::picture_buffer(pfb::picture_bytes(j.yuv_type, kW, kH));
-  uint8_t* planes[3] = {picture.data(), picture.data() + kW * kH,
-                        picture.data() + kW * kH * 5 / 4};
+  uint8_t* planes[3] = {picture.data(), picture.data() + kW * kH, picture.data() + kW * kH * 5 / 4};
   int context = 0;
   for (auto _ : state) {
     ImgLogoProcess_c(h, planes, &context);

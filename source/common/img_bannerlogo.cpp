@@ -606,12 +606,11 @@ uint32_t set_param(BannerLogoInstance& inst, const tBannerLogoParam& p) {
     const tBannerLogoItem& given = p.atLogo[i];
     const tBannerLogoControl* control = control_of(given);
     const bool present = inst.logos[i] != nullptr && i < inst.logo_num;
-    if (!present) {
-      reinit[i] = true;
-    } else if (control == nullptr) {
+    if (control == nullptr) {
       const bool finished = running.item.s32Loops <= 0 || running.frames > running.cycle;
-      reinit[i] = picture_changed || !same_item(normalised(given), running.item) || finished;
-    } else if (control->u32Apply != 0) {
+      reinit[i] =
+          !present || picture_changed || !same_item(normalised(given), running.item) || finished;
+    } else if (!present || control->u32Apply != 0) {
       reinit[i] = true;
     } else if (running.enabled != 0) {
       // A running logo left alone must still fit the picture it is drawn on.

@@ -80,11 +80,11 @@ LogoPicture logo_from_rgba(const RgbaImage& img, uint32_t yuv_type, const std::s
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const uint8_t* p = &img.rgba[(size_t(y) * size_t(img.width) + size_t(x)) * 4];
-      yuv[size_t(y * w + x)] = rgb_to_yuv(p[0], p[1], p[2]);
-      clear[size_t(y * w + x)] = 255 - p[3];
+      yuv[size_t(y) * size_t(w) + size_t(x)] = rgb_to_yuv(p[0], p[1], p[2]);
+      clear[size_t(y) * size_t(w) + size_t(x)] = 255 - p[3];
     }
   }
-  auto at = [&](int x, int y) { return size_t(y * w + x); };
+  auto at = [&](int x, int y) { return size_t(y) * size_t(w) + size_t(x); };
   if (packed(yuv_type)) {
     const bool uyvy = yuv_type == PF_YUV_UYVY;
     for (int y = 0; y < h; ++y) {
@@ -417,8 +417,8 @@ std::vector<uint8_t> preview_rgba(const LogoPicture& l) {
         V = uyvy ? pair[2] : pair[3];
         A = l.alpha[size_t(y) * 2 * size_t(w) + size_t(x) * 2 + (uyvy ? 1 : 0)];
       } else {
-        Y = l.data[size_t(y * w + x)];
-        A = l.alpha[size_t(y * w + x)];
+        Y = l.data[size_t(y) * size_t(w) + size_t(x)];
+        A = l.alpha[size_t(y) * size_t(w) + size_t(x)];
         if (l.yuv_type == PF_YUV_NV12) {
           const size_t c = luma + size_t(y / 2) * size_t(w) + size_t(x & ~1);
           U = l.data[c], V = l.data[c + 1];
@@ -750,7 +750,7 @@ LogoPicture lettering(const std::string& text, int scale, uint8_t luma) {
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       if (!lettered(text, scale, x, y)) continue;
-      l.alpha[size_t(y * w + x)] = 0;
+      l.alpha[size_t(y) * size_t(w) + size_t(x)] = 0;
       l.alpha[n + size_t(y / 2) * size_t(w / 2) + size_t(x / 2)] = 0;
     }
   }
