@@ -170,6 +170,7 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(scaling, kFamilyScaling),
 
       // composition
+      PF_DEMO(mosaic, kFamilyComposition),
 
       // overlay
 

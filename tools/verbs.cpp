@@ -25,6 +25,8 @@ const std::vector<Verb>& verbs() {
       PF_VERB(rgb, kFamilyScaling, "YUV <-> RGB 16/24/32 bits, and RGB scaling"),
 
       // composition
+      PF_VERB(mosaic, kFamilyComposition, "pixelate windows of every picture (privacy masking)"),
+      PF_VERB(adapt169, kFamilyComposition, "reshape 720-wide SD pictures for 16:9 displays"),
 
       // overlay
 
