@@ -242,10 +242,11 @@ void circle_centre(const VideoFormat& f, size_t i, size_t count, double& x, doub
 
 PF_DEMO_MAIN(mosaic) {
   const VideoFormat& src = demo.source();
-  const DemoJob privacy{"privacy_mosaic", "privacy mosaic following a moving area, blocks of 16"};
+  const DemoJob privacy{"privacy_mosaic", "privacy mosaic over a moving area, blocks of 24"};
   if (demo.wants(privacy)) {
-    // A 144 x 144 window over the circle (diameter 132), moved with SetParam every picture.
-    constexpr int kSide = 144, kBlock = 16;
+    // A 192 x 192 window over the circle (diameter 132) and what lies around it, moved with
+    // SetParam every picture.
+    constexpr int kSide = 192, kBlock = 24;
     std::unique_ptr<Retunable> module;
     size_t picture = 0;
     const size_t count = demo.progressive().size();
@@ -272,7 +273,7 @@ PF_DEMO_MAIN(mosaic) {
               int context = 0;
               module->process(pictures, &context);
             })) {
-      r->set_result("the window is moved over the circle with SetParam before each picture");
+      r->set_result("a window follows the circle, moved by SetParam; luma only");
     }
   }
 
