@@ -19,41 +19,29 @@ inline void store(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m
 inline size_t at_most(size_t a, size_t b) { return a < b ? a : b; }
 inline __m128i splat(uint8_t v) { return _mm_set1_epi8(static_cast<char>(v)); }
 
-// Blocks 3, 5, 6, 7 and 9 to 15 samples wide are written with one 16-byte store each, from the
-// left: a store runs into the following blocks, which their own stores then put right. A block's
-// first sample must be read before any store reaches it, so the values of the next six blocks
-// (6 x 3 > 15 samples) are read ahead. Blocks too close to the window's right edge for a whole
-// store are filled byte by byte, also from read-ahead values.
+// Planar blocks 3, 5, 6, 7 and 9 to 15 samples wide are written with one 16-byte store each,
+// from the left: a store runs into the following blocks, which their own stores then put right.
+// A block's first sample must be read before any store reaches it, so the values of the next six
+// blocks (6 x 3 > 15 samples) are read ahead. Blocks too close to the window's right edge for a
+// whole store are filled byte by byte, also from read-ahead values.
 constexpr size_t kAhead = 6;
 constexpr size_t kRing = 8;
 
-// Step is 1 for planar lines and 2 for UYVY, whose luma is at odd bytes; kVector is how many
-// samples one store covers.
-template <size_t Step>
 void fill_by_stores(uint8_t* line, size_t width, size_t g) {
-  constexpr size_t kVector = 16 / Step;
-  const __m128i chroma = _mm_set1_epi16(0x00FF);
-  uint8_t* luma = line + (Step - 1);
   const size_t blocks = (width + g - 1) / g;
   uint8_t ahead[kRing];
-  for (size_t k = 0; k < blocks && k < kAhead; ++k) ahead[k] = luma[Step * k * g];
+  for (size_t k = 0; k < blocks && k < kAhead; ++k) ahead[k] = line[k * g];
   size_t k = 0;
-  for (; k * g + kVector <= width; ++k) {
+  for (; k * g + 16 <= width; ++k) {
     const uint8_t value = ahead[k % kRing];
-    if (k + kAhead < blocks) ahead[(k + kAhead) % kRing] = luma[Step * (k + kAhead) * g];
-    uint8_t* at = line + Step * k * g;
-    if constexpr (Step == 1) {
-      store(at, splat(value));
-    } else {
-      const __m128i y = _mm_set1_epi16(static_cast<short>(value << 8));
-      store(at, _mm_or_si128(_mm_and_si128(load(at), chroma), y));
-    }
+    if (k + kAhead < blocks) ahead[(k + kAhead) % kRing] = line[(k + kAhead) * g];
+    store(line + k * g, splat(value));
   }
   for (; k < blocks; ++k) {
     const uint8_t value = ahead[k % kRing];
-    if (k + kAhead < blocks) ahead[(k + kAhead) % kRing] = luma[Step * (k + kAhead) * g];
+    if (k + kAhead < blocks) ahead[(k + kAhead) % kRing] = line[(k + kAhead) * g];
     const size_t c = k * g, n = at_most(g, width - c);
-    for (size_t i = 0; i < n; ++i) luma[Step * (c + i)] = value;
+    for (size_t i = 0; i < n; ++i) line[c + i] = value;
   }
 }
 
@@ -107,14 +95,16 @@ void fill_planar(uint8_t* line, size_t width, uint32_t block) {
       if (i < n) store(line + c + n - 16, v);
     }
   } else {
-    fill_by_stores<1>(line, width, g);
+    fill_by_stores(line, width, g);
     return;
   }
   fill_tail<1>(line, c, width, g);
 }
 
 // UYVY: a vector holds 8 pixels as 16-bit lanes of chroma (low byte) and luma (high byte).
-// Chroma bytes are kept by masking, so every store writes back the chroma it read.
+// Chroma bytes are kept by masking, so every store writes back the chroma it read. Blocks of
+// 3, 5, 6 and 7 pixels are filled byte by byte: overlapping read-modify-write stores, as the
+// planar blocks take, would each wait for the store before them to land and end up slower.
 void fill_packed(uint8_t* line, size_t width, uint32_t block) {
   const size_t g = block;
   const __m128i chroma = _mm_set1_epi16(0x00FF);
@@ -160,9 +150,6 @@ void fill_packed(uint8_t* line, size_t width, uint32_t block) {
         store(last, _mm_or_si128(_mm_and_si128(load(last), chroma), y));
       }
     }
-  } else {
-    fill_by_stores<2>(line, width, g);
-    return;
   }
   fill_tail<2>(line, c, width, g);
 }
@@ -192,9 +179,16 @@ void copy_row(const uint8_t* src, uint8_t* dst, size_t n) {
   for (; i < n; ++i) dst[i] = src[i];
 }
 
+// Long rows go to the C library's copy, which uses the widest stores the processor has; short
+// ones stay inline, where the call would cost more than the copy.
 void replicate_planar(uint8_t* line, std::ptrdiff_t pitch, size_t count, size_t width) {
   for (size_t k = 1; k <= count; ++k) {
-    copy_row(line, line + static_cast<std::ptrdiff_t>(k) * pitch, width);
+    uint8_t* dst = line + static_cast<std::ptrdiff_t>(k) * pitch;
+    if (width >= 256) {
+      std::memcpy(dst, line, width);
+    } else {
+      copy_row(line, dst, width);
+    }
   }
 }
 
