@@ -63,35 +63,30 @@ pft::ModuleCase adapt16vs9_case() {
   m.dma_failure = ERR_IMG_ADAPT_16VS9_GET_DMA_HANDLE;
   // Each row breaks one check and the ones after it: the first failing check wins.
   using P = tImageAdapt16vs9Param;
-  auto row = [](const char* what, void (*change)(P&), uint32_t code) {
-    return pft::ValidationRow{what, edit<P>(change), code};
+  struct Row {
+    const char* what;
+    uint32_t code;
+    void (*change)(P&);
   };
-  m.rows = {
-      row(
-          "width 704", [](P& p) { p.s32Width = 704, p.s32Height = 288; },
-          ERR_IMG_ADAPT_16VS9_SELF_WIDTH_ILLEGAL),
-      row(
-          "height 288", [](P& p) { p.s32Height = 288, p.u32YuvType = 4221; },
-          ERR_IMG_ADAPT_16VS9_SELF_HEIGHT_ILLEGAL),
-      row(
-          "planar 4:2:2", [](P& p) { p.u32YuvType = 4221, p.u32ImageType = 3; },
-          ERR_IMG_ADAPT_16VS9_SELF_YUVTYPE_ILLEGAL),
-      row(
-          "interlaced", [](P& p) { p.u32ImageType = 3, p.u32TvFormat = 'S'; },
-          ERR_IMG_ADAPT_16VS9_SELF_IMAGETYPE_ILLEGAL),
-      row(
-          "4:2:2 fields", [](P& p) { p.u32YuvType = PF_YUV_UYVY, p.u32TvFormat = 'S'; },
-          ERR_IMG_ADAPT_16VS9_SELF_YUV422_MISMATCH_FRAMEFORMAT),
-      row(
-          "4:2:0 frame", [](P& p) { p.u32ImageType = PF_IMAGE_FRAME, p.u32TvFormat = 'S'; },
-          ERR_IMG_ADAPT_16VS9_SELF_YUV420_MISMATCH_FIELDFORMAT),
-      row(
-          "standard 'p'", [](P& p) { p.u32TvFormat = 'p'; },
-          ERR_IMG_ADAPT_16VS9_SELF_TVFORMAT_ILLEGAL),
-      row(
-          "PAL on 480 lines", [](P& p) { p.s32Height = 480; },
-          ERR_IMG_ADAPT_16VS9_SELF_TVFORMAT_ILLEGAL),
+  const Row rows[] = {
+      {"width 704", ERR_IMG_ADAPT_16VS9_SELF_WIDTH_ILLEGAL,
+       [](P& p) { p.s32Width = 704, p.s32Height = 288; }},
+      {"height 288", ERR_IMG_ADAPT_16VS9_SELF_HEIGHT_ILLEGAL,
+       [](P& p) { p.s32Height = 288, p.u32YuvType = 4221; }},
+      {"planar 4:2:2", ERR_IMG_ADAPT_16VS9_SELF_YUVTYPE_ILLEGAL,
+       [](P& p) { p.u32YuvType = 4221, p.u32ImageType = 3; }},
+      {"interlaced", ERR_IMG_ADAPT_16VS9_SELF_IMAGETYPE_ILLEGAL,
+       [](P& p) { p.u32ImageType = 3, p.u32TvFormat = 'S'; }},
+      {"4:2:2 fields", ERR_IMG_ADAPT_16VS9_SELF_YUV422_MISMATCH_FRAMEFORMAT,
+       [](P& p) { p.u32YuvType = PF_YUV_UYVY, p.u32TvFormat = 'S'; }},
+      {"4:2:0 frame", ERR_IMG_ADAPT_16VS9_SELF_YUV420_MISMATCH_FIELDFORMAT,
+       [](P& p) { p.u32ImageType = PF_IMAGE_FRAME, p.u32TvFormat = 'S'; }},
+      {"standard 'p'", ERR_IMG_ADAPT_16VS9_SELF_TVFORMAT_ILLEGAL,
+       [](P& p) { p.u32TvFormat = 'p'; }},
+      {"PAL on 480 lines", ERR_IMG_ADAPT_16VS9_SELF_TVFORMAT_ILLEGAL,
+       [](P& p) { p.s32Height = 480; }},
   };
+  for (const Row& r : rows) m.rows.push_back({r.what, edit<P>(r.change), r.code});
   return m;
 }
 PF_MODULE_CASE(adapt16vs9_case);

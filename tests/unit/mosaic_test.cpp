@@ -76,108 +76,94 @@ pft::ModuleCase mosaic_case() {
   m.dma_failure = ERR_IMG_MOSAIC_GET_DMA_HANDLE;
   // Each row breaks one check and the ones after it: the first failing check wins.
   using P = tImageMosaicParam;
-  auto row = [](const char* what, void (*change)(P&), uint32_t code) {
-    return pft::ValidationRow{what, edit<P>(change), code};
+  struct Row {
+    const char* what;
+    uint32_t code;
+    void (*change)(P&);
   };
-  m.rows = {
-      row(
-          "odd width", [](P& p) { p.s32Width = 63, p.s32Height = 0; },
-          ERR_IMG_MOSAIC_SELF_INIT_IMAGE_WIDTH_ILLEGAL),
-      row(
-          "width past the limit", [](P& p) { p.s32Width = 12290, p.s32YStride = 12290; },
-          ERR_IMG_MOSAIC_SELF_INIT_IMAGE_WIDTH_ILLEGAL),
-      row(
-          "height 0", [](P& p) { p.s32Height = 0, p.s32YStride = 0; },
-          ERR_IMG_MOSAIC_SELF_INIT_IMAGE_HEIGHT_ILLEGAL),
-      row(
-          "height past the limit", [](P& p) { p.s32Height = 6146; },
-          ERR_IMG_MOSAIC_SELF_INIT_IMAGE_HEIGHT_ILLEGAL),
-      row(
-          "pitch under the width", [](P& p) { p.s32YStride = 62, p.u32YuvType = 4201; },
-          ERR_IMG_MOSAIC_SELF_INIT_YSTRIDE_ILLEGAL),
-      row(
-          "chroma pitch not half", [](P& p) { p.s32UVStride = 33, p.u32YuvType = 4201; },
-          ERR_IMG_MOSAIC_SELF_INIT_UVSTRIDE_ILLEGAL),
-      row(
-          "YUYV", [](P& p) { p.u32YuvType = PF_YUV_YUYV, p.u32ImageType = 3; },
-          ERR_IMG_MOSAIC_SELF_INIT_YUVTYPE_ILLEGAL),
-      row(
-          "interlaced", [](P& p) { p.u32ImageType = PF_IMAGE_INTERLACED, p.u32MosaicNum = 33; },
-          ERR_IMG_MOSAIC_SELF_INIT_IMAGETYPE_ILLEGAL),
-      row(
-          "33 windows", [](P& p) { p.u32MosaicNum = 33, p.atWindow[0].s32Left = -1; },
-          ERR_IMG_MOSAIC_SELF_INIT_MOSAIC_NUM_ILLEGAL),
-      row(
-          "negative count", [](P& p) { p.u32MosaicNum = 0xFFFFFFFFu; },
-          ERR_IMG_MOSAIC_SELF_INIT_MOSAIC_NUM_ILLEGAL),
-      row(
-          "negative left", [](P& p) { p.atWindow[1].s32Left = -2, p.atWindow[1].s32Width = -1; },
-          ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_LEFT_MINUS_ZERO),
-      row(
-          "negative width", [](P& p) { p.atWindow[1].s32Width = -1, p.atWindow[1].s32Top = -1; },
-          ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_WIDTH_MINUS_ZERO),
-      row(
-          "block wider than the window",
-          [](P& p) { p.atWindow[0].s32Granularity = 17, p.atWindow[0].s32Left = 60; },
-          ERR_IMG_MOSAIC_SELF_INIT_GRANULARITY_EXCESS_WINDOWS_WIDTH),
-      row(
-          "negative block", [](P& p) { p.atWindow[0].s32Granularity = -4; },
-          ERR_IMG_MOSAIC_SELF_INIT_GRANULARITY_EXCESS_WINDOWS_WIDTH),
-      row(
-          "window past the pitch",
-          [](P& p) { p.atWindow[1].s32Left = 45, p.atWindow[1].s32Top = -1; },
-          ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_WIDTH_PLUS_LEFT_EXCESS_Y_STRIDE),
-      row(
-          "negative top", [](P& p) { p.atWindow[0].s32Top = -2, p.atWindow[0].s32Height = -1; },
-          ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_TOP_MINUS_ZERO),
-      row(
-          "negative height",
-          [](P& p) { p.atWindow[0].s32Height = -1, p.atWindow[0].s32Granularity = 0; },
-          ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_HEIGHT_MINUS_ZERO),
-      row(
-          "block taller than the window",
-          [](P& p) { p.atWindow[1].s32Height = 6, p.atWindow[1].s32Top = 30; },
-          ERR_IMG_MOSAIC_SELF_INIT_GRANULARITY_EXCESS_WINDOWS_HEIGHT),
-      row(
-          "window below the picture", [](P& p) { p.atWindow[1].s32Top = 13; },
-          ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_TOP_PLUS_HEIGHT_EXCESS_IMAGE_HEIGHT),
+  const Row rows[] = {
+      {"odd width", ERR_IMG_MOSAIC_SELF_INIT_IMAGE_WIDTH_ILLEGAL,
+       [](P& p) { p.s32Width = 63, p.s32Height = 0; }},
+      {"width past the limit", ERR_IMG_MOSAIC_SELF_INIT_IMAGE_WIDTH_ILLEGAL,
+       [](P& p) { p.s32Width = 12290, p.s32YStride = 12290; }},
+      {"height 0", ERR_IMG_MOSAIC_SELF_INIT_IMAGE_HEIGHT_ILLEGAL,
+       [](P& p) { p.s32Height = 0, p.s32YStride = 0; }},
+      {"height past the limit", ERR_IMG_MOSAIC_SELF_INIT_IMAGE_HEIGHT_ILLEGAL,
+       [](P& p) { p.s32Height = 6146; }},
+      {"pitch under the width", ERR_IMG_MOSAIC_SELF_INIT_YSTRIDE_ILLEGAL,
+       [](P& p) { p.s32YStride = 62, p.u32YuvType = 4201; }},
+      {"chroma pitch not half", ERR_IMG_MOSAIC_SELF_INIT_UVSTRIDE_ILLEGAL,
+       [](P& p) { p.s32UVStride = 33, p.u32YuvType = 4201; }},
+      {"YUYV", ERR_IMG_MOSAIC_SELF_INIT_YUVTYPE_ILLEGAL,
+       [](P& p) { p.u32YuvType = PF_YUV_YUYV, p.u32ImageType = 3; }},
+      {"interlaced", ERR_IMG_MOSAIC_SELF_INIT_IMAGETYPE_ILLEGAL,
+       [](P& p) { p.u32ImageType = PF_IMAGE_INTERLACED, p.u32MosaicNum = 33; }},
+      {"33 windows", ERR_IMG_MOSAIC_SELF_INIT_MOSAIC_NUM_ILLEGAL,
+       [](P& p) { p.u32MosaicNum = 33, p.atWindow[0].s32Left = -1; }},
+      {"negative count", ERR_IMG_MOSAIC_SELF_INIT_MOSAIC_NUM_ILLEGAL,
+       [](P& p) { p.u32MosaicNum = 0xFFFFFFFFu; }},
+      {"negative left", ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_LEFT_MINUS_ZERO,
+       [](P& p) { p.atWindow[1].s32Left = -2, p.atWindow[1].s32Width = -1; }},
+      {"negative width", ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_WIDTH_MINUS_ZERO,
+       [](P& p) { p.atWindow[1].s32Width = -1, p.atWindow[1].s32Top = -1; }},
+      {"block wider than the window", ERR_IMG_MOSAIC_SELF_INIT_GRANULARITY_EXCESS_WINDOWS_WIDTH,
+       [](P& p) { p.atWindow[0].s32Granularity = 17, p.atWindow[0].s32Left = 60; }},
+      {"negative block", ERR_IMG_MOSAIC_SELF_INIT_GRANULARITY_EXCESS_WINDOWS_WIDTH,
+       [](P& p) { p.atWindow[0].s32Granularity = -4; }},
+      {"window past the pitch", ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_WIDTH_PLUS_LEFT_EXCESS_Y_STRIDE,
+       [](P& p) { p.atWindow[1].s32Left = 45, p.atWindow[1].s32Top = -1; }},
+      {"negative top", ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_TOP_MINUS_ZERO,
+       [](P& p) { p.atWindow[0].s32Top = -2, p.atWindow[0].s32Height = -1; }},
+      {"negative height", ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_HEIGHT_MINUS_ZERO,
+       [](P& p) { p.atWindow[0].s32Height = -1, p.atWindow[0].s32Granularity = 0; }},
+      {"block taller than the window", ERR_IMG_MOSAIC_SELF_INIT_GRANULARITY_EXCESS_WINDOWS_HEIGHT,
+       [](P& p) { p.atWindow[1].s32Height = 6, p.atWindow[1].s32Top = 30; }},
+      {"window below the picture",
+       ERR_IMG_MOSAIC_SELF_INIT_WINDOWS_TOP_PLUS_HEIGHT_EXCESS_IMAGE_HEIGHT,
+       [](P& p) { p.atWindow[1].s32Top = 13; }},
   };
+  for (const Row& r : rows) m.rows.push_back({r.what, edit<P>(r.change), r.code});
   return m;
 }
 PF_MODULE_CASE(mosaic_case);
 
-struct Layout {
-  bool packed, field;
-};
+bool packed(const tImageMosaicParam& p) { return p.u32YuvType == PF_YUV_UYVY; }
 
-Layout layout_of(const tImageMosaicParam& p) {
-  return {p.u32YuvType == PF_YUV_UYVY, p.u32ImageType == PF_IMAGE_FIELD};
-}
+size_t line_bytes(const tImageMosaicParam& p) { return size_t(p.s32YStride) * (packed(p) ? 2 : 1); }
 
-size_t line_bytes(const tImageMosaicParam& p) {
-  return size_t(p.s32YStride) * (layout_of(p).packed ? 2 : 1);
+// The block copied first when source and destination differ.
+size_t copy_bytes(const tImageMosaicParam& p) {
+  const size_t area = size_t(p.s32Width) * size_t(p.s32Height);
+  return packed(p) ? 2 * area : area * 3 / 2;
 }
 
 // Bytes the kernels may touch: the copied block, and every line of the pitch-spaced picture.
 size_t picture_bytes(const tImageMosaicParam& p) {
-  const size_t area = size_t(p.s32Width) * size_t(p.s32Height);
-  const size_t copy = layout_of(p).packed ? 2 * area : area * 3 / 2;
-  return std::max(copy, line_bytes(p) * size_t(p.s32Height));
+  return std::max(copy_bytes(p), line_bytes(p) * size_t(p.s32Height));
 }
 
-// The block rule, sample by sample: out(x, y) = in(left + g*(x/g), top + g*(y/g)) in window
-// coordinates, each window applied to what the windows before it left.
-void expected_mosaic(Bytes& pic, const tImageMosaicParam& p) {
-  const Layout l = layout_of(p);
-  const size_t step = l.packed ? 2 : 1, lb = line_bytes(p);
-  for (int f = 0; f < (l.field ? 2 : 1); ++f) {
-    const size_t base = size_t(f) * size_t(p.s32Height / 2) * lb + (l.packed ? 1 : 0);
+// A picture buffer with canaries before and after.
+struct Picture {
+  Bytes bytes;
+  explicit Picture(size_t size, pft::Rng& rng) : bytes(size + 2 * kGuard) {
+    for (uint8_t& b : bytes) b = rng.byte();
+  }
+  uint8_t* data() { return bytes.data() + kGuard; }
+};
+
+// The guarded buffer `pic` after the block rule, sample by sample: out(x, y) = in(left + g*(x/g),
+// top + g*(y/g)) in window coordinates, each window applied to what the ones before it left.
+Bytes expected_mosaic(Bytes pic, const tImageMosaicParam& p) {
+  const bool field = p.u32ImageType == PF_IMAGE_FIELD;
+  const size_t step = packed(p) ? 2 : 1, lb = line_bytes(p);
+  for (int f = 0; f < (field ? 2 : 1); ++f) {
+    const size_t base = kGuard + size_t(f) * size_t(p.s32Height / 2) * lb + step - 1;
     for (uint32_t i = 0; i < p.u32MosaicNum; ++i) {
       const tMosaicWindow& w = p.atWindow[i];
       const int g = w.s32Granularity;
       if (g == 0) continue;
-      const int top = l.field ? w.s32Top / 2 : w.s32Top;
-      const int height = l.field ? w.s32Height / 2 : w.s32Height;
+      const int top = field ? w.s32Top / 2 : w.s32Top;
+      const int height = field ? w.s32Height / 2 : w.s32Height;
       const Bytes before = pic;
       auto at = [&](int x, int y) {
         return base + size_t(top + y) * lb + size_t(w.s32Left + x) * step;
@@ -187,6 +173,7 @@ void expected_mosaic(Bytes& pic, const tImageMosaicParam& p) {
       }
     }
   }
+  return pic;
 }
 
 // A random valid record: pitch slack, windows anywhere the checks allow (into the padding too),
@@ -225,15 +212,6 @@ std::string first_difference(const Bytes& actual, const Bytes& expected) {
   return "";
 }
 
-// A picture buffer with canaries before and after.
-struct Picture {
-  Bytes bytes;
-  explicit Picture(size_t size, pft::Rng& rng) : bytes(size + 2 * kGuard) {
-    for (uint8_t& b : bytes) b = rng.byte();
-  }
-  uint8_t* data() { return bytes.data() + kGuard; }
-};
-
 struct KernelUnderTest {
   const char* name;
   tMosaicKernel kernel;
@@ -270,15 +248,9 @@ TEST(MosaicKernels, FollowTheBlockRuleAndTouchNothingElse) {
       const size_t size = picture_bytes(p);
       Picture src(size, rng), dst(size, rng);
       Picture& out = in_place ? src : dst;
-      Bytes expected = out.bytes;
-      if (!in_place) {
-        const size_t copy = layout_of(p).packed ? size_t(p.s32Width) * 2 * size_t(p.s32Height)
-                                                : size_t(p.s32Width) * size_t(p.s32Height) * 3 / 2;
-        std::memcpy(expected.data() + kGuard, src.data(), copy);
-      }
-      Bytes inner(expected.begin() + kGuard, expected.end() - kGuard);
-      expected_mosaic(inner, p);
-      std::copy(inner.begin(), inner.end(), expected.begin() + kGuard);
+      Bytes copied = out.bytes;
+      if (!in_place) std::memcpy(copied.data() + kGuard, src.data(), copy_bytes(p));
+      const Bytes expected = expected_mosaic(copied, p);
       const Bytes source = src.bytes;
       k.kernel(src.data(), out.data(), &p);
       ASSERT_EQ(first_difference(out.bytes, expected), "");
@@ -306,10 +278,7 @@ TEST_F(Mosaic, ProcessPixelatesEachLayout) {
       p.atWindow[4] = {60, 20, 12, 12, 5};
       pft::Rng rng(yuv + type);
       Picture pic(picture_bytes(p), rng);
-      Bytes expected = pic.bytes;
-      Bytes inner(expected.begin() + kGuard, expected.end() - kGuard);
-      expected_mosaic(inner, p);
-      std::copy(inner.begin(), inner.end(), expected.begin() + kGuard);
+      const Bytes expected = expected_mosaic(pic.bytes, p);
       void* h = nullptr;
       ASSERT_EQ(ImageMosaicOpen_c(&h, &p, mem()), 0u);
       uint8_t* pictures[2] = {pic.data(), pic.data()};
