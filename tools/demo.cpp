@@ -168,13 +168,17 @@ const std::vector<DemoFamily>& demo_families() {
   static const std::vector<DemoFamily> table = {
       // scaling and conversion
       PF_DEMO(scaling, kFamilyScaling),
+      // the zoom modules, the 4:2:0/4:2:2 converters and the D1 split
+      PF_DEMO(zoom, kFamilyScaling),
 
       // composition
       PF_DEMO(mosaic, kFamilyComposition),
 
       // overlay
+      PF_DEMO(overlay, kFamilyOverlay),
 
       // filters
+      PF_DEMO(denoise, kFamilyFilters),
 
       // analysis and standards
 

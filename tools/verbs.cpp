@@ -23,14 +23,24 @@ const std::vector<Verb>& verbs() {
       PF_VERB(resize, kFamilyScaling, "scale, crop and place pictures: raw .yuv, .y4m, .png"),
       PF_VERB(convert, kFamilyScaling, "change the pixel format or the frame/field storage"),
       PF_VERB(rgb, kFamilyScaling, "YUV <-> RGB 16/24/32 bits, and RGB scaling"),
+      PF_VERB(split, kFamilyScaling, "a UYVY D1 frame into four 352-wide 4:2:0 field quarters"),
 
       // composition
       PF_VERB(mosaic, kFamilyComposition, "pixelate windows of every picture (privacy masking)"),
       PF_VERB(adapt169, kFamilyComposition, "reshape 720-wide SD pictures for 16:9 displays"),
 
       // overlay
+      PF_VERB(pattern, kFamilyOverlay, "generate test cards, colour bars and solid colours"),
+      PF_VERB(banner, kFamilyOverlay, "draw opaque or translucent rectangles on every picture"),
+      PF_VERB(osd, kFamilyOverlay, "smooth 32-bit OSD pictures, with brightness and contrast"),
 
       // filters
+      PF_VERB(denoise, kFamilyFilters, "temporal noise filter, state carried picture to picture"),
+      PF_VERB(uyvy2yuv, kFamilyFilters, "720x576 UYVY to 4:2:0 in seven sizes, temporal average"),
+      PF_VERB(sharpen, kFamilyFilters, "unsharp mask against an 8x8 box blur"),
+      PF_VERB(blur, kFamilyFilters, "Gaussian blur, levels 0-4, neighbours limited to a band"),
+      PF_VERB(cross, kFamilyFilters, "5-point cross smoothing"),
+      PF_VERB(vfilter, kFamilyFilters, "6-tap vertical low-pass for frames or fields"),
 
       // analysis and standards
 

@@ -16,7 +16,13 @@
 //     static void global_init();                   // the module's <Prefix>GlobalInit
 //     static uint32_t select(Instance&, const Param&);  // copy parameters, pick the kernel
 //     // optional: uint32_t acquire(Instance&) / void release(Instance&) for further buffers,
-//     // taken after the DMA handle and released first.
+//     // taken after the DMA handle and released first. release may return a uint32_t status
+//     // instead (a module that closes an inner instance there): Close then returns that status
+//     // when it is not 0, so the inner module's code reaches the host unchanged.
+//     static constexpr bool kBuffersFirst = true;  // optional: take those buffers right after
+//                                                  // the instance (and after select when it
+//                                                  // runs first), before scratch and DMA handle;
+//                                                  // they are then released after the scratch
 //   };
 #ifndef PELFORGE_SOURCE_COMMON_FRAME_HPP_
 #define PELFORGE_SOURCE_COMMON_FRAME_HPP_
@@ -72,21 +78,38 @@ constexpr bool select_first() {
 }
 
 template <class M>
+constexpr bool buffers_first() {
+  if constexpr (requires { M::kBuffersFirst; }) {
+    return M::kBuffersFirst;
+  } else {
+    return false;
+  }
+}
+
+template <class M>
 concept HasExtraBuffers = requires(typename M::Instance& inst) {
   { M::acquire(inst) } -> std::same_as<uint32_t>;
   M::release(inst);
+};
+
+template <class M>
+concept ReleaseReportsStatus = HasExtraBuffers<M> && requires(typename M::Instance& inst) {
+  { M::release(inst) } -> std::same_as<uint32_t>;
 };
 
 // Releases what Open obtained, newest first. Used by Open's rollback and by Close.
 template <class M>
 uint32_t release_instance(typename M::Instance* inst, bool extras) {
   void* mem = inst->hMem;
-  if constexpr (HasExtraBuffers<M>) {
+  if constexpr (HasExtraBuffers<M> && !buffers_first<M>()) {
     if (extras) M::release(*inst);
   }
   if constexpr (M::kCodes.fast_scratch != 0) {
     if (inst->pvFastScratch != nullptr)
       vmem_free_scratch(mem, inst->pvFastScratch, M::kSource, __LINE__);
+  }
+  if constexpr (HasExtraBuffers<M> && buffers_first<M>()) {
+    if (extras) M::release(*inst);
   }
   return vmem_free(mem, inst, M::kSource, __LINE__);
 }
@@ -120,21 +143,29 @@ uint32_t open(void** out, const void* param, void* mem) {
       return error;
     }
   }
+  // Whether the module's own buffers are held when the scratch or the DMA handle fails.
+  constexpr bool kHeld = HasExtraBuffers<M> && buffers_first<M>();
+  if constexpr (kHeld) {
+    if (const uint32_t error = M::acquire(*inst)) {
+      release_instance<M>(inst, false);  // acquire cleans up after itself
+      return error;
+    }
+  }
   if constexpr (M::kCodes.fast_scratch != 0) {
     inst->pvFastScratch = vmem_malloc_scratch(mem, M::kSource, __LINE__);
     if (inst->pvFastScratch == nullptr) {
-      release_instance<M>(inst, false);
+      release_instance<M>(inst, kHeld);
       return M::kCodes.fast_scratch;
     }
   }
   if constexpr (M::kCodes.dma != 0) {
     inst->hDma = GetDMAHandle_c(mem);
     if (inst->hDma == nullptr) {
-      release_instance<M>(inst, false);
+      release_instance<M>(inst, kHeld);
       return M::kCodes.dma;
     }
   }
-  if constexpr (HasExtraBuffers<M>) {
+  if constexpr (HasExtraBuffers<M> && !buffers_first<M>()) {
     if (const uint32_t error = M::acquire(*inst)) {
       release_instance<M>(inst, false);  // acquire cleans up after itself
       return error;
@@ -163,11 +194,25 @@ uint32_t close(void* handle) {
   if (handle == nullptr) return M::kCodes.close_pointer;
   auto* inst = static_cast<typename M::Instance*>(handle);
   if (inst->hMem == nullptr) return M::kCodes.close_mem_pointer;
-  const uint32_t status = release_instance<M>(inst, true);
-  if constexpr (M::kCodes.close_free != 0) {
-    if (status != PF_STATUS_OK) return M::kCodes.close_free;
+  if constexpr (buffers_first<M>() && M::kCodes.fast_scratch != 0) {
+    // Buffers taken before the scratch go after it.
+    if (inst->pvFastScratch != nullptr) {
+      vmem_free_scratch(inst->hMem, inst->pvFastScratch, M::kSource, __LINE__);
+      inst->pvFastScratch = nullptr;
+    }
   }
-  return status;
+  uint32_t inner = PF_STATUS_OK;
+  if constexpr (ReleaseReportsStatus<M>) {
+    inner = M::release(*inst);
+  } else if constexpr (HasExtraBuffers<M>) {
+    M::release(*inst);
+  }
+  uint32_t status = release_instance<M>(inst, false);
+  if constexpr (M::kCodes.close_free != 0) {
+    if (status != PF_STATUS_OK) status = M::kCodes.close_free;
+  }
+  // Everything is released whatever fails; the first failure is the one reported.
+  return inner != PF_STATUS_OK ? inner : status;
 }
 
 }  // namespace pf
