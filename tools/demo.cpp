@@ -183,6 +183,7 @@ const std::vector<DemoFamily>& demo_families() {
       // analysis and standards
 
       // codecs
+      PF_DEMO(codec, kFamilyCodecs),
 
       // the library
   };
