@@ -179,6 +179,8 @@ const std::vector<DemoFamily>& demo_families() {
 
       // filters
       PF_DEMO(denoise, kFamilyFilters),
+      // deinterlace, deblock and dering
+      PF_DEMO(deinterlace, kFamilyFilters),
 
       // analysis and standards
 

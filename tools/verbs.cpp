@@ -41,6 +41,9 @@ const std::vector<Verb>& verbs() {
       PF_VERB(blur, kFamilyFilters, "Gaussian blur, levels 0-4, neighbours limited to a band"),
       PF_VERB(cross, kFamilyFilters, "5-point cross smoothing"),
       PF_VERB(vfilter, kFamilyFilters, "6-tap vertical low-pass for frames or fields"),
+      PF_VERB(deinterlace, kFamilyFilters, "remove interlace combing: four modes, in place"),
+      PF_VERB(deblock, kFamilyFilters, "smooth 8x8 block edges of decoded video (quantiser)"),
+      PF_VERB(dering, kFamilyFilters, "suppress ringing inside 8x8 blocks (quantiser)"),
 
       // analysis and standards
 
