@@ -15,8 +15,11 @@
 //     static uint32_t validate(const Param&);      // first failing field's code, or 0
 //     static void global_init();                   // the module's <Prefix>GlobalInit
 //     static uint32_t select(Instance&, const Param&);  // copy parameters, pick the kernel
-//     // optional: uint32_t acquire(Instance&) / void release(Instance&) for further buffers,
-//     // taken after the DMA handle and released first.
+//     // optional: uint32_t acquire(Instance&) (or acquire(Instance&, const Param&)) and
+//     // void release(Instance&) for further buffers, taken after the DMA handle and released
+//     // first.
+//     static constexpr bool kBuffersFirst = true;  // optional: take those buffers right after
+//                                                  // the instance, before scratch and DMA
 //   };
 #ifndef PELFORGE_SOURCE_COMMON_FRAME_HPP_
 #define PELFORGE_SOURCE_COMMON_FRAME_HPP_
@@ -71,11 +74,39 @@ constexpr bool select_first() {
   }
 }
 
+// Modules that keep picture-sized buffers take them before the fast scratch, so that a failing
+// allocation names the buffer it was for in the order the module's codes are numbered.
+template <class M>
+constexpr bool buffers_first() {
+  if constexpr (requires { M::kBuffersFirst; }) {
+    return M::kBuffersFirst;
+  } else {
+    return false;
+  }
+}
+
+// acquire may take the validated record as well, for buffers sized by the parameters.
+template <class M>
+concept AcquiresWithParam = requires(typename M::Instance& inst, const typename M::Param& p) {
+  { M::acquire(inst, p) } -> std::same_as<uint32_t>;
+};
+
 template <class M>
 concept HasExtraBuffers = requires(typename M::Instance& inst) {
-  { M::acquire(inst) } -> std::same_as<uint32_t>;
   M::release(inst);
-};
+}
+&&(AcquiresWithParam<M> || requires(typename M::Instance & inst) {
+  { M::acquire(inst) } -> std::same_as<uint32_t>;
+});
+
+template <class M>
+uint32_t acquire_buffers(typename M::Instance& inst, const typename M::Param& p) {
+  if constexpr (AcquiresWithParam<M>) {
+    return M::acquire(inst, p);
+  } else {
+    return M::acquire(inst);
+  }
+}
 
 // Releases what Open obtained, newest first. Used by Open's rollback and by Close.
 template <class M>
@@ -114,28 +145,34 @@ uint32_t open(void** out, const void* param, void* mem) {
   std::memset(static_cast<void*>(inst), 0, sizeof(Instance));
   inst->hMem = mem;
 
+  if constexpr (HasExtraBuffers<M> && buffers_first<M>()) {
+    if (const uint32_t error = acquire_buffers<M>(*inst, p)) {
+      release_instance<M>(inst, false);  // acquire cleans up after itself
+      return error;
+    }
+  }
   if constexpr (select_first<M>()) {
     if (const uint32_t error = M::select(*inst, p)) {
-      release_instance<M>(inst, false);
+      release_instance<M>(inst, buffers_first<M>());
       return error;
     }
   }
   if constexpr (M::kCodes.fast_scratch != 0) {
     inst->pvFastScratch = vmem_malloc_scratch(mem, M::kSource, __LINE__);
     if (inst->pvFastScratch == nullptr) {
-      release_instance<M>(inst, false);
+      release_instance<M>(inst, buffers_first<M>());
       return M::kCodes.fast_scratch;
     }
   }
   if constexpr (M::kCodes.dma != 0) {
     inst->hDma = GetDMAHandle_c(mem);
     if (inst->hDma == nullptr) {
-      release_instance<M>(inst, false);
+      release_instance<M>(inst, buffers_first<M>());
       return M::kCodes.dma;
     }
   }
-  if constexpr (HasExtraBuffers<M>) {
-    if (const uint32_t error = M::acquire(*inst)) {
+  if constexpr (HasExtraBuffers<M> && !buffers_first<M>()) {
+    if (const uint32_t error = acquire_buffers<M>(*inst, p)) {
       release_instance<M>(inst, false);  // acquire cleans up after itself
       return error;
     }
