@@ -59,13 +59,14 @@ TEST(Registry, LookupFindsExactlyTheRegisteredModulesInTheirOrder) {
 
 // Every descriptor pointer a complete library has, in the order of the section. Weak: a module
 // this build lacks leaves its address null.
-#define PF_SECTION(X)                                                                       \
-  X(Adapt16vs9)                                                                             \
-  X(AddImage) X(AptZoom) X(Banner) X(BannerLogo) X(BMPtoYUV) X(Deinterlace) X(FilterOSD)    \
-      X(GenerateImage) X(Logo) X(Merge) X(MergeZoom) X(Mosaic) X(MotionSurveil) X(MultiDec) \
-          X(MultiDecNew) X(MultiEnc) X(PNChange) X(Resizer) X(Sharp) X(TemporalFilter)      \
-              X(YUV420toRGB) X(YUV420toYUV422) X(YUV422toYUV420) X(YUV422Split) X(Zoom)     \
-                  X(YUV422Zoom) X(RGBResizer) X(Renovation) X(Filter) X(RGBtoYUV)
+// clang-format off
+#define PF_SECTION(X)                                                                        \
+  X(Adapt16vs9) X(AddImage) X(AptZoom) X(Banner) X(BannerLogo) X(BMPtoYUV) X(Deinterlace)  \
+  X(FilterOSD) X(GenerateImage) X(Logo) X(Merge) X(MergeZoom) X(Mosaic) X(MotionSurveil)   \
+  X(MultiDec) X(MultiDecNew) X(MultiEnc) X(PNChange) X(Resizer) X(Sharp) X(TemporalFilter) \
+  X(YUV420toRGB) X(YUV420toYUV422) X(YUV422toYUV420) X(YUV422Split) X(Zoom) X(YUV422Zoom)  \
+  X(RGBResizer) X(Renovation) X(Filter) X(RGBtoYUV)
+// clang-format on
 #define PF_WEAK(name) extern "C" [[gnu::weak]] const tImgProcDesc* const ptImgProc_##name;
 PF_SECTION(PF_WEAK)
 #undef PF_WEAK

@@ -12,6 +12,7 @@
 #include "guarded.hpp"
 #include "img_resizer.h"
 #include "img_resizer_internal.hpp"
+#include "module_cases.hpp"
 #include "resizer_cases.hpp"
 #include "rng.hpp"
 #include "vmem_fixture.hpp"
@@ -207,37 +208,64 @@ TEST_F(ResizerTest, ValidationReportsTheFirstFailingFieldBeforeAnyAllocation) {
   EXPECT_EQ(ImageResizerCheckParam(&same), 0u) << "same size allows 49152";
 }
 
-TEST_F(ResizerTest, NullPointersAndFixedAnswers) {
-  void* handle = nullptr;
+// The questions every module answers (names, version, null pointers, rollback, the life cycle).
+pft::ModuleCase resizer_case() {
+  pft::ModuleCase m;
+  m.name = "resizer";
+  m.entry = {ImageResizerOpen_c,
+             ImageResizerProcess_c,
+             ImageResizerClose_c,
+             ImageResizerSetParam_c,
+             ImageResizerGetVersion_c,
+             ImageResizerGetStatus_c,
+             ImageResizerAnalyzeErrorCode_c,
+             ImageResizerDebug_c,
+             ImageResizerGetMemSize_c};
+  m.table = &tImageResizerFunc;
+  m.id = 24;
+  m.names = pas8ImageResizerSelfAnalyzeErrorCode;
+  m.first_code = m.accept_lo = ERR_IMG_RESIZER_SELF_INIT_POINTER;
+  m.accept_hi = ERR_IMG_RESIZER_END;  // the end marker is named
+  m.null_name = ERR_IMG_RESIZER_SELF_ANALYZE_ERROR_CODE_HANDLE;
+  m.version_tag = "pelforge_v300.ImageResizer.034";
+  m.null_version = ERR_IMG_RESIZER_SELF_GET_VERSION_POINTER;
+  m.null_version_length = ERR_IMG_RESIZER_SELF_GET_VERSION_VERLEN_POINTER;
+  m.short_version = ERR_IMG_RESIZER_SELF_VERSION_BUFLEN_TOO_SHORT;
+  m.param = pft::record_bytes(param(420, 1, 64, 32, 420, 1, 32, 16));
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    std::vector<uint8_t> src(64 * 32 * 3 / 2, 90), dst(32 * 16 * 3 / 2);
+    tImgPicture in{src.data(), nullptr, nullptr, 64, 32, 0, 0};
+    tImgPicture out{dst.data(), nullptr, nullptr, 32, 16, 0, 0};
+    return e.Process(h, &in, &out);
+  };
+  m.mem_size = 176;
+  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_RESIZER_SELF_INIT_POINTER;
+  m.close_null = ERR_IMG_RESIZER_SELF_CLOSE_POINTER;
+  m.close_no_mem = ERR_IMG_RESIZER_SELF_CLOSE_MEM_POINTER;
+  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_RESIZER_SELF_SETPARAM_POINTER;
+  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_RESIZER_SELF_STATUS_POINTER;
+  m.process_null_handle = m.process_null_input = m.process_null_output =
+      ERR_IMG_RESIZER_SELF_INPUT_POINTER;
+  m.open_failures = {ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
+                     ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
+  m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
+  return m;
+}
+PF_MODULE_CASE(resizer_case);
+
+TEST_F(ResizerTest, FixedAnswersWithoutAnInstance) {
   tImageResizerParam p = d1_to_cif();
-  EXPECT_EQ(ImageResizerOpen_c(&handle, nullptr, mem()), 0xC6A00001u);
-  EXPECT_EQ(ImageResizerOpen_c(&handle, &p, nullptr), 0xC6A00001u);
-  EXPECT_EQ(ImageResizerOpen_c(nullptr, &p, mem()), 0xC6A00001u);
   EXPECT_EQ(ImageResizerCheckParam(nullptr), 0xC6A00001u);
-  EXPECT_EQ(ImageResizerClose_c(nullptr), 0xC6A00013u);
-  tImageResizerInstance orphan{};
-  EXPECT_EQ(ImageResizerClose_c(&orphan), 0xC6A00014u);
-  EXPECT_EQ(ImageResizerSetParam_c(nullptr, &p), 0xC6A00002u);
-  tImageResizerParam status{};
-  EXPECT_EQ(ImageResizerGetStatus_c(nullptr, &status), 0xC6A00017u);
   uint32_t size = 0;
   EXPECT_EQ(ImageResizerGetMemSize_c(nullptr, &size), 0u);
   EXPECT_EQ(size, 176u);
   EXPECT_EQ(ImageResizerGetMemSize_c(&p, nullptr), 0xC6A00018u);
-
-  ASSERT_EQ(open(p, &handle), 0u);
-  EXPECT_EQ(ImageResizerSetParam_c(handle, nullptr), 0xC6A00002u);
-  EXPECT_EQ(ImageResizerGetStatus_c(handle, nullptr), 0xC6A00017u);
-  EXPECT_EQ(ImageResizerDebug_c(handle, nullptr), 0u);
-  EXPECT_EQ(ImageResizerClose_c(handle), 0u);
+  // Codes of no module go nowhere; the end marker is the last code it names.
+  char buf[64];
+  EXPECT_EQ(ImageResizerAnalyzeErrorCode_c(0xC6A00039u, sizeof buf, buf), PF_ERR_CODE_NOT_NAMEABLE);
 }
 
-TEST_F(ResizerTest, FailedOpenReleasesEverything) {
-  const tImageResizerParam p = d1_to_cif();
-  auto open_fn = [&](void** h) { return open(p, h); };
-  pft::expect_open_rolls_back(mem(), open_fn, ImageResizerClose_c,
-                              {{1, 0xC6A00003}, {2, 0xC6A00019}, {0, 0xC6A0002D}});
-
+TEST_F(ResizerTest, GeometryRefusedAfterTheInstanceGivesItBack) {
   // A geometry no line buffer fits: refused after the instance was taken and given back.
   const tVideoMemStats before = stats();
   tImageResizerParam big = param(420, 1, 6000, 16, 420, 1, 1000, 16);

@@ -15,6 +15,7 @@
 #include "guarded.hpp"
 #include "img_rgbtoyuv.h"
 #include "img_yuv420torgb.h"
+#include "module_cases.hpp"
 #include "parity.hpp"
 #include "rgb_resizer.h"
 #include "rng.hpp"
@@ -464,200 +465,160 @@ TEST_F(RgbModules, RoundTripThroughYuvFollowsTheRealValuedPipeline) {
 
 // ---------------------------------------------------------------- the modules' entry points
 
-struct ValidationRow {
-  const char* what;
-  std::function<void(void*)> change;  // applied to a valid record
-  uint32_t open_code, setparam_code;  // above the module's block base
-};
-
-struct Module {
-  const char* name;
-  const tImgProcFuncList* table;
-  uint32_t base, id;
-  Bytes valid;  // a valid parameter record
-  // Above the base: Open's handle (the first nameable code), record and memory handle; SetParam's
-  // handle and record; GetStatus's handle and record; Close's handle, memory handle and free;
-  // Process's handle and its two records.
-  uint32_t pointer_codes[13];
-  std::vector<ValidationRow> rows;
-  std::vector<pft::OpenFailure> failures;
-  // The names array, the last nameable code and the names at both ends; the codes for a null name
-  // buffer and for a null or short version buffer; the version text's start; the memory size.
-  const char* const* names;
-  uint32_t end;
-  const char *first_name, *end_name;
-  uint32_t null_name, null_version, short_version;
-  const char* version;
-  uint32_t mem_size;
-};
-
-template <class Param>
-std::function<void(void*)> edit(std::function<void(Param&)> f) {
-  return [f](void* p) { f(*static_cast<Param*>(p)); };
+// One module's facts for the questions every module answers. Codes are given above the block
+// base: Open's handle (the first nameable code), record and memory handle; SetParam's handle and
+// record; GetStatus's handle and record; Close's handle, memory handle and free; Process's handle
+// and its two records.
+pft::ModuleCase rgb_case(const char* name, const tImgProcFuncList* table, uint32_t base,
+                         uint32_t id, pft::Bytes valid, const uint32_t (&c)[13],
+                         std::vector<pft::ValidationRow> rows, std::vector<uint32_t> failures,
+                         uint32_t dma, const char* const* names, uint32_t end, uint32_t null_name,
+                         uint32_t null_version, uint32_t short_version, const char* tag,
+                         uint32_t mem_size) {
+  pft::ModuleCase m;
+  m.name = name;
+  m.entry = *table;
+  m.table = table;
+  m.id = id;
+  m.names = names;
+  m.first_code = m.accept_lo = base + c[0];
+  m.accept_hi = end;
+  m.null_name = null_name;
+  m.version_tag = tag;
+  m.null_version = null_version;
+  m.short_version = short_version;
+  m.param = std::move(valid);
+  m.mem_size = mem_size;
+  m.open_null_out = base + c[0];
+  m.open_null_param = base + c[1];
+  m.open_null_mem = base + c[2];
+  m.setparam_null_handle = base + c[3];
+  m.setparam_null_param = base + c[4];
+  m.getstatus_null_handle = base + c[5];
+  m.getstatus_null_record = base + c[6];
+  m.close_null = base + c[7];
+  m.close_no_mem = base + c[8];
+  m.close_foreign = base + c[9];
+  m.process_null_handle = base + c[10];
+  m.process_null_input = base + c[11];
+  m.process_null_output = base + c[12];
+  for (pft::ValidationRow& row : rows) {
+    row.open_code += base;
+    row.setparam_code += base;
+  }
+  m.rows = std::move(rows);
+  m.open_failures = std::move(failures);
+  m.dma_failure = dma;
+  return m;
 }
 
-template <class Param>
-Bytes record(const Param& p) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&p);
-  return Bytes(bytes, bytes + sizeof p);
-}
+using Y = tYuv420ToRgbParam;
+using R = tRgbResizerParam;
+using T = tRgbToYuvParam;
 
-std::vector<Module> modules() {
-  using Y = tYuv420ToRgbParam;
-  using R = tRgbResizerParam;
-  using T = tRgbToYuvParam;
-  // clang-format off
-  return {
-    {"yuv420torgb", &tYUVYUV420toRGBFuncs, 0xC1000000, 3, record(Y{8, 6, 1, 2, 6, 5, 24}),
-     {0x63, 0x64, 0x65, 0x6F, 0x70, 0x81, 0x82, 0x7E, 0x7F, 0x80, 0x77, 0x78, 0x79},
-     {{"width 0", edit<Y>([](Y& p) { p.s32Width = 0; }), 0x66, 0x71},
-      {"height -1, bad bits",
-       edit<Y>([](Y& p) { p.s32Height = -1, p.u32BitCount = 8; }), 0x66, 0x71},
-      {"top = height", edit<Y>([](Y& p) { p.s32WinTop = 6; }), 0x67, 0x72},
-      {"top -1", edit<Y>([](Y& p) { p.s32WinTop = -1; }), 0x67, 0x72},
-      {"left = width, too high",
-       edit<Y>([](Y& p) { p.s32WinLeft = 8, p.s32WinHeight = 9; }), 0x68, 0x73},
-      {"window width over", edit<Y>([](Y& p) { p.s32WinWidth = 7; }), 0x6A, 0x75},
-      {"width 0 before height",
-       edit<Y>([](Y& p) { p.s32WinWidth = 0, p.s32WinHeight = 0; }), 0x6A, 0x75},
-      {"window height over", edit<Y>([](Y& p) { p.s32WinHeight = 6; }), 0x69, 0x74},
-      {"bit count 8", edit<Y>([](Y& p) { p.u32BitCount = 8; }), 0x6B, 0x76}},
-     {{1, 0xC100006C}, {2, 0xC100006D}, {0, 0xC100006E}},
-     pas8ImageYUV420ToRGBSelfAnalyzeErrorCode, 0xC1000084, "ERR_IMG_420TORGB_OPEN_INPUT_HANDLE",
-     "ERR_IMG_420TORGB_END", 0xC1000083, 0xC100007C, 0xC100007D,
-     "ColorSpace Version: pelforge_v300.yuv420torgb.002, Compile time: ", 88},
-    {"rgb_resizer", &tRGBResizerFuncs, 0xC7C00000, 26, record(R{64, 48, 24, 32, 24, 16, 0}),
-     {0x01, 0x02, 0x03, 0x0B, 0x0C, 0x1D, 0x1E, 0x1A, 0x1B, 0x1C, 0x11, 0x12, 0x13},
-     {{"source width 0", edit<R>([](R& p) { p.s32SrcWidth = 0; }), 0x04, 0x0D},
-      {"source width 12289", edit<R>([](R& p) { p.s32SrcWidth = 12289; }), 0x04, 0x0D},
-      {"source height 0, bad bits",
-       edit<R>([](R& p) { p.s32SrcHeight = 0, p.u32SrcBitCount = 32; }), 0x04, 0x0D},
-      {"destination width 12289", edit<R>([](R& p) { p.s32DstWidth = 12289; }), 0x05, 0x0E},
-      {"destination height 0", edit<R>([](R& p) { p.s32DstHeight = 0; }), 0x05, 0x0E},
-      {"source bits 32",
-       edit<R>([](R& p) { p.u32SrcBitCount = 32, p.u32DstBitCount = 7; }), 0x09, 0x0F},
-      {"destination bits 32", edit<R>([](R& p) { p.u32DstBitCount = 32; }), 0x0A, 0x10},
-      {"pair 24->8", edit<R>([](R& p) { p.u32DstBitCount = 8; }), 0x20, 0x20},
-      {"pair 16->8",
-       edit<R>([](R& p) { p.u32SrcBitCount = 16, p.u32DstBitCount = 8; }), 0x20, 0x20},
-      {"pair 8->8", edit<R>([](R& p) { p.u32SrcBitCount = 8, p.u32DstBitCount = 8; }), 0x20, 0x20},
-      {"pair 8->24",
-       edit<R>([](R& p) { p.u32SrcBitCount = 8, p.u32DstBitCount = 24; }), 0x20, 0x20}},
-     {{1, 0xC7C00006}, {2, 0xC7C00007}, {0, 0xC7C00008}},
-     pas8RGBResizerAnalyzeErrorCode, 0xC7C00021, "ERR_RGB_RESIZER_OPEN_INPUT_HANDLE",
-     "ERR_RGB_RESIZER_END", 0xC7C0001F, 0xC7C00018, 0xC7C00019,
-     "ImageRGB Version: pelforge_v300.ImageRGB.001, Compile time: ", 80},
-    {"rgbtoyuv", &tRGBtoYUVFuncs, 0xC8C00000, 36, record(T{32, 16, 40, 24, 32, 16, 36, 420, 1, 0}),
-     {0x01, 0x02, 0x03, 0x0E, 0x0F, 0x23, 0x24, 0x20, 0x21, 0x22, 0x17, 0x18, 0x19},
-     {{"width 3", edit<T>([](T& p) { p.s32SrcWidth = 3; }), 0x04, 0x10},
-      {"height 0", edit<T>([](T& p) { p.s32SrcHeight = 0; }), 0x04, 0x10},
-      {"width 12290 (SetParam only), type 0", edit<T>([](T& p) {
-         p.s32SrcWidth = p.s32DstWidth = p.s32SrcPitch = p.s32DstPitch = 12290, p.u32DstYuvType = 0;
-       }), 0x0C, 0x10},
-      {"source pitch below width", edit<T>([](T& p) { p.s32SrcPitch = 30; }), 0x05, 0x11},
-      {"source pitch too long in bytes",
-       edit<T>([](T& p) { p.s32SrcPitch = 0x7FFFFFF0; }), 0x05, 0x11},
-      {"destination height differs", edit<T>([](T& p) { p.s32DstHeight = 18; }), 0x06, 0x12},
-      {"destination width odd", edit<T>([](T& p) { p.s32DstWidth = 31; }), 0x06, 0x12},
-      {"destination pitch below width", edit<T>([](T& p) { p.s32DstPitch = 31; }), 0x07, 0x13},
-      {"bit count 8, type 422",
-       edit<T>([](T& p) { p.u32SrcBitCount = 8, p.u32DstYuvType = 422; }), 0x0B, 0x14},
-      {"YUV type 422", edit<T>([](T& p) { p.u32DstYuvType = 422; }), 0x0C, 0x15}},
-     // The 5-6-5 table comes last, after the DMA handle.
-     {{1, 0xC8C00008}, {2, 0xC8C00009}, {0, 0xC8C0000A}, {3, 0xC8C00008}},
-     pas8RGBtoYUVAnalyzeErrorCode, 0xC8C00027, "ERR_IMG_RGBTOYUV_OPEN_INPUT_HANDLE",
-     "ERR_IMG_RGBTOYUV_END", 0xC8C00025, 0xC8C0001E, 0xC8C0001F,
-     "ImageRGB Version: pelforge_v300.ImageRGBtoYUV.005, Compile time: ", 0x40070},
+pft::ModuleCase yuv420torgb_case() {
+  pft::ModuleCase m =
+      rgb_case("yuv420torgb", &tYUVYUV420toRGBFuncs, 0xC1000000, 3,
+               pft::record_bytes(Y{8, 6, 1, 2, 6, 5, 24}),
+               {0x63, 0x64, 0x65, 0x6F, 0x70, 0x81, 0x82, 0x7E, 0x7F, 0x80, 0x77, 0x78, 0x79},
+               {{"width 0", pft::edit<Y>([](Y& p) { p.s32Width = 0; }), 0x66, 0x71},
+                {"height -1, bad bits",
+                 pft::edit<Y>([](Y& p) { p.s32Height = -1, p.u32BitCount = 8; }), 0x66, 0x71},
+                {"top = height", pft::edit<Y>([](Y& p) { p.s32WinTop = 6; }), 0x67, 0x72},
+                {"top -1", pft::edit<Y>([](Y& p) { p.s32WinTop = -1; }), 0x67, 0x72},
+                {"left = width, too high",
+                 pft::edit<Y>([](Y& p) { p.s32WinLeft = 8, p.s32WinHeight = 9; }), 0x68, 0x73},
+                {"window width over", pft::edit<Y>([](Y& p) { p.s32WinWidth = 7; }), 0x6A, 0x75},
+                {"width 0 before height",
+                 pft::edit<Y>([](Y& p) { p.s32WinWidth = 0, p.s32WinHeight = 0; }), 0x6A, 0x75},
+                {"window height over", pft::edit<Y>([](Y& p) { p.s32WinHeight = 6; }), 0x69, 0x74},
+                {"bit count 8", pft::edit<Y>([](Y& p) { p.u32BitCount = 8; }), 0x6B, 0x76}},
+               {0xC100006C, 0xC100006D}, 0xC100006E, pas8ImageYUV420ToRGBSelfAnalyzeErrorCode,
+               0xC1000084, 0xC1000083, 0xC100007C, 0xC100007D, "pelforge_v300.yuv420torgb.002", 88);
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    std::vector<uint8_t> yuv(8 * 6 * 3 / 2, 128), rgb(8 * 6 * 3);
+    tYuv420ToRgbData data{yuv.data(), rgb.data()};
+    tYuv420ToRgbOptions options{nullptr, nullptr};
+    return e.Process(h, &data, &options);
   };
-  // clang-format on
+  return m;
 }
+PF_MODULE_CASE(yuv420torgb_case);
 
-// Names and versions; null pointers at every entry point; then each refused record through Open
-// and SetParam: the first failing field's code, no allocation left behind, the instance unchanged.
-TEST_F(RgbModules, EntryPointsNameThemselvesAndReportTheFirstFailingField) {
-  for (const Module& m : modules()) {
-    SCOPED_TRACE(m.name);
-    const tImgProcFuncList& t = *m.table;
-    // The registry's entry, both ends of the nameable range and the codes just outside it, the
-    // exact name length, version buffers of 99 and 100 bytes, the memory size.
-    const uint32_t first = m.base + m.pointer_codes[0];
-    EXPECT_EQ(VekVideoPelForgeGetFuncList(m.id), m.table);
-    char buf[128];
-    EXPECT_EQ(t.AnalyzeErrorCode(first, sizeof buf, buf), 0u);
-    EXPECT_STREQ(buf, m.first_name);
-    EXPECT_EQ(t.AnalyzeErrorCode(m.end, sizeof buf, buf), 0u);
-    EXPECT_STREQ(buf, m.end_name);
-    EXPECT_STREQ(m.names[m.end - first], m.end_name);
-    EXPECT_EQ(t.AnalyzeErrorCode(first - 1, sizeof buf, buf), PF_ERR_CODE_NOT_NAMEABLE);
-    EXPECT_EQ(t.AnalyzeErrorCode(m.end + 1, sizeof buf, buf), PF_ERR_CODE_NOT_NAMEABLE);
-    const auto length = static_cast<int32_t>(std::strlen(m.end_name));
-    EXPECT_EQ(t.AnalyzeErrorCode(m.end, length, buf), PF_ERR_NAME_BUFFER_SHORT);
-    EXPECT_EQ(t.AnalyzeErrorCode(m.end, length + 1, buf), 0u);
-    EXPECT_EQ(t.AnalyzeErrorCode(first, sizeof buf, nullptr), m.null_name);
-    uint32_t text_len = 0;
-    EXPECT_EQ(t.GetVersion(nullptr, 100, &text_len), m.null_version);
-    EXPECT_EQ(t.GetVersion(buf, 99, &text_len), m.short_version);
-    ASSERT_EQ(t.GetVersion(buf, 100, &text_len), 0u);
-    EXPECT_EQ(text_len, std::strlen(buf));
-    EXPECT_EQ(std::string(buf).rfind(m.version, 0), 0u) << buf;
-    uint32_t size = 0;
-    EXPECT_EQ(t.GetMemSize(nullptr, &size), 0u);
-    EXPECT_EQ(size, m.mem_size);
-    const uint32_t* c = m.pointer_codes;
-    const uint8_t* valid = m.valid.data();
-    Bytes status(m.valid.size());
-    void* h = nullptr;
-    EXPECT_EQ(t.Open(nullptr, valid, mem()), m.base + c[0]);
-    EXPECT_EQ(t.Open(&h, nullptr, nullptr), m.base + c[1]);
-    EXPECT_EQ(t.Open(&h, valid, nullptr), m.base + c[2]);
-    ASSERT_EQ(t.Open(&h, valid, mem()), 0u);
-    EXPECT_EQ(t.SetParam(nullptr, valid), m.base + c[3]);
-    EXPECT_EQ(t.SetParam(h, nullptr), m.base + c[4]);
-    EXPECT_EQ(t.GetStatus(nullptr, status.data()), m.base + c[5]);
-    EXPECT_EQ(t.GetStatus(h, nullptr), m.base + c[6]);
-    EXPECT_EQ(t.Debug(h, nullptr), 0u);
-    alignas(16) uint8_t records[2][64] = {};  // null pointers in them are looked at later
-    EXPECT_EQ(t.Process(nullptr, records[0], records[1]), m.base + c[10]);
-    EXPECT_EQ(t.Process(h, nullptr, nullptr), m.base + c[11]);
-    EXPECT_EQ(t.Process(h, records[0], nullptr), m.base + c[12]);
-    EXPECT_EQ(t.Close(nullptr), m.base + c[7]);
-    // An instance record without a memory handle, and one the service never handed out.
-    alignas(16) uint8_t fake[256] = {};
-    EXPECT_EQ(t.Close(fake), m.base + c[8]);
-    void* const foreign = mem();
-    std::memcpy(fake, &foreign, sizeof foreign);
-    EXPECT_EQ(t.Close(fake), m.base + c[9]);
-    for (const ValidationRow& row : m.rows) {
-      SCOPED_TRACE(row.what);
-      Bytes p = m.valid;
-      row.change(p.data());
-      const uint64_t allocations = stats().u64Allocations;
-      void* never = nullptr;
-      EXPECT_EQ(t.Open(&never, p.data(), mem()), m.base + row.open_code);
-      EXPECT_EQ(never, nullptr);
-      // Only a refused bit-count pair is found after the instance exists (and is released).
-      if (m.base + row.open_code != ERR_RGB_RESIZER_FUNC_SELECT) {
-        EXPECT_EQ(stats().u64Allocations, allocations);
-      }
-      EXPECT_EQ(live_blocks(), m.table == &tRGBtoYUVFuncs ? 3u : 2u);
-      EXPECT_EQ(t.SetParam(h, p.data()), m.base + row.setparam_code);
-      ASSERT_EQ(t.GetStatus(h, status.data()), 0u);
-      EXPECT_EQ(status, m.valid) << "a refused SetParam changed the instance";
-    }
-    EXPECT_EQ(t.Close(h), 0u);
-  }
+pft::ModuleCase rgb_resizer_case() {
+  pft::ModuleCase m = rgb_case(
+      "rgb_resizer", &tRGBResizerFuncs, 0xC7C00000, 26,
+      pft::record_bytes(R{64, 48, 24, 32, 24, 16, 0}),
+      {0x01, 0x02, 0x03, 0x0B, 0x0C, 0x1D, 0x1E, 0x1A, 0x1B, 0x1C, 0x11, 0x12, 0x13},
+      {{"source width 0", pft::edit<R>([](R& p) { p.s32SrcWidth = 0; }), 0x04, 0x0D},
+       {"source width 12289", pft::edit<R>([](R& p) { p.s32SrcWidth = 12289; }), 0x04, 0x0D},
+       {"source height 0, bad bits",
+        pft::edit<R>([](R& p) { p.s32SrcHeight = 0, p.u32SrcBitCount = 32; }), 0x04, 0x0D},
+       {"destination width 12289", pft::edit<R>([](R& p) { p.s32DstWidth = 12289; }), 0x05, 0x0E},
+       {"destination height 0", pft::edit<R>([](R& p) { p.s32DstHeight = 0; }), 0x05, 0x0E},
+       {"source bits 32", pft::edit<R>([](R& p) { p.u32SrcBitCount = 32, p.u32DstBitCount = 7; }),
+        0x09, 0x0F},
+       {"destination bits 32", pft::edit<R>([](R& p) { p.u32DstBitCount = 32; }), 0x0A, 0x10},
+       // Only a refused bit-count pair is found after the instance exists (and is released).
+       {"pair 24->8", pft::edit<R>([](R& p) { p.u32DstBitCount = 8; }), 0x20, 0x20, true},
+       {"pair 16->8", pft::edit<R>([](R& p) { p.u32SrcBitCount = 16, p.u32DstBitCount = 8; }), 0x20,
+        0x20, true},
+       {"pair 8->8", pft::edit<R>([](R& p) { p.u32SrcBitCount = 8, p.u32DstBitCount = 8; }), 0x20,
+        0x20, true},
+       {"pair 8->24", pft::edit<R>([](R& p) { p.u32SrcBitCount = 8, p.u32DstBitCount = 24; }), 0x20,
+        0x20, true}},
+      {0xC7C00006, 0xC7C00007}, 0xC7C00008, pas8RGBResizerAnalyzeErrorCode, 0xC7C00021, 0xC7C0001F,
+      0xC7C00018, 0xC7C00019, "pelforge_v300.ImageRGB.001", 80);
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    std::vector<uint8_t> src(64 * 48 * 3, 7), dst(32 * 24 * 2);
+    tRgbResizerSrc s{src.data(), nullptr, 64};
+    tRgbResizerDst d{dst.data(), 32};
+    return e.Process(h, &s, &d);
+  };
+  return m;
 }
+PF_MODULE_CASE(rgb_resizer_case);
 
-TEST_F(RgbModules, FailedOpenReleasesEverythingInReverseOrder) {
-  const std::vector<Module> all = modules();
-  for (const Module& m : all) {
-    pft::expect_open_rolls_back(
-        mem(), [&](void** out) { return m.table->Open(out, m.valid.data(), mem()); },
-        m.table->Close, m.failures);
-  }
+pft::ModuleCase rgbtoyuv_case() {
+  pft::ModuleCase m = rgb_case(
+      "rgbtoyuv", &tRGBtoYUVFuncs, 0xC8C00000, 36,
+      pft::record_bytes(T{32, 16, 40, 24, 32, 16, 36, 420, 1, 0}),
+      {0x01, 0x02, 0x03, 0x0E, 0x0F, 0x23, 0x24, 0x20, 0x21, 0x22, 0x17, 0x18, 0x19},
+      {{"width 3", pft::edit<T>([](T& p) { p.s32SrcWidth = 3; }), 0x04, 0x10},
+       {"height 0", pft::edit<T>([](T& p) { p.s32SrcHeight = 0; }), 0x04, 0x10},
+       {"width 12290 (SetParam only), type 0", pft::edit<T>([](T& p) {
+          p.s32SrcWidth = p.s32DstWidth = p.s32SrcPitch = p.s32DstPitch = 12290,
+          p.u32DstYuvType = 0;
+        }),
+        0x0C, 0x10},
+       {"source pitch below width", pft::edit<T>([](T& p) { p.s32SrcPitch = 30; }), 0x05, 0x11},
+       {"source pitch too long in bytes", pft::edit<T>([](T& p) { p.s32SrcPitch = 0x7FFFFFF0; }),
+        0x05, 0x11},
+       {"destination height differs", pft::edit<T>([](T& p) { p.s32DstHeight = 18; }), 0x06, 0x12},
+       {"destination width odd", pft::edit<T>([](T& p) { p.s32DstWidth = 31; }), 0x06, 0x12},
+       {"destination pitch below width", pft::edit<T>([](T& p) { p.s32DstPitch = 31; }), 0x07,
+        0x13},
+       {"bit count 8, type 422",
+        pft::edit<T>([](T& p) { p.u32SrcBitCount = 8, p.u32DstYuvType = 422; }), 0x0B, 0x14},
+       {"YUV type 422", pft::edit<T>([](T& p) { p.u32DstYuvType = 422; }), 0x0C, 0x15}},
+      // The 5-6-5 table comes last, after the DMA handle.
+      {0xC8C00008, 0xC8C00009, 0xC8C00008}, 0xC8C0000A, pas8RGBtoYUVAnalyzeErrorCode, 0xC8C00027,
+      0xC8C00025, 0xC8C0001E, 0xC8C0001F, "pelforge_v300.ImageRGBtoYUV.005", 0x40070);
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    std::vector<uint8_t> rgb(16 * 40 * 3, 200), yuv(36 * 16 * 2);
+    tRgbToYuvSrc s{rgb.data()};
+    tRgbToYuvDst d{yuv.data(), nullptr, nullptr};
+    return e.Process(h, &s, &d);
+  };
+  return m;
+}
+PF_MODULE_CASE(rgbtoyuv_case);
+
+TEST_F(RgbModules, RgbToYuvKeepsItsTableInABlockOfItsOwn) {
   // The 5-6-5 table is a 0x40000-byte block of its own, freed by Close.
+  const T p{32, 16, 40, 24, 32, 16, 36, 420, 1, 0};
   void* h = nullptr;
-  ASSERT_EQ(RGBtoYUVOpen_c(&h, all[2].valid.data(), mem()), 0u);
+  ASSERT_EQ(RGBtoYUVOpen_c(&h, &p, mem()), 0u);
   EXPECT_EQ(stats().u64LiveBlocks, 3u);
   EXPECT_EQ(stats().u64LiveBytes, sizeof(tRgbToYuvInstance) + PF_FAST_SCRATCH_BYTES + 0x40000u);
   EXPECT_EQ(RGBtoYUVClose_c(h), 0u);
