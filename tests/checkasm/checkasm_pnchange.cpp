@@ -80,10 +80,12 @@ int run_pnchange(const pfc::Options& o, uint32_t flags) {
         return pics;
       };
       auto run = [&](tPNChangeKernel kernel, std::vector<pft::GuardedPicture>& pics) {
-        const tImagePNChangePicture s = at(pics[0], shift, place == Place::kSeparate ? src.planes : pal.planes);
+        const tImagePNChangePicture s =
+            at(pics[0], shift, place == Place::kSeparate ? src.planes : pal.planes);
         const tImagePNChangePicture d =
-            place == Place::kSeparate ? at(pics[1], shift, dst.planes)
-                                      : at(pics[0], shift, place == Place::kInPlace ? pal.planes : dst.planes);
+            place == Place::kSeparate
+                ? at(pics[1], shift, dst.planes)
+                : at(pics[0], shift, place == Place::kInPlace ? pal.planes : dst.planes);
         kernel(&s, &d);
       };
       for (const std::string& m : pft::compare_variants(row, seed, make, run)) {

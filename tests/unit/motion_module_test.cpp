@@ -107,7 +107,8 @@ struct Model {
       for (int x = 1; x + 3 < w; ++x) {
         int set = 0;
         for (int dy = -1; dy <= 1; ++dy) {
-          for (int dx = -1; dx <= 2; ++dx) set += raw[static_cast<size_t>(y + dy) * w + x + dx] != 0;
+          for (int dx = -1; dx <= 2; ++dx)
+            set += raw[static_cast<size_t>(y + dy) * w + x + dx] != 0;
         }
         filtered[static_cast<size_t>(y) * w + x] = set >= 7 ? 100 : 0;
       }
@@ -167,7 +168,8 @@ struct Scene {
   }
   Bytes next(int frame) {
     Bytes p = background;
-    for (auto& v : p) v = static_cast<uint8_t>(std::clamp(v + rng.range(-noise, noise) / 4, 0, 255));
+    for (auto& v : p)
+      v = static_cast<uint8_t>(std::clamp(v + rng.range(-noise, noise) / 4, 0, 255));
     // Flicker: a few isolated pixels jump and come back on the next picture.
     for (int i = 0; i < 5; ++i) {
       const size_t at = rng.below(static_cast<uint32_t>(p.size()));
@@ -414,29 +416,50 @@ pft::ModuleCase motion_case() {
                               kBase + code};
   };
   m.rows = {
-      row("width 0", [](P& q) { q.s32Width = 0, q.s32Height = 0; }, 0x04),
-      row("width 12296", [](P& q) { q.s32Width = 12296; }, 0x04),
-      row("width 100", [](P& q) { q.s32Width = 100, q.s32YuvType = 422; }, 0x04),
-      row("height 0", [](P& q) { q.s32Height = 0, q.s32YuvType = 422; }, 0x05),
-      row("height 6145", [](P& q) { q.s32Height = 6145; }, 0x05),
-      row("YUV type 422", [](P& q) { q.s32YuvType = 422, q.s32Interlace = 0; }, 0x06),
-      row("interlace 0", [](P& q) { q.s32Interlace = 0, q.s16AreaNum = 17; }, 0x18),
-      row("interlace 4", [](P& q) { q.s32Interlace = 4; }, 0x18),
-      row("17 areas", [](P& q) { q.s16AreaNum = 17, q.s16Sensitivity = 0; }, 0x07),
-      row("-1 areas", [](P& q) { q.s16AreaNum = -1; }, 0x07),
-      row("area top > height", [](P& q) { q.atArea[0].s16Top = 289, q.atArea[0].s16Height = 0; },
+      row(
+          "width 0", [](P& q) { q.s32Width = 0, q.s32Height = 0; }, 0x04),
+      row(
+          "width 12296", [](P& q) { q.s32Width = 12296; }, 0x04),
+      row(
+          "width 100", [](P& q) { q.s32Width = 100, q.s32YuvType = 422; }, 0x04),
+      row(
+          "height 0", [](P& q) { q.s32Height = 0, q.s32YuvType = 422; }, 0x05),
+      row(
+          "height 6145", [](P& q) { q.s32Height = 6145; }, 0x05),
+      row(
+          "YUV type 422", [](P& q) { q.s32YuvType = 422, q.s32Interlace = 0; }, 0x06),
+      row(
+          "interlace 0", [](P& q) { q.s32Interlace = 0, q.s16AreaNum = 17; }, 0x18),
+      row(
+          "interlace 4", [](P& q) { q.s32Interlace = 4; }, 0x18),
+      row(
+          "17 areas", [](P& q) { q.s16AreaNum = 17, q.s16Sensitivity = 0; }, 0x07),
+      row(
+          "-1 areas", [](P& q) { q.s16AreaNum = -1; }, 0x07),
+      row(
+          "area top > height", [](P& q) { q.atArea[0].s16Top = 289, q.atArea[0].s16Height = 0; },
           0x08),
-      row("area top -1", [](P& q) { q.atArea[1].s16Top = -1; }, 0x08),
-      row("area left > width", [](P& q) { q.atArea[0].s16Left = 353, q.atArea[0].s16Width = 0; },
+      row(
+          "area top -1", [](P& q) { q.atArea[1].s16Top = -1; }, 0x08),
+      row(
+          "area left > width", [](P& q) { q.atArea[0].s16Left = 353, q.atArea[0].s16Width = 0; },
           0x08),
-      row("area width -1", [](P& q) { q.atArea[0].s16Width = -1; }, 0x08),
-      row("area height -1", [](P& q) { q.atArea[1].s16Height = -1; }, 0x08),
-      row("area past the right edge", [](P& q) { q.atArea[0].s16Width = 333; }, 0x08),
-      row("area past the bottom", [](P& q) { q.atArea[1].s16Top = 1, q.s32FineTune = 11; }, 0x08),
-      row("sensitivity 0", [](P& q) { q.s16Sensitivity = 0, q.s32FineTune = 11; }, 0x09),
-      row("sensitivity 6", [](P& q) { q.s16Sensitivity = 6; }, 0x09),
-      row("fine tune 11", [](P& q) { q.s32FineTune = 11; }, 0x0A),
-      row("fine tune -11", [](P& q) { q.s32FineTune = -11; }, 0x0A),
+      row(
+          "area width -1", [](P& q) { q.atArea[0].s16Width = -1; }, 0x08),
+      row(
+          "area height -1", [](P& q) { q.atArea[1].s16Height = -1; }, 0x08),
+      row(
+          "area past the right edge", [](P& q) { q.atArea[0].s16Width = 333; }, 0x08),
+      row(
+          "area past the bottom", [](P& q) { q.atArea[1].s16Top = 1, q.s32FineTune = 11; }, 0x08),
+      row(
+          "sensitivity 0", [](P& q) { q.s16Sensitivity = 0, q.s32FineTune = 11; }, 0x09),
+      row(
+          "sensitivity 6", [](P& q) { q.s16Sensitivity = 6; }, 0x09),
+      row(
+          "fine tune 11", [](P& q) { q.s32FineTune = 11; }, 0x0A),
+      row(
+          "fine tune -11", [](P& q) { q.s32FineTune = -11; }, 0x0A),
   };
   return m;
 }

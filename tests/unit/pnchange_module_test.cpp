@@ -35,7 +35,9 @@ std::vector<PlaneShape> shapes(const Spec& s) {
           {s.width / 2, 288, {128, 128, 128, 128}}};
 }
 
-int lines_of(const PlaneShape& shape, bool pal) { return pal ? shape.pal_lines : shape.pal_lines * 5 / 6; }
+int lines_of(const PlaneShape& shape, bool pal) {
+  return pal ? shape.pal_lines : shape.pal_lines * 5 / 6;
+}
 
 // Where each picture's planes lie in one flat buffer.
 struct Arrangement {
@@ -55,7 +57,8 @@ std::vector<size_t> contiguous(const Spec& s, size_t at, bool pal) {
 
 size_t picture_bytes(const Spec& s, bool pal) {
   size_t n = 0;
-  for (const PlaneShape& shape : shapes(s)) n += shape.line_bytes * static_cast<size_t>(lines_of(shape, pal));
+  for (const PlaneShape& shape : shapes(s))
+    n += shape.line_bytes * static_cast<size_t>(lines_of(shape, pal));
   return n;
 }
 
@@ -97,7 +100,8 @@ Bytes expected_result(const Spec& s, const Arrangement& a, const Bytes& before) 
           for (size_t i = 0; i < lb; ++i) line[i] = shape.black[i % 4];
         } else {
           const int src_lines = to_pal ? ntsc : pal;
-          std::memcpy(line, before.data() + a.src[p] + static_cast<size_t>(f * src_lines + source) * lb,
+          std::memcpy(line,
+                      before.data() + a.src[p] + static_cast<size_t>(f * src_lines + source) * lb,
                       lb);
         }
       }
@@ -108,7 +112,8 @@ Bytes expected_result(const Spec& s, const Arrangement& a, const Bytes& before) 
 
 tImagePNChangePicture planes_at(Bytes& memory, const std::vector<size_t>& offsets) {
   tImagePNChangePicture pic{memory.data() + offsets[0], nullptr, nullptr};
-  if (offsets.size() == 3) pic.pu8U = memory.data() + offsets[1], pic.pu8V = memory.data() + offsets[2];
+  if (offsets.size() == 3)
+    pic.pu8U = memory.data() + offsets[1], pic.pu8V = memory.data() + offsets[2];
   return pic;
 }
 
@@ -119,7 +124,8 @@ TEST(PNChangeKernels, EveryKernelAndTwinMovesTheLinesItShould) {
     const Spec* spec = pf::pn_kernel_spec(row.pointer);
     ASSERT_NE(spec, nullptr) << row.name;
     std::vector<std::pair<const char*, tPNChangeKernel>> kernels = {{"c", row.scalar}};
-    if (sse2 && row.variant[pf::kSse2] != nullptr) kernels.push_back({"sse2", row.variant[pf::kSse2]});
+    if (sse2 && row.variant[pf::kSse2] != nullptr)
+      kernels.push_back({"sse2", row.variant[pf::kSse2]});
     for (size_t shift = 0; shift < 3; ++shift) {
       for (const Arrangement& a : arrangements(*spec, shift * 5)) {
         Bytes before(a.bytes);
@@ -128,7 +134,8 @@ TEST(PNChangeKernels, EveryKernelAndTwinMovesTheLinesItShould) {
         for (const auto& [isa, kernel] : kernels) {
           SCOPED_TRACE(std::string(row.name) + " " + isa + ", " + a.name);
           Bytes memory = before;
-          const tImagePNChangePicture src = planes_at(memory, a.src), dst = planes_at(memory, a.dst);
+          const tImagePNChangePicture src = planes_at(memory, a.src),
+                                      dst = planes_at(memory, a.dst);
           kernel(&src, &dst);
           size_t first = 0;
           while (first < memory.size() && memory[first] == expected[first]) ++first;
@@ -246,45 +253,69 @@ pft::ModuleCase pnchange_case() {
     return pft::ValidationRow{what, pft::edit<R>(change), kBase + code, 0, allocates};
   };
   m.rows = {
-      row("source width 352", [](R& p) { p.s32SrcWidth = 352, p.s32DstWidth = 0; }, 0x03),
-      row("destination width 721", [](R& p) { p.s32DstWidth = 721, p.s32SrcHeight = 0; }, 0x04),
-      row("source height 288", [](R& p) { p.s32SrcHeight = 288, p.s32DstHeight = 0; }, 0x05),
-      row("destination height 0", [](R& p) { p.s32DstHeight = 0, p.s32SrcYuvType = 422; }, 0x06),
-      row("YUV types differ", [](R& p) { p.s32DstYuvType = 422, p.s32SrcYStride = 0; }, 0x0B),
-      row("source YUV 4221", [](R& p) { p.s32SrcYuvType = p.s32DstYuvType = 4221; }, 0x0C),
-      row("source luma stride 719", [](R& p) { p.s32SrcYStride = 719, p.s32SrcUVStride = 0; },
+      row(
+          "source width 352", [](R& p) { p.s32SrcWidth = 352, p.s32DstWidth = 0; }, 0x03),
+      row(
+          "destination width 721", [](R& p) { p.s32DstWidth = 721, p.s32SrcHeight = 0; }, 0x04),
+      row(
+          "source height 288", [](R& p) { p.s32SrcHeight = 288, p.s32DstHeight = 0; }, 0x05),
+      row(
+          "destination height 0", [](R& p) { p.s32DstHeight = 0, p.s32SrcYuvType = 422; }, 0x06),
+      row(
+          "YUV types differ", [](R& p) { p.s32DstYuvType = 422, p.s32SrcYStride = 0; }, 0x0B),
+      row(
+          "source YUV 4221", [](R& p) { p.s32SrcYuvType = p.s32DstYuvType = 4221; }, 0x0C),
+      row(
+          "source luma stride 719", [](R& p) { p.s32SrcYStride = 719, p.s32SrcUVStride = 0; },
           0x07),
-      row("source chroma stride", [](R& p) { p.s32SrcUVStride = 361, p.s32DstYStride = 0; }, 0x08),
-      row("destination luma stride", [](R& p) { p.s32DstYStride = 700; }, 0x09),
-      row("destination chroma stride", [](R& p) { p.s32DstUVStride = 720, p.s32SrcImageType = 3; },
+      row(
+          "source chroma stride", [](R& p) { p.s32SrcUVStride = 361, p.s32DstYStride = 0; }, 0x08),
+      row(
+          "destination luma stride", [](R& p) { p.s32DstYStride = 700; }, 0x09),
+      row(
+          "destination chroma stride", [](R& p) { p.s32DstUVStride = 720, p.s32SrcImageType = 3; },
           0x0A),
-      row("source image type 3", [](R& p) { p.s32SrcImageType = 3, p.s32DstImageType = 0; }, 0x0E),
-      row("destination image type 0", [](R& p) { p.s32DstImageType = 0, p.u8DstTvFormat = 'P'; },
+      row(
+          "source image type 3", [](R& p) { p.s32SrcImageType = 3, p.s32DstImageType = 0; }, 0x0E),
+      row(
+          "destination image type 0", [](R& p) { p.s32DstImageType = 0, p.u8DstTvFormat = 'P'; },
           0x0F),
-      row("UYVY field picture",
+      row(
+          "UYVY field picture",
           [](R& p) {
             p.s32SrcYuvType = p.s32DstYuvType = 422, p.s32SrcImageType = 2;
             p.s32SrcYStride = p.s32DstYStride = 1440;
           },
           0x0E),
-      row("P to P", [](R& p) { p.u8DstTvFormat = 'P', p.u8BufferUse = 2; }, 0x10),
-      row("source 'p'", [](R& p) { p.u8SrcTvFormat = 'p'; }, 0x11),
-      row("destination 'M'", [](R& p) { p.u8DstTvFormat = 'M'; }, 0x12),
-      row("buffer use 2", [](R& p) { p.u8BufferUse = 2; }, 0x13),
-      row("PAL source of 480 lines", [](R& p) { p.s32SrcHeight = 480; }, 0x05),
-      row("NTSC destination of 576 lines", [](R& p) { p.s32DstHeight = 576; }, 0x06),
+      row(
+          "P to P", [](R& p) { p.u8DstTvFormat = 'P', p.u8BufferUse = 2; }, 0x10),
+      row(
+          "source 'p'", [](R& p) { p.u8SrcTvFormat = 'p'; }, 0x11),
+      row(
+          "destination 'M'", [](R& p) { p.u8DstTvFormat = 'M'; }, 0x12),
+      row(
+          "buffer use 2", [](R& p) { p.u8BufferUse = 2; }, 0x13),
+      row(
+          "PAL source of 480 lines", [](R& p) { p.s32SrcHeight = 480; }, 0x05),
+      row(
+          "NTSC destination of 576 lines", [](R& p) { p.s32DstHeight = 576; }, 0x06),
       // Refusals of the kernel choice come after the instance exists, and give it back.
-      row("4:2:0 P to N in two buffers", [](R& p) { p.u8BufferUse = 0; }, 0x16, true),
-      row("4:2:0 N to P in one buffer",
+      row(
+          "4:2:0 P to N in two buffers", [](R& p) { p.u8BufferUse = 0; }, 0x16, true),
+      row(
+          "4:2:0 N to P in one buffer",
           [](R& p) {
             p.u8SrcTvFormat = 'N', p.u8DstTvFormat = 'P', p.s32SrcHeight = 480;
             p.s32DstHeight = 576;
           },
           0x15, true),
-      row("4:2:0 width changes", [](R& p) { p.s32DstWidth = p.s32DstYStride = 704, p.s32DstUVStride = 352; },
-          0x15, true),
-      row("4:2:0 frame to field", [](R& p) { p.s32DstImageType = 2; }, 0x15, true),
-      row("UYVY 704 wide",
+      row(
+          "4:2:0 width changes",
+          [](R& p) { p.s32DstWidth = p.s32DstYStride = 704, p.s32DstUVStride = 352; }, 0x15, true),
+      row(
+          "4:2:0 frame to field", [](R& p) { p.s32DstImageType = 2; }, 0x15, true),
+      row(
+          "UYVY 704 wide",
           [](R& p) {
             p.s32SrcYuvType = p.s32DstYuvType = 422, p.s32SrcWidth = p.s32DstWidth = 704;
             p.s32SrcYStride = p.s32DstYStride = 1408;

@@ -51,9 +51,18 @@ void convert_plane(const Plane& plane, uint32_t fields, PnDirection direction, b
 void move_c(uint8_t* dst, const uint8_t* src, size_t bytes) { std::memmove(dst, src, bytes); }
 
 void fill_c(uint8_t* dst, size_t bytes, uint32_t pattern) {
-  uint8_t four[4];
-  for (int i = 0; i < 4; ++i) four[i] = static_cast<uint8_t>(pattern >> (8 * i));
-  for (size_t i = 0; i < bytes; ++i) dst[i] = four[i & 3];
+  if (pattern == (pattern & 0xFFu) * 0x01010101u) {
+    std::memset(dst, static_cast<int>(pattern & 0xFFu), bytes);
+    return;
+  }
+  // A repeating pattern: one period, then the filled part doubled until the band is full.
+  size_t done = bytes < 4 ? bytes : 4;
+  for (size_t i = 0; i < done; ++i) dst[i] = static_cast<uint8_t>(pattern >> (8 * i));
+  while (done < bytes) {
+    const size_t n = done < bytes - done ? done : bytes - done;
+    std::memcpy(dst + done, dst, n);
+    done += n;
+  }
 }
 
 constexpr PnByteOps kScalarOps{move_c, fill_c};
