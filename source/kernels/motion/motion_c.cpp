@@ -18,21 +18,29 @@ constexpr int kMoving = 100;
 // One line: class of the temporal difference against the remembered class. The memory returns to
 // 0 when a class repeats, so a pixel that changes once and then holds is reported twice and then
 // forgotten, and the reference always follows the picture.
-void classify_line(const uint8_t* cur, uint8_t* ref, int8_t* state, uint8_t* map, size_t width,
-                   int threshold) {
+void classify_line(const uint8_t* __restrict cur, uint8_t* __restrict ref, int8_t* __restrict state,
+                   uint8_t* __restrict map, size_t width, int threshold) {
   for (size_t x = 0; x < width; ++x) {
     const int d = cur[x] - ref[x];
     const int q = d > threshold ? kMoving : (d < -threshold ? -kMoving : 0);
-    const int s = state[x];
-    if (std::abs(s - q) < kMoving) {
-      state[x] = 0;
-      map[x] = static_cast<uint8_t>(std::abs(q));
-    } else {
-      state[x] = static_cast<int8_t>(q);
-      map[x] = kMoving;
-    }
+    // The memory only ever holds -100, 0 or 100, so |s - q| < 100 means s == q.
+    const bool repeated = state[x] == q;
+    state[x] = static_cast<int8_t>(repeated ? 0 : q);
+    map[x] = (!repeated || q != 0) ? kMoving : 0;
     ref[x] = cur[x];
   }
+}
+
+// Filtered cells of one line from the raw lines above, at and below it.
+void filter_line(const uint8_t* __restrict a, const uint8_t* __restrict b,
+                 const uint8_t* __restrict c, uint8_t* __restrict out, size_t width) {
+  out[0] = b[0];
+  for (size_t x = 1; x + 3 < width; ++x) {
+    const unsigned sum = 0u + a[x - 1] + a[x] + a[x + 1] + a[x + 2] + b[x - 1] + b[x] + b[x + 1] +
+                         b[x + 2] + c[x - 1] + c[x] + c[x + 1] + c[x + 2];
+    out[x] = sum > 6u * kMoving ? kMoving : 0;
+  }
+  for (size_t x = width - 3; x < width; ++x) out[x] = b[x];
 }
 
 // The filtered map overwrites the raw map three lines behind the line being read: filtered line
@@ -41,19 +49,8 @@ void classify_line(const uint8_t* cur, uint8_t* ref, int8_t* state, uint8_t* map
 void majority_filter(uint8_t* map, size_t width, size_t height) {
   const auto raw = [map, width](size_t y) { return map + (y + 3) * width; };
   std::memcpy(map, raw(0), width);
-  for (size_t y = 1; y + 1 < height; ++y) {
-    const uint8_t* a = raw(y - 1);
-    const uint8_t* b = raw(y);
-    const uint8_t* c = raw(y + 1);
-    uint8_t* out = map + y * width;
-    out[0] = b[0];
-    for (size_t x = 1; x + 3 < width; ++x) {
-      unsigned sum = 0;
-      for (size_t k = 0; k < 4; ++k) sum += 0u + a[x - 1 + k] + b[x - 1 + k] + c[x - 1 + k];
-      out[x] = sum > 6u * kMoving ? kMoving : 0;
-    }
-    for (size_t x = width - 3; x < width; ++x) out[x] = b[x];
-  }
+  for (size_t y = 1; y + 1 < height; ++y)
+    filter_line(raw(y - 1), raw(y), raw(y + 1), map + y * width, width);
   if (height > 1) std::memcpy(map + (height - 1) * width, raw(height - 1), width);
 }
 
