@@ -264,28 +264,6 @@ TEST_F(Motion, ThresholdsOfEverySensitivityAndFineTune) {
   }
 }
 
-TEST_F(Motion, OnePixelThatChangesAndHolds) {
-  // Class 100 remembered, then the class returns to 0: reported twice, then forgotten. The
-  // majority filter hides a lone pixel; the raw map of the last three lines stays readable
-  // behind the filtered map (buffer line y + 3).
-  P p = param(16, 8);
-  void* h = open(p);
-  Bytes picture(16 * 8, 50);
-  run(h, picture);
-  picture[6 * 16 + 5] = 200;
-  const auto raw_cell = [&] { return inst(h).pu8Map[(6 + 3) * 16 + 5]; };
-  EXPECT_EQ(run(h, picture), 0);
-  EXPECT_EQ(raw_cell(), 100);
-  EXPECT_EQ(inst(h).ps8State[6 * 16 + 5], 100);
-  EXPECT_EQ(inst(h).pu8Map[6 * 16 + 5], 0) << "a lone cell survives the filter";
-  EXPECT_EQ(run(h, picture), 0);
-  EXPECT_EQ(raw_cell(), 100);
-  EXPECT_EQ(inst(h).ps8State[6 * 16 + 5], 0);
-  EXPECT_EQ(run(h, picture), 0);
-  EXPECT_EQ(raw_cell(), 0);
-  EXPECT_EQ(ImageMotionSurveilClose_c(h), 0u);
-}
-
 // 720 or 704 x 576: the first field at half width through the bilinear scaler, then detection
 // on that picture with halved areas and a quarter of the area threshold.
 TEST_F(Motion, FullSizePalIsReducedToItsFirstField) {
