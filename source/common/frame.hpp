@@ -92,12 +92,20 @@ concept AcquiresWithParam = requires(typename M::Instance& inst, const typename 
 };
 
 template <class M>
-concept HasExtraBuffers = requires(typename M::Instance& inst) {
-  M::release(inst);
-}
-&&(AcquiresWithParam<M> || requires(typename M::Instance & inst) {
+concept AcquiresAlone = requires(typename M::Instance& inst) {
   { M::acquire(inst) } -> std::same_as<uint32_t>;
-});
+};
+
+template <class M>
+concept ReleasesBuffers = requires(typename M::Instance& inst) {
+  M::release(inst);
+};
+
+template <class M>
+concept AcquiresBuffers = AcquiresWithParam<M> || AcquiresAlone<M>;
+
+template <class M>
+concept HasExtraBuffers = AcquiresBuffers<M> && ReleasesBuffers<M>;
 
 template <class M>
 uint32_t acquire_buffers(typename M::Instance& inst, const typename M::Param& p) {
