@@ -147,7 +147,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
       const std::string base = name.substr(0, name.find("_median"));
       if (median || (run.run_type == Run::RT_Iteration && times_.count(base) == 0))
-        times_[median ? base : name] = run.GetAdjustedRealTime();
+        times_[median ? base : name] = run.GetAdjustedCPUTime();
     }
   }
   void Finalize() override {
