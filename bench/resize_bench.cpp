@@ -1,29 +1,27 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// Resizer throughput next to libyuv, swscale and memcpy doing the same work. After the usual
-// Google Benchmark table it prints, for each job, our time as a ratio to libyuv's and to memcpy
-// of the same bytes (medians when run with --benchmark_repetitions).
+// Resizer throughput next to libyuv, swscale, libavfilter's scale filter and memcpy doing the
+// same work, in one run; the ratio table "scaling" gives our time against each of theirs.
 //
 //   pf_bench --benchmark_repetitions=9 --benchmark_min_time=0.2
-#include <benchmark/benchmark.h>
 #include <libyuv.h>
 
 extern "C" {
+#include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <map>
-#include <new>
-#include <ostream>
 #include <string>
-#include <vector>
 
+#include "bench_util.hpp"
 #include "img_resizer.h"
+#include "lavfi.hpp"
 #include "video_mem.h"
 
 namespace {
+
+using pfb::Bytes;
 
 struct Job {
   const char* name;
@@ -31,64 +29,34 @@ struct Job {
   int sw, sh;
   uint32_t dt, di;
   int dw, dh;
+  const char* lavfi;  // the same job as a libavfilter graph, where we compare with one
 };
 
 // The jobs we measure; every one of them is also done by libyuv (where it has the function),
 // by swscale, and by memcpy of the bytes the job moves.
 const Job kJobs[] = {
-    {"scale_720x576_to_352x288", 420, 1, 720, 576, 420, 1, 352, 288},
-    {"scale_720x576_to_400x300", 420, 1, 720, 576, 420, 1, 400, 300},
-    {"scale_352x288_to_720x576", 420, 1, 352, 288, 420, 1, 720, 576},
-    {"scale_1920x1080_to_1280x720", 420, 1, 1920, 1080, 420, 1, 1280, 720},
-    {"copy_420_720x576", 420, 1, 720, 576, 420, 1, 720, 576},
-    {"uyvy_to_420_720x576", 422, 1, 720, 576, 420, 1, 720, 576},
-    {"yuyv_to_420_720x576", 4201, 1, 720, 576, 420, 1, 720, 576},
-    {"420_to_uyvy_720x576", 420, 1, 720, 576, 422, 1, 720, 576},
-    {"420_to_nv12_720x576", 420, 1, 720, 576, 42012, 1, 720, 576},
-    {"nv12_to_420_720x576", 42012, 1, 720, 576, 420, 1, 720, 576},
-    {"frame_to_field_420_720x576", 420, 1, 720, 576, 420, 2, 720, 576},
-    {"field_to_frame_420_720x576", 420, 2, 720, 576, 420, 1, 720, 576},
+    {"scale_720x576_to_352x288", 420, 1, 720, 576, 420, 1, 352, 288,
+     "scale=352:288:flags=bilinear"},
+    {"scale_720x576_to_400x300", 420, 1, 720, 576, 420, 1, 400, 300, nullptr},
+    {"scale_352x288_to_720x576", 420, 1, 352, 288, 420, 1, 720, 576, nullptr},
+    {"scale_1920x1080_to_1280x720", 420, 1, 1920, 1080, 420, 1, 1280, 720, nullptr},
+    {"copy_420_720x576", 420, 1, 720, 576, 420, 1, 720, 576, nullptr},
+    {"uyvy_to_420_720x576", 422, 1, 720, 576, 420, 1, 720, 576, nullptr},
+    {"yuyv_to_420_720x576", 4201, 1, 720, 576, 420, 1, 720, 576, nullptr},
+    {"420_to_uyvy_720x576", 420, 1, 720, 576, 422, 1, 720, 576, nullptr},
+    {"420_to_nv12_720x576", 420, 1, 720, 576, 42012, 1, 720, 576, nullptr},
+    {"nv12_to_420_720x576", 42012, 1, 720, 576, 420, 1, 720, 576, nullptr},
+    {"frame_to_field_420_720x576", 420, 1, 720, 576, 420, 2, 720, 576, nullptr},
+    {"field_to_frame_420_720x576", 420, 2, 720, 576, 420, 1, 720, 576, nullptr},
 };
-
-size_t picture_bytes(uint32_t type, int w, int h) {
-  const size_t luma = static_cast<size_t>(w) * static_cast<size_t>(h);
-  switch (type) {
-    case 422:
-    case 4201:
-    case 4221:
-      return 2 * luma;
-    default:
-      return luma * 3 / 2;
-  }
-}
-
-// A byte vector on 64-byte boundaries: swscale's AVX2 paths assume aligned planes.
-template <class T>
-struct Aligned64 {
-  using value_type = T;
-  Aligned64() = default;
-  template <class U>
-  explicit Aligned64(const Aligned64<U>&) {}
-  T* allocate(size_t n) {
-    return static_cast<T*>(::operator new (n * sizeof(T), std::align_val_t{64}));
-  }
-  void deallocate(T* p, size_t) { ::operator delete (p, std::align_val_t{64}); }
-  bool operator==(const Aligned64&) const { return true; }
-};
-using Bytes = std::vector<uint8_t, Aligned64<uint8_t>>;
 
 struct Buffers {
   Bytes src, dst;
-  // swscale's vector loops read and write a little past the last line; the padding keeps that
-  // inside our buffers. It is not counted in the bytes a job moves.
-  static constexpr size_t kPadding = 4096;
   explicit Buffers(const Job& j)
-      : src(picture_bytes(j.st, j.sw, j.sh) + kPadding),
-        dst(picture_bytes(j.dt, j.dw, j.dh) + kPadding) {
-    for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint8_t>(i * 7 + (i >> 9));
-  }
-  size_t src_bytes() const { return src.size() - kPadding; }
-  size_t dst_bytes() const { return dst.size() - kPadding; }
+      : src(pfb::picture_buffer(pfb::picture_bytes(j.st, j.sw, j.sh))),
+        dst(pfb::picture_buffer(pfb::picture_bytes(j.dt, j.dw, j.dh))) {}
+  size_t src_bytes() const { return src.size() - pfb::kPadding; }
+  size_t dst_bytes() const { return dst.size() - pfb::kPadding; }
 };
 
 void BM_pelforge(benchmark::State& state, const Job& j) {
@@ -106,6 +74,7 @@ void BM_pelforge(benchmark::State& state, const Job& j) {
   void* handle = nullptr;
   if (ImageResizerOpen_c(&handle, &p, mem) != 0) {
     state.SkipWithError("resizer refused the job");
+    VideoMemDestroy(mem);
     return;
   }
   tImgPicture src{b.src.data(), nullptr, nullptr, static_cast<uint32_t>(j.sw), 0, 0, 0};
@@ -207,7 +176,7 @@ struct SwsPlanes {
     }
     size_t total = 0;
     for (int i = 0; i < 3; ++i) total += static_cast<size_t>(stride[i]) * rows[i];
-    storage.assign(total + 4096, 128);
+    storage.assign(total + pfb::kPadding, 128);
     size_t offset = 0;
     for (int i = 0; i < 3; ++i) {
       if (stride[i] == 0) continue;
@@ -238,79 +207,32 @@ void BM_swscale(benchmark::State& state, const Job& j) {
   sws_freeContext(ctx);
 }
 
-// Keeps the console output and remembers each benchmark's time (the median aggregate when there
-// are repetitions) for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      const std::string name = run.benchmark_name();
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      const std::string base = name.substr(0, name.find("_median"));
-      if (median || (run.run_type == Run::RT_Iteration && times_.count(base) == 0)) {
-        times_[median ? base : name] = run.GetAdjustedRealTime();
-      }
+// The graph's time includes what any libavfilter user pays per picture: the frame bookkeeping
+// and the copy of the result into the caller's planes.
+void BM_lavfi(benchmark::State& state, const Job& j) {
+  SwsPlanes src(j.st, j.sw, j.sh), dst(j.dt, j.dw, j.dh);
+  pfb::LavfiRunner graph(j.lavfi, j.sw, j.sh, av_get_pix_fmt_name(av_format(j.st)));
+  for (auto _ : state) {
+    graph.push(src.data, src.stride);
+    if (!graph.pull(dst.data, dst.stride)) {
+      state.SkipWithError("the graph gave no picture");
+      break;
     }
+    benchmark::DoNotOptimize(dst.storage.data());
   }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::ostream& out = GetOutputStream();
-    char line[256];
-    std::snprintf(line, sizeof line, "\n%-30s %12s %12s %12s %12s %10s %10s\n", "job", "pelforge",
-                  "libyuv", "swscale", "memcpy", "vs libyuv", "vs memcpy");
-    out << line;
-    for (const Job& j : kJobs) {
-      auto t = [&](const char* who) {
-        auto it = times_.find(std::string(who) + "/" + j.name);
-        return it == times_.end() ? -1.0 : it->second;
-      };
-      const double ours = t("pelforge"), yuv = t("libyuv"), sws = t("swscale"), mem = t("memcpy");
-      auto cell = [](double v) {
-        static char buf[8][32];
-        static int k = 0;
-        char* out = buf[k++ % 8];
-        if (v < 0) {
-          std::snprintf(out, 32, "-");
-        } else {
-          std::snprintf(out, 32, "%.1f us", v / 1000.0);
-        }
-        return out;
-      };
-      auto ratio = [](double a, double b) {
-        static char buf[4][16];
-        static int k = 0;
-        char* out = buf[k++ % 4];
-        if (a < 0 || b <= 0) {
-          std::snprintf(out, 16, "-");
-        } else {
-          std::snprintf(out, 16, "%.2f", a / b);
-        }
-        return out;
-      };
-      std::snprintf(line, sizeof line, "%-30s %12s %12s %12s %12s %10s %10s\n", j.name, cell(ours),
-                    cell(yuv), cell(sws), cell(mem), ratio(ours, yuv), ratio(ours, mem));
-      out << line;
-    }
-  }
+}
 
- private:
-  std::map<std::string, double> times_;
-};
+[[maybe_unused]] const bool kRegistered = [] {
+  for (const Job& j : kJobs) {
+    pfb::add_bench("scaling", "pelforge", j.name, [&j](benchmark::State& s) { BM_pelforge(s, j); });
+    pfb::add_bench("scaling", "libyuv", j.name, [&j](benchmark::State& s) { BM_libyuv(s, j); });
+    pfb::add_bench("scaling", "swscale", j.name, [&j](benchmark::State& s) { BM_swscale(s, j); });
+    pfb::add_bench("scaling", "memcpy", j.name, [&j](benchmark::State& s) { BM_memcpy(s, j); });
+    if (j.lavfi != nullptr) {
+      pfb::add_bench("scaling", "lavfi", j.name, [&j](benchmark::State& s) { BM_lavfi(s, j); });
+    }
+  }
+  return true;
+}();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  for (const Job& j : kJobs) {
-    benchmark::RegisterBenchmark((std::string("pelforge/") + j.name).c_str(), BM_pelforge, j);
-    benchmark::RegisterBenchmark((std::string("libyuv/") + j.name).c_str(), BM_libyuv, j);
-    benchmark::RegisterBenchmark((std::string("swscale/") + j.name).c_str(), BM_swscale, j);
-    benchmark::RegisterBenchmark((std::string("memcpy/") + j.name).c_str(), BM_memcpy, j);
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
-}

@@ -4,7 +4,7 @@
 set -eu
 packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libpng-dev ffmpeg qemu-user libclang-rt-14-dev"
 if [ "${1:-}" = "--bench" ]; then
-  packages="$packages libbenchmark-dev libyuv-dev libswscale-dev"
+  packages="$packages libbenchmark-dev libyuv-dev libswscale-dev libavfilter-dev"
 fi
 missing=""
 for p in $packages; do

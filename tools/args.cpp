@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// Parsing of the video commands' options.
+// Parsing of the stream verbs' options, and the help text they share.
 #include "args.hpp"
 
 #include "cli_error.hpp"
@@ -13,6 +13,14 @@ struct Pending {
   const PixFmt* fmt = nullptr;
   std::optional<Container> container;
   std::optional<Rational> fps;
+};
+
+// What the explicit --in-* forms say; they hold for every input.
+struct InputDefaults {
+  std::optional<Size> size;
+  const PixFmt* fmt = nullptr;
+  std::optional<Container> container;
+  std::optional<uint32_t> layout;
 };
 
 std::string known_formats() {
@@ -42,43 +50,71 @@ void set_once(const PixFmt*& slot, const PixFmt* v, const std::string& what) {
   slot = v;
 }
 
-std::array<int, 4> four(const std::string& opt, const std::string& v) {
-  const std::vector<int> l = parse_int_list(v, 4, opt);
+std::array<int, 4> four(OptionValue& option) {
+  const std::vector<int> l = option.list(4);
   return {l[0], l[1], l[2], l[3]};
 }
 
 }  // namespace
 
-const char* command_name(VideoCommand command) {
-  switch (command) {
-    case VideoCommand::kResize:
-      return "resize";
-    case VideoCommand::kConvert:
-      return "convert";
-    default:
-      return "rgb";
-  }
+// ---- OptionValue ----
+
+std::string OptionValue::text() {
+  if (inline_) return *inline_;
+  return next_();
 }
 
-VideoArgs parse_video_args(VideoCommand command, const std::vector<std::string>& args) {
-  VideoArgs a;
+void OptionValue::flag() const {
+  if (inline_) throw UsageError(name_ + " takes no value");
+}
+
+int64_t OptionValue::integer(int64_t lo, int64_t hi) {
+  const std::string v = text();
+  const std::string digits = !v.empty() && (v[0] == '-' || v[0] == '+') ? v.substr(1) : v;
+  int64_t n = 0;
+  try {
+    n = parse_integer(digits, name_);
+  } catch (const UsageError&) {
+    throw UsageError(name_ + ": '" + v + "' is not an integer");
+  }
+  if (!v.empty() && v[0] == '-') n = -n;
+  if (n < lo || n > hi) {
+    throw UsageError(name_ + ": '" + v + "' is outside " + std::to_string(lo) + " to " +
+                     std::to_string(hi));
+  }
+  return n;
+}
+
+std::vector<int> OptionValue::list(size_t count) { return parse_int_list(text(), count, name_); }
+
+// ---- The common parser ----
+
+StreamArgs parse_stream_args(const StreamSyntax& syntax, const std::vector<std::string>& args) {
+  StreamArgs a;
   Pending pending;
-  bool have_in = false, have_out = false;
-  std::optional<Size> in_size, out_size;
-  const PixFmt* in_fmt = nullptr;
+  InputDefaults defaults;
+  bool have_out = false;
+  std::optional<Size> out_size;
   const PixFmt* out_fmt = nullptr;
-  std::optional<Container> in_container, out_container;
-  const std::string cmd = command_name(command);
+  std::optional<Container> out_container;
+  // What stream options each input was given directly, before it.
+  std::vector<Pending> own;
+  const bool several = syntax.max_inputs > 1;
 
   auto attach = [&](bool input, const std::string& path) {
     if (input) {
-      if (have_in) throw UsageError("two inputs: '" + a.input.path + "' and '" + path + "'");
-      have_in = true;
-      a.input.path = path;
-      if (pending.size) set_once(in_size, *pending.size, "the input size");
-      if (pending.fmt) set_once(in_fmt, pending.fmt, "the input pixel format");
-      if (pending.container) set_once(in_container, *pending.container, "the input format");
-      if (pending.fps) a.input.fps = pending.fps;
+      if (a.inputs.size() >= syntax.max_inputs) {
+        if (!several) {
+          throw UsageError("two inputs: '" + a.inputs[0].path + "' and '" + path + "'");
+        }
+        throw UsageError(syntax.verb + " takes at most " + std::to_string(syntax.max_inputs) +
+                         " inputs; '" + path + "' is one too many");
+      }
+      InputOptions in;
+      in.path = path;
+      in.fps = pending.fps;
+      a.inputs.push_back(in);
+      own.push_back(pending);
     } else {
       if (have_out) throw UsageError("two outputs: '" + a.output.path + "' and '" + path + "'");
       have_out = true;
@@ -101,14 +137,12 @@ VideoArgs parse_video_args(VideoCommand command, const std::vector<std::string>&
         opt.resize(eq);
       }
     }
-    auto value = [&]() -> std::string {
-      if (inline_value) return *inline_value;
+    OptionValue option(opt, inline_value, [&, opt]() -> std::string {
       if (i + 1 >= args.size()) throw UsageError(opt + " needs a value");
       return args[++i];
-    };
-    auto flag = [&]() {
-      if (inline_value) throw UsageError(opt + " takes no value");
-    };
+    });
+    auto value = [&] { return option.text(); };
+    auto flag = [&] { option.flag(); };
 
     if (opt == "-h" || opt == "--help") {
       flag();
@@ -132,39 +166,22 @@ VideoArgs parse_video_args(VideoCommand command, const std::vector<std::string>&
     } else if (opt == "-r") {
       pending.fps = parse_rate(value(), "-r");
     } else if (opt == "--size" || opt == "--in-size") {
-      set_once(in_size, parse_size(value(), opt), "the input size");
+      set_once(defaults.size, parse_size(value(), opt), "the input size");
     } else if (opt == "--out-size" || opt == "-S") {
       set_once(out_size, parse_size(value(), opt), "the output size");
     } else if (opt == "--pix_fmt" || opt == "--in-pix_fmt" || opt == "--pix-fmt" ||
                opt == "--in-pix-fmt") {
-      set_once(in_fmt, pix_fmt_value(opt, value()), "the input pixel format");
+      set_once(defaults.fmt, pix_fmt_value(opt, value()), "the input pixel format");
     } else if (opt == "--out-pix_fmt" || opt == "--out-pix-fmt") {
       set_once(out_fmt, pix_fmt_value(opt, value()), "the output pixel format");
     } else if (opt == "--in-format") {
-      set_once(in_container, parse_container(value()), "the input format");
+      set_once(defaults.container, parse_container(value()), "the input format");
     } else if (opt == "--out-format") {
       set_once(out_container, parse_container(value()), "the output format");
     } else if (opt == "--in-layout") {
-      a.input.layout = parse_layout(value(), opt);
+      defaults.layout = parse_layout(value(), opt);
     } else if (opt == "--out-layout") {
       a.output.layout = parse_layout(value(), opt);
-    } else if (opt == "--crop") {
-      a.geometry.crop = four(opt, value());
-      a.geometry_given = true;
-    } else if (opt == "--offset") {
-      a.geometry.offset = four(opt, value());
-      a.geometry_given = true;
-    } else if (opt == "--fill") {
-      a.geometry.fill = four(opt, value());
-      a.geometry_given = true;
-    } else if (opt == "--fill-color" || opt == "--fill-colour") {
-      const std::vector<int> c = parse_int_list(value(), 3, opt);
-      a.geometry.fill_color = {c[0], c[1], c[2]};
-      a.geometry_given = true;
-    } else if (opt == "--nearest") {
-      flag();
-      a.geometry.nearest = true;
-      a.geometry_given = true;
     } else if (opt == "-frames" || opt == "-frames:v" || opt == "-vframes" || opt == "--frames") {
       a.max_frames = static_cast<uint64_t>(parse_integer(value(), opt));
       if (a.max_frames == 0) throw UsageError(opt + ": give at least 1 frame");
@@ -180,12 +197,15 @@ VideoArgs parse_video_args(VideoCommand command, const std::vector<std::string>&
       a.preview.every = static_cast<uint64_t>(parse_integer(value(), opt));
       if (a.preview.every == 0) throw UsageError("--preview-every: give a count of at least 1");
     } else if (opt == "-" || opt.empty() || opt[0] != '-') {
-      if (have_in && have_out) throw UsageError("unexpected argument '" + opt + "'");
-      attach(!have_in, opt);
-    } else {
-      std::string message = "unknown option " + opt;
-      message += " (see pelforge " + cmd + " --help)";
-      throw UsageError(message);
+      // One-input verbs read "INPUT OUTPUT" as ffmpeg-free tools do; verbs with several inputs
+      // take every name as an input and the output only with -o.
+      const bool input = several || a.inputs.empty();
+      if (!several && !a.inputs.empty() && have_out) {
+        throw UsageError("unexpected argument '" + opt + "'");
+      }
+      attach(input, opt);
+    } else if (!syntax.extra || !syntax.extra(option)) {
+      throw UsageError("unknown option " + opt + " (see pelforge " + syntax.verb + " --help)");
     }
   }
   if (a.help) return a;
@@ -197,28 +217,138 @@ VideoArgs parse_video_args(VideoCommand command, const std::vector<std::string>&
   if (pending.container) set_once(out_container, *pending.container, "the output format");
   if (pending.fps) a.output.fps = pending.fps;
 
-  if (!have_in) throw UsageError("no input: name a file, or - for standard input");
-  if (!have_out) throw UsageError("no output: give -o FILE, or -o - for standard output");
-  a.input.size = in_size;
-  a.input.fmt = in_fmt;
-  a.input.container = in_container.value_or(Container::kAuto);
+  if (a.inputs.empty()) throw UsageError("no input: name a file, or - for standard input");
+  if (a.inputs.size() < syntax.min_inputs) {
+    throw UsageError(syntax.verb + " needs at least " + std::to_string(syntax.min_inputs) +
+                     " inputs");
+  }
+  if (!have_out && syntax.output_required) {
+    throw UsageError("no output: give -o FILE, or -o - for standard output");
+  }
+  const bool one = a.inputs.size() == 1;
+  size_t from_stdin = 0;
+  for (size_t k = 0; k < a.inputs.size(); ++k) {
+    InputOptions& in = a.inputs[k];
+    const std::string which = one ? "the input" : "input " + std::to_string(k + 1);
+    std::optional<Size> size = own[k].size;
+    const PixFmt* fmt = own[k].fmt;
+    std::optional<Container> container = own[k].container;
+    if (defaults.size) set_once(size, *defaults.size, which + " size");
+    if (defaults.fmt) set_once(fmt, defaults.fmt, which + " pixel format");
+    if (defaults.container) set_once(container, *defaults.container, which + " format");
+    in.size = size;
+    in.fmt = fmt;
+    in.container = container.value_or(Container::kAuto);
+    in.layout = defaults.layout;
+    if (in.path == "-") ++from_stdin;
+    if (have_out && in.path == a.output.path && in.path != "-") {
+      throw UsageError("the output would overwrite the input '" + in.path + "'");
+    }
+  }
+  if (from_stdin > 1) throw UsageError("only one input can be standard input (-)");
   a.output.size = out_size;
   a.output.fmt = out_fmt;
   a.output.container = out_container.value_or(Container::kAuto);
+  return a;
+}
 
+std::string common_options_help(bool several_inputs, bool output_optional) {
+  std::string h = "\nFiles:\n";
+  if (several_inputs) {
+    h += "  INPUT..., -i FILE     the inputs, in order; stream options before each one describe\n"
+         "                        it: -s 352x288 a.yuv -s 352x288 b.yuv\n";
+  } else {
+    h +=
+        "  INPUT, -i FILE        .yuv/.rgb raw video, .y4m stream, .png picture (or name%03d.png\n"
+        "                        sequence); - reads standard input (y4m is recognised by itself)\n";
+  }
+  h += output_optional
+           ? "  -o FILE               pictures out (optional), same kinds as the input; - writes\n"
+             "                        standard output (reports then go to standard error)\n"
+           : "  -o FILE               output, same kinds; - writes standard output; a .png name "
+             "holds\n"
+             "                        one picture unless it has a number pattern (out%03d.png)\n";
+  h += "\nStream options (before an input they describe it, after the last input the output):\n"
+       "  -s WxH                picture size (needed for raw input)\n"
+       "  -pix_fmt FMT          pixel format (raw input defaults to yuv420p)\n"
+       "  -f y4m|yuv|png        container, for pipes and unusual names\n"
+       "  -r RATE               frame rate written to y4m output (default: the input's)\n"
+       "\nExplicit forms: --in-size, --in-pix_fmt, --in-format, --out-pix_fmt, --out-format,\n"
+       "  --out-size WxH (or -S WxH)\n"
+       "\nStorage:\n"
+       "  --in-layout L, --out-layout L\n"
+       "                        frame, field (all lines of the top field, then the bottom one)\n"
+       "                        or interlaced (fields interleaved, processed one by one);\n"
+       "                        y4m Ip means frame, It/Ib interlaced\n"
+       "\nRun:\n"
+       "  -frames N             stop after N pictures\n"
+       "  -q, --quiet           no progress line and no notes\n"
+       "  --preview DIR         PNG previews of the output: first, middle, last picture\n"
+       "  --preview-every N     ... or every Nth picture instead\n";
+  return h;
+}
+
+std::string pix_fmts_help() {
+  std::string h;
+  for (const PixFmt& f : pix_fmts()) {
+    std::string name = f.name;
+    name.resize(12, ' ');
+    h += "  " + name + f.what + "\n";
+  }
+  return h;
+}
+
+// ---- resize, convert, rgb ----
+
+const char* command_name(VideoCommand command) {
+  switch (command) {
+    case VideoCommand::kResize:
+      return "resize";
+    case VideoCommand::kConvert:
+      return "convert";
+    default:
+      return "rgb";
+  }
+}
+
+VideoArgs parse_video_args(VideoCommand command, const std::vector<std::string>& args) {
+  VideoArgs a;
+  StreamSyntax syntax;
+  syntax.verb = command_name(command);
+  // The placement options are parsed for every one of the three so that convert can point to
+  // resize instead of calling them unknown.
+  syntax.extra = [&](OptionValue& option) {
+    const std::string& opt = option.name();
+    Geometry& g = a.geometry;
+    if (opt == "--crop") {
+      g.crop = four(option);
+    } else if (opt == "--offset") {
+      g.offset = four(option);
+    } else if (opt == "--fill") {
+      g.fill = four(option);
+    } else if (opt == "--fill-color" || opt == "--fill-colour") {
+      const std::vector<int> c = option.list(3);
+      g.fill_color = {c[0], c[1], c[2]};
+    } else if (opt == "--nearest") {
+      option.flag();
+      g.nearest = true;
+    } else {
+      return false;
+    }
+    a.geometry_given = true;
+    return true;
+  };
+  static_cast<StreamArgs&>(a) = parse_stream_args(syntax, args);
+  if (a.help) return a;
   if (command == VideoCommand::kConvert && a.geometry_given) {
     throw UsageError(
         "convert keeps the whole picture; use pelforge resize for --crop, --offset, "
         "--fill, --fill-color and --nearest");
   }
-  if (a.input.path == a.output.path && a.input.path != "-") {
-    throw UsageError("the output would overwrite the input '" + a.input.path + "'");
-  }
   return a;
 }
 
 std::string video_help(VideoCommand command) {
-  const std::string cmd = command_name(command);
   std::string h;
   switch (command) {
     case VideoCommand::kResize:
@@ -236,18 +366,6 @@ std::string video_help(VideoCommand command) {
           "scales RGB pictures with its RGB resizer.\n";
       break;
   }
-  h += "\nFiles:\n"
-       "  INPUT, -i FILE        .yuv/.rgb raw video, .y4m stream, .png picture (or name%03d.png\n"
-       "                        sequence); - reads standard input (y4m is recognised by itself)\n"
-       "  -o FILE               output, same kinds; - writes standard output; a .png name holds\n"
-       "                        one picture unless it has a number pattern (out%03d.png)\n"
-       "\nStream options (before INPUT they describe the input, after it the output):\n"
-       "  -s WxH                picture size (needed for raw input)\n"
-       "  -pix_fmt FMT          pixel format (raw input defaults to yuv420p)\n"
-       "  -f y4m|yuv|png        container, for pipes and unusual names\n"
-       "  -r RATE               frame rate written to y4m output (default: the input's)\n"
-       "\nExplicit forms: --in-size, --in-pix_fmt, --in-format, --out-pix_fmt, --out-format,\n"
-       "  --out-size WxH (or -S WxH)\n";
   if (command != VideoCommand::kConvert) {
     h += "\nPicture placement (each list is top,bottom,left,right; even counts):\n"
          "  --crop T,B,L,R        source lines and pixels cut off before scaling\n"
@@ -258,22 +376,8 @@ std::string video_help(VideoCommand command) {
          "  The output size (-S) is the whole destination picture, margins included; without\n"
          "  it the cropped picture keeps its size and the margins are added around it.\n";
   }
-  h += "\nStorage:\n"
-       "  --in-layout L, --out-layout L\n"
-       "                        frame, field (all lines of the top field, then the bottom one)\n"
-       "                        or interlaced (fields interleaved, processed one by one);\n"
-       "                        y4m Ip means frame, It/Ib interlaced\n"
-       "\nRun:\n"
-       "  -frames N             stop after N pictures\n"
-       "  -q, --quiet           no progress line and no notes\n"
-       "  --preview DIR         PNG previews of the output: first, middle, last picture\n"
-       "  --preview-every N     ... or every Nth picture instead\n"
-       "\nPixel formats:\n";
-  for (const PixFmt& f : pix_fmts()) {
-    std::string name = f.name;
-    name.resize(12, ' ');
-    h += "  " + name + f.what + "\n";
-  }
+  h += common_options_help(false, false);
+  h += "\nPixel formats:\n" + pix_fmts_help();
   h += "\nExamples:\n";
   switch (command) {
     case VideoCommand::kResize:

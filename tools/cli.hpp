@@ -1,21 +1,25 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// The pelforge command line: subcommand dispatch, messages and exit status.
+// The pelforge command line: dispatch through the verb table, messages, exit status, and the
+// helpers the verbs share.
 #ifndef PELFORGE_TOOLS_CLI_HPP_
 #define PELFORGE_TOOLS_CLI_HPP_
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "formats.hpp"
 #include "progress.hpp"
+#include "run.hpp"
+#include "stream_io.hpp"
 
 namespace pf::cli {
 
 // Where a command talks. Picture data for "-o -" goes to the process's standard output
-// directly; `out` carries reports (info, errors, demo summary, help) and `err` notes, progress
-// and error messages.
+// directly; `out` carries reports (info, errors, demo summary, help, per-frame results) and `err`
+// notes, progress and error messages.
 struct Console {
   std::ostream& out;
   std::ostream& err;
@@ -27,12 +31,30 @@ struct Console {
 // kExitFailure or kExitUsage. Never throws.
 int run_cli(const std::vector<std::string>& args, const Console& console);
 
-// The pieces behind the commands, reachable for tests.
-int run_video_command(const std::string& command, const std::vector<std::string>& args,
-                      const Console& console);
-int run_info(const std::vector<std::string>& args, const Console& console);
-int run_errors(const std::vector<std::string>& args, const Console& console);
-int run_demo(const std::vector<std::string>& args, const Console& console);
+// ---- Shared by the verbs ----
+
+struct StreamArgs;
+
+// True when the arguments ask for help (-h or --help anywhere).
+bool is_help(const std::vector<std::string>& args);
+// "pelforge: note: ..." on the error stream, unless quiet.
+Note console_note(const Console& console, bool quiet);
+// Progress on a terminal unless quiet, previews as asked, the console's clock.
+RunSettings run_settings(const StreamArgs& args, const Console& console);
+// The closing line of a run ("pelforge: 4 pictures in 0.01 s (400.0 fps): in -> out") and the
+// previews written, unless quiet.
+void report_run(const Console& console, bool quiet, const RunResult& result,
+                const std::string& from, const std::string& to);
+// The pixel format an output gets when the command line names none: `natural`, unless the
+// file's kind needs another (PNG and .rgb files hold RGB; y4m streams and .yuv files YUV that
+// they can carry).
+const PixFmt& default_output_fmt(Container container, const std::string& path,
+                                 const PixFmt& natural);
+// Refuses PNG output of anything but rgb24, naming the way out.
+void check_png_output(Container container, const PixFmt& fmt);
+// The container of an output with no name to go by (a pipe): the input's when the pictures fit
+// it, raw video otherwise.
+Container pipe_container(Container input, const PixFmt& fmt);
 
 // One registered module as `info` lists it.
 struct ModuleInfo {

@@ -12,13 +12,6 @@
 namespace pf::cli {
 namespace {
 
-std::string brief(const VideoFormat& f) {
-  std::string s =
-      std::string(f.fmt->name) + " " + std::to_string(f.width) + "x" + std::to_string(f.height);
-  if (f.fmt->family == Family::kYuv) s += std::string(" ") + layout_name(f.layout);
-  return s;
-}
-
 VideoFormat with(const VideoFormat& base, int width, int height, const PixFmt& fmt,
                  uint32_t layout) {
   VideoFormat f = base;
@@ -27,11 +20,6 @@ VideoFormat with(const VideoFormat& base, int width, int height, const PixFmt& f
   f.fmt = &fmt;
   f.layout = layout;
   return f;
-}
-
-bool same_pictures(const VideoFormat& a, const VideoFormat& b) {
-  return a.width == b.width && a.height == b.height && a.fmt == b.fmt &&
-         (a.fmt->family == Family::kRgb || a.layout == b.layout);
 }
 
 class ResizerStage final : public Stage {
@@ -136,6 +124,18 @@ class RepackStage final : public Stage {
 
 }  // namespace
 
+std::string brief(const VideoFormat& f) {
+  std::string s =
+      std::string(f.fmt->name) + " " + std::to_string(f.width) + "x" + std::to_string(f.height);
+  if (f.fmt->family == Family::kYuv) s += std::string(" ") + layout_name(f.layout);
+  return s;
+}
+
+bool same_pictures(const VideoFormat& a, const VideoFormat& b) {
+  return a.width == b.width && a.height == b.height && a.fmt == b.fmt &&
+         (a.fmt->family == Family::kRgb || a.layout == b.layout);
+}
+
 bool Geometry::any() const {
   for (int i = 0; i < 4; ++i) {
     if (crop[i] != 0 || offset[i] != 0 || fill[i] != 0) return true;
@@ -183,43 +183,64 @@ std::unique_ptr<Stage> make_repack_stage(const VideoFormat& in, const PixFmt& ou
 
 // ---- Pipeline ----
 
-Pipeline::Pipeline(const Request& r, void* mem, const std::function<void(const std::string&)>& note)
-    : in_(r.in), out_(r.out) {
-  const bool in_rgb = r.in.fmt->family == Family::kRgb;
-  const bool out_rgb = r.out.fmt->family == Family::kRgb;
-  if (!in_rgb && !out_rgb) {
-    plan_yuv(r.in, r.out, r.geometry, mem, note);
-  } else if (!in_rgb) {
-    const VideoFormat mid = with(r.in, r.out.width, r.out.height, yuv420p(), PF_IMAGE_FRAME);
-    plan_yuv(r.in, mid, r.geometry, mem, note);
-    plan_from_yuv(mid, *r.out.fmt, mem);
-  } else if (!out_rgb) {
-    plan_to_yuv(r.in, mem);
-    const VideoFormat mid = with(r.in, r.in.width, r.in.height, yuv420p(), PF_IMAGE_FRAME);
-    plan_yuv(mid, r.out, r.geometry, mem, note);
-  } else if (r.geometry.any()) {
-    // Cuts, margins and nearest scaling belong to the YUV resizer; the RGB resizer only scales.
-    note("crop, offset, fill and nearest work on YUV pictures: going through yuv420p");
-    plan_to_yuv(r.in, mem);
-    const VideoFormat mid_in = with(r.in, r.in.width, r.in.height, yuv420p(), PF_IMAGE_FRAME);
-    const VideoFormat mid_out = with(r.in, r.out.width, r.out.height, yuv420p(), PF_IMAGE_FRAME);
-    plan_yuv(mid_in, mid_out, r.geometry, mem, note);
-    plan_from_yuv(mid_out, *r.out.fmt, mem);
-  } else {
-    plan_rgb(r.in, r.out, mem);
-  }
-  buffers_.resize(stages_.size());
-  for (size_t i = 0; i < stages_.size(); ++i) {
-    const VideoFormat& f = stages_[i]->out();
-    buffers_[i].resize(f.frame_size());
-    fill_black(*f.fmt, f.width, f.height, buffers_[i].data());
-  }
+Pipeline::Pipeline(const VideoFormat& in, void* mem, Note note)
+    : in_(in), out_(in), mem_(mem), note_(std::move(note)) {}
+
+Pipeline::Pipeline(const Request& r, void* mem, const Note& note) : Pipeline(r.in, mem, note) {
+  then_convert(r.out, r.geometry);
 }
 
-void Pipeline::add(std::unique_ptr<Stage> stage) { stages_.push_back(std::move(stage)); }
+Pipeline& Pipeline::then_convert(const VideoFormat& out, const Geometry& geometry) {
+  const VideoFormat in = out_;
+  const bool in_rgb = in.fmt->family == Family::kRgb;
+  const bool out_rgb = out.fmt->family == Family::kRgb;
+  if (!in_rgb && !out_rgb) {
+    plan_yuv(in, out, geometry);
+  } else if (!in_rgb) {
+    const VideoFormat mid = with(in, out.width, out.height, yuv420p(), PF_IMAGE_FRAME);
+    plan_yuv(in, mid, geometry);
+    plan_from_yuv(mid, *out.fmt);
+  } else if (!out_rgb) {
+    plan_to_yuv(in);
+    const VideoFormat mid = with(in, in.width, in.height, yuv420p(), PF_IMAGE_FRAME);
+    plan_yuv(mid, out, geometry);
+  } else if (geometry.any()) {
+    // Cuts, margins and nearest scaling belong to the YUV resizer; the RGB resizer only scales.
+    note_("crop, offset, fill and nearest work on YUV pictures: going through yuv420p");
+    plan_to_yuv(in);
+    const VideoFormat mid_in = with(in, in.width, in.height, yuv420p(), PF_IMAGE_FRAME);
+    const VideoFormat mid_out = with(in, out.width, out.height, yuv420p(), PF_IMAGE_FRAME);
+    plan_yuv(mid_in, mid_out, geometry);
+    plan_from_yuv(mid_out, *out.fmt);
+  } else {
+    plan_rgb(in, out);
+  }
+  // The stream's other properties (rate, aspect, y4m tags) are those asked for.
+  out_ = out;
+  return *this;
+}
 
-void Pipeline::plan_yuv(const VideoFormat& in, const VideoFormat& out, const Geometry& g, void* mem,
-                        const std::function<void(const std::string&)>& note) {
+Pipeline& Pipeline::then(std::unique_ptr<Stage> stage) {
+  if (!same_pictures(stage->in(), out_)) {
+    throw CliError("internal: the stage \"" + stage->describe() + "\" takes " + brief(stage->in()) +
+                   " but the chain gives " + brief(out_));
+  }
+  add(std::move(stage));
+  out_ = stages_.back()->out();
+  return *this;
+}
+
+void Pipeline::add(std::unique_ptr<Stage> stage) {
+  const VideoFormat& f = stage->out();
+  std::vector<uint8_t> buffer(f.frame_size());
+  fill_black(*f.fmt, f.width, f.height, buffer.data());
+  buffers_.push_back(std::move(buffer));
+  stages_.push_back(std::move(stage));
+}
+
+void Pipeline::plan_yuv(const VideoFormat& in, const VideoFormat& out, const Geometry& g) {
+  void* const mem = mem_;
+  const Note& note = note_;
   if (same_pictures(in, out) && !g.any()) return;
   const bool in_420 = in.fmt->yuv_type == PF_YUV_420;
   const bool out_420 = out.fmt->yuv_type == PF_YUV_420;
@@ -274,7 +295,8 @@ void Pipeline::plan_yuv(const VideoFormat& in, const VideoFormat& out, const Geo
   for (auto& s : detour) add(std::move(s));
 }
 
-void Pipeline::plan_to_yuv(const VideoFormat& in, void* mem) {
+void Pipeline::plan_to_yuv(const VideoFormat& in) {
+  void* const mem = mem_;
   if (in.fmt->order == RgbOrder::kSwapRB) {
     add(make_repack_stage(in, library_rgb(24)));
     add(make_rgb_to_yuv_stage(stages_.back()->out(), mem));
@@ -284,14 +306,16 @@ void Pipeline::plan_to_yuv(const VideoFormat& in, void* mem) {
   add(make_rgb_to_yuv_stage(in, mem));
 }
 
-void Pipeline::plan_from_yuv(const VideoFormat& in, const PixFmt& out_fmt, void* mem) {
+void Pipeline::plan_from_yuv(const VideoFormat& in, const PixFmt& out_fmt) {
+  void* const mem = mem_;
   add(make_yuv_to_rgb_stage(in, out_fmt.rgb_bits, mem));
   if (&out_fmt != &library_rgb(out_fmt.rgb_bits)) {
     add(make_repack_stage(stages_.back()->out(), out_fmt));
   }
 }
 
-void Pipeline::plan_rgb(const VideoFormat& in, const VideoFormat& out, void* mem) {
+void Pipeline::plan_rgb(const VideoFormat& in, const VideoFormat& out) {
+  void* const mem = mem_;
   if (same_pictures(in, out)) return;
   const bool same_size = in.width == out.width && in.height == out.height;
   if (same_size && can_repack(*in.fmt, *out.fmt)) {

@@ -29,10 +29,6 @@ void respace(const uint8_t* src, size_t src_row, uint8_t* dst, size_t dst_row, s
   }
 }
 
-std::string brief(const VideoFormat& f) {
-  return std::string(f.fmt->name) + " " + std::to_string(f.width) + "x" + std::to_string(f.height);
-}
-
 class YuvToRgbStage final : public Stage {
  public:
   YuvToRgbStage(const VideoFormat& in, const VideoFormat& out, void* mem) : Stage(in, out) {

@@ -19,8 +19,6 @@
 
 namespace pf::cli {
 
-using Note = std::function<void(const std::string&)>;
-
 struct PreviewOptions {
   std::string dir;     // empty: no previews
   uint64_t every = 0;  // 0: first, middle and last picture; N: pictures 1, N+1, 2N+1, ...

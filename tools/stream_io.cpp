@@ -20,15 +20,6 @@ std::string system_error(const std::string& what, const std::string& name) {
   return what + " " + name + ": " + std::strerror(errno);
 }
 
-bool ends_with(std::string_view s, std::string_view suffix) {
-  if (s.size() < suffix.size()) return false;
-  for (size_t i = 0; i < suffix.size(); ++i) {
-    const char c = s[s.size() - suffix.size() + i];
-    if (static_cast<char>(std::tolower(static_cast<unsigned char>(c))) != suffix[i]) return false;
-  }
-  return true;
-}
-
 std::string size_text(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
 
 // Reads exactly one picture or nothing; anything in between is a truncated input.
@@ -377,6 +368,18 @@ void OutputFile::close() {
 }
 
 // ---- Containers ----
+
+bool ends_with(std::string_view s, std::string_view suffix) {
+  if (s.size() < suffix.size()) return false;
+  for (size_t i = 0; i < suffix.size(); ++i) {
+    const char c = s[s.size() - suffix.size() + i];
+    if (std::tolower(static_cast<unsigned char>(c)) !=
+        std::tolower(static_cast<unsigned char>(suffix[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
 
 Container parse_container(std::string_view name) {
   if (name == "y4m" || name == "yuv4mpegpipe" || name == "yuv4mpeg") return Container::kY4m;

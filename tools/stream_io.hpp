@@ -69,6 +69,8 @@ class OutputFile {
 enum class Container { kAuto, kRaw, kY4m, kPng };
 // "y4m"/"yuv4mpegpipe", "yuv"/"raw"/"rawvideo", "png"/"image2"/"apng". Throws UsageError.
 Container parse_container(std::string_view name);
+// Case-insensitive suffix test of a file name: ends_with("A.PNG", ".png").
+bool ends_with(std::string_view name, std::string_view suffix);
 // Guess from a file name: .y4m, .png, everything else raw.
 Container container_from_name(std::string_view path);
 

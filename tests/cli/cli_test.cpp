@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "cli_test_util.hpp"
+#include "demo.hpp"
 #include "png_io.hpp"
 #include "progress.hpp"
+#include "verbs.hpp"
 
 namespace pf::cli {
 namespace {
@@ -49,7 +51,11 @@ TEST(CommandLine, StatusAndMessages) {
       {"", 2, false, "usage: pelforge COMMAND"},
       {"--help", 0, true, "Commands:"},
       {"--version", 0, true, "pelforge "},
-      {"bogus", 2, false, "unknown command 'bogus'"},
+      {"bogus", 2, false, "unknown command 'bogus'\n(pelforge --help lists the commands)"},
+      {"reszie", 2, false, "unknown command 'reszie'; did you mean 'resize'?"},
+      {"conv", 2, false, "did you mean 'convert'?"},
+      {"--help", 0, true, "  scaling and conversion\n    resize   scale, crop"},
+      {"--help", 0, true, "  the library\n    info "},
       {"resize --help", 0, true, "usage: pelforge resize"},
       {"convert -h", 0, true, "usage: pelforge convert"},
       {"rgb --help", 0, true, "usage: pelforge rgb"},
@@ -157,6 +163,17 @@ TEST(CommandLine, StatusAndMessages) {
             "YUV4MPEG2 W64 H32 F25:1 Ip A0:0 C420jpeg XYSCSS=420JPEG\n");
 }
 
+TEST(CommandLine, EveryVerbHelpsWithExamples) {
+  for (const Verb& v : verbs()) {
+    SCOPED_TRACE(v.name);
+    const Outcome o = run({v.name, "--help"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(contains(o.out, std::string("usage: pelforge ") + v.name)) << o.out;
+    EXPECT_TRUE(contains(o.out, std::string("\nExamples:\n  pelforge ") + v.name)) << o.out;
+    EXPECT_TRUE(contains(run({}).err, std::string("    ") + v.name + " ")) << "not in the list";
+  }
+}
+
 TEST(CommandLine, PngPicturesAndPreviews) {
   if (!png_available()) GTEST_SKIP() << "this build has no libpng";
   TempDir dir;
@@ -233,6 +250,64 @@ TEST(Demo, WritesPicturesAndSummary) {
     EXPECT_TRUE(std::filesystem::exists(dir / ("demo/" + std::string(png)))) << png;
     EXPECT_TRUE(contains(o.out, png)) << png;
   }
+}
+
+TEST(Demo, ListsAndSelectsJobsByNameOrFamily) {
+  TempDir dir;
+  struct Row {
+    const char* args;
+    int status;
+    const char* part;       // expected in the output (or the error)
+    const char* not_there;  // a job that must not have run
+  };
+  const Row rows[] = {
+      {"demo --list", 0, "scaling and conversion (scaling):\n  source", nullptr},
+      {"demo --list", 0, "  rgb_round_trip        YUV -> RGB24 -> YUV\n", nullptr},
+      {"demo --out @a --frames 2 -q --only cif_nearest,uyvy_round_trip", 0,
+       "4:2:0 -> UYVY -> 4:2:0                    2", "D1 -> CIF, bilinear"},
+      {"demo --out @b --frames 1 -q --only scaling", 0, "YUV -> RGB24 -> YUV", nullptr},
+      {"demo --out @c --only cif", 2, "no demo job or family is called 'cif'", nullptr},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.args);
+    const Outcome o = run(pfct::words(r.args, &dir));
+    EXPECT_EQ(o.status, r.status) << o.err;
+    EXPECT_TRUE(contains(o.out + o.err, r.part)) << o.out << o.err;
+    if (r.not_there) {
+      EXPECT_FALSE(contains(o.out, r.not_there)) << o.out;
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "a/cif_bilinear"));
+}
+
+TEST(Demo, PatternAtAnySizeAndSeededNoise) {
+  // The pattern moves and keeps its look at another size: 4:2:0 pictures of the size asked for,
+  // different from one frame to the next, and interlaced ones differ from progressive ones only
+  // on odd lines.
+  const Frames p = make_test_pattern(176, 144, 3, false), i = make_test_pattern(176, 144, 3, true);
+  ASSERT_EQ(p.size(), 3u);
+  EXPECT_EQ(p[0].size(), 176u * 144 * 3 / 2);
+  EXPECT_NE(p[0], p[1]);
+  for (int y = 0; y < 144; ++y) {
+    const auto line = [&](const Frames& f) {
+      return std::vector<uint8_t>(f[1].begin() + y * 176, f[1].begin() + (y + 1) * 176);
+    };
+    if (y % 2 == 0) {
+      EXPECT_EQ(line(p), line(i)) << "line " << y;
+    }
+  }
+  EXPECT_NE(p[1], i[1]);
+  // Noise: the same seed, the same noise; within the amplitude; clamped at the ends.
+  std::vector<uint8_t> a(4096, 128), b(4096, 128), c(4096, 128), edge(4096, 254);
+  add_noise(a, 6, 1);
+  add_noise(b, 6, 1);
+  add_noise(c, 6, 2);
+  add_noise(edge, 6, 1);
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a, c);
+  EXPECT_EQ(*std::min_element(a.begin(), a.end()), 122);
+  EXPECT_EQ(*std::max_element(a.begin(), a.end()), 134);
+  EXPECT_EQ(*std::max_element(edge.begin(), edge.end()), 255);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ std::string summary(const VideoArgs& a) {
     s << name;
     for (size_t i = 0; i < v.size(); ++i) s << (i ? "," : "") << v[i];
   };
-  side("in=", a.input);
+  side("in=", a.inputs.at(0));
   side("; out=", a.output);
   if (a.geometry_given) {
     list("; crop=", a.geometry.crop);
