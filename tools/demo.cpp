@@ -176,6 +176,7 @@ const std::vector<DemoFamily>& demo_families() {
       // filters
 
       // analysis and standards
+      PF_DEMO(motion, kFamilyAnalysis),
 
       // codecs
 

@@ -31,6 +31,8 @@ const std::vector<Verb>& verbs() {
       // filters
 
       // analysis and standards
+      PF_VERB(motion, kFamilyAnalysis, "did anything move in the watch areas, and when"),
+      PF_VERB(pn, kFamilyAnalysis, "PAL <-> NTSC: 576 and 480 lines, without scaling"),
 
       // codecs
 
