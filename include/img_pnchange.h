@@ -126,13 +126,13 @@ PF_API void ImagePNChangeSSE4Functions(void);
 typedef void (*tPNChangeKernel)(const tImagePNChangePicture* ptSrc,
                                 const tImagePNChangePicture* ptDst);
 
-#define PF_PNCHANGE_KERNELS(X)                                                                  \
-  X(D1YUV422FrameNToPTwoBuffer)                                                                 \
-  X(D1YUV422FrameNToPOneBuffer) X(D1YUV422FramePToNTwoBuffer) X(D1YUV422FramePToNOneBuffer)     \
-      X(D1YUV420FieldPToNOneBuffer) X(D1YUV420FramePToNOneBuffer) X(D1YUV420FieldNToPTwoBuffer) \
-          X(D1YUV420FrameNToPTwoBuffer) X(YUV420Field4CIFPToNOneBuffer)                         \
-              X(YUV420Frame4CIFPToNOneBuffer) X(YUV420Field4CIFNToPTwoBuffer)                   \
-                  X(YUV420Frame4CIFNToPTwoBuffer)
+/* clang-format off */
+#define PF_PNCHANGE_KERNELS(X)                                                                     \
+  X(D1YUV422FrameNToPTwoBuffer) X(D1YUV422FrameNToPOneBuffer) X(D1YUV422FramePToNTwoBuffer)        \
+  X(D1YUV422FramePToNOneBuffer) X(D1YUV420FieldPToNOneBuffer) X(D1YUV420FramePToNOneBuffer)        \
+  X(D1YUV420FieldNToPTwoBuffer) X(D1YUV420FrameNToPTwoBuffer) X(YUV420Field4CIFPToNOneBuffer)      \
+  X(YUV420Frame4CIFPToNOneBuffer) X(YUV420Field4CIFNToPTwoBuffer) X(YUV420Frame4CIFNToPTwoBuffer)
+/* clang-format on */
 
 #define PF_X(name)                                                                              \
   PF_API extern tPNChangeKernel name;                                                           \

@@ -276,7 +276,7 @@ VideoFormat with_height(const VideoFormat& f, int height) {
 // Adds the conversion to `to` as a stage: in a separate picture, or inside one PAL-sized buffer
 // that holds the source first and the result afterwards.
 void add_pn_stage(StreamContext& ctx, const VideoFormat& in, uint8_t to, bool one_buffer,
-                  std::shared_ptr<Instance> module) {
+                  const std::shared_ptr<Instance>& module) {
   const VideoFormat out = with_height(in, to == PF_TV_PAL ? 576 : 480);
   const std::string what = std::string(to == PF_TV_PAL ? "NTSC -> PAL" : "PAL -> NTSC") +
                            (one_buffer ? " in one buffer" : "") + " (module 13)";
