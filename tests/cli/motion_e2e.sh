@@ -3,7 +3,8 @@
 # End to end: ffmpeg draws a white square that slides right across a grey picture, 8 pixels a
 # frame; `pelforge motion --json` watches an area the square enters half way and one it never
 # reaches. The first area must raise the alarm in the frame the square enters it and not before,
-# the second never; the alarm previews must be PNG pictures.
+# the second never; the alarm previews must be PNG pictures. Then `pelforge pn` against ffmpeg:
+# PAL to NTSC is its crop of the middle 480 lines, and back to PAL its pad with black.
 # Usage: motion_e2e.sh PATH_TO_PELFORGE. Exit status 77: ffmpeg is missing (test skipped).
 set -euo pipefail
 
@@ -61,3 +62,15 @@ grep -q "^frame $enters: motion in area 1\$" "$tmp/lines.txt" ||
 grep -q "^frame $((enters - 1)): no motion\$" "$tmp/lines.txt" ||
   fail "plain report: $(sed -n "${enters}p" "$tmp/lines.txt")"
 echo "alarm from frame $first in the watched area; $alarms alarm pictures"
+
+ff() { ffmpeg -nostdin -hide_banner -loglevel error "$@"; }
+ff -f lavfi -i testsrc2=size=720x576:rate=25 -frames:v 5 -pix_fmt yuv420p -f rawvideo "$tmp/pal.yuv"
+ff -s 720x576 -pix_fmt yuv420p -f rawvideo -i "$tmp/pal.yuv" -vf crop=720:480:0:48 \
+  -f rawvideo "$tmp/ntsc_ref.yuv"
+ff -s 720x480 -pix_fmt yuv420p -f rawvideo -i "$tmp/ntsc_ref.yuv" \
+  -vf pad=720:576:0:48:black -f rawvideo "$tmp/pal_ref.yuv"
+"$pelforge" pn -s 720x576 "$tmp/pal.yuv" --to ntsc -o "$tmp/ntsc.yuv" -q
+cmp -s "$tmp/ntsc.yuv" "$tmp/ntsc_ref.yuv" || fail "pn --to ntsc differs from ffmpeg's crop"
+"$pelforge" pn -s 720x480 "$tmp/ntsc.yuv" --to pal -o "$tmp/back.yuv" -q
+cmp -s "$tmp/back.yuv" "$tmp/pal_ref.yuv" || fail "pn --to pal differs from ffmpeg's pad"
+echo "pn matches ffmpeg's crop and pad"
