@@ -180,8 +180,11 @@ uint32_t store(PnInstance& inst, const tImagePNChangeParam& p) {
   if (pointer == nullptr) return error;
   inst.pfnKernel = load_kernel(*pointer);
   inst.tParam = p;
-  inst.u32SrcPlaneSize = static_cast<uint32_t>(p.s32SrcYStride * p.s32SrcHeight);
-  inst.u32DstPlaneSize = static_cast<uint32_t>(p.s32DstYStride * p.s32DstHeight);
+  // Strides have no upper bound: the products wrap in 32 bits rather than overflow.
+  inst.u32SrcPlaneSize =
+      static_cast<uint32_t>(p.s32SrcYStride) * static_cast<uint32_t>(p.s32SrcHeight);
+  inst.u32DstPlaneSize =
+      static_cast<uint32_t>(p.s32DstYStride) * static_cast<uint32_t>(p.s32DstHeight);
   return PF_STATUS_OK;
 }
 
