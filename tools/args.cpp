@@ -332,6 +332,14 @@ VideoArgs parse_video_args(VideoCommand command, const std::vector<std::string>&
     } else if (opt == "--nearest") {
       option.flag();
       g.nearest = true;
+    } else if (opt == "--keep-aspect" && command == VideoCommand::kResize) {
+      option.flag();
+      a.keep_aspect = true;
+      return true;
+    } else if (opt == "--scene-changes" && command == VideoCommand::kConvert) {
+      option.flag();
+      a.scene_changes = true;
+      return true;
     } else {
       return false;
     }
@@ -340,6 +348,11 @@ VideoArgs parse_video_args(VideoCommand command, const std::vector<std::string>&
   };
   static_cast<StreamArgs&>(a) = parse_stream_args(syntax, args);
   if (a.help) return a;
+  if (a.keep_aspect && (a.geometry_given || !a.output.size)) {
+    throw UsageError(
+        "--keep-aspect places the whole picture in the output size: give -S WxH, and no "
+        "--crop, --offset, --fill, --fill-color or --nearest");
+  }
   if (command == VideoCommand::kConvert && a.geometry_given) {
     throw UsageError(
         "convert keeps the whole picture; use pelforge resize for --crop, --offset, "
@@ -376,6 +389,18 @@ std::string video_help(VideoCommand command) {
          "  The output size (-S) is the whole destination picture, margins included; without\n"
          "  it the cropped picture keeps its size and the margins are added around it.\n";
   }
+  if (command == VideoCommand::kResize) {
+    h += "  --keep-aspect         scale into the output size (-S) keeping the picture's shape,\n"
+         "                        centred between black bars (ImageAptZoom)\n"
+         "  Packed 4:2:2 (uyvy422) in and out, with at most --fill bars in the default colour,\n"
+         "  goes through ImageZoomUYVY, whose bars are Y 1, U 128, V 128.\n";
+  }
+  if (command == VideoCommand::kConvert) {
+    h += "\nyuv420p <-> uyvy422 goes through the library's YUV420-to-YUV422 and YUV422-to-YUV420\n"
+         "modules:\n"
+         "  --scene-changes       uyvy422 -> yuv420p: print \"frame N scene-change F\" for every\n"
+         "                        picture; F is 1 where a 720-wide frame starts a new scene\n";
+  }
   h += common_options_help(false, false);
   h += "\nPixel formats:\n" + pix_fmts_help();
   h += "\nExamples:\n";
@@ -384,10 +409,13 @@ std::string video_help(VideoCommand command) {
       h += "  pelforge resize -s 720x576 in.yuv -s 352x288 -o out.yuv\n"
            "  ffmpeg -i in.mp4 -f yuv4mpegpipe - | pelforge resize - -s 352x288 -o - | "
            "ffplay -\n"
-           "  pelforge resize in.y4m -S 720x576 --fill 0,0,88,88 -o pillarbox.y4m\n";
+           "  pelforge resize in.y4m -S 720x576 --fill 0,0,88,88 -o pillarbox.y4m\n"
+           "  pelforge resize in.y4m -S 1280x720 --keep-aspect -o boxed.y4m\n";
       break;
     case VideoCommand::kConvert:
       h += "  pelforge convert -s 720x576 in.yuv -pix_fmt uyvy422 -o out.uyvy\n"
+           "  pelforge convert -s 720x576 -pix_fmt uyvy422 in.uyvy -pix_fmt yuv420p "
+           "--scene-changes -o out.yuv\n"
            "  pelforge convert in.y4m --out-layout field -o fields.yuv\n";
       break;
     case VideoCommand::kRgb:

@@ -85,6 +85,8 @@ const char* command_name(VideoCommand command);
 struct VideoArgs : StreamArgs {
   Geometry geometry;
   bool geometry_given = false;  // any of --crop, --offset, --fill, --fill-color, --nearest
+  bool keep_aspect = false;     // resize: keep the picture's shape inside black bars
+  bool scene_changes = false;   // convert: report the scene-change flag of every picture
 };
 
 VideoArgs parse_video_args(VideoCommand command, const std::vector<std::string>& args);

@@ -168,6 +168,8 @@ const std::vector<DemoFamily>& demo_families() {
   static const std::vector<DemoFamily> table = {
       // scaling and conversion
       PF_DEMO(scaling, kFamilyScaling),
+      // the zoom modules, the 4:2:0/4:2:2 converters and the D1 split
+      PF_DEMO(zoom, kFamilyScaling),
 
       // composition
 

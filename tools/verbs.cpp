@@ -23,6 +23,7 @@ const std::vector<Verb>& verbs() {
       PF_VERB(resize, kFamilyScaling, "scale, crop and place pictures: raw .yuv, .y4m, .png"),
       PF_VERB(convert, kFamilyScaling, "change the pixel format or the frame/field storage"),
       PF_VERB(rgb, kFamilyScaling, "YUV <-> RGB 16/24/32 bits, and RGB scaling"),
+      PF_VERB(split, kFamilyScaling, "a UYVY D1 frame into four 352-wide 4:2:0 field quarters"),
 
       // composition
 

@@ -17,7 +17,9 @@
 //     static uint32_t select(Instance&, const Param&);  // copy parameters, pick the kernel
 //     // optional: uint32_t acquire(Instance&) (or acquire(Instance&, const Param&)) and
 //     // void release(Instance&) for further buffers, taken after the DMA handle and released
-//     // first.
+//     // first. release may return a uint32_t status instead (a module that closes an inner
+//     // instance there): Close then returns that status when it is not 0, so the inner
+//     // module's code reaches the host unchanged.
 //     static constexpr bool kBuffersFirst = true;  // optional: take those buffers right after
 //                                                  // the instance, before scratch and DMA
 //   };
@@ -116,6 +118,11 @@ uint32_t acquire_buffers(typename M::Instance& inst, const typename M::Param& p)
   }
 }
 
+template <class M>
+concept ReleaseReportsStatus = HasExtraBuffers<M> && requires(typename M::Instance& inst) {
+  { M::release(inst) } -> std::same_as<uint32_t>;
+};
+
 // Releases what Open obtained, newest first. Used by Open's rollback and by Close.
 template <class M>
 uint32_t release_instance(typename M::Instance* inst, bool extras) {
@@ -208,11 +215,18 @@ uint32_t close(void* handle) {
   if (handle == nullptr) return M::kCodes.close_pointer;
   auto* inst = static_cast<typename M::Instance*>(handle);
   if (inst->hMem == nullptr) return M::kCodes.close_mem_pointer;
-  const uint32_t status = release_instance<M>(inst, true);
-  if constexpr (M::kCodes.close_free != 0) {
-    if (status != PF_STATUS_OK) return M::kCodes.close_free;
+  uint32_t inner = PF_STATUS_OK;
+  if constexpr (ReleaseReportsStatus<M>) {
+    inner = M::release(*inst);
+  } else if constexpr (HasExtraBuffers<M>) {
+    M::release(*inst);
   }
-  return status;
+  uint32_t status = release_instance<M>(inst, false);
+  if constexpr (M::kCodes.close_free != 0) {
+    if (status != PF_STATUS_OK) status = M::kCodes.close_free;
+  }
+  // Everything is released whatever fails; the first failure is the one reported.
+  return inner != PF_STATUS_OK ? inner : status;
 }
 
 }  // namespace pf

@@ -32,6 +32,14 @@ enum : uint32_t {
 #undef PF_X
 };
 
+// Hosts know the NV21 refusals by number, and the numbers are not the codes whose names describe
+// the conversion: each row answers with its neighbour's name (420 -> NV21 is named NV21 -> 420,
+// and so on). The numbers are what a host compares, so they stay as they are.
+constexpr uint32_t kRefuse420ToNv21 = 0xC6A00034;   // named ..._NV21TO420_...
+constexpr uint32_t kRefuseNv21To420 = 0xC6A00035;   // named ..._420TONV21_...
+constexpr uint32_t kRefuseNv21ToNv12 = 0xC6A00036;  // named ..._NV12TONV21_...
+constexpr uint32_t kRefuseNv12ToNv21 = 0xC6A00037;  // named ..._NV21TONV12_...
+
 constexpr int64_t kWideLimit = 49152;    // when both sides are 4:2:0 or nothing is scaled
 constexpr int64_t kNarrowLimit = 12288;  // everything else
 
@@ -282,7 +290,7 @@ Choice decide(const tResizerGeometry& g, uint32_t mode) {
     return same_plain_frames ? pick(YUV420toNV12Conversion) : fail(k420TONV12_YUVTYPE_ILLEGAL);
   }
   if (st == PF_YUV_420 && dt == PF_YUV_NV21) {
-    return same_plain_frames ? pick(YUV420toNV21Conversion) : fail(k420TONV21_YUVTYPE_ILLEGAL);
+    return same_plain_frames ? pick(YUV420toNV21Conversion) : fail(kRefuse420ToNv21);
   }
 
   if (st == PF_YUV_UYVY && dt == PF_YUV_420) {
@@ -368,7 +376,7 @@ Choice decide(const tResizerGeometry& g, uint32_t mode) {
   }
   if ((st == PF_YUV_NV12 || st == PF_YUV_NV21) && dt == PF_YUV_420) {
     const bool nv12 = st == PF_YUV_NV12;
-    const uint32_t err = nv12 ? kNV12TO420_YUVTYPE_ILLEGAL : kNV21TO420_YUVTYPE_ILLEGAL;
+    const uint32_t err = nv12 ? kNV12TO420_YUVTYPE_ILLEGAL : kRefuseNv21To420;
     if (!same || si != PF_IMAGE_FRAME || !plain) return fail(err);
     if (di == PF_IMAGE_FRAME) {
       return nv12 ? pick(NV12toYUV420Conversion) : pick(NV21toYUV420Conversion);
@@ -378,10 +386,10 @@ Choice decide(const tResizerGeometry& g, uint32_t mode) {
     return fail(err);
   }
   if (st == PF_YUV_NV12 && dt == PF_YUV_NV21) {
-    return same_plain_frames ? pick(NV12toNV21Conversion) : fail(kNV12TONV21_YUVTYPE_ILLEGAL);
+    return same_plain_frames ? pick(NV12toNV21Conversion) : fail(kRefuseNv12ToNv21);
   }
   if (st == PF_YUV_NV21 && dt == PF_YUV_NV12) {
-    return same_plain_frames ? pick(NV21toNV12Conversion) : fail(kNV21TONV12_YUVTYPE_ILLEGAL);
+    return same_plain_frames ? pick(NV21toNV12Conversion) : fail(kRefuseNv21ToNv12);
   }
   if (st == PF_YUV_420_VU && dt == PF_YUV_420_VU) {
     return same && frames ? pick(CopyPic420to420) : fail(kEND);

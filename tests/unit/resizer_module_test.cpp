@@ -359,6 +359,13 @@ TEST_F(ResizerTest, DecisionTablePicksTheListedKernels) {
       {"NV12 to 420 field", param(42012, 1, 64, 32, 420, 2, 64, 32), &FrametoFieldNV12to420, 0},
       {"NV12 to 420 scaled", param(42012, 1, 64, 32, 420, 1, 32, 16), nullptr, 0xC6A0002A},
       {"NV21 to NV12", param(42021, 1, 64, 32, 42012, 1, 64, 32), &NV21toNV12Conversion, 0},
+      // The NV21 refusals by number: hosts compare these, not the names next to them.
+      {"420 to NV21 scaled", param(420, 1, 64, 32, 42021, 1, 32, 16), nullptr, 0xC6A00034},
+      {"NV21 to 420 scaled", param(42021, 1, 64, 32, 420, 1, 32, 16), nullptr, 0xC6A00035},
+      {"NV21 to 420 from a field", param(42021, 2, 64, 32, 420, 1, 64, 32), nullptr, 0xC6A00035},
+      {"NV21 to NV12 scaled", param(42021, 1, 64, 32, 42012, 1, 32, 16), nullptr, 0xC6A00036},
+      {"NV12 to NV21 scaled", param(42012, 1, 64, 32, 42021, 1, 32, 16), nullptr, 0xC6A00037},
+      {"NV12 to NV21 into a field", param(42012, 1, 64, 32, 42021, 2, 64, 32), nullptr, 0xC6A00037},
       {"4202 to 4202 of another height", param(4202, 1, 64, 32, 4202, 1, 64, 16), nullptr,
        0xC6A00038},
       {"4202 to 420", param(4202, 1, 64, 32, 420, 1, 64, 32), nullptr, 0xC6A0002C},

@@ -3,6 +3,8 @@
 // conversion modules into one output stream.
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <ostream>
 
 #include "args.hpp"
 #include "cli_error.hpp"
@@ -12,6 +14,7 @@
 #include "run.hpp"
 #include "stream_io.hpp"
 #include "verbs.hpp"
+#include "verbs/zoom_stages.hpp"
 
 namespace pf::cli {
 namespace {
@@ -76,8 +79,52 @@ VideoFormat resolve_output(VideoCommand command, const VideoArgs& a, const Frame
   return out;
 }
 
+// The modules made for a job take it: ImageAptZoom for --keep-aspect, ImageZoomUYVY for packed
+// 4:2:2 scaled into black bars, the 4:2:0/4:2:2 converters for yuv420p <-> uyvy422. Everything
+// else, and whatever those modules refuse, goes through the resizer's planned chain.
+std::unique_ptr<Pipeline> plan(VideoCommand command, const VideoArgs& a, const VideoFormat& in,
+                               const VideoFormat& out, void* mem, const Note& note,
+                               const SceneReport& scene) {
+  auto general = [&] {
+    return std::make_unique<Pipeline>(Request{in, out, a.geometry}, mem, note);
+  };
+  const PixFmt* uyvy = find_pix_fmt("uyvy422");
+  auto chain = std::make_unique<Pipeline>(in, mem, note);
+  try {
+    if (a.keep_aspect) {
+      // The module takes 4:2:0 or packed 4:2:2 frames or field pictures; interlaced frames are
+      // stored as frames are.
+      auto taken = [uyvy](VideoFormat f) {
+        if (f.fmt != uyvy) f.fmt = &yuv420p();
+        if (f.layout == PF_IMAGE_INTERLACED) f.layout = PF_IMAGE_FRAME;
+        return f;
+      };
+      const VideoFormat from = taken(in), to = taken(out);
+      chain->then_convert(from).then(make_apt_zoom_stage(from, to, a.geometry.fill, mem));
+      chain->then_convert(out);
+      return chain;
+    }
+    if (command == VideoCommand::kResize) {
+      if (auto stage = make_uyvy_zoom_stage(in, out, a.geometry, mem)) {
+        chain->then(std::move(stage));
+        return chain;
+      }
+    }
+    if (command == VideoCommand::kConvert) {
+      if (auto stage = make_packed_conversion_stage(in, out, mem, scene)) {
+        chain->then(std::move(stage));
+        return chain;
+      }
+    }
+  } catch (const ModuleError& e) {
+    if (a.scene_changes) throw;
+    note(std::string(e.what()) + "; the resizer takes the job instead");
+  }
+  return general();
+}
+
 int run_video_command(VideoCommand command, const VerbArgs& args, const Console& console) {
-  const VideoArgs a = parse_video_args(command, args);
+  VideoArgs a = parse_video_args(command, args);
   if (a.help) {
     console.out << video_help(command);
     return kExitOk;
@@ -85,12 +132,34 @@ int run_video_command(VideoCommand command, const VerbArgs& args, const Console&
   const Note note = console_note(console, a.quiet);
   MemHandle mem;
   auto reader = open_reader(a.inputs[0]);
+  if (a.keep_aspect) {
+    const VideoFormat& in = reader->format();
+    const auto bars =
+        keep_aspect_bars(in.width, in.height, a.output.size->width, a.output.size->height);
+    a.geometry.fill = bars;
+  }
   Container container = Container::kAuto;
   const VideoFormat out = resolve_output(command, a, *reader, container);
-  Pipeline pipeline(Request{reader->format(), out, a.geometry}, mem.get(), note);
+  const PixFmt* uyvy = find_pix_fmt("uyvy422");
+  if (a.scene_changes && (reader->format().fmt != uyvy || out.fmt != &yuv420p())) {
+    throw UsageError(std::string("--scene-changes reports what the uyvy422 -> yuv420p conversion "
+                                 "finds; this run converts ") +
+                     reader->format().fmt->name + " to " + out.fmt->name);
+  }
+  // One line per picture, on standard error when the pictures go to standard output.
+  std::ostream& lines = a.output.path == "-" ? console.err : console.out;
+  uint64_t frame = 0;
+  SceneReport scene;
+  if (a.scene_changes) {
+    scene = [&lines, &frame](uint32_t flag) {
+      lines << "frame " << frame++ << " scene-change " << flag << "\n";
+    };
+  }
+  auto pipeline = plan(command, a, reader->format(), out, mem.get(), note, scene);
   auto writer = open_writer(a.output.path, container, out);
-  const RunResult r =
-      run_frames(*reader, pipeline, *writer, run_settings(a, console), mem.get(), note);
+  RunSettings settings = run_settings(a, console);
+  if (a.scene_changes) settings.progress = false;  // the lines show the progress
+  const RunResult r = run_frames(*reader, *pipeline, *writer, settings, mem.get(), note);
   if (r.frames == 0) throw CliError(reader->describe() + " holds no pictures");
   report_run(console, a.quiet, r, reader->describe(), writer->describe());
   return kExitOk;

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The 4:2:0 <-> packed 4:2:2 conversion modules, written once: each opens a private resizer with
+// its YUV types and fill colour, and converts pictures without padding.
+#ifndef PELFORGE_SOURCE_COMMON_YUV_CONVERSION_HPP_
+#define PELFORGE_SOURCE_COMMON_YUV_CONVERSION_HPP_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "frame.hpp"
+#include "img_resizer.h"
+#include "layout.hpp"
+#include "resizer_client.hpp"
+
+namespace pf {
+
+struct ConversionCodes {
+  uint32_t open_handle, open_param, open_mem, open_malloc;
+  uint32_t dst_image_type;  // a destination image type the module refuses itself; 0: none
+  uint32_t setparam_handle, setparam_param;
+  uint32_t process_handle, process_buffers, process_result, process_src, process_dst;
+  uint32_t close_handle, close_mem, close_free;
+  uint32_t status_handle, status_param;
+  uint32_t memsize_param;
+};
+
+// One picture without padding: packed types are a single plane with a pitch of the width in
+// pixels; 4:2:0 holds its chroma planes right after the luma, at half the pitch.
+inline tImgPicture unpadded_picture(uint8_t* data, uint32_t yuv_type, uint32_t width,
+                                    uint32_t height) {
+  tImgPicture pic{data, nullptr, nullptr, width, width / 2, 0, 0};
+  if (!is_packed(yuv_type)) {
+    const size_t luma = static_cast<size_t>(width) * height;
+    pic.pu8U = data + luma;
+    pic.pu8V = pic.pu8U + luma / 4;
+  }
+  return pic;
+}
+
+// C gives: using Param; kCodes (ConversionCodes); kSource; kSrcYuv, kDstYuv; kFill[3];
+// static void report(void* result, uint32_t dst_image_type, uint32_t scene_change).
+template <class C>
+struct Conversion : ResizerClient<Conversion<C>, typename C::Param> {
+  using Param = typename C::Param;
+  using Client = ResizerClient<Conversion<C>, Param>;
+  static constexpr FrameCodes kCodes{
+      .out_pointer = C::kCodes.open_handle,
+      .init_pointer = C::kCodes.open_param,
+      .handle_malloc = C::kCodes.open_malloc,
+      .fast_scratch = 0,
+      .dma = 0,
+      .close_pointer = C::kCodes.close_handle,
+      .close_mem_pointer = C::kCodes.close_mem,
+      .mem_pointer = C::kCodes.open_mem,
+      .close_free = C::kCodes.close_free,
+  };
+  static constexpr const char* kSource = C::kSource;
+
+  // Everything else is the resizer's to judge.
+  static uint32_t validate(const Param& p) {
+    if constexpr (C::kCodes.dst_image_type != 0) {
+      if (p.s32DstImageType != PF_IMAGE_FRAME && p.s32DstImageType != PF_IMAGE_INTERLACED) {
+        return C::kCodes.dst_image_type;
+      }
+    }
+    return PF_STATUS_OK;
+  }
+  static tImageResizerParam resizer_record(const Param& p) {
+    tImageResizerParam r{};
+    r.s32SrcWidth = p.s32SrcWidth;
+    r.s32SrcHeight = p.s32SrcHeight;
+    r.u32SrcYuvType = C::kSrcYuv;
+    r.u32SrcImageType = static_cast<uint32_t>(p.s32SrcImageType);
+    r.s32DstWidth = p.s32DstWidth;
+    r.s32DstHeight = p.s32DstHeight;
+    r.u32DstYuvType = C::kDstYuv;
+    r.u32DstImageType = static_cast<uint32_t>(p.s32DstImageType);
+    r.u32FillY = C::kFill[0];
+    r.u32FillU = C::kFill[1];
+    r.u32FillV = C::kFill[2];
+    return r;
+  }
+
+  static uint32_t set_param(void* handle, const void* param) {
+    if (handle == nullptr) return C::kCodes.setparam_handle;
+    if (param == nullptr) return C::kCodes.setparam_param;
+    return Client::set_param(handle, param);
+  }
+
+  static uint32_t get_status(void* handle, void* status) {
+    if (handle == nullptr) return C::kCodes.status_handle;
+    if (status == nullptr) return C::kCodes.status_param;
+    Client::get_status(handle, status);
+    return PF_STATUS_OK;
+  }
+
+  static uint32_t get_mem_size(const void* param, uint32_t* size) {
+    if (param == nullptr) return C::kCodes.memsize_param;
+    const auto& p = *static_cast<const Param*>(param);
+    if (const uint32_t error = validate(p)) return error;
+    const tImageResizerParam record = resizer_record(p);
+    return ImageResizerGetMemSize_c(&record, size);
+  }
+
+  static uint32_t process(void* handle, void* buffers, void* result) {
+    if (handle == nullptr) return C::kCodes.process_handle;
+    if (buffers == nullptr) return C::kCodes.process_buffers;
+    if (result == nullptr) return C::kCodes.process_result;
+    const auto& b = *static_cast<const typename C::Buffers*>(buffers);
+    if (b.pu8Src == nullptr) return C::kCodes.process_src;
+    if (b.pu8Dst == nullptr) return C::kCodes.process_dst;
+    const Param& p = Client::param_of(handle);
+    auto u = [](int32_t v) { return static_cast<uint32_t>(v); };
+    // The resizer only reads the source picture.
+    tImgPicture src = unpadded_picture(const_cast<uint8_t*>(b.pu8Src), C::kSrcYuv, u(p.s32SrcWidth),
+                                       u(p.s32SrcHeight));
+    tImgPicture dst = unpadded_picture(b.pu8Dst, C::kDstYuv, u(p.s32DstWidth), u(p.s32DstHeight));
+    const uint32_t status = ImageResizerProcess_c(Client::resizer_of(handle), &src, &dst);
+    if (status == PF_STATUS_OK) {
+      C::report(result, u(p.s32DstImageType), dst.u32Spare1);
+    }
+    return status;
+  }
+};
+
+}  // namespace pf
+
+#endif  // PELFORGE_SOURCE_COMMON_YUV_CONVERSION_HPP_

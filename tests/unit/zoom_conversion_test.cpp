@@ -1,0 +1,446 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The 4:2:0 <-> packed 4:2:2 converters and the D1 split: each module described for the generic
+// tests, the converters' pictures against the resizer run directly and against the D1 line
+// mapping, the scene-change flag over a sequence, and the split's line and pixel mapping.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "img_resizer.h"
+#include "img_yuv420toyuv422.h"
+#include "img_yuv422toyuv420.h"
+#include "img_yuv422toyuv420_d1split.h"
+#include "module_cases.hpp"
+#include "rng.hpp"
+#include "video_mem.h"
+#include "vmem_fixture.hpp"
+
+namespace {
+
+using pft::Bytes;
+using pft::edit;
+
+Bytes random_bytes(size_t n, pft::Rng& rng) {
+  Bytes b(n);
+  for (auto& v : b) v = rng.byte();
+  return b;
+}
+
+constexpr size_t kGuard = 64;
+
+// ---------------------------------------------------------------- the modules for generic tests
+
+pft::ModuleCase yuv420_to_422_case() {
+  pft::ModuleCase m;
+  m.name = "yuv420toyuv422";
+  m.entry = {ImgYUV420ToYUV422Open_c,
+             ImgYUV420ToYUV422Process_c,
+             ImgYUV420ToYUV422Close_c,
+             ImgYUV420ToYUV422SetParam_c,
+             ImgYUV420ToYUV422GetVersion_c,
+             ImgYUV420ToYUV422GetStatus_c,
+             ImgYUV420ToYUV422AnalyzeErrorCode_c,
+             ImgYUV420ToYUV422Debug_c,
+             ImgYUV420ToYUV422GetMemSize_c};
+  m.table = &tYUV420ToYUV422Funcs;
+  m.id = 2;
+  m.names = pas8ImageYUV420ToYUV422SelfAnalyzeErrorCode;
+  m.first_code = m.accept_lo = ERR_IMG_420TO422_OPEN_INPUT_HANDLE;
+  m.accept_hi = ERR_IMG_420TO422_END;
+  m.null_name = ERR_IMG_420TO422_ANDTF_ANALYZECODE_HANDLE;
+  m.delegates = true;
+  m.version_tag = "pelforge_v300.yuv420toyuv422.003";
+  m.null_version = ERR_IMG_420TO422_GETVERSION_INPUT_BUFFER;
+  m.short_version = ERR_IMG_420TO422_GETVERSION_BUFFERLEN;
+  m.param = pft::record_bytes(tYUV420ToYUV422Param{64, 32, 1, 32, 16, 1});
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    Bytes src(64 * 32 * 3 / 2, 90), dst(32 * 16 * 2);
+    tYUV420ToYUV422Buffers b{src.data(), dst.data()};
+    uint32_t image_type = 0;
+    const uint32_t status = e.Process(h, &b, &image_type);
+    return status != 0 ? status : image_type == 1 ? 0u : 1u;
+  };
+  m.mem_size = 176;
+  m.open_null_out = ERR_IMG_420TO422_OPEN_INPUT_HANDLE;
+  m.open_null_param = ERR_IMG_420TO422_OPEN_INPUT_PARAM;
+  m.open_null_mem = ERR_IMG_420TO422_OPEN_INPUT_MEMHANDLE;
+  m.close_null = ERR_IMG_420TO422_CLOSE_INPUT_HANDLE;
+  m.close_no_mem = ERR_IMG_420TO422_CLOSE_INPUT_MEMHANDLE;
+  m.close_foreign = ERR_IMG_420TO422_CLOSE_FREE;
+  m.setparam_null_handle = ERR_IMG_420TO422_SETPARAM_INPUT_HANDLE;
+  m.setparam_null_param = ERR_IMG_420TO422_SETPARAM_INPUT_PARAM;
+  m.getstatus_null_handle = ERR_IMG_420TO422_GETSTATUS_INPUT_HANDLE;
+  m.getstatus_null_record = ERR_IMG_420TO422_GETSTATUS_INPUT_PARAM;
+  m.process_null_handle = ERR_IMG_420TO422_PROCESS_INPUT_HANDLE;
+  m.process_null_input = ERR_IMG_420TO422_PROCESS_INPUT_PARAM;
+  m.process_null_output = ERR_IMG_420TO422_PROCESS_OUTPUT_PARAM;
+  m.open_failures = {ERR_IMG_420TO422_OPEN_MALLOC, ERR_IMG_420TO422_OPEN_MALLOC,
+                     ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
+                     ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
+  m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
+  using P = tYUV420ToYUV422Param;
+  m.rows = {
+      {"field destination", edit<P>([](P& p) { p.s32DstImageType = 2; }), 0xC1000031},
+      {"unknown destination type before a bad width",
+       edit<P>([](P& p) { p.s32DstImageType = 0, p.s32SrcWidth = 0; }), 0xC1000031},
+      // Everything else is the resizer's to refuse, with its own codes.
+      {"source width 0", edit<P>([](P& p) { p.s32SrcWidth = 0; }),
+       ERR_IMG_RESIZER_SELF_SRCWIDTH_ILLEGAL, 0, true},
+      {"field source to an interlaced frame",
+       edit<P>([](P& p) { p.s32SrcImageType = 2, p.s32DstImageType = 3; }),
+       ERR_IMG_RESIZER_420TO422_YUVTYPE_ILLEGAL, 0, true},
+  };
+  return m;
+}
+PF_MODULE_CASE(yuv420_to_422_case);
+
+pft::ModuleCase yuv422_to_420_case() {
+  pft::ModuleCase m;
+  m.name = "yuv422toyuv420";
+  m.entry = {ImgYUV422ToYUV420Open_c,
+             ImgYUV422ToYUV420Process_c,
+             ImgYUV422ToYUV420Close_c,
+             ImgYUV422ToYUV420SetParam_c,
+             ImgYUV422ToYUV420GetVersion_c,
+             ImgYUV422ToYUV420GetStatus_c,
+             ImgYUV422ToYUV420AnalyzeErrorCode_c,
+             ImgYUV422ToYUV420Debug_c,
+             ImgYUV422ToYUV420GetMemSize_c};
+  m.table = &tYUV422ToYUV420Funcs;
+  m.id = 1;
+  m.names = pas8ImageYUV422ToYUV420SelfAnalyzeErrorCode;
+  m.first_code = m.accept_lo = ERR_IMG_422TO420_OPEN_INPUT_HANDLE;
+  m.accept_hi = ERR_IMG_422TO420_END;
+  m.null_name = ERR_IMG_422TO420_ANDTF_ANALYZECODE_HANDLE;
+  m.delegates = true;
+  m.version_tag = "pelforge_v300.yuv422toyuv420.002";
+  m.null_version = ERR_IMG_422TO420_GETVERSION_INPUT_BUFFER;
+  m.short_version = ERR_IMG_422TO420_GETVERSION_BUFFERLEN;
+  m.param = pft::record_bytes(tYUV422ToYUV420Param{64, 32, 1, 32, 16, 2});
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    Bytes src(64 * 32 * 2, 90), dst(32 * 16 * 3 / 2);
+    tYUV422ToYUV420Buffers b{src.data(), dst.data()};
+    tYUV422ToYUV420Result result{0, 7};
+    const uint32_t status = e.Process(h, &b, &result);
+    return status != 0                                                 ? status
+           : result.u32DstImageType == 2 && result.u32SceneChange == 0 ? 0u
+                                                                       : 1u;
+  };
+  m.mem_size = 176;
+  m.open_null_out = ERR_IMG_422TO420_OPEN_INPUT_HANDLE;
+  m.open_null_param = ERR_IMG_422TO420_OPEN_INPUT_PARAM;
+  m.open_null_mem = ERR_IMG_422TO420_OPEN_INPUT_MEMHANDLE;
+  m.close_null = ERR_IMG_422TO420_CLOSE_INPUT_HANDLE;
+  m.close_no_mem = ERR_IMG_422TO420_CLOSE_INPUT_MEMHANDLE;
+  m.close_foreign = ERR_IMG_422TO420_CLOSE_FREE;
+  m.setparam_null_handle = ERR_IMG_422TO420_SETPARAM_INPUT_HANDLE;
+  m.setparam_null_param = ERR_IMG_422TO420_SETPARAM_INPUT_PARAM;
+  m.getstatus_null_handle = ERR_IMG_422TO420_GETSTATUS_INPUT_HANDLE;
+  m.getstatus_null_record = ERR_IMG_422TO420_GETSTATUS_INPUT_PARAM;
+  m.process_null_handle = ERR_IMG_422TO420_PROCESS_INPUT_HANDLE;
+  m.process_null_input = ERR_IMG_422TO420_PROCESS_INPUT_PARAM;
+  m.process_null_output = ERR_IMG_422TO420_PROCESS_OUTPUT_PARAM;
+  m.open_failures = {ERR_IMG_422TO420_OPEN_MALLOC, ERR_IMG_422TO420_OPEN_MALLOC,
+                     ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
+                     ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
+  m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
+  using P = tYUV422ToYUV420Param;
+  m.rows = {
+      {"D1 field to a field of another size", edit<P>([](P& p) { p = {720, 576, 2, 704, 576, 2}; }),
+       ERR_IMG_RESIZER_422TO420_YUVTYPE_ILLEGAL, 0, true},
+      {"source height 0", edit<P>([](P& p) { p.s32SrcHeight = 0; }),
+       ERR_IMG_RESIZER_SELF_SRCHEIGHT_ILLEGAL, 0, true},
+  };
+  return m;
+}
+PF_MODULE_CASE(yuv422_to_420_case);
+
+tYUV422ToYUV420D1To4xCifParam split_param(int32_t h, int32_t each) {
+  return {720, h, {{352, each}, {352, each}, {352, each}, {352, each}}};
+}
+
+pft::ModuleCase d1split_case() {
+  pft::ModuleCase m;
+  m.name = "d1split";
+  m.entry = {ImgYUV422ToYUV420D1To4xCifOpen_c,
+             ImgYUV422ToYUV420D1To4xCifProcess_c,
+             ImgYUV422ToYUV420D1To4xCifClose_c,
+             ImgYUV422ToYUV420D1To4xCifSetParam_c,
+             ImgYUV422ToYUV420D1To4xCifGetVersion_c,
+             ImgYUV422ToYUV420D1To4xCifGetStatus_c,
+             ImgYUV422ToYUV420D1To4xCifAnalyzeErrorCode_c,
+             ImgYUV422ToYUV420D1To4xCifDebug_c,
+             ImgYUV422ToYUV420D1To4xCifGetMemSize_c};
+  m.table = &tYUV422ToYUV420D1To4xCifFuncs;
+  m.id = 4;
+  m.names = pas8ImageYUV422ToYUV420D1To4xCifSelfAnalyzeErrorCode;
+  m.first_code = m.accept_lo = ERR_IMG_D1_SPLIT_OPEN_INPUT_HANDLE;
+  m.accept_hi = ERR_IMG_D1_SPLIT_END;
+  m.null_name = ERR_IMG_D1_SPLIT_ANDTF_ANALYZECODE_HANDLE;
+  m.version_tag = "pelforge_v300.yuv422toyuv420_d1split.001";
+  m.null_version = ERR_IMG_D1_SPLIT_GETVERSION_INPUT_BUFFER;
+  m.short_version = ERR_IMG_D1_SPLIT_GETVERSION_BUFFERLEN;
+  m.param = pft::record_bytes(split_param(480, 240));
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    Bytes src(720 * 480 * 2, 90);
+    std::vector<Bytes> dst(4, Bytes(352 * 240 * 3 / 2));
+    tYUV422ToYUV420D1To4xCifData d{src.data(),
+                                   {dst[0].data(), dst[1].data(), dst[2].data(), dst[3].data()}};
+    return e.Process(h, &d, &d);
+  };
+  m.mem_size = 96;
+  m.open_null_out = ERR_IMG_D1_SPLIT_OPEN_INPUT_HANDLE;
+  m.open_null_param = ERR_IMG_D1_SPLIT_OPEN_INPUT_PARAM;
+  m.open_null_mem = ERR_IMG_D1_SPLIT_OPEN_INPUT_MEMHANDLE;
+  m.close_null = ERR_IMG_D1_SPLIT_CLOSE_INPUT_HANDLE;
+  m.close_no_mem = ERR_IMG_D1_SPLIT_CLOSE_INPUT_MEMHANDLE;
+  m.close_foreign = ERR_IMG_D1_SPLIT_CLOSE_FREE;
+  m.setparam_null_handle = ERR_IMG_D1_SPLIT_SETPARAM_INPUT_HANDLE;
+  m.setparam_null_param = ERR_IMG_D1_SPLIT_SETPARAM_INPUT_PARAM;
+  m.getstatus_null_handle = ERR_IMG_D1_SPLIT_GETSTATUS_INPUT_HANDLE;
+  m.getstatus_null_record = ERR_IMG_D1_SPLIT_GETSTATUS_INPUT_PARAM;
+  m.process_null_handle = ERR_IMG_D1_SPLIT_PROCESS_INPUT_HANDLE;
+  m.process_null_input = ERR_IMG_D1_SPLIT_PROCESS_INPUT_PARAM;
+  m.process_null_output = ERR_IMG_D1_SPLIT_PROCESS_OUTPUT_PARAM;
+  m.open_failures = {ERR_IMG_D1_SPLIT_OPEN_MALLOC, ERR_IMG_D1_SPLIT_FAST_SCRATCH_MEM_MALLOC};
+  m.dma_failure = ERR_IMG_D1_SPLIT_GET_DMA_HANDLE;
+  using P = tYUV422ToYUV420D1To4xCifParam;
+  m.rows = {
+      {"704 wide", edit<P>([](P& p) { p.s32SrcWidth = 704; }), ERR_IMG_D1_SPLIT_OPEN_INPUT_IMG_SIZE,
+       ERR_IMG_D1_SPLIT_SETPARAM_INPUT_IMG_SIZE},
+      {"486 lines before a bad width",
+       edit<P>([](P& p) { p.s32SrcHeight = 486, p.atDst[0].s32Width = 360; }),
+       ERR_IMG_D1_SPLIT_OPEN_INPUT_IMG_SIZE, ERR_IMG_D1_SPLIT_SETPARAM_INPUT_IMG_SIZE},
+      {"last picture 360 wide before a bad height",
+       edit<P>([](P& p) { p.atDst[3].s32Width = 360, p.atDst[0].s32Height = 244; }),
+       ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_WIDTH, ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_WIDTH},
+      {"second picture 244 lines", edit<P>([](P& p) { p.atDst[1].s32Height = 244; }),
+       ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_HEIGHT, ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_HEIGHT},
+      // A 480-line frame has 240-line fields: a 288-line picture would read past it.
+      {"288 lines from 480", edit<P>([](P& p) { p.atDst[2].s32Height = 288; }),
+       ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_HEIGHT, ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_HEIGHT},
+  };
+  return m;
+}
+PF_MODULE_CASE(d1split_case);
+
+// ---------------------------------------------------------------- pictures
+
+class ConversionPictures : public pft::VmemTest {
+ protected:
+  // The resizer run directly on the record a converter should build, on unpadded pictures.
+  Bytes by_resizer(const tImageResizerParam& r, const Bytes& src, const Bytes& canvas) {
+    Bytes in = src, out = canvas;
+    auto picture = [](uint8_t* data, uint32_t yuv, int32_t w, int32_t h) {
+      const size_t luma = size_t(w) * size_t(h);
+      if (yuv == PF_YUV_UYVY) return tImgPicture{data, nullptr, nullptr, uint32_t(w), 0, 0, 0};
+      return tImgPicture{data, data + luma, data + luma * 5 / 4, uint32_t(w), uint32_t(w) / 2, 0,
+                         0};
+    };
+    tImgPicture s = picture(in.data(), r.u32SrcYuvType, r.s32SrcWidth, r.s32SrcHeight);
+    tImgPicture d = picture(out.data(), r.u32DstYuvType, r.s32DstWidth, r.s32DstHeight);
+    void* h = nullptr;
+    EXPECT_EQ(ImageResizerOpen_c(&h, &r, mem()), 0u);
+    EXPECT_EQ(ImageResizerProcess_c(h, &s, &d), 0u);
+    EXPECT_EQ(ImageResizerClose_c(h), 0u);
+    return out;
+  }
+};
+
+tImageResizerParam converter_record(bool to_packed, const int32_t (&s)[6]) {
+  tImageResizerParam r{};
+  r.s32SrcWidth = s[0], r.s32SrcHeight = s[1], r.u32SrcImageType = uint32_t(s[2]);
+  r.s32DstWidth = s[3], r.s32DstHeight = s[4], r.u32DstImageType = uint32_t(s[5]);
+  r.u32SrcYuvType = to_packed ? PF_YUV_420 : PF_YUV_UYVY;
+  r.u32DstYuvType = to_packed ? PF_YUV_UYVY : PF_YUV_420;
+  if (to_packed) r.u32FillY = 1, r.u32FillU = 128, r.u32FillV = 128;
+  return r;
+}
+
+TEST_F(ConversionPictures, ConvertersMakeTheResizersPictureOfTheirRecord) {
+  struct Row {
+    bool to_packed;
+    int32_t sizes[6];  // source w, h, image type, destination w, h, image type
+  } rows[] = {
+      {true, {64, 32, 1, 64, 32, 1}},    {true, {64, 32, 2, 64, 32, 1}},
+      {true, {64, 32, 3, 64, 32, 3}},    {true, {64, 32, 1, 96, 48, 1}},
+      {true, {64, 32, 2, 32, 16, 1}},    {false, {64, 32, 1, 64, 32, 1}},
+      {false, {64, 32, 1, 64, 32, 2}},   {false, {64, 32, 1, 32, 16, 1}},
+      {false, {64, 32, 3, 48, 16, 3}},   {false, {720, 64, 1, 352, 32, 1}},
+      {false, {720, 64, 1, 176, 32, 1}}, {false, {720, 64, 1, 720, 64, 2}},
+  };
+  pft::Rng rng(0x4224);
+  for (const Row& row : rows) {
+    const int32_t* s = row.sizes;
+    SCOPED_TRACE(std::string(row.to_packed ? "420 -> 422 " : "422 -> 420 ") + std::to_string(s[0]) +
+                 "x" + std::to_string(s[1]) + "/" + std::to_string(s[2]) + " -> " +
+                 std::to_string(s[3]) + "x" + std::to_string(s[4]) + "/" + std::to_string(s[5]));
+    const size_t src_luma = size_t(s[0]) * size_t(s[1]), dst_luma = size_t(s[3]) * size_t(s[4]);
+    const Bytes src = random_bytes(row.to_packed ? src_luma * 3 / 2 : src_luma * 2, rng);
+    const Bytes canvas =
+        random_bytes((row.to_packed ? dst_luma * 2 : dst_luma * 3 / 2) + kGuard, rng);
+    Bytes out = canvas;
+    void* h = nullptr;
+    uint32_t result[2] = {0, 0};
+    if (row.to_packed) {
+      const tYUV420ToYUV422Param p{s[0], s[1], s[2], s[3], s[4], s[5]};
+      ASSERT_EQ(ImgYUV420ToYUV422Open_c(&h, &p, mem()), 0u);
+      tYUV420ToYUV422Buffers b{src.data(), out.data()};
+      ASSERT_EQ(ImgYUV420ToYUV422Process_c(h, &b, result), 0u);
+      EXPECT_EQ(ImgYUV420ToYUV422Close_c(h), 0u);
+    } else {
+      const tYUV422ToYUV420Param p{s[0], s[1], s[2], s[3], s[4], s[5]};
+      ASSERT_EQ(ImgYUV422ToYUV420Open_c(&h, &p, mem()), 0u);
+      tYUV422ToYUV420Buffers b{src.data(), out.data()};
+      ASSERT_EQ(ImgYUV422ToYUV420Process_c(h, &b, result), 0u);
+      EXPECT_EQ(ImgYUV422ToYUV420Close_c(h), 0u);
+    }
+    EXPECT_EQ(result[0], uint32_t(s[5]));
+    EXPECT_TRUE(out == by_resizer(converter_record(row.to_packed, row.sizes), src, canvas));
+    EXPECT_TRUE(std::equal(canvas.end() - kGuard, canvas.end(), out.end() - kGuard));
+  }
+}
+
+// A D1 frame: luma copied line by line, chroma line k from source line 2k; and the flag says
+// which pictures start a new scene (identical frames do not, a cut does).
+TEST_F(ConversionPictures, D1FramesAndTheirSceneChanges) {
+  const int32_t w = 720, h = 64;
+  const tYUV422ToYUV420Param p{w, h, 1, w, h, 1};
+  void* handle = nullptr;
+  ASSERT_EQ(ImgYUV422ToYUV420Open_c(&handle, &p, mem()), 0u);
+  pft::Rng rng(576);
+  auto grey = [&](int base) {
+    Bytes frame(size_t(w) * h * 2);
+    for (auto& v : frame) v = uint8_t(base + int(rng.below(9)));
+    return frame;
+  };
+  const Bytes a = grey(120), b = grey(20);
+  struct Step {
+    const Bytes* frame;
+    uint32_t flag;
+  } steps[] = {{&a, 1}, {&a, 0}, {&a, 0}, {&b, 1}, {&b, 0}, {&a, 1}};
+  int n = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE("frame " + std::to_string(n++));
+    const Bytes& in = *step.frame;
+    Bytes out(size_t(w) * h * 3 / 2 + kGuard, 0xEE);
+    tYUV422ToYUV420Buffers bufs{in.data(), out.data()};
+    tYUV422ToYUV420Result result{};
+    ASSERT_EQ(ImgYUV422ToYUV420Process_c(handle, &bufs, &result), 0u);
+    EXPECT_EQ(result.u32DstImageType, 1u);
+    EXPECT_EQ(result.u32SceneChange, step.flag);
+    const uint8_t* u = out.data() + size_t(w) * h;
+    const uint8_t* v = u + size_t(w) * h / 4;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const uint8_t* pair = &in[(size_t(y) * w + size_t(x & ~1)) * 2];
+        ASSERT_EQ(out[size_t(y) * w + size_t(x)], pair[1 + 2 * (x & 1)]) << x << "," << y;
+        if (y % 2 == 0 && x % 2 == 0) {
+          ASSERT_EQ(u[size_t(y / 2) * (w / 2) + size_t(x / 2)], pair[0]) << x << "," << y;
+          ASSERT_EQ(v[size_t(y / 2) * (w / 2) + size_t(x / 2)], pair[2]) << x << "," << y;
+        }
+      }
+    }
+    EXPECT_TRUE(std::all_of(out.end() - kGuard, out.end(), [](uint8_t c) { return c == 0xEE; }));
+  }
+  EXPECT_EQ(ImgYUV422ToYUV420Close_c(handle), 0u);
+}
+
+// Every sample of the four pictures against the mapping written out: picture q, line j, column
+// i comes from source line 2j + (q / 2), pixel i + (q % 2 ? 360 : 8); chroma line k from field
+// line 2k.
+TEST_F(ConversionPictures, SplitMapsLinesAndPixels) {
+  pft::Rng rng(4);
+  for (int32_t h : {576, 480}) {
+    for (int32_t each : {240, 288}) {
+      if (each > h / 2) continue;
+      SCOPED_TRACE(std::to_string(h) + " lines into " + std::to_string(each));
+      const Bytes src = random_bytes(size_t(720) * h * 2, rng);
+      const size_t bytes = size_t(352) * each * 3 / 2;
+      std::vector<Bytes> dst(4, Bytes(bytes + kGuard, 0xEE));
+      // Open on another size and SetParam to this one: the sizes come from SetParam.
+      const tYUV422ToYUV420D1To4xCifParam first = split_param(576, each == 240 ? 288 : 240);
+      const tYUV422ToYUV420D1To4xCifParam p = split_param(h, each);
+      void* handle = nullptr;
+      ASSERT_EQ(ImgYUV422ToYUV420D1To4xCifOpen_c(&handle, &first, mem()), 0u);
+      ASSERT_EQ(ImgYUV422ToYUV420D1To4xCifSetParam_c(handle, &p), 0u);
+      tYUV422ToYUV420D1To4xCifData data{
+          src.data(), {dst[0].data(), dst[1].data(), dst[2].data(), dst[3].data()}};
+      uint32_t third = 0;
+      ASSERT_EQ(ImgYUV422ToYUV420D1To4xCifProcess_c(handle, &data, &third), 0u);
+      EXPECT_EQ(ImgYUV422ToYUV420D1To4xCifClose_c(handle), 0u);
+      for (int q = 0; q < 4; ++q) {
+        const uint8_t* y = dst[size_t(q)].data();
+        const uint8_t* u = y + size_t(352) * each;
+        const uint8_t* v = u + size_t(352) * each / 4;
+        const int field = q / 2, left = q % 2 != 0 ? 360 : 8;
+        for (int j = 0; j < each; ++j) {
+          const uint8_t* line = &src[size_t(2 * j + field) * 1440];
+          for (int i = 0; i < 352; ++i) {
+            const uint8_t* pair = line + size_t((left + i) & ~1) * 2;
+            ASSERT_EQ(y[size_t(j) * 352 + size_t(i)], pair[1 + 2 * (i & 1)])
+                << "picture " << q << " luma " << i << "," << j;
+            if (j % 2 == 0 && i % 2 == 0) {
+              ASSERT_EQ(u[size_t(j / 2) * 176 + size_t(i / 2)], pair[0]) << "picture " << q;
+              ASSERT_EQ(v[size_t(j / 2) * 176 + size_t(i / 2)], pair[2]) << "picture " << q;
+            }
+          }
+        }
+        EXPECT_TRUE(std::all_of(dst[size_t(q)].end() - kGuard, dst[size_t(q)].end(),
+                                [](uint8_t c) { return c == 0xEE; }))
+            << "picture " << q << " written past its end";
+      }
+    }
+  }
+}
+
+TEST_F(ConversionPictures, RefusalsOfProcessAndTheResizersCodesByName) {
+  const tYUV422ToYUV420D1To4xCifParam p = split_param(480, 240);
+  void* handle = nullptr;
+  ASSERT_EQ(ImgYUV422ToYUV420D1To4xCifOpen_c(&handle, &p, mem()), 0u);
+  Bytes buf(16);
+  tYUV422ToYUV420D1To4xCifData data{nullptr, {buf.data(), buf.data(), buf.data(), buf.data()}};
+  EXPECT_EQ(ImgYUV422ToYUV420D1To4xCifProcess_c(handle, &data, &data),
+            ERR_IMG_D1_SPLIT_PROCESS_INPUT_BUFF);
+  data.pu8Src = buf.data();
+  for (int q = 0; q < 4; ++q) {
+    data.apu8Dst[q] = nullptr;
+    EXPECT_EQ(ImgYUV422ToYUV420D1To4xCifProcess_c(handle, &data, &data),
+              ERR_IMG_D1_SPLIT_PROCESS_OUTPUT_BUFF)
+        << "picture " << q;
+    data.apu8Dst[q] = buf.data();
+  }
+  EXPECT_EQ(ImgYUV422ToYUV420D1To4xCifClose_c(handle), 0u);
+
+  const tYUV420ToYUV422Param c{64, 32, 1, 64, 32, 1};
+  ASSERT_EQ(ImgYUV420ToYUV422Open_c(&handle, &c, mem()), 0u);
+  tYUV420ToYUV422Buffers b{nullptr, buf.data()};
+  uint32_t type = 0;
+  EXPECT_EQ(ImgYUV420ToYUV422Process_c(handle, &b, &type), ERR_IMG_420TO422_PROCESS_INPUT_BUFF);
+  b = {buf.data(), nullptr};
+  EXPECT_EQ(ImgYUV420ToYUV422Process_c(handle, &b, &type), ERR_IMG_420TO422_PROCESS_OUTPUT_BUFF);
+  EXPECT_EQ(ImgYUV420ToYUV422Close_c(handle), 0u);
+
+  // A field destination is refused alike wherever the record goes.
+  const tYUV420ToYUV422Param field{64, 32, 1, 64, 32, 2};
+  uint32_t size = 0;
+  EXPECT_EQ(ImgYUV420ToYUV422GetMemSize_c(&field, &size), 0xC1000031u);
+  EXPECT_EQ(ImgYUV420ToYUV422GetMemSize_c(nullptr, &size), 0xC1000044u);
+  EXPECT_EQ(ImgYUV422ToYUV420GetMemSize_c(nullptr, &size), 0xC1000022u);
+  uint32_t d1_size = 0;
+  EXPECT_EQ(ImgYUV422ToYUV420D1To4xCifGetMemSize_c(nullptr, &d1_size), 0u);
+  EXPECT_EQ(d1_size, 96u);
+
+  char name[64];
+  for (auto analyze : {ImgYUV420ToYUV422AnalyzeErrorCode_c, ImgYUV422ToYUV420AnalyzeErrorCode_c}) {
+    ASSERT_EQ(analyze(ERR_IMG_RESIZER_420TO422_YUVTYPE_ILLEGAL, sizeof name, name), 0u);
+    EXPECT_STREQ(name, "ERR_IMG_RESIZER_420TO422_YUVTYPE_ILLEGAL");
+  }
+  // The split names only its own codes.
+  EXPECT_EQ(ImgYUV422ToYUV420D1To4xCifAnalyzeErrorCode_c(0xC6A00004, sizeof name, name),
+            PF_ERR_CODE_NOT_NAMEABLE);
+}
+
+}  // namespace

@@ -1,0 +1,628 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// ImageZoom, ImageZoomUYVY and ImageAptZoom: each module described for the generic tests (names,
+// versions, null pointers, validation order, rollback), the pictures they make against the
+// resizer run directly on the record each should build, and what they do with the resizer's
+// refusals.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "img_apt_zoom.h"
+#include "img_resizer.h"
+#include "img_zoom.h"
+#include "img_zoom_uyvy.h"
+#include "module_cases.hpp"
+#include "rng.hpp"
+#include "video_mem.h"
+#include "vmem_fixture.hpp"
+
+namespace {
+
+using pft::Bytes;
+using pft::edit;
+
+// ---------------------------------------------------------------- records and buffers
+
+tImageZoomParam zoom_param(int32_t sw, int32_t sh, uint32_t si, int32_t dw, int32_t dh, uint32_t di,
+                           uint32_t src_slack = 0, uint32_t dst_slack = 0) {
+  tImageZoomParam p{};
+  p.s32SrcWidth = sw, p.s32SrcHeight = sh;
+  p.u32SrcYPitch = uint32_t(sw) + src_slack, p.u32SrcUVPitch = p.u32SrcYPitch / 2;
+  p.u32SrcYuvType = 420, p.u32SrcImageType = si;
+  p.s32DstWidth = dw, p.s32DstHeight = dh;
+  p.u32DstYPitch = uint32_t(dw) + dst_slack, p.u32DstUVPitch = p.u32DstYPitch / 2;
+  p.u32DstYuvType = 420, p.u32DstImageType = di;
+  return p;
+}
+
+tImageZoomUYVYParam uyvy_param(int32_t sw, int32_t sh, uint32_t si, int32_t dw, int32_t dh,
+                               uint32_t di, int32_t top = 0, int32_t bottom = 0, int32_t left = 0,
+                               int32_t right = 0, uint32_t slack = 0) {
+  return {
+      sw,    sh,    uint32_t(sw) + slack, si, dw, dh, uint32_t(dw) + slack, di, top, bottom, left,
+      right, 0x5EED};
+}
+
+tImageAptZoomParam apt_param(uint32_t st, int32_t sw, int32_t sh, uint32_t si, uint32_t dt,
+                             int32_t dw, int32_t dh, uint32_t di, int32_t left = 0,
+                             int32_t right = 0, int32_t top = 0, int32_t bottom = 0) {
+  return {sw,   sh,    uint32_t(sw), uint32_t(sw) / 2, st,    dw, dh, uint32_t(dw), dt, si, di,
+          left, right, top,          bottom,           0x5EED};
+}
+
+// Bytes of a picture of that type in one buffer with the given luma pitch (pixels for packed).
+size_t picture_bytes(uint32_t yuv_type, uint32_t pitch, int32_t height) {
+  const size_t luma = size_t(pitch) * size_t(height);
+  return yuv_type == PF_YUV_UYVY ? 2 * luma : luma * 3 / 2;
+}
+
+Bytes random_bytes(size_t n, pft::Rng& rng) {
+  Bytes b(n);
+  for (auto& v : b) v = rng.byte();
+  return b;
+}
+
+constexpr size_t kGuard = 64;  // bytes after every destination that nobody may write
+
+// ---------------------------------------------------------------- the modules for generic tests
+
+pft::ModuleCase zoom_case() {
+  pft::ModuleCase m;
+  m.name = "zoom";
+  m.entry = {ImageZoomOpen_c,
+             ImageZoomProcess_c,
+             ImageZoomClose_c,
+             ImageZoomSetParam_c,
+             ImageZoomGetVersion_c,
+             ImageZoomGetStatus_c,
+             ImageZoomAnalyzeErrorCode_c,
+             ImageZoomDebug_c,
+             ImageZoomGetMemSize_c};
+  m.table = &tImageZoomFunc;
+  m.id = 5;
+  m.names = pas8ImageZoomSelfAnalyzeErrorCode;
+  m.first_code = m.accept_lo = ERR_IMG_ZOOM_SELF_INIT_POINTER;
+  m.accept_hi = ERR_IMG_ZOOM_SELF_GETMEMSIZE_PARAM_POINTER;  // the end marker is not named
+  m.null_name = ERR_IMG_ZOOM_SELF_ANDTF_ANALYZECODE_HANDLE;
+  m.delegates = true;
+  m.version_tag = "pelforge_v300.zoom.004";
+  m.null_version = ERR_IMG_ZOOM_SELF_GET_VERSION_POINTER;
+  m.null_version_length = ERR_IMG_ZOOM_SELF_GET_VERSION_VERLEN_POINTER;
+  m.short_version = ERR_IMG_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT;
+  m.param = pft::record_bytes(zoom_param(64, 32, 1, 32, 16, 1, 8, 4));
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    Bytes src(picture_bytes(420, 72, 32), 90), dst(picture_bytes(420, 36, 16));
+    tImageZoomBuffers b{src.data(), dst.data()};
+    return e.Process(h, &b, &b);
+  };
+  m.mem_size = 176 + 192;
+  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_ZOOM_SELF_INIT_POINTER;
+  m.close_null = ERR_IMG_ZOOM_SELF_CLOSE_POINTER;
+  m.close_no_mem = ERR_IMG_ZOOM_SELF_CLOSE_MEM_POINTER;
+  m.close_foreign = VIDEOMEM_ERR_POINTER;  // the service's refusal, passed on
+  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_ZOOM_SELF_SETPARAM_POINTER;
+  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_ZOOM_SELF_STATUS_POINTER;
+  m.process_null_handle = m.process_null_input = m.process_null_output =
+      ERR_IMG_ZOOM_SELF_INPUT_POINTER;
+  // The instance, the resizer's record, then the resizer's own instance and scratch.
+  m.open_failures = {ERR_IMG_ZOOM_SELF_HANDLE_MEM_MALLOC, ERR_IMG_ZOOM_SELF_HANDLE_MEM_MALLOC,
+                     ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
+                     ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
+  m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
+  using P = tImageZoomParam;
+  m.rows = {
+      {"source width 0", edit<P>([](P& p) { p.s32SrcWidth = 0; }),
+       ERR_IMG_ZOOM_SELF_SRCWIDTH_ILLEGAL},
+      {"source width 12290 before a bad destination width",
+       edit<P>([](P& p) { p.s32SrcWidth = 12290, p.u32SrcYPitch = 12290, p.s32DstWidth = 3; }),
+       ERR_IMG_ZOOM_SELF_SRCWIDTH_ILLEGAL},
+      {"destination width odd before a bad height",
+       edit<P>([](P& p) { p.s32DstWidth = 31, p.s32SrcHeight = 0; }),
+       ERR_IMG_ZOOM_SELF_DSTWIDTH_ILLEGAL},
+      {"source height odd before a bad pitch",
+       edit<P>([](P& p) { p.s32SrcHeight = 31, p.u32SrcYPitch = 2; }),
+       ERR_IMG_ZOOM_SELF_SRCHEIGHT_ILLEGAL},
+      {"destination height 0", edit<P>([](P& p) { p.s32DstHeight = 0; }),
+       ERR_IMG_ZOOM_SELF_DSTHEIGHT_ILLEGAL},
+      {"source pitch below the width before a bad type",
+       edit<P>([](P& p) { p.u32SrcYPitch = 62, p.u32SrcUVPitch = 31, p.u32SrcYuvType = 422; }),
+       ERR_IMG_ZOOM_SELF_SRCYSTRIDE_ILLEGAL},
+      {"source chroma pitch not half", edit<P>([](P& p) { p.u32SrcUVPitch = 32; }),
+       ERR_IMG_ZOOM_SELF_SRCUVSTRIDE_ILLEGAL},
+      {"destination pitch below the width", edit<P>([](P& p) { p.u32DstYPitch = 30; }),
+       ERR_IMG_ZOOM_SELF_DSTYSTRIDE_ILLEGAL},
+      {"destination chroma pitch not half", edit<P>([](P& p) { p.u32DstUVPitch = 16; }),
+       ERR_IMG_ZOOM_SELF_DSTUVSTRIDE_ILLEGAL},
+      {"source UYVY before a bad image type",
+       edit<P>([](P& p) { p.u32SrcYuvType = 422, p.u32SrcImageType = 0; }),
+       ERR_IMG_ZOOM_SELF_SRCYUVTYPE_ILLEGAL},
+      {"destination NV12", edit<P>([](P& p) { p.u32DstYuvType = 42012; }),
+       ERR_IMG_ZOOM_SELF_DSTYUVTYPE_ILLEGAL},
+      {"source image type 4 before a bad zoom type",
+       edit<P>([](P& p) { p.u32SrcImageType = 4, p.u8ZoomType = 3; }),
+       ERR_IMG_ZOOM_SELF_SRCIMAGETYPE_ILLEGAL},
+      {"destination image type 0", edit<P>([](P& p) { p.u32DstImageType = 0; }),
+       ERR_IMG_ZOOM_SELF_DSTIMAGETYPE_ILLEGAL},
+      {"zoom type 3", edit<P>([](P& p) { p.u8ZoomType = 3; }), ERR_IMG_ZOOM_SELF_ZOOMTYPE_ILLEGAL},
+      // What only the resizer refuses comes back with its code, after the instance was taken.
+      {"field source of 30 lines",
+       edit<P>([](P& p) { p.u32SrcImageType = 2, p.s32SrcHeight = 30; }),
+       ERR_IMG_RESIZER_SELF_SRCHEIGHT_ILLEGAL, 0, true},
+      {"line buffers beyond the scratch", edit<P>([](P& p) {
+         p.s32SrcWidth = 6000, p.u32SrcYPitch = 6000, p.u32SrcUVPitch = 3000, p.s32DstWidth = 1000,
+         p.u32DstYPitch = 1000, p.u32DstUVPitch = 500;
+       }),
+       ERR_IMG_RESIZER_SELF_SRCWIDTH_ILLEGAL, 0, true},
+  };
+  return m;
+}
+PF_MODULE_CASE(zoom_case);
+
+pft::ModuleCase zoom_uyvy_case() {
+  pft::ModuleCase m;
+  m.name = "zoom_uyvy";
+  m.entry = {ImageZoomUYVYOpen_c,
+             ImageZoomUYVYProcess_c,
+             ImageZoomUYVYClose_c,
+             ImageZoomUYVYSetParam_c,
+             ImageZoomUYVYGetVersion_c,
+             ImageZoomUYVYGetStatus_c,
+             ImageZoomUYVYAnalyzeErrorCode_c,
+             ImageZoomUYVYDebug_c,
+             ImageZoomUYVGetMemSize_c};
+  m.table = &tImageZoomUYVYFunc;
+  m.id = 23;
+  m.names = pas8ImageZoomUYVYSelfAnalyzeErrorCode;
+  m.first_code = m.accept_lo = ERR_IMG_ZOOM_UYVY_INIT_POINTER;
+  m.accept_hi = ERR_IMG_ZOOM_UYVY_GETMEMSIZE_PARAM_POINTER;
+  m.null_name = ERR_IMG_ZOOM_UYVY_ANDTF_ANALYZECODE_HANDLE;
+  m.delegates = true;
+  m.version_tag = "pelforge_v300.zoom_uyvy.002";
+  m.null_version = ERR_IMG_ZOOM_UYVY_GET_VERSION_POINTER;
+  m.null_version_length = ERR_IMG_ZOOM_UYVY_GET_VERSION_VERLEN_POINTER;
+  m.short_version = ERR_IMG_ZOOM_UYVY_VERSION_BUFLEN_TOO_SHORT;
+  m.param = pft::record_bytes(uyvy_param(64, 32, 1, 48, 24, 1, 4, 4, 8, 8));
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    Bytes src(picture_bytes(422, 64, 32), 90), dst(picture_bytes(422, 48, 24));
+    tImageZoomUYVYBuffers b{src.data(), dst.data()};
+    return e.Process(h, &b, &b);
+  };
+  m.mem_size = 176 + 184;
+  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_ZOOM_UYVY_INIT_POINTER;
+  m.close_null = ERR_IMG_ZOOM_UYVY_CLOSE_POINTER;
+  m.close_no_mem = ERR_IMG_ZOOM_UYVY_CLOSE_MEM_POINTER;
+  m.close_foreign = VIDEOMEM_ERR_POINTER;
+  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_ZOOM_UYVY_SETPARAM_POINTER;
+  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_ZOOM_UYVY_STATUS_POINTER;
+  m.process_null_handle = m.process_null_input = m.process_null_output =
+      ERR_IMG_ZOOM_UYVY_PROCESS_INPUT_POINTER;
+  m.open_failures = {
+      ERR_IMG_ZOOM_UYVY_INIT_HANDLE_MEM_MALLOC, ERR_IMG_ZOOM_UYVY_INIT_HANDLE_MEM_MALLOC,
+      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC, ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
+  m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
+  using P = tImageZoomUYVYParam;
+  m.rows = {
+      {"source width 12290", edit<P>([](P& p) { p.s32SrcWidth = 12290, p.u32SrcPitch = 12290; }),
+       ERR_IMG_ZOOM_UYVY_INIT_SRCWIDTH_ILLEGAL},
+      {"destination width odd before a bad height",
+       edit<P>([](P& p) { p.s32DstWidth = 47, p.s32SrcHeight = 0; }),
+       ERR_IMG_ZOOM_UYVY_INIT_DSTWIDTH_ILLEGAL},
+      {"source height 6146", edit<P>([](P& p) { p.s32SrcHeight = 6146; }),
+       ERR_IMG_ZOOM_UYVY_INIT_SRCHEIGHT_ILLEGAL},
+      {"destination height odd before a bad pitch",
+       edit<P>([](P& p) { p.s32DstHeight = 23, p.u32SrcPitch = 2; }),
+       ERR_IMG_ZOOM_UYVY_INIT_DSTHEIGHT_ILLEGAL},
+      {"source pitch below the width", edit<P>([](P& p) { p.u32SrcPitch = 62; }),
+       ERR_IMG_ZOOM_UYVY_INIT_SRC_STRIDE_ILLEGAL},
+      {"destination pitch below the width before a bad bar",
+       edit<P>([](P& p) { p.u32DstPitch = 46, p.s32TopBlack = -2; }),
+       ERR_IMG_ZOOM_UYVY_INIT_DST_STRIDE_ILLEGAL},
+      {"top bar negative", edit<P>([](P& p) { p.s32TopBlack = -2; }), ERR_IMG_ZOOM_UYVY_TOP_BLACK},
+      {"bottom bar odd", edit<P>([](P& p) { p.s32BottomBlack = 3; }),
+       ERR_IMG_ZOOM_UYVY_BOTTOM_BLACK},
+      {"left bar odd before a bad image type",
+       edit<P>([](P& p) { p.s32LeftBlack = 1, p.u32SrcImageType = 0; }),
+       ERR_IMG_ZOOM_UYVY_LEFT_BLACK},
+      {"right bar negative", edit<P>([](P& p) { p.s32RightBlack = -4; }),
+       ERR_IMG_ZOOM_UYVY_RIGHT_BLACK},
+      {"source image type 0", edit<P>([](P& p) { p.u32SrcImageType = 0; }),
+       ERR_IMG_ZOOM_UYVY_INIT_SRC_IMAGETYPE_ILLEGAL},
+      {"destination image type 4", edit<P>([](P& p) { p.u32DstImageType = 4; }),
+       ERR_IMG_ZOOM_UYVY_INIT_DST_IMAGETYPE_ILLEGAL},
+      {"bars wider than the picture", edit<P>([](P& p) { p.s32LeftBlack = p.s32RightBlack = 24; }),
+       ERR_IMG_RESIZER_FILLPOINT_ILLEGAL, 0, true},
+      {"field to field of another size",
+       edit<P>([](P& p) { p.u32SrcImageType = 2, p.u32DstImageType = 2; }),
+       ERR_IMG_RESIZER_422TO422_YUVTYPE_ILLEGAL, 0, true},
+  };
+  return m;
+}
+PF_MODULE_CASE(zoom_uyvy_case);
+
+pft::ModuleCase apt_zoom_case() {
+  pft::ModuleCase m;
+  m.name = "apt_zoom";
+  m.entry = {ImageAptZoomOpen_c,
+             ImageAptZoomProcess_c,
+             ImageAptZoomClose_c,
+             ImageAptZoomSetParam_c,
+             ImageAptZoomGetVersion_c,
+             ImageAptZoomGetStatus_c,
+             ImageAptZoomAnalyzeErrorCode_c,
+             ImageAptZoomDebug_c,
+             ImageAptZoomGetMemSize_c};
+  m.table = &tImageAptZoomFunc;
+  m.id = 20;
+  m.names = pas8ImageAptZoomSelfAnalyzeErrorCode;
+  m.first_code = m.accept_lo = ERR_IMG_APT_ZOOM_SELF_INIT_POINTER;
+  m.accept_hi = ERR_IMG_APT_ZOOM_GET_MEMSIZE_ZOOM_PARAM;
+  m.null_name = ERR_IMG_APT_ZOOM_ANALYZE_ERROR_CODE_HANDLE;
+  m.delegates = true;
+  m.version_tag = "pelforge_v300.AptZoom.003";
+  m.null_version = ERR_IMG_APT_ZOOM_SELF_GET_VERSION_POINTER;
+  m.null_version_length = ERR_IMG_APT_ZOOM_SELF_GET_VERSION_VERLEN_POINTER;
+  m.short_version = ERR_IMG_APT_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT;
+  m.param = pft::record_bytes(apt_param(420, 64, 32, 1, 420, 48, 40, 1, 8, 8, 4, 4));
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    Bytes src(picture_bytes(420, 64, 32), 90), dst(picture_bytes(420, 48, 40));
+    tImageAptZoomBuffers b{src.data(), dst.data()};
+    return e.Process(h, &b, &b);
+  };
+  m.mem_size = 176 + 192;
+  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_APT_ZOOM_SELF_INIT_POINTER;
+  m.close_null = ERR_IMG_APT_ZOOM_SELF_CLOSE_POINTER;
+  m.close_no_mem = ERR_IMG_APT_ZOOM_SELF_CLOSE_MEM_POINTER;
+  m.close_foreign = VIDEOMEM_ERR_POINTER;
+  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_APT_ZOOM_SELF_SETPARAM_POINTER;
+  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_APT_ZOOM_SELF_STATUS_POINTER;
+  m.process_null_handle = m.process_null_input = m.process_null_output =
+      ERR_IMG_APT_ZOOM_SELF_INPUT_POINTER;
+  m.open_failures = {ERR_IMG_APT_ZOOM_SELF_INIT_HANDLE_MEM_MALLOC_ERROR,
+                     ERR_IMG_APT_ZOOM_SELF_INIT_HANDLE_MEM_MALLOC_ERROR,
+                     ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
+                     ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
+  m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
+  using P = tImageAptZoomParam;
+  m.rows = {
+      {"source width odd before a bad height",
+       edit<P>([](P& p) { p.s32SrcWidth = 63, p.s32SrcHeight = 0; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_IMAGE_WIDTH_ILLEGAL},
+      {"field source of 30 lines",
+       edit<P>([](P& p) { p.u32SrcImageType = 2, p.s32SrcHeight = 30; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_IMAGE_HEIGHT_ILLEGAL},
+      {"frame source of 31 lines", edit<P>([](P& p) { p.s32SrcHeight = 31; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_IMAGE_HEIGHT_ILLEGAL},
+      {"source pitch below the width", edit<P>([](P& p) { p.u32SrcYPitch = 62; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_YSTRIDE_ILLEGAL},
+      {"chroma pitch not half", edit<P>([](P& p) { p.u32SrcUVPitch = 33; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_UVSTRIDE_ILLEGAL},
+      {"output width 0", edit<P>([](P& p) { p.s32OutWidth = 0; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_OUT_IMAGE_WIDTH_ILLEGAL},
+      {"output height odd", edit<P>([](P& p) { p.s32OutHeight = 39; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_OUT_IMAGE_HEIGHT_ILLEGAL},
+      {"output pitch below the width before a bad offset",
+       edit<P>([](P& p) { p.u32OutYPitch = 46, p.s32LeftOffset = 2; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_OUT_YSTRIDE_ILLEGAL},
+      {"left offset not a multiple of 4", edit<P>([](P& p) { p.s32LeftOffset = 6; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_LEFT_OFFSET_ILLEGAL},
+      {"left offset the source width", edit<P>([](P& p) { p.s32LeftOffset = 64; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_LEFT_OFFSET_ILLEGAL},
+      {"right offset negative", edit<P>([](P& p) { p.s32RightOffset = -4; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_RIGHT_OFFSET_ILLEGAL},
+      {"left and right 4 on a width of 8", edit<P>([](P& p) {
+         p.s32SrcWidth = 8, p.u32SrcYPitch = 8, p.u32SrcUVPitch = 4,
+         p.s32LeftOffset = p.s32RightOffset = 4;
+       }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_HORIZON_OFFSET_ILLEGAL},
+      {"top offset odd", edit<P>([](P& p) { p.s32TopOffset = 2; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_TOP_OFFSET_ILLEGAL},
+      {"bottom offset the source height", edit<P>([](P& p) { p.s32BottomOffset = 32; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_BOTTOM_OFFSET_ILLEGAL},
+      {"top and bottom the source height",
+       edit<P>([](P& p) { p.s32TopOffset = 16, p.s32BottomOffset = 16; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_VERTICAL_OFFSET_ILLEGAL},
+      {"source NV12 before a bad image type",
+       edit<P>([](P& p) { p.u32SrcYuvType = 42012, p.u32SrcImageType = 3; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_SRC_YUVTYPE_ILLEGAL},
+      {"output YUYV", edit<P>([](P& p) { p.u32OutYuvType = 4201; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_DST_YUVTYPE_ILLEGAL},
+      {"interlaced source", edit<P>([](P& p) { p.u32SrcImageType = 3; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_SRC_IMAGETYPE_ILLEGAL},
+      {"interlaced output", edit<P>([](P& p) { p.u32OutImageType = 3; }),
+       ERR_IMG_APT_ZOOM_SELF_INIT_DST_IMAGETYPE_ILLEGAL},
+      {"bars wider than the output",
+       edit<P>([](P& p) { p.s32LeftOffset = 24, p.s32RightOffset = 24; }),
+       ERR_IMG_RESIZER_FILLPOINT_ILLEGAL, 0, true},
+      {"4:2:0 field to packed field",
+       edit<P>([](P& p) { p.u32SrcImageType = 2, p.u32OutYuvType = 422, p.u32OutImageType = 2; }),
+       ERR_IMG_RESIZER_420TO422_YUVTYPE_ILLEGAL, 0, true},
+  };
+  return m;
+}
+PF_MODULE_CASE(apt_zoom_case);
+
+// ---------------------------------------------------------------- pictures
+
+// One configuration: what the module gets, and the resizer record and pictures it should hand
+// on (written out here from the modules' rules, not taken from them).
+struct Layout {
+  size_t u_offset = 0, v_offset = 0;  // from the buffer's start; both 0 for packed pictures
+  uint32_t pitch = 0, uv_pitch = 0;
+};
+struct Expected {
+  tImageResizerParam record;
+  Layout src, dst;
+};
+
+struct PictureRow {
+  std::string what;
+  std::function<uint32_t(void* mem, void** h)> open;
+  std::function<uint32_t(void* h, const uint8_t* src, uint8_t* dst)> process;
+  uint32_t (*close)(void*);
+  size_t src_bytes, dst_bytes;
+  Expected expected;
+};
+
+tImageResizerParam resizer_param(uint32_t st, int32_t sw, int32_t sh, uint32_t si, uint32_t dt,
+                                 int32_t dw, int32_t dh, uint32_t di) {
+  tImageResizerParam r{};
+  r.s32SrcWidth = sw, r.s32SrcHeight = sh, r.u32SrcYuvType = st, r.u32SrcImageType = si;
+  r.s32DstWidth = dw, r.s32DstHeight = dh, r.u32DstYuvType = dt, r.u32DstImageType = di;
+  return r;
+}
+
+// A 4:2:0 picture in one buffer: U after luma_bytes, V u_bytes further.
+Layout planar(size_t luma_bytes, size_t u_bytes, uint32_t pitch, uint32_t uv_pitch) {
+  return {luma_bytes, luma_bytes + u_bytes, pitch, uv_pitch};
+}
+
+PictureRow zoom_row(const tImageZoomParam& p) {
+  PictureRow row;
+  row.what = "zoom " + std::to_string(p.s32SrcWidth) + "x" + std::to_string(p.s32SrcHeight) +
+             " type " + std::to_string(p.u32SrcImageType) + " -> " + std::to_string(p.s32DstWidth) +
+             "x" + std::to_string(p.s32DstHeight) + " type " + std::to_string(p.u32DstImageType) +
+             ", zoom type " + std::to_string(p.u8ZoomType);
+  row.open = [p](void* mem, void** h) { return ImageZoomOpen_c(h, &p, mem); };
+  row.process = [](void* h, const uint8_t* s, uint8_t* d) {
+    tImageZoomBuffers b{s, d};
+    return ImageZoomProcess_c(h, &b, &b);
+  };
+  row.close = ImageZoomClose_c;
+  row.src_bytes = size_t(p.u32SrcYPitch) * size_t(p.s32SrcHeight) * 3 / 2;
+  row.dst_bytes = size_t(p.u32DstYPitch) * size_t(p.s32DstHeight) * 3 / 2;
+  row.expected.record = resizer_param(420, p.s32SrcWidth, p.s32SrcHeight, p.u32SrcImageType, 420,
+                                      p.s32DstWidth, p.s32DstHeight, p.u32DstImageType);
+  row.expected.src =
+      planar(size_t(p.u32SrcYPitch) * size_t(p.s32SrcHeight),
+             size_t(p.u32SrcUVPitch) * size_t(p.s32SrcHeight / 2), p.u32SrcYPitch, p.u32SrcUVPitch);
+  row.expected.dst =
+      planar(size_t(p.u32DstYPitch) * size_t(p.s32DstHeight),
+             size_t(p.u32DstUVPitch) * size_t(p.s32DstHeight / 2), p.u32DstYPitch, p.u32DstUVPitch);
+  return row;
+}
+
+void black_bars(tImageResizerParam& r, int32_t top, int32_t bottom, int32_t left, int32_t right) {
+  r.s32FillTop = top, r.s32FillBottom = bottom, r.s32FillLeft = left, r.s32FillRight = right;
+  r.u32FillY = 1, r.u32FillU = 128, r.u32FillV = 128;
+}
+
+PictureRow uyvy_row(const tImageZoomUYVYParam& p) {
+  PictureRow row;
+  row.what = "uyvy " + std::to_string(p.s32SrcWidth) + "x" + std::to_string(p.s32SrcHeight) +
+             " type " + std::to_string(p.u32SrcImageType) + " -> " + std::to_string(p.s32DstWidth) +
+             "x" + std::to_string(p.s32DstHeight) + " type " + std::to_string(p.u32DstImageType) +
+             ", bars " + std::to_string(p.s32TopBlack) + "," + std::to_string(p.s32BottomBlack) +
+             "," + std::to_string(p.s32LeftBlack) + "," + std::to_string(p.s32RightBlack);
+  row.open = [p](void* mem, void** h) { return ImageZoomUYVYOpen_c(h, &p, mem); };
+  row.process = [](void* h, const uint8_t* s, uint8_t* d) {
+    tImageZoomUYVYBuffers b{s, d};
+    return ImageZoomUYVYProcess_c(h, &b, &b);
+  };
+  row.close = ImageZoomUYVYClose_c;
+  row.src_bytes = picture_bytes(422, p.u32SrcPitch, p.s32SrcHeight);
+  row.dst_bytes = picture_bytes(422, p.u32DstPitch, p.s32DstHeight);
+  row.expected.record = resizer_param(422, p.s32SrcWidth, p.s32SrcHeight, p.u32SrcImageType, 422,
+                                      p.s32DstWidth, p.s32DstHeight, p.u32DstImageType);
+  black_bars(row.expected.record, p.s32TopBlack, p.s32BottomBlack, p.s32LeftBlack, p.s32RightBlack);
+  row.expected.src = {0, 0, p.u32SrcPitch, 0};
+  row.expected.dst = {0, 0, p.u32DstPitch, 0};
+  return row;
+}
+
+PictureRow apt_row(const tImageAptZoomParam& p) {
+  PictureRow row;
+  row.what = "apt " + std::to_string(p.u32SrcYuvType) + " " + std::to_string(p.s32SrcWidth) + "x" +
+             std::to_string(p.s32SrcHeight) + " type " + std::to_string(p.u32SrcImageType) +
+             " -> " + std::to_string(p.u32OutYuvType) + " " + std::to_string(p.s32OutWidth) + "x" +
+             std::to_string(p.s32OutHeight) + " type " + std::to_string(p.u32OutImageType);
+  row.open = [p](void* mem, void** h) { return ImageAptZoomOpen_c(h, &p, mem); };
+  row.process = [](void* h, const uint8_t* s, uint8_t* d) {
+    tImageAptZoomBuffers b{s, d};
+    return ImageAptZoomProcess_c(h, &b, &b);
+  };
+  row.close = ImageAptZoomClose_c;
+  row.src_bytes = picture_bytes(p.u32SrcYuvType, p.u32SrcYPitch, p.s32SrcHeight);
+  row.dst_bytes = picture_bytes(p.u32OutYuvType, p.u32OutYPitch, p.s32OutHeight);
+  row.expected.record =
+      resizer_param(p.u32SrcYuvType, p.s32SrcWidth, p.s32SrcHeight, p.u32SrcImageType,
+                    p.u32OutYuvType, p.s32OutWidth, p.s32OutHeight, p.u32OutImageType);
+  black_bars(row.expected.record, p.s32TopOffset, p.s32BottomOffset, p.s32LeftOffset,
+             p.s32RightOffset);
+  const size_t src_luma = size_t(p.s32SrcWidth) * size_t(p.s32SrcHeight);
+  const size_t dst_luma = size_t(p.s32OutWidth) * size_t(p.s32OutHeight);
+  row.expected.src = planar(src_luma, src_luma / 4, p.u32SrcYPitch, p.u32SrcUVPitch);
+  row.expected.dst = planar(dst_luma, dst_luma / 4, p.u32OutYPitch, p.u32OutYPitch / 2);
+  return row;
+}
+
+tImgPicture at(const Layout& l, uint8_t* base) {
+  if (l.u_offset == 0) return {base, nullptr, nullptr, l.pitch, 0, 0, 0};
+  return {base, base + l.u_offset, base + l.v_offset, l.pitch, l.uv_pitch, 0, 0};
+}
+
+class ZoomPictures : public pft::VmemTest {};
+
+// Each module's picture equals the resizer's on the record and pictures the module should have
+// built, byte for byte, and nothing past the destination changes.
+TEST_F(ZoomPictures, EachModuleMakesTheResizersPictureOfItsRecord) {
+  std::vector<PictureRow> rows = {
+      zoom_row(zoom_param(64, 32, 1, 32, 16, 1)),
+      zoom_row(zoom_param(64, 32, 1, 40, 24, 1, 8, 6)),  // padded lines on both sides
+      zoom_row(zoom_param(48, 32, 2, 96, 64, 1, 2, 0)),
+      zoom_row(zoom_param(64, 48, 3, 48, 32, 3, 0, 4)),
+      zoom_row(zoom_param(64, 32, 1, 64, 32, 2)),
+  };
+  for (uint8_t zoom_type : {1, 2}) {
+    tImageZoomParam p = zoom_param(64, 32, 1, 40, 24, 1, 8, 6);
+    p.u8ZoomType = zoom_type;
+    rows.push_back(zoom_row(p));
+  }
+  rows.push_back(uyvy_row(uyvy_param(64, 32, 1, 48, 24, 1, 4, 4, 8, 8)));
+  rows.push_back(uyvy_row(uyvy_param(64, 32, 1, 64, 32, 1, 0, 0, 0, 0, 6)));  // copy, padded
+  rows.push_back(uyvy_row(uyvy_param(64, 32, 3, 96, 48, 3, 2, 2, 0, 0)));
+  rows.push_back(uyvy_row(uyvy_param(64, 32, 3, 32, 32, 1, 0, 0, 4, 4)));
+  rows.push_back(apt_row(apt_param(420, 64, 32, 1, 420, 48, 40, 1, 8, 8, 4, 4)));
+  rows.push_back(apt_row(apt_param(420, 64, 32, 2, 420, 64, 48, 1, 0, 0, 8, 8)));
+  rows.push_back(apt_row(apt_param(422, 64, 32, 1, 420, 64, 32, 1)));
+  rows.push_back(apt_row(apt_param(420, 64, 32, 1, 422, 80, 32, 1, 8, 8, 0, 0)));
+  rows.push_back(apt_row(apt_param(422, 64, 32, 1, 422, 96, 64, 1, 16, 16, 0, 0)));
+
+  pft::Rng rng(0x200F);
+  for (const PictureRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    const Bytes src = random_bytes(row.src_bytes, rng);
+    const Bytes canvas = random_bytes(row.dst_bytes + kGuard, rng);
+
+    Bytes by_module = canvas;
+    void* h = nullptr;
+    ASSERT_EQ(row.open(mem(), &h), 0u);
+    ASSERT_EQ(row.process(h, src.data(), by_module.data()), 0u);
+    EXPECT_EQ(row.close(h), 0u);
+
+    Bytes by_resizer = canvas;
+    Bytes src_copy = src;
+    ASSERT_EQ(ImageResizerOpen_c(&h, &row.expected.record, mem()), 0u);
+    tImgPicture in = at(row.expected.src, src_copy.data());
+    tImgPicture out = at(row.expected.dst, by_resizer.data());
+    ASSERT_EQ(ImageResizerProcess_c(h, &in, &out), 0u);
+    EXPECT_EQ(ImageResizerClose_c(h), 0u);
+
+    EXPECT_TRUE(by_module == by_resizer);
+    EXPECT_TRUE(std::equal(canvas.end() - kGuard, canvas.end(), by_module.end() - kGuard))
+        << "written past the destination";
+    EXPECT_FALSE(std::equal(canvas.begin(), canvas.end() - kGuard, by_module.begin()))
+        << "nothing was written";
+  }
+}
+
+// A geometry the resizer refuses only once it looks for a kernel (its line buffers would not fit
+// the scratch) leaves the instance making the pictures it made before.
+TEST_F(ZoomPictures, ARefusedSetParamKeepsThePicturesOfTheLastRecord) {
+  const tImageZoomParam p = zoom_param(64, 32, 1, 32, 16, 1);
+  tImageZoomParam wide = zoom_param(6000, 32, 1, 1000, 16, 1);
+  pft::Rng rng(7);
+  const Bytes src = random_bytes(size_t(64) * 32 * 3 / 2, rng);
+  Bytes before(size_t(32) * 16 * 3 / 2 + kGuard), after = before;
+
+  void* h = nullptr;
+  ASSERT_EQ(ImageZoomOpen_c(&h, &p, mem()), 0u);
+  tImageZoomBuffers b{src.data(), before.data()};
+  ASSERT_EQ(ImageZoomProcess_c(h, &b, &b), 0u);
+  EXPECT_EQ(ImageZoomSetParam_c(h, &wide), ERR_IMG_RESIZER_SELF_SRCWIDTH_ILLEGAL);
+  tImageZoomParam status{};
+  ASSERT_EQ(ImageZoomGetStatus_c(h, &status), 0u);
+  EXPECT_EQ(status.s32SrcWidth, 64);
+  b.pu8Dst = after.data();
+  ASSERT_EQ(ImageZoomProcess_c(h, &b, &b), 0u);
+  EXPECT_TRUE(before == after);
+  EXPECT_EQ(ImageZoomClose_c(h), 0u);
+}
+
+TEST_F(ZoomPictures, ProcessRefusalsOfEachModule) {
+  Bytes a(64 * 64 * 2), c(64 * 64 * 2);
+  const tImageZoomParam zp = zoom_param(64, 32, 1, 32, 16, 1);
+  const tImageZoomUYVYParam up = uyvy_param(64, 32, 1, 32, 16, 1);
+  const tImageAptZoomParam ap = apt_param(420, 64, 32, 1, 420, 32, 16, 1);
+  void* zh = nullptr;
+  void* uh = nullptr;
+  void* ah = nullptr;
+  ASSERT_EQ(ImageZoomOpen_c(&zh, &zp, mem()), 0u);
+  ASSERT_EQ(ImageZoomUYVYOpen_c(&uh, &up, mem()), 0u);
+  ASSERT_EQ(ImageAptZoomOpen_c(&ah, &ap, mem()), 0u);
+  struct Row {
+    const char* what;
+    uint32_t (*process)(void*, void*, void*);
+    void* h;
+    const uint8_t* src;
+    uint8_t* dst;
+    uint32_t expected;
+  } rows[] = {
+      {"zoom, no source", ImageZoomProcess_c, zh, nullptr, c.data(),
+       ERR_IMG_ZOOM_SELF_INPUT_DATA_POINTER},
+      {"zoom, no destination", ImageZoomProcess_c, zh, a.data(), nullptr,
+       ERR_IMG_ZOOM_SELF_OUTPUT_DATA_POINTER},
+      {"zoom, in place", ImageZoomProcess_c, zh, a.data(), a.data(),
+       ERR_IMG_ZOOM_SELF_INPUT_OUTPUT_POINTER_SAME},
+      {"uyvy, no source", ImageZoomUYVYProcess_c, uh, nullptr, c.data(),
+       ERR_IMG_ZOOM_UYVY_PROCESS_INPUT_DATA_POINTER},
+      {"uyvy, no destination", ImageZoomUYVYProcess_c, uh, a.data(), nullptr,
+       ERR_IMG_ZOOM_UYVY_PROCESS_OUTPUT_DATA_POINTER},
+      {"uyvy, in place", ImageZoomUYVYProcess_c, uh, a.data(), a.data(),
+       ERR_IMG_ZOOM_UYVY_PROCESS_INPUT_OUTPUT_POINTER_SAME},
+      {"apt, no source", ImageAptZoomProcess_c, ah, nullptr, c.data(),
+       ERR_IMG_APT_ZOOM_SELF_INPUT_DATA_POINTER},
+      {"apt, no destination", ImageAptZoomProcess_c, ah, a.data(), nullptr,
+       ERR_IMG_APT_ZOOM_SELF_OUTPUT_DATA_POINTER},
+      // No check of its own: the resizer refuses a source that is its destination.
+      {"apt, in place", ImageAptZoomProcess_c, ah, a.data(), a.data(),
+       ERR_IMG_RESIZER_SELF_INPUT_OUTPUT_POINTER_SAME},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    struct {
+      const uint8_t* src;
+      uint8_t* dst;
+    } buffers{row.src, row.dst};
+    EXPECT_EQ(row.process(row.h, &buffers, &buffers), row.expected);
+  }
+  EXPECT_EQ(ImageZoomClose_c(zh), 0u);
+  EXPECT_EQ(ImageZoomUYVYClose_c(uh), 0u);
+  EXPECT_EQ(ImageAptZoomClose_c(ah), 0u);
+}
+
+TEST(ZoomNames, ResizerCodesAreNamedThroughTheResizer) {
+  char name[64];
+  for (auto analyze : {ImageZoomAnalyzeErrorCode_c, ImageZoomUYVYAnalyzeErrorCode_c,
+                       ImageAptZoomAnalyzeErrorCode_c}) {
+    ASSERT_EQ(analyze(0xC6A00004, sizeof name, name), 0u);
+    EXPECT_STREQ(name, "ERR_IMG_RESIZER_SELF_SRCWIDTH_ILLEGAL");
+    EXPECT_EQ(analyze(0xD0000000, sizeof name, name), PF_ERR_CODE_NOT_NAMEABLE);
+  }
+  // The end markers are not named, not even by the resizer.
+  EXPECT_EQ(ImageZoomAnalyzeErrorCode_c(ERR_IMG_ZOOM_END, sizeof name, name),
+            PF_ERR_CODE_NOT_NAMEABLE);
+  EXPECT_EQ(ImageAptZoomAnalyzeErrorCode_c(ERR_IMG_APT_ZOOM_END, sizeof name, name),
+            PF_ERR_CODE_NOT_NAMEABLE);
+}
+
+TEST(ZoomMemSize, RecordsOpenWouldRefuseHaveNoSize) {
+  uint32_t size = 7;
+  tImageZoomParam z = zoom_param(64, 32, 1, 32, 16, 1);
+  z.u8ZoomType = 3;
+  EXPECT_EQ(ImageZoomGetMemSize_c(&z, &size), ERR_IMG_ZOOM_SELF_ZOOMTYPE_ILLEGAL);
+  EXPECT_EQ(ImageZoomGetMemSize_c(nullptr, &size), ERR_IMG_ZOOM_SELF_GETMEMSIZE_PARAM_POINTER);
+  z.u8ZoomType = 0;
+  EXPECT_EQ(ImageZoomGetMemSize_c(&z, nullptr), ERR_IMG_ZOOM_GETMEMSIZE_INPUT_POINTER);
+  tImageZoomUYVYParam u = uyvy_param(64, 32, 1, 32, 16, 1, -2);
+  EXPECT_EQ(ImageZoomUYVGetMemSize_c(&u, &size), ERR_IMG_ZOOM_UYVY_TOP_BLACK);
+  EXPECT_EQ(ImageZoomUYVGetMemSize_c(nullptr, &size), ERR_IMG_ZOOM_UYVY_GETMEMSIZE_PARAM_POINTER);
+  tImageAptZoomParam a = apt_param(420, 64, 32, 3, 420, 32, 16, 1);
+  EXPECT_EQ(ImageAptZoomGetMemSize_c(&a, &size), ERR_IMG_APT_ZOOM_SELF_INIT_SRC_IMAGETYPE_ILLEGAL);
+  EXPECT_EQ(ImageAptZoomGetMemSize_c(&a, nullptr), ERR_IMG_APT_ZOOM_GET_MEMSIZE_ZOOM_PARAM);
+  EXPECT_EQ(size, 7u);
+}
+
+}  // namespace
