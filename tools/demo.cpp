@@ -174,6 +174,7 @@ const std::vector<DemoFamily>& demo_families() {
       // composition
 
       // overlay
+      PF_DEMO(overlay, kFamilyOverlay),
 
       // filters
 

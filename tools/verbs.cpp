@@ -28,6 +28,9 @@ const std::vector<Verb>& verbs() {
       // composition
 
       // overlay
+      PF_VERB(pattern, kFamilyOverlay, "generate test cards, colour bars and solid colours"),
+      PF_VERB(banner, kFamilyOverlay, "draw opaque or translucent rectangles on every picture"),
+      PF_VERB(osd, kFamilyOverlay, "smooth 32-bit OSD pictures, with brightness and contrast"),
 
       // filters
 

@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The OSD filter module: its two tables, the mean of the reference picture, and the filter.
+#include "img_filterosd.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+
+#include "dispatch.hpp"
+#include "errors.hpp"
+#include "frame.hpp"
+#include "osd/osd.hpp"
+
+extern "C" const char* const pas8FilterOSDAnalyzeErrorCode[] = {
+#define PF_X(name) "ERR_IMG_OSD_" #name,
+    PF_IMG_FILTEROSD_ERRORS(PF_X)
+#undef PF_X
+};
+static_assert(std::size(pas8FilterOSDAnalyzeErrorCode) == ERR_IMG_OSD_END - ERR_IMG_OSD_BASE_);
+
+// The module's kernel manifests: no SIMD variants, so the selectors are empty.
+#define PF_OSD_FILTER_KERNELS(PF_K) PF_K(FilterOSD, FilterOSD_c, PF_NONE, PF_NONE, PF_NONE, PF_NONE)
+#define PF_OSD_TONE_KERNELS(PF_K) PF_K(GrayInit, GrayInit_c, PF_NONE, PF_NONE, PF_NONE, PF_NONE)
+
+extern "C" {
+
+tFilterOsdKernel FilterOSD = FilterOSD_c;
+tGrayInit GrayInit = GrayInit_c;
+
+void ImageFilterOSDMMXFunctions(void) {
+  PF_OSD_FILTER_KERNELS(PF_KERNEL_SET_MMX) PF_OSD_TONE_KERNELS(PF_KERNEL_SET_MMX)
+}
+void ImageFilterOSDSSE2Functions(void) {
+  PF_OSD_FILTER_KERNELS(PF_KERNEL_SET_SSE2) PF_OSD_TONE_KERNELS(PF_KERNEL_SET_SSE2)
+}
+void ImageFilterOSDSSSE3Functions(void) {
+  PF_OSD_FILTER_KERNELS(PF_KERNEL_SET_SSSE3) PF_OSD_TONE_KERNELS(PF_KERNEL_SET_SSSE3)
+}
+void ImageFilterOSDSSE4Functions(void) {
+  PF_OSD_FILTER_KERNELS(PF_KERNEL_SET_SSE4) PF_OSD_TONE_KERNELS(PF_KERNEL_SET_SSE4)
+}
+
+}  // extern "C"
+
+namespace pf {
+namespace {
+
+enum : uint32_t {
+#define PF_X(name) k##name = ERR_IMG_OSD_##name,
+  PF_IMG_FILTEROSD_ERRORS(PF_X)
+#undef PF_X
+};
+
+constexpr uint32_t kToneTableBytes = 256;
+
+// The division table has room for centre weights up to 11 only; larger weights are refused
+// rather than read past it. A picture without pixels has no mean and nothing to filter.
+uint32_t check_param(const tFilterOsdParam& p) {
+  if (p.u32Width < 1 || p.u32Height < 1) return kWIDTH;
+  if (p.u8CenterWeight > PF_OSD_MAX_CENTER_WEIGHT) return kWIDTH;
+  if (p.u8MeasureMean != 0 && p.pu32RefPicture == nullptr) return kREFERENCE_PICTURE;
+  return PF_STATUS_OK;
+}
+
+struct FilterOsd {
+  using Param = tFilterOsdParam;
+  using Instance = tFilterOsdInstance;
+  static constexpr FrameCodes kCodes{
+      .out_pointer = kOPEN_POINTER,
+      .init_pointer = kOPEN_POINTER,
+      .handle_malloc = kOPEN_MALLOC,
+      .fast_scratch = kMALLOC_FAST_SCRATCH,
+      .dma = kGET_DMA_HANDLE,
+      .close_pointer = kCLOSE_HANDLE,
+      .close_mem_pointer = kCLOSE_HANDLE,
+  };
+  static constexpr const char* kSource = "../source/common/img_filterosd.c";
+
+  static uint32_t validate(const Param& p) { return check_param(p); }
+  static void global_init() { ImageFilterOSDGlobalInit(); }
+
+  static uint32_t acquire(Instance& inst) {
+    inst.pu8DivTable = static_cast<uint8_t*>(
+        vmem_malloc(inst.hMem, PF_OSD_DIV_TABLE_BYTES, kInstanceAlign, kSource, __LINE__));
+    if (inst.pu8DivTable == nullptr) return kOPEN_MALLOC_GETBUF;
+    inst.pu8ToneTable = static_cast<uint8_t*>(
+        vmem_malloc(inst.hMem, kToneTableBytes, kInstanceAlign, kSource, __LINE__));
+    if (inst.pu8ToneTable == nullptr) {
+      vmem_free(inst.hMem, inst.pu8DivTable, kSource, __LINE__);
+      inst.pu8DivTable = nullptr;
+      return kOPEN_MALLOC_cTable;
+    }
+    return PF_STATUS_OK;
+  }
+  static void release(Instance& inst) {
+    vmem_free(inst.hMem, inst.pu8ToneTable, kSource, __LINE__);
+    vmem_free(inst.hMem, inst.pu8DivTable, kSource, __LINE__);
+  }
+
+  static uint32_t select(Instance& inst, const Param& p) {
+    inst.u8CenterWeight = p.u8CenterWeight;
+    inst.s16Brightness = p.s16Brightness;
+    inst.s16Contrast = p.s16Contrast;
+    inst.u32Width = p.u32Width;
+    inst.u32Height = p.u32Height;
+    inst.pfnFilter = load_kernel(FilterOSD);
+    osd::build_div_table(inst.pu8DivTable, p.u8CenterWeight);
+    // Without a measurement the tone table is not built; Process is refused until a mean is
+    // known, so zeros only keep the table defined.
+    std::memset(inst.pu8ToneTable, 0, kToneTableBytes);
+    if (p.u8MeasureMean != 0) load_kernel(GrayInit)(&inst, &p);
+    return PF_STATUS_OK;
+  }
+};
+
+std::atomic<uint64_t> g_once{0};
+
+constexpr ErrorTable kErrors{
+    .names = pas8FilterOSDAnalyzeErrorCode,
+    .count = ERR_IMG_OSD_END - ERR_IMG_OSD_BASE_,
+    .first_code = kOPEN_POINTER,
+    .accept_lo = kOPEN_POINTER,
+    .accept_hi = kEND,
+    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
+    .delegate = nullptr,
+};
+
+constexpr VersionSpec kVersion{
+    .format = "OSD Version: pelforge_v300.osd.001, Compile time: %s %s.\n",
+    .null_buffer = kVER_POINTER,
+    .null_length = 0,
+    .short_buffer = kBUFFERLEN,
+};
+
+bool overlap(const void* a, const void* b, size_t bytes) {
+  const auto x = reinterpret_cast<uintptr_t>(a), y = reinterpret_cast<uintptr_t>(b);
+  return x < y + bytes && y < x + bytes;
+}
+
+}  // namespace
+}  // namespace pf
+
+extern "C" {
+
+void ImageFilterOSDGlobalInit(void) {
+  pf::dispatch_once(pf::g_once, ImageFilterOSDMMXFunctions, ImageFilterOSDSSE2Functions,
+                    ImageFilterOSDSSSE3Functions, ImageFilterOSDSSE4Functions);
+}
+
+uint32_t ImageFilterOSDOpen_c(void** phHandle, const void* pParam, void* hMem) {
+  return pf::open<pf::FilterOsd>(phHandle, pParam, hMem);
+}
+
+uint32_t ImageFilterOSDClose_c(void* hHandle) { return pf::close<pf::FilterOsd>(hHandle); }
+
+uint32_t ImageFilterOSDSetParam_c(void* hHandle, const void* pParam) {
+  if (hHandle == nullptr || pParam == nullptr) return pf::kOPEN_POINTER;
+  const auto& p = *static_cast<const tFilterOsdParam*>(pParam);
+  if (const uint32_t error = pf::check_param(p)) return error;
+  auto& inst = *static_cast<tFilterOsdInstance*>(hHandle);
+  if (p.u8CenterWeight != inst.u8CenterWeight) {
+    inst.u8CenterWeight = p.u8CenterWeight;
+    pf::osd::build_div_table(inst.pu8DivTable, p.u8CenterWeight);
+  }
+  inst.u32Width = p.u32Width;
+  inst.u32Height = p.u32Height;
+  if (p.u8MeasureMean != 0 || p.s16Brightness != inst.s16Brightness ||
+      p.s16Contrast != inst.s16Contrast) {
+    inst.s16Brightness = p.s16Brightness;
+    inst.s16Contrast = p.s16Contrast;
+    pf::load_kernel(GrayInit)(&inst, &p);
+  }
+  return PF_STATUS_OK;
+}
+
+uint32_t ImageFilterOSDGetStatus_c(void*, void*) { return pf::kSTATUS_NOTIMPLEMENT; }
+
+uint32_t ImageFilterOSDProcess_c(void* hHandle, void* pPictures, void* pContext) {
+  if (hHandle == nullptr || pPictures == nullptr || pContext == nullptr) {
+    return pf::kPROCESS_POINTER;
+  }
+  const auto& inst = *static_cast<const tFilterOsdInstance*>(hHandle);
+  const auto& pictures = *static_cast<const tFilterOsdPictures*>(pPictures);
+  if (pictures.pu32Src == nullptr || pictures.pu32Dst == nullptr) return pf::kPROCESS_POINTER;
+  // The filter reads the neighbours of every pixel it writes: it cannot work in place.
+  const size_t bytes = size_t{4} * inst.u32Width * inst.u32Height;
+  if (pf::overlap(pictures.pu32Src, pictures.pu32Dst, bytes)) return pf::kPROCESS_POINTER;
+  if (inst.u32Mean == 0) return pf::kREFERENCE_PICTURE;
+  inst.pfnFilter(&inst, pictures.pu32Src, pictures.pu32Dst);
+  return PF_STATUS_OK;
+}
+
+uint32_t ImageFilterOSDGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
+  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
+}
+
+uint32_t ImageFilterOSDAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
+  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
+}
+
+uint32_t ImageFilterOSDDebug_c(void*, void*) { return PF_STATUS_OK; }
+
+uint32_t ImageFilterOSDGetMemSize_c(const void*, uint32_t* pu32Size) {
+  // No code of its own for a null result pointer: it is reported as a missing record.
+  return pf::fixed_mem_size(pu32Size, 5436, pf::kOPEN_POINTER);
+}
+
+const tImgProcFuncList tFilterOSDFunc = {
+    ImageFilterOSDOpen_c,
+    ImageFilterOSDProcess_c,
+    ImageFilterOSDClose_c,
+    ImageFilterOSDSetParam_c,
+    ImageFilterOSDGetVersion_c,
+    ImageFilterOSDGetStatus_c,
+    ImageFilterOSDAnalyzeErrorCode_c,
+    ImageFilterOSDDebug_c,
+    ImageFilterOSDGetMemSize_c,
+};
+
+}  // extern "C"

@@ -1,0 +1,446 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The banner module and the plain rectangle fill: rectangles on random pictures of every storage
+// against a model written from the rules (which rows of a field-separated plane hold which frame
+// rows, which bytes of a packed pair are chroma), the worked examples, and the module's codes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "guarded.hpp"
+#include "img_banner.h"
+#include "module_cases.hpp"
+#include "rng.hpp"
+#include "vmem_fixture.hpp"
+
+namespace {
+
+using P = tBannerParam;
+
+struct Colour {
+  int y, u, v;
+};
+
+// The colour rule, with floor division standing in for the arithmetic shift.
+int floor_div256(int n) { return n >= 0 ? n / 256 : -((-n + 255) / 256); }
+Colour convert(int r, int g, int b) {
+  return {floor_div256(76 * r + 150 * g + 29 * b + 128),
+          std::min(floor_div256(-43 * r - 84 * g + 128 * b + 128) + 128, 255),
+          std::min(floor_div256(128 * r - 107 * g - 20 * b + 128) + 128, 255)};
+}
+
+struct Rect {
+  int top, left, width, height;
+};
+
+// Where the rectangle lands in the picture: shrunk by the whole ratio of a larger reference,
+// kept inside the right and bottom edges, every value made even.
+Rect placed(const P& p) {
+  const int sy = p.s32RefHeight > p.s32BgHeight ? p.s32RefHeight / p.s32BgHeight : 1;
+  const int sx = p.s32RefWidth > p.s32BgWidth ? p.s32RefWidth / p.s32BgWidth : 1;
+  const int top = p.s32Top / sy, left = p.s32Left / sx;
+  const int height = std::min(p.s32Height / sy, p.s32BgHeight - top);
+  const int width = std::min(p.s32Width / sx, p.s32BgWidth - left);
+  return {top & ~1, left & ~1, width & ~1, height & ~1};
+}
+
+// Frame row held by stored row s of a plane of `rows` rows: field-separated planes keep the even
+// frame rows in their first half and the odd ones after it.
+int frame_row(int s, int rows, bool field) {
+  if (!field) return s;
+  return s < rows / 2 ? 2 * s : 2 * (s - rows / 2) + 1;
+}
+
+uint8_t paint(uint8_t sample, int colour, int opacity) {
+  if (opacity == 255) return static_cast<uint8_t>(colour);
+  return static_cast<uint8_t>((sample * (255 - opacity) + colour * opacity) >> 8);
+}
+
+// Applies the banner to copies of the picture's planes, sample by sample.
+void expect_banner(const P& p, std::vector<pft::GuardedPlane>& planes) {
+  if (p.u8Opacity == 0) return;
+  const Rect r = placed(p);
+  const Colour c = convert(p.u8R, p.u8G, p.u8B);
+  const bool field = p.u32ImageType == PF_IMAGE_FIELD;
+  const int height = p.s32BgHeight;
+  auto in = [](int v, int first, int count) { return v >= first && v < first + count; };
+  if (p.u32BgYuvType == PF_YUV_UYVY || p.u32BgYuvType == PF_YUV_YUYV) {
+    const bool uyvy = p.u32BgYuvType == PF_YUV_UYVY;
+    pft::GuardedPlane& plane = planes[0];
+    for (int s = 0; s < height; ++s) {
+      if (!in(frame_row(s, height, field), r.top, r.height)) continue;
+      for (int j = 0; j < 2 * p.s32BgWidth; ++j) {
+        if (!in(j / 2, r.left, r.width)) continue;
+        const int role = j % 4;  // UYVY: U Y V Y; YUYV: Y U Y V
+        const int value = uyvy ? (role == 0   ? c.u
+                                  : role == 2 ? c.v
+                                              : c.y)
+                               : (role == 1   ? c.u
+                                  : role == 3 ? c.v
+                                              : c.y);
+        auto& b = plane.at(static_cast<uint32_t>(j), static_cast<uint32_t>(s));
+        b = paint(b, value, p.u8Opacity);
+      }
+    }
+    return;
+  }
+  for (int s = 0; s < height; ++s) {
+    if (!in(frame_row(s, height, field), r.top, r.height)) continue;
+    for (int x = r.left; x < r.left + r.width; ++x) {
+      auto& b = planes[0].at(static_cast<uint32_t>(x), static_cast<uint32_t>(s));
+      b = paint(b, c.y, p.u8Opacity);
+    }
+  }
+  const int chroma_rows = height / 2;
+  for (int s = 0; s < chroma_rows; ++s) {
+    if (!in(frame_row(s, chroma_rows, field), r.top / 2, r.height / 2)) continue;
+    for (int x = r.left / 2; x < r.left / 2 + r.width / 2; ++x) {
+      const auto row = static_cast<uint32_t>(s);
+      if (p.u32BgYuvType == PF_YUV_NV12) {
+        auto& u = planes[1].at(static_cast<uint32_t>(2 * x), row);
+        auto& v = planes[1].at(static_cast<uint32_t>(2 * x + 1), row);
+        u = paint(u, c.u, p.u8Opacity);
+        v = paint(v, c.v, p.u8Opacity);
+      } else {
+        auto& u = planes[1].at(static_cast<uint32_t>(x), row);
+        auto& v = planes[2].at(static_cast<uint32_t>(x), row);
+        u = paint(u, c.u, p.u8Opacity);
+        v = paint(v, c.v, p.u8Opacity);
+      }
+    }
+  }
+}
+
+P random_param(pft::Rng& rng) {
+  static const uint32_t kTypes[] = {PF_YUV_420, PF_YUV_NV12, PF_YUV_UYVY, PF_YUV_YUYV};
+  P p{};
+  p.s32BgWidth = rng.range(2, 70);
+  p.s32BgHeight = rng.range(2, 40);
+  p.u32BgYuvType = kTypes[rng.below(4)];
+  p.u32ImageType = static_cast<uint32_t>(rng.range(1, 3));
+  // References smaller, equal and up to four times larger than the picture.
+  p.s32RefWidth = rng.chance(50) ? p.s32BgWidth : rng.range(1, 4 * p.s32BgWidth);
+  p.s32RefHeight = rng.chance(50) ? p.s32BgHeight : rng.range(1, 4 * p.s32BgHeight);
+  p.s32Top = rng.range(0, p.s32BgHeight - 1);
+  p.s32Left = rng.range(0, p.s32BgWidth - 1);
+  p.s32Width = rng.range(1, 2 * p.s32RefWidth);
+  p.s32Height = rng.range(1, 2 * p.s32RefHeight);
+  p.u8R = rng.byte(), p.u8G = rng.byte(), p.u8B = rng.byte();
+  const uint32_t o = rng.below(4);
+  p.u8Opacity = o == 0 ? 255 : o == 1 ? 0 : rng.byte();
+  return p;
+}
+
+std::string describe(const P& p) {
+  return "picture " + std::to_string(p.s32BgWidth) + "x" + std::to_string(p.s32BgHeight) +
+         " type " + std::to_string(p.u32BgYuvType) + "/" + std::to_string(p.u32ImageType) +
+         " rect " + std::to_string(p.s32Left) + "," + std::to_string(p.s32Top) + " " +
+         std::to_string(p.s32Width) + "x" + std::to_string(p.s32Height) + " ref " +
+         std::to_string(p.s32RefWidth) + "x" + std::to_string(p.s32RefHeight) + " opacity " +
+         std::to_string(p.u8Opacity);
+}
+
+class Banner : public pft::VmemTest {};
+
+// Random pictures with odd pitches and guard bands: every byte inside the placed rectangle is
+// filled or blended, every other byte (and every guard) is left as it was, whether the rectangle
+// came with Open or replaced another through SetParam (storage, opacity and kernel included).
+TEST_F(Banner, RectanglesMatchTheModelInEveryStorage) {
+  pft::Rng rng(20261206);
+  int context = 0;
+  for (int i = 0; i < 600; ++i) {
+    const P p = random_param(rng);
+    SCOPED_TRACE(describe(p));
+    // Half the cases reach their rectangle through SetParam from another one.
+    const P first = rng.chance(50) ? random_param(rng) : p;
+    void* h = nullptr;
+    ASSERT_EQ(ImgBannerOpen_c(&h, &first, mem()), 0u);
+    ASSERT_EQ(ImgBannerSetParam_c(h, &p), 0u);
+    pft::GuardedPicture picture(p.u32BgYuvType, static_cast<uint32_t>(p.s32BgWidth),
+                                static_cast<uint32_t>(p.s32BgHeight), rng, 9);
+    std::vector<pft::GuardedPlane> expected = picture.planes();
+    expect_banner(p, expected);
+    const tImgPicture record = picture.record();
+    ASSERT_EQ(ImgBannerProcessPrivate_c(h, &record, &context), 0u);
+    EXPECT_EQ(picture.check_guards(), "");
+    for (size_t k = 0; k < expected.size(); ++k) {
+      ASSERT_TRUE(picture.planes()[k].raw() == expected[k].raw()) << "plane " << k;
+    }
+    EXPECT_EQ(ImgBannerClose_c(h), 0u);
+  }
+}
+
+// Process takes one buffer with the planes packed after one another; a rectangle reaching the
+// bottom-right corner touches nothing past the picture.
+TEST_F(Banner, ProcessFindsThePlanesInOneBuffer) {
+  pft::Rng rng(7);
+  for (uint32_t type : {PF_YUV_420, PF_YUV_NV12, PF_YUV_UYVY, PF_YUV_YUYV}) {
+    SCOPED_TRACE(type);
+    P p{30, 20, 10, 6, 36, 30, 250, 10, 60, 77, 36, 30, PF_IMAGE_FRAME, 0, type};
+    const size_t luma = 36 * 30;
+    const size_t bytes = type == PF_YUV_420 || type == PF_YUV_NV12 ? luma * 3 / 2 : 2 * luma;
+    std::vector<uint8_t> buffer(bytes + 64);
+    for (auto& b : buffer) b = rng.byte();
+    pft::GuardedPicture model(type, 36, 30, rng);
+    // The model's planes hold the same bytes the buffer holds in its planes.
+    size_t at = 0;
+    for (auto& plane : model.planes()) {
+      for (uint32_t y = 0; y < plane.rows(); ++y) {
+        for (uint32_t x = 0; x < plane.width(); ++x) plane.at(x, y) = buffer[at++];
+      }
+    }
+    auto expected = model.planes();
+    expect_banner(p, expected);
+    const std::vector<uint8_t> before = buffer;
+    void* h = nullptr;
+    ASSERT_EQ(ImgBannerOpen_c(&h, &p, mem()), 0u);
+    uint8_t* planes[3] = {buffer.data(), nullptr, nullptr};
+    int context = 0;
+    ASSERT_EQ(ImgBannerProcess_c(h, planes, &context), 0u);
+    at = 0;
+    for (auto& plane : expected) {
+      for (uint32_t y = 0; y < plane.rows(); ++y) {
+        for (uint32_t x = 0; x < plane.width(); ++x) ASSERT_EQ(buffer[at++], plane.at(x, y));
+      }
+    }
+    EXPECT_TRUE(std::equal(buffer.begin() + static_cast<ptrdiff_t>(bytes), buffer.end(),
+                           before.begin() + static_cast<ptrdiff_t>(bytes)));
+    EXPECT_EQ(ImgBannerClose_c(h), 0u);
+  }
+}
+
+TEST_F(Banner, WorkedExamples) {
+  struct Row {
+    const char* what;
+    P param;
+    Rect rect;      // placed, in picture pixels
+    Colour colour;  // converted
+  };
+  const Row rows[] = {
+      {"clipped at the right edge",
+       {100, 20, 100, 650, 720, 576, 0, 0, 0, 255, 720, 576, 1, 0, 420},
+       {100, 650, 70, 20},
+       {0, 128, 128}},
+      {"given for twice the size",
+       {200, 100, 300, 400, 1440, 1152, 255, 255, 255, 255, 720, 576, 1, 0, 420},
+       {150, 200, 100, 50},
+       {254, 129, 129}},
+      {"never enlarged",
+       {100, 50, 30, 40, 352, 288, 255, 0, 0, 255, 720, 576, 2, 0, 422},
+       {30, 40, 100, 50},
+       {76, 85, 255}},
+      {"odd values made even",
+       {9, 7, 5, 3, 64, 32, 0, 0, 255, 255, 64, 32, 1, 0, 42012},
+       {4, 2, 8, 6},
+       {29, 255, 108}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    void* h = nullptr;
+    ASSERT_EQ(ImgBannerOpen_c(&h, &row.param, mem()), 0u);
+    const auto& inst = *static_cast<const tBannerInstance*>(h);
+    EXPECT_EQ(inst.s32DrawTop, row.rect.top);
+    EXPECT_EQ(inst.s32DrawLeft, row.rect.left);
+    EXPECT_EQ(inst.s32DrawWidth, row.rect.width);
+    EXPECT_EQ(inst.s32DrawHeight, row.rect.height);
+    EXPECT_EQ(inst.u8Y, row.colour.y);
+    EXPECT_EQ(inst.u8U, row.colour.u);
+    EXPECT_EQ(inst.u8V, row.colour.v);
+    EXPECT_EQ(ImgBannerClose_c(h), 0u);
+  }
+  // Opacity 128 over luma 0 with a colour of luma 200: (0 x 127 + 200 x 128) >> 8 = 100.
+  P p{2, 2, 0, 0, 2, 2, 0, 0, 0, 128, 2, 2, PF_IMAGE_FRAME, 0, PF_YUV_UYVY};
+  p.u8R = p.u8G = p.u8B = 201;  // converts to luma 200
+  void* h = nullptr;
+  ASSERT_EQ(ImgBannerOpen_c(&h, &p, mem()), 0u);
+  ASSERT_EQ(static_cast<const tBannerInstance*>(h)->u8Y, 200);
+  uint8_t pixels[8] = {};
+  uint8_t* planes[1] = {pixels};
+  int context = 0;
+  ASSERT_EQ(ImgBannerProcess_c(h, planes, &context), 0u);
+  EXPECT_EQ(pixels[1], 100);
+  EXPECT_EQ(ImgBannerClose_c(h), 0u);
+}
+
+TEST_F(Banner, ProcessRefusesPlanesItCannotReach) {
+  const P p{4, 4, 0, 0, 8, 8, 1, 2, 3, 255, 8, 8, PF_IMAGE_FRAME, 0, PF_YUV_420};
+  void* h = nullptr;
+  ASSERT_EQ(ImgBannerOpen_c(&h, &p, mem()), 0u);
+  uint8_t y[64] = {}, u[16] = {}, v[16] = {};
+  int context = 0;
+  struct Row {
+    tImgPicture pic;
+    uint32_t code;
+  };
+  const Row rows[] = {
+      {{nullptr, u, v, 8, 4, 0, 0}, ERR_IMG_BANNER_DATA_POINTER},
+      {{y, nullptr, v, 8, 4, 0, 0}, ERR_IMG_BANNER_DATA_POINTER},
+      {{y, u, nullptr, 8, 4, 0, 0}, ERR_IMG_BANNER_DATA_POINTER},
+      {{y, u, v, 7, 4, 0, 0}, ERR_IMG_BANNER_DATA_POINTER},
+      {{y, u, v, 8, 3, 0, 0}, ERR_IMG_BANNER_DATA_POINTER},
+      {{y, u, v, 8, 4, 0, 0}, 0},
+  };
+  for (const Row& row : rows) EXPECT_EQ(ImgBannerProcessPrivate_c(h, &row.pic, &context), row.code);
+  EXPECT_EQ(ImgBannerProcessPrivate_c(h, nullptr, &context),
+            ERR_IMG_BANNER_PROCESS_PRIVATE_POINTER);
+  EXPECT_EQ(ImgBannerProcessPrivate_c(h, &rows[5].pic, nullptr),
+            ERR_IMG_BANNER_PROCESS_PRIVATE_POINTER);
+  uint8_t* none[1] = {nullptr};
+  EXPECT_EQ(ImgBannerProcess_c(h, none, &context), ERR_IMG_BANNER_DATA_POINTER);
+  EXPECT_EQ(ImgBannerClose_c(h), 0u);
+}
+
+// ---------------------------------------------------------------- ImgDrawBanner
+
+// Rectangles anywhere, also hanging over any edge, on planar 4:2:0, planar 4:2:2 and other
+// pictures in frame and field-separated storage: luma and chroma of the clipped rectangle take
+// the colour, nothing else changes.
+TEST(DrawBanner, FillsTheClippedRectangle) {
+  pft::Rng rng(99);
+  for (int i = 0; i < 400; ++i) {
+    static const uint32_t kTypes[] = {PF_YUV_420, PF_YUV_422P, PF_YUV_NV12};
+    const uint32_t type = kTypes[rng.below(3)];
+    const int w = rng.range(2, 50), h = rng.range(2, 40);
+    tDrawBannerRect rect{rng.range(-10, 60), rng.range(-10, 50), rng.range(-20, 45),
+                         rng.range(-20, 55), rng.byte(),         rng.byte(),
+                         rng.byte()};
+    const uint32_t image = rng.chance(50) ? PF_IMAGE_FRAME : 2 + rng.below(2);
+    pft::GuardedPicture picture(type, static_cast<uint32_t>(w), static_cast<uint32_t>(h), rng, 7);
+    const tImgPicture record = picture.record();
+    const tDrawBannerPicture target{record.pu8Y,
+                                    record.pu8U,
+                                    record.pu8V,
+                                    w,
+                                    h,
+                                    static_cast<int32_t>(record.u32YPitch),
+                                    static_cast<int32_t>(record.u32UVPitch),
+                                    image,
+                                    type};
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " type " + std::to_string(type) +
+                 "/" + std::to_string(image) + " rect " + std::to_string(rect.s32Left) + "," +
+                 std::to_string(rect.s32Top) + " " + std::to_string(rect.s32Width) + "x" +
+                 std::to_string(rect.s32Height));
+    auto expected = picture.planes();
+    const Colour c = convert(rect.u8R, rect.u8G, rect.u8B);
+    const int left = std::max(rect.s32Left, 0), top = std::max(rect.s32Top, 0);
+    const int right = std::min(rect.s32Left + rect.s32Width, w);
+    const int bottom = std::min(rect.s32Top + rect.s32Height, h);
+    const bool field = image != PF_IMAGE_FRAME;
+    if (right > left && bottom > top) {
+      const int width = right - left, height = bottom - top;
+      for (int s = 0; s < h; ++s) {
+        const int r = frame_row(s, h, field);
+        if (r < top || r >= bottom) continue;
+        for (int x = left; x < right; ++x) expected[0].at(uint32_t(x), uint32_t(s)) = uint8_t(c.y);
+      }
+      if (type != PF_YUV_NV12) {
+        const bool half_rows = type == PF_YUV_420;
+        const int rows = half_rows ? h / 2 : h;
+        const int first = half_rows ? top / 2 : top, count = half_rows ? height / 2 : height;
+        for (int s = 0; s < rows; ++s) {
+          const int r = frame_row(s, rows, field);
+          if (r < first || r >= first + count) continue;
+          for (int x = left / 2; x < left / 2 + width / 2; ++x) {
+            expected[1].at(uint32_t(x), uint32_t(s)) = uint8_t(c.u);
+            expected[2].at(uint32_t(x), uint32_t(s)) = uint8_t(c.v);
+          }
+        }
+      }
+    }
+    ASSERT_EQ(ImgDrawBanner(nullptr, &rect, &target), 0u);
+    EXPECT_EQ(picture.check_guards(), "");
+    for (size_t k = 0; k < expected.size(); ++k) {
+      ASSERT_TRUE(picture.planes()[k].raw() == expected[k].raw()) << "plane " << k;
+    }
+  }
+}
+
+TEST(DrawBanner, RefusesRecordsItCannotUse) {
+  uint8_t y[64] = {}, u[32] = {}, v[32] = {};
+  const tDrawBannerRect rect{8, 8, 0, 0, 255, 255, 255};
+  struct Row {
+    tDrawBannerPicture pic;
+    uint32_t code;
+  };
+  const Row rows[] = {
+      {{nullptr, u, v, 8, 8, 8, 4, 1, PF_YUV_420}, ERR_IMG_BANNER_DATA_POINTER},
+      {{y, nullptr, v, 8, 8, 8, 4, 1, PF_YUV_420}, ERR_IMG_BANNER_DATA_POINTER},
+      {{y, u, v, 8, 8, 7, 4, 1, PF_YUV_420}, ERR_IMG_BANNER_DATA_POINTER},
+      {{y, u, v, 8, 8, 8, 3, 1, PF_YUV_422P}, ERR_IMG_BANNER_DATA_POINTER},
+      {{y, nullptr, nullptr, 8, 8, 8, 0, 1, PF_YUV_NV12}, 0},
+  };
+  for (const Row& row : rows) EXPECT_EQ(ImgDrawBanner_c(nullptr, &rect, &row.pic), row.code);
+  EXPECT_EQ(std::count(std::begin(u), std::end(u), 0), 32);
+  EXPECT_EQ(ImgDrawBanner_c(nullptr, nullptr, &rows[0].pic),
+            ERR_IMG_BANNER_PROCESS_PRIVATE_POINTER);
+  EXPECT_EQ(ImgDrawBanner_c(nullptr, &rect, nullptr), ERR_IMG_BANNER_PROCESS_PRIVATE_POINTER);
+}
+
+// ---------------------------------------------------------------- the module's codes
+
+pft::ModuleCase banner_case() {
+  pft::ModuleCase m;
+  m.name = "banner";
+  m.entry = tBannerFuncs;
+  m.table = &tBannerFuncs;
+  m.id = 9;
+  m.names = pas8BannerAnalyzeErrorCode;
+  m.first_code = m.accept_lo = ERR_IMG_BANNER_OPEN_POINTER;
+  m.accept_hi = ERR_IMG_BANNER_END;
+  m.null_name = ERR_IMG_BANNER_ANALYZE_ERROR_CODE_HANDLE;
+  m.version_tag = "pelforge_v300.Banner.006";
+  m.null_version = ERR_IMG_BANNER_VER_POINTER;
+  m.short_version = ERR_IMG_BANNER_BUFFERLEN;
+  m.param = pft::record_bytes(P{40, 20, 4, 6, 64, 32, 10, 200, 30, 180, 64, 32, 1, 0, 420});
+  m.mem_size = 112;
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    std::vector<uint8_t> picture(64 * 32 * 3 / 2, 16);
+    uint8_t* planes[1] = {picture.data()};
+    int context = 0;
+    return e.Process(h, planes, &context);
+  };
+  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_BANNER_OPEN_POINTER;
+  m.close_null = ERR_IMG_BANNER_CLOSE_HANDLE;
+  m.close_no_mem = ERR_IMG_BANNER_CLOSE_MEMHANDLE;
+  m.close_foreign = ERR_IMG_BANNER_FREE_MEMORY;
+  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_BANNER_SETPARAM_POINTER;
+  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_BANNER_STATUS_INPUT_POINTER;
+  m.process_null_handle = m.process_null_input = m.process_null_output =
+      ERR_IMG_BANNER_PROCESS_POINTER;
+  m.open_failures = {ERR_IMG_BANNER_MALLOC_MEMORY, ERR_IMG_BANNER_MALLOC_FAST_SCRATCH};
+  m.dma_failure = ERR_IMG_BANNER_GET_DMA_HANDLE;
+  // The checks in their order: each row also breaks a field checked later.
+  m.rows = {
+      {"picture width 0", pft::edit<P>([](P& p) { p.s32BgWidth = 0, p.s32BgHeight = 0; }),
+       ERR_IMG_BANNER_BG_WIDTH, ERR_IMG_BANNER_BG_WIDTH},
+      {"picture height -1", pft::edit<P>([](P& p) { p.s32BgHeight = -1, p.u32BgYuvType = 0; }),
+       ERR_IMG_BANNER_BG_HEIGHT, ERR_IMG_BANNER_BG_HEIGHT},
+      {"YUV type 4221", pft::edit<P>([](P& p) { p.u32BgYuvType = 4221, p.u32ImageType = 0; }),
+       ERR_IMG_BANNER_YUVTYPE, ERR_IMG_BANNER_YUVTYPE},
+      {"image type 4", pft::edit<P>([](P& p) { p.u32ImageType = 4, p.s32Width = 0; }),
+       ERR_IMG_BANNER_IMAGETYPE, ERR_IMG_BANNER_IMAGETYPE},
+      {"width 0", pft::edit<P>([](P& p) { p.s32Width = 0, p.s32RefHeight = 0; }),
+       ERR_IMG_BANNER_FG_WIDTH_HEIGHT, ERR_IMG_BANNER_FG_WIDTH_HEIGHT},
+      {"height 0", pft::edit<P>([](P& p) { p.s32Height = 0; }), ERR_IMG_BANNER_FG_WIDTH_HEIGHT,
+       ERR_IMG_BANNER_FG_WIDTH_HEIGHT},
+      {"reference height 0", pft::edit<P>([](P& p) { p.s32RefHeight = 0, p.s32RefWidth = 0; }),
+       ERR_IMG_BANNER_FG_REFHEIGHT, ERR_IMG_BANNER_FG_REFHEIGHT},
+      {"reference width 0", pft::edit<P>([](P& p) { p.s32RefWidth = 0, p.s32Top = -1; }),
+       ERR_IMG_BANNER_FG_REFWIDTH, ERR_IMG_BANNER_FG_REFWIDTH},
+      {"top -1", pft::edit<P>([](P& p) { p.s32Top = -1, p.s32Left = -1; }), ERR_IMG_BANNER_FG_TOP,
+       ERR_IMG_BANNER_FG_TOP},
+      // Compared before scaling: in a reference twice the size it would land at row 16.
+      {"top at the height", pft::edit<P>([](P& p) { p.s32Top = 32, p.s32RefHeight = 64; }),
+       ERR_IMG_BANNER_FG_TOP, ERR_IMG_BANNER_FG_TOP},
+      {"left -1", pft::edit<P>([](P& p) { p.s32Left = -1; }), ERR_IMG_BANNER_FG_LEFT,
+       ERR_IMG_BANNER_FG_LEFT},
+      {"left at the width", pft::edit<P>([](P& p) { p.s32Left = 64; }), ERR_IMG_BANNER_FG_LEFT,
+       ERR_IMG_BANNER_FG_LEFT},
+  };
+  return m;
+}
+PF_MODULE_CASE(banner_case);
+
+}  // namespace
