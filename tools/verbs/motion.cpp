@@ -357,8 +357,10 @@ PF_VERB_MAIN(motion) {
     if (!ctx.args().preview.dir.empty())
       pictures = std::make_shared<AlarmPictures>(ctx.args().preview.dir, f);
     ctx.reports_every_picture();
+    // Drawing costs a copy of every picture: only when pictures are written or shown.
+    const bool draw = !ctx.args().output.path.empty() || !ctx.args().preview.dir.empty();
     StreamContext* c = &ctx;
-    ctx.then("motion detection (module 38)", f, [&, c, f](uint8_t* in, uint8_t* out) {
+    ctx.then("motion detection (module 38)", f, [&, c, f, draw](uint8_t* in, uint8_t* out) {
       const bool alarm = detector->detect(in);
       std::vector<bool> moved(settings->areas.size(), false);
       std::vector<size_t> named;
@@ -367,12 +369,11 @@ PF_VERB_MAIN(motion) {
         if (moved[i]) named.push_back(i + 1);
       }
       c->report(motion_line(c->frame(), named, settings->json));
+      if (alarm) ++alarms;
+      if (!draw) return;
       std::memcpy(out, in, f.frame_size());
       annotate(f, *detector, settings->areas, moved, out);
-      if (alarm) {
-        ++alarms;
-        if (pictures) pictures->write(c->frame(), out);
-      }
+      if (alarm && pictures) pictures->write(c->frame(), out);
     });
   };
   verb.finish = [&](StreamContext& ctx) {
