@@ -177,6 +177,7 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(overlay, kFamilyOverlay),
 
       // filters
+      PF_DEMO(denoise, kFamilyFilters),
 
       // analysis and standards
       PF_DEMO(motion, kFamilyAnalysis),

@@ -33,6 +33,12 @@ const std::vector<Verb>& verbs() {
       PF_VERB(osd, kFamilyOverlay, "smooth 32-bit OSD pictures, with brightness and contrast"),
 
       // filters
+      PF_VERB(denoise, kFamilyFilters, "temporal noise filter, state carried picture to picture"),
+      PF_VERB(uyvy2yuv, kFamilyFilters, "720x576 UYVY to 4:2:0 in seven sizes, temporal average"),
+      PF_VERB(sharpen, kFamilyFilters, "unsharp mask against an 8x8 box blur"),
+      PF_VERB(blur, kFamilyFilters, "Gaussian blur, levels 0-4, neighbours limited to a band"),
+      PF_VERB(cross, kFamilyFilters, "5-point cross smoothing"),
+      PF_VERB(vfilter, kFamilyFilters, "6-tap vertical low-pass for frames or fields"),
 
       // analysis and standards
       PF_VERB(motion, kFamilyAnalysis, "did anything move in the watch areas, and when"),

