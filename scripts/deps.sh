@@ -2,7 +2,8 @@
 # Installs the Debian packages pelforge needs that are not there yet. With --bench also those of
 # the benchmarks. Quiet when everything is present.
 set -eu
-packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libpng-dev ffmpeg qemu-user libclang-rt-14-dev"
+packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libpng-dev ffmpeg qemu-user
+libclang-rt-14-dev libavcodec-dev libavformat-dev libavutil-dev"
 if [ "${1:-}" = "--bench" ]; then
   packages="$packages libbenchmark-dev libyuv-dev libswscale-dev libavfilter-dev"
 fi

@@ -45,6 +45,8 @@ const std::vector<Verb>& verbs() {
       PF_VERB(pn, kFamilyAnalysis, "PAL <-> NTSC: 576 and 480 lines, without scaling"),
 
       // codecs
+      PF_VERB(multidec, kFamilyCodecs, "decode coded streams together into a monitor wall"),
+      PF_VERB(multienc, kFamilyCodecs, "encode raw streams together into H.264 or MPEG-2"),
 
       // the library
       PF_VERB(info, kFamilyLibrary, "the library's modules: ids, names, versions"),

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// The video codec unit library stand-in: the RGB-to-YUV converters.
+// The video codec unit library: the RGB-to-YUV converters.
 #include "video_unit.h"
 
 #include <algorithm>

@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The multi-encoder: up to 8 encoder channels of the codec unit library, each encoding one
+// picture per Process call inside its own fast-memory swap.
+#include "img_multienc.h"
+
+#include <cstdint>
+#include <iterator>
+
+#include "codec_channels.hpp"
+#include "errors.hpp"
+#include "frame.hpp"
+#include "video_unit.h"
+
+extern "C" const char* const pas8ImgMultiEncAnalyzeErrorCode[] = {
+#define PF_X(name) "ERR_IMG_MULTIENC_" #name,
+    PF_IMG_MULTIENC_ERRORS(PF_X)
+#undef PF_X
+};
+static_assert(std::size(pas8ImgMultiEncAnalyzeErrorCode) ==
+              ERR_IMG_MULTIENC_END - ERR_IMG_MULTIENC_BASE_);
+
+namespace pf {
+namespace {
+
+constexpr int32_t kMax = PF_MULTIENC_MAX_CHANNELS;
+constexpr const char* kSourcePath = "../source/common/img_multienc.c";
+constexpr uint32_t kInstanceBytes = 200;
+
+enum : uint32_t {
+#define PF_X(name) k##name = ERR_IMG_MULTIENC_##name,
+  PF_IMG_MULTIENC_ERRORS(PF_X)
+#undef PF_X
+};
+
+struct MultiEncInstance {
+  void* hMem;
+  void* ahChannel[kMax];
+  uint32_t au32SetParamResult[kMax];
+  uint8_t* apu8Save[kMax];
+  int32_t s32ChannelNum;
+  int32_t s32Opened;
+  uint8_t* pu8SaveAreas;
+};
+static_assert(sizeof(MultiEncInstance) <= kInstanceBytes);
+
+uint32_t check_count(const tMultiEncParam& p) {
+  return p.s32ChannelNum < 1 || p.s32ChannelNum > kMax ? kCHECK_DEC_NUMBER : PF_STATUS_OK;
+}
+
+struct MultiEnc {
+  using Param = tMultiEncParam;
+  using Instance = MultiEncInstance;
+  static constexpr FrameCodes kCodes{
+      .out_pointer = 0,
+      .init_pointer = kOPEN_INPUT_POINTER,
+      .handle_malloc = kOPEN_MALLOC,
+      .fast_scratch = 0,
+      .dma = 0,
+      .close_pointer = kCLOSE_INPUT_POINTER,
+      .close_mem_pointer = kCLOSE_MEMHANDLE_POINTER,
+      .mem_pointer = 0,
+      .close_free = kCLOSE_FREE,
+  };
+  static constexpr const char* kSource = kSourcePath;
+
+  static uint32_t validate(const Param& p) { return check_count(p); }
+  static void global_init() {}
+  // Opens the channels, each with the window holding its fresh save area.
+  static uint32_t select(Instance& inst, const Param& p) {
+    inst.s32ChannelNum = p.s32ChannelNum;
+    if (!codec::allocate_saves(inst, p.s32ChannelNum, kSource)) return kOPEN_MALLOC;
+    const bool opened = codec::open_channels(
+        inst, p.s32ChannelNum,
+        [&](int32_t i, void** handle) {
+          return VideoUnitMultiEncoderOpen(handle, &p.atEncParam[i], inst.hMem, codec::window());
+        },
+        [](void* handle) { return VideoUnitEncoderClose(handle); });
+    return opened ? PF_STATUS_OK : kOPEN_DECOPEN;
+  }
+  // Nothing to take before select: how many save areas and channels depends on the record.
+  static uint32_t acquire(Instance&) { return PF_STATUS_OK; }
+  static uint32_t release(Instance& inst) {
+    return codec::close_channels(
+        inst, [](void* handle) { return VideoUnitMultiEncoderClose(handle); }, kSource,
+        kCLOSE_FREE);
+  }
+};
+
+constexpr ErrorTable kErrors{
+    .names = pas8ImgMultiEncAnalyzeErrorCode,
+    .count = ERR_IMG_MULTIENC_END - ERR_IMG_MULTIENC_BASE_,
+    .first_code = kOPEN_INPUT_POINTER,
+    .accept_lo = kOPEN_INPUT_POINTER,
+    .accept_hi = kEND,
+    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
+    .delegate = nullptr,
+};
+
+uint32_t encode_channel(MultiEncInstance& inst, int32_t i, const tVideoUnitEncInput& in,
+                        tVideoUnitEncOutput& out) {
+  if (in.pu8Y != nullptr && (in.pu8U == nullptr || in.pu8V == nullptr)) {
+    return kPROCESS_INPUT_POINTER_YUV;
+  }
+  if (out.pu8Buf == nullptr) return kPROCESS_OUTPUT_POINTER_YUV;
+  return codec::in_window(inst.apu8Save[i],
+                          [&] { return VideoUnitEncoderProcess(inst.ahChannel[i], &in, &out); });
+}
+
+}  // namespace
+}  // namespace pf
+
+extern "C" {
+
+uint32_t ImgMultiEncOpen_c(void** phHandle, const void* pParam, void* hMem) {
+  return pf::open<pf::MultiEnc>(phHandle, pParam, hMem);
+}
+
+uint32_t ImgMultiEncClose_c(void* hHandle) { return pf::close<pf::MultiEnc>(hHandle); }
+
+uint32_t ImgMultiEncProcess_c(void* hHandle, void* pInput, void* pOutput) {
+  if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr) {
+    return pf::kPROCESS_INPUT_POINTER;
+  }
+  auto& inst = *static_cast<pf::MultiEncInstance*>(hHandle);
+  const auto& in = *static_cast<const tMultiEncInput*>(pInput);
+  auto& out = *static_cast<tMultiEncOutput*>(pOutput);
+  bool failed = false;
+  for (int32_t i = 0; i < inst.s32ChannelNum; ++i) {
+    const uint32_t result = pf::encode_channel(inst, i, in.atInput[i], out.atOutput[i]);
+    out.au32Result[i] = result;
+    failed = failed || result != PF_STATUS_OK;
+  }
+  return failed ? pf::kPROCESS_DECPROCESS : PF_STATUS_OK;
+}
+
+uint32_t ImgMultiEncSetParam_c(void* hHandle, const void* pParam) {
+  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_INPUT_POINTER;
+  const auto& p = *static_cast<const tMultiEncParam*>(pParam);
+  if (const uint32_t error = pf::check_count(p)) return error;
+  auto& inst = *static_cast<pf::MultiEncInstance*>(hHandle);
+  // The channels stay those Open opened; a record with fewer blocks updates only those.
+  const int32_t count = p.s32ChannelNum < inst.s32ChannelNum ? p.s32ChannelNum : inst.s32ChannelNum;
+  const bool ok = pf::codec::for_channels(inst, count, inst.au32SetParamResult, [&](int32_t i) {
+    return VideoUnitEncoderSetParam(inst.ahChannel[i], &p.atEncParam[i]);
+  });
+  return ok ? PF_STATUS_OK : pf::kSETPARAM_DECSETPARAM;
+}
+
+uint32_t ImgMultiEncGetStatus_c(void* hHandle, void* pStatus) {
+  if (hHandle == nullptr || pStatus == nullptr) return pf::kSTATUS_INPUT_POINTER;
+  auto& inst = *static_cast<pf::MultiEncInstance*>(hHandle);
+  auto& status = *static_cast<tMultiEncStatus*>(pStatus);
+  status.s32ChannelNum = inst.s32ChannelNum;
+  const bool ok =
+      pf::codec::for_channels(inst, inst.s32ChannelNum, status.au32Result, [&](int32_t i) {
+        return VideoUnitEncoderGetStatus(inst.ahChannel[i], &status.atEncStatus[i]);
+      });
+  return ok ? PF_STATUS_OK : pf::kSTATUS_DECGETSTATUS;
+}
+
+uint32_t ImgMultiEncGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
+  return VideoUnitEncoderGetVersion(ps8Buf, s32BufLen, pu32TextLen);
+}
+
+uint32_t ImgMultiEncAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
+  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
+}
+
+uint32_t ImgMultiEncDebug_c(void* hHandle, void* pArg) {
+  if (hHandle == nullptr || pArg == nullptr) return pf::kDEBUG_INPUT_POINTER;
+  auto& inst = *static_cast<pf::MultiEncInstance*>(hHandle);
+  const auto& texts = *static_cast<const tMultiEncDebug*>(pArg);
+  uint32_t last_failure = PF_STATUS_OK;
+  int32_t failures = 0;
+  for (int32_t i = 0; i < inst.s32ChannelNum; ++i) {
+    const uint32_t status = pf::codec::in_window(inst.apu8Save[i], [&] {
+      return VideoUnitEncoderDebug(inst.ahChannel[i], &texts.atText[i]);
+    });
+    if (status != PF_STATUS_OK) {
+      last_failure = status;
+      ++failures;
+    }
+  }
+  // A command some channels understood did its work; only a command no channel took is an error.
+  return failures == inst.s32ChannelNum ? last_failure : PF_STATUS_OK;
+}
+
+uint32_t ImgMultiEncGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
+  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_INPUT_POINTER;
+  const auto& p = *static_cast<const tMultiEncParam*>(pParam);
+  if (const uint32_t error = pf::check_count(p)) return error;
+  uint64_t size = pf::kInstanceBytes + uint64_t{pf::codec::kSaveBytes} * p.s32ChannelNum;
+  for (int32_t i = 0; i < p.s32ChannelNum; ++i) {
+    uint32_t channel = 0;
+    if (VideoUnitEncoderGetMemSize(&p.atEncParam[i], &channel) != 0) {
+      return pf::kGETMEMSIZE_SIZE_ERROR;
+    }
+    size += channel;
+  }
+  if (size > UINT32_MAX) return pf::kGETMEMSIZE_SIZE_ERROR;
+  *pu32Size = static_cast<uint32_t>(size);
+  return PF_STATUS_OK;
+}
+
+const tImgProcFuncList tImageMultiEncFunc = {
+    ImgMultiEncOpen_c,
+    ImgMultiEncProcess_c,
+    ImgMultiEncClose_c,
+    ImgMultiEncSetParam_c,
+    ImgMultiEncGetVersion_c,
+    ImgMultiEncGetStatus_c,
+    ImgMultiEncAnalyzeErrorCode_c,
+    ImgMultiEncDebug_c,
+    ImgMultiEncGetMemSize_c,
+};
+
+}  // extern "C"

@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The multi-encoder on the real codec unit library: pictures encoded on two channels decode
+// (through the multi-decoder) back to within a PSNR bound, forced key frames, packets that do
+// not fit, per-channel faults, and the module's generic facts (ModuleCase).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "codec_streams.hpp"
+#include "img_multidec.h"
+#include "img_multienc.h"
+#include "module_cases.hpp"
+#include "video_unit.h"
+#include "vmem_fixture.hpp"
+
+namespace {
+
+using pft::Frame;
+constexpr int kW = 176, kH = 144;
+
+// A moving picture that is neither flat nor noise: gradients, a travelling square, chroma waves.
+Frame source_picture(int t) {
+  Frame f(size_t(kW) * kH * 3 / 2);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      const bool square = x >= 8 + 4 * t && x < 40 + 4 * t && y >= 40 && y < 72;
+      f[size_t(y) * kW + x] = uint8_t(square ? 220 : 16 + (x + y + 2 * t) % 160);
+    }
+  }
+  uint8_t* u = f.data() + kW * kH;
+  uint8_t* v = u + kW * kH / 4;
+  for (int y = 0; y < kH / 2; ++y) {
+    for (int x = 0; x < kW / 2; ++x) {
+      u[y * kW / 2 + x] = uint8_t(128 + (x - 44) + t);
+      v[y * kW / 2 + x] = uint8_t(128 + (y - 36) - t);
+    }
+  }
+  return f;
+}
+
+tVideoUnitEncParam enc_block(uint32_t codec, int w, int h) {
+  tVideoUnitEncParam b{};
+  b.u32Codec = codec;
+  b.u32Width = uint32_t(w);
+  b.u32Height = uint32_t(h);
+  b.u32FrameRateNum = 25;
+  b.u32FrameRateDen = 1;
+  return b;
+}
+
+struct Packet {
+  std::vector<uint8_t> data;
+  int64_t pts;
+  bool key;
+};
+
+class MultiEncReal : public pft::VmemTest {};
+
+// Two channels, H.264 at a bit rate with B pictures and MPEG-2 at a fixed quantiser; a key frame
+// forced at picture 5; everything drained and decoded back.
+TEST_F(MultiEncReal, RoundTripThroughTheMultiDecoder) {
+  constexpr int kFrames = 20;
+  auto param = std::make_unique<tMultiEncParam>();
+  param->s32ChannelNum = 2;
+  param->atEncParam[0] = enc_block(VIDEOUNIT_CODEC_H264, kW, kH);
+  param->atEncParam[0].u32Bitrate = 600000;
+  param->atEncParam[0].u32Gop = 12;
+  param->atEncParam[0].u32BFrames = 2;
+  param->atEncParam[1] = enc_block(VIDEOUNIT_CODEC_MPEG2, kW, kH);
+  param->atEncParam[1].u32Quality = 3;
+  param->atEncParam[1].u32Gop = 8;
+  void* h = nullptr;
+  ASSERT_EQ(tImageMultiEncFunc.Open(&h, param.get(), mem()), 0u);
+  std::vector<Frame> sources;
+  std::vector<std::vector<Packet>> packets(2);
+  std::vector<std::vector<uint8_t>> buffers(2, std::vector<uint8_t>(1 << 18));
+  auto in = std::make_unique<tMultiEncInput>();
+  auto out = std::make_unique<tMultiEncOutput>();
+  tMultiEncDebug keyframe{};
+  std::strcpy(keyframe.atText[0].as8Text, "keyframe");
+  std::strcpy(keyframe.atText[1].as8Text, "keyframe");
+  for (int t = 0; t < kFrames + 40; ++t) {
+    if (t == 5) {
+      EXPECT_EQ(tImageMultiEncFunc.Debug(h, &keyframe), 0u);
+    }
+    if (t < kFrames) sources.push_back(source_picture(t));
+    for (int i = 0; i < 2; ++i) {
+      tVideoUnitEncInput& pic = in->atInput[i];
+      pic = {};
+      if (t < kFrames) {
+        pic.pu8Y = sources.back().data();
+        pic.pu8U = pic.pu8Y + kW * kH;
+        pic.pu8V = pic.pu8U + kW * kH / 4;
+      }
+      out->atOutput[i] = {buffers[i].data(), uint32_t(buffers[i].size()), 0, 0, 0, 0};
+    }
+    ASSERT_EQ(tImageMultiEncFunc.Process(h, in.get(), out.get()), 0u) << "picture " << t;
+    for (int i = 0; i < 2; ++i) {
+      const tVideoUnitEncOutput& o = out->atOutput[i];
+      EXPECT_EQ(out->au32Result[i], 0u);
+      if (o.u32Ready != 0) {
+        packets[i].push_back(
+            {std::vector<uint8_t>(o.pu8Buf, o.pu8Buf + o.u32Length), o.s64Pts, o.u32KeyFrame != 0});
+      }
+    }
+  }
+  auto status = std::make_unique<tMultiEncStatus>();
+  ASSERT_EQ(tImageMultiEncFunc.GetStatus(h, status.get()), 0u);
+  EXPECT_EQ(status->s32ChannelNum, 2);
+  EXPECT_EQ(status->atEncStatus[0].u32FramesEncoded, uint32_t(kFrames));
+  EXPECT_EQ(status->atEncStatus[1].u32PacketsOut, uint32_t(kFrames));
+  EXPECT_EQ(tImageMultiEncFunc.Close(h), 0u);
+
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE("channel " + std::to_string(i));
+    ASSERT_EQ(packets[i].size(), size_t(kFrames));
+    for (const Packet& p : packets[i]) {
+      if (p.pts == 0 || p.pts == 5) {
+        EXPECT_TRUE(p.key) << "picture " << p.pts;
+      }
+    }
+    // Back through the multi-decoder, one channel.
+    auto dparam = std::make_unique<tMultiDecParam>();
+    dparam->s32ChannelNum = 1;
+    dparam->atDecParam[0].u32Codec = param->atEncParam[i].u32Codec;
+    dparam->atDecParam[0].u32Width = kW;
+    dparam->atDecParam[0].u32Height = kH;
+    void* d = nullptr;
+    ASSERT_EQ(tImageMultiDecFunc.Open(&d, dparam.get(), mem()), 0u);
+    auto din = std::make_unique<tMultiDecInput>();
+    auto dout = std::make_unique<tMultiDecOutput>();
+    Frame picture(size_t(kW) * kH * 3 / 2);
+    std::vector<Frame> decoded;
+    for (size_t k = 0; k < packets[i].size() + 10; ++k) {
+      din->atInput[0] = {};
+      din->au32Command[0] = k < packets[i].size() ? PF_MULTIDEC_CMD_START : PF_MULTIDEC_CMD_END;
+      if (k < packets[i].size()) {
+        din->atInput[0].pu8Data = packets[i][k].data.data();
+        din->atInput[0].u32Length = uint32_t(packets[i][k].data.size());
+      }
+      tVideoUnitDecOutput& o = dout->atOutput[0];
+      o = {};
+      o.pu8Y = picture.data(), o.pu8U = o.pu8Y + kW * kH, o.pu8V = o.pu8U + kW * kH / 4;
+      o.u32YPitch = kW, o.u32UVPitch = kW / 2;
+      ASSERT_EQ(tImageMultiDecFunc.Process(d, din.get(), dout.get()), 0u);
+      if (o.u32PicReady != 0) decoded.push_back(picture);
+    }
+    EXPECT_EQ(tImageMultiDecFunc.Close(d), 0u);
+    ASSERT_EQ(decoded.size(), size_t(kFrames));
+    for (int t = 0; t < kFrames; ++t) {
+      EXPECT_GT(pft::psnr(decoded[t], sources[t]), 32.0) << "picture " << t;
+    }
+  }
+}
+
+TEST_F(MultiEncReal, ChannelFaultsStayWithTheirChannel) {
+  auto param = std::make_unique<tMultiEncParam>();
+  param->s32ChannelNum = 3;
+  for (int i = 0; i < 3; ++i) param->atEncParam[i] = enc_block(VIDEOUNIT_CODEC_MPEG2, kW, kH);
+  void* h = nullptr;
+  ASSERT_EQ(tImageMultiEncFunc.Open(&h, param.get(), mem()), 0u);
+  const Frame picture = source_picture(0);
+  std::vector<uint8_t> big(1 << 18), tiny(16);
+  auto in = std::make_unique<tMultiEncInput>();
+  auto out = std::make_unique<tMultiEncOutput>();
+  for (int i = 0; i < 3; ++i) {
+    in->atInput[i] = {picture.data(), picture.data() + kW * kH, picture.data() + kW * kH * 5 / 4};
+    out->atOutput[i] = {big.data(), uint32_t(big.size()), 0, 0, 0, 0};
+  }
+  in->atInput[0].pu8V = nullptr;
+  out->atOutput[1].pu8Buf = nullptr;
+  out->atOutput[2] = {tiny.data(), uint32_t(tiny.size()), 0, 0, 0, 0};
+  EXPECT_EQ(tImageMultiEncFunc.Process(h, in.get(), out.get()),
+            ERR_IMG_MULTIENC_PROCESS_DECPROCESS);
+  EXPECT_EQ(out->au32Result[0], ERR_IMG_MULTIENC_PROCESS_INPUT_POINTER_YUV);
+  EXPECT_EQ(out->au32Result[1], ERR_IMG_MULTIENC_PROCESS_OUTPUT_POINTER_YUV);
+  // A packet that does not fit stays for the next call, which gets a buffer of its size. (The
+  // encoder may hold the picture back for a call or two.)
+  uint32_t needed = 0;
+  for (int call = 0; call < 4 && needed == 0; ++call) {
+    if (call == 0) {
+      EXPECT_TRUE(out->au32Result[2] == 0 || out->au32Result[2] == VIDEOUNIT_ERR_BUFFER_SHORT);
+    } else {
+      in->atInput[2] = {};
+      out->atOutput[2] = {tiny.data(), uint32_t(tiny.size()), 0, 0, 0, 0};
+      tImageMultiEncFunc.Process(h, in.get(), out.get());
+    }
+    if (out->au32Result[2] == VIDEOUNIT_ERR_BUFFER_SHORT) needed = out->atOutput[2].u32Length;
+  }
+  EXPECT_GT(needed, tiny.size());
+  for (int i = 0; i < 3; ++i) {
+    in->atInput[i] = {};  // drain
+    out->atOutput[i] = {big.data(), uint32_t(big.size()), 0, 0, 0, 0};
+  }
+  EXPECT_EQ(tImageMultiEncFunc.Process(h, in.get(), out.get()), 0u);
+  EXPECT_EQ(out->atOutput[2].u32Ready, 1u);
+  EXPECT_EQ(out->atOutput[2].u32Length, needed);
+  EXPECT_EQ(out->atOutput[2].s64Pts, 0);
+  // Debug fails only when no channel takes the command.
+  tMultiEncDebug debug{};
+  std::strcpy(debug.atText[0].as8Text, "nonsense");
+  std::strcpy(debug.atText[1].as8Text, "keyframe");
+  std::strcpy(debug.atText[2].as8Text, "nonsense");
+  EXPECT_EQ(tImageMultiEncFunc.Debug(h, &debug), 0u);
+  std::strcpy(debug.atText[1].as8Text, "");
+  EXPECT_EQ(tImageMultiEncFunc.Debug(h, &debug), VIDEOUNIT_ERR_ARGUMENT);
+  EXPECT_EQ(tImageMultiEncFunc.Close(h), 0u);
+}
+
+pft::ModuleCase multienc_case() {
+  pft::ModuleCase m;
+  m.name = "multienc";
+  m.entry = {ImgMultiEncOpen_c,
+             ImgMultiEncProcess_c,
+             ImgMultiEncClose_c,
+             ImgMultiEncSetParam_c,
+             ImgMultiEncGetVersion_c,
+             ImgMultiEncGetStatus_c,
+             ImgMultiEncAnalyzeErrorCode_c,
+             ImgMultiEncDebug_c,
+             ImgMultiEncGetMemSize_c};
+  m.table = &tImageMultiEncFunc;
+  m.id = 25;
+  m.names = pas8ImgMultiEncAnalyzeErrorCode;
+  m.first_code = m.accept_lo = 0xC7800001;
+  m.accept_hi = 0xC7800017;
+  m.null_name = 0xC7800014;
+  tMultiEncParam p{};
+  p.s32ChannelNum = 2;
+  p.atEncParam[0] = enc_block(VIDEOUNIT_CODEC_H264, 64, 48);
+  p.atEncParam[1] = enc_block(VIDEOUNIT_CODEC_MPEG2, 32, 16);
+  m.param = pft::record_bytes(p);
+  m.status_echoes_param = false;
+  m.status_size = sizeof(tMultiEncStatus);
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    std::vector<uint8_t> picture(64 * 48 * 3 / 2, 90), packet(1 << 16);
+    auto in = std::make_unique<tMultiEncInput>();
+    auto out = std::make_unique<tMultiEncOutput>();
+    for (int i = 0; i < 2; ++i) {
+      in->atInput[i] = {picture.data(), picture.data() + 64 * 48, picture.data() + 64 * 60};
+      out->atOutput[i] = {packet.data(), uint32_t(packet.size()), 0, 0, 0, 0};
+    }
+    return e.Process(h, in.get(), out.get());
+  };
+  uint32_t size = 200 + 2 * 6144;
+  for (int i = 0; i < 2; ++i) {
+    uint32_t channel = 0;
+    VideoUnitEncoderGetMemSize(&p.atEncParam[i], &channel);
+    size += channel;
+  }
+  m.mem_size = size;
+  m.open_null_out = m.open_null_param = m.open_null_mem = 0xC7800001;
+  m.close_null = 0xC780000A;
+  m.close_no_mem = 0xC780000B;
+  m.close_foreign = 0xC780000C;
+  m.setparam_null_handle = m.setparam_null_param = 0xC7800004;
+  m.getstatus_null_handle = m.getstatus_null_record = 0xC7800011;
+  m.process_null_handle = m.process_null_input = m.process_null_output = 0xC7800006;
+  m.debug_is_noop = false;
+  m.open_failures = {0xC7800002, 0xC7800002};
+  using P = tMultiEncParam;
+  m.rows = {
+      {"no channel", pft::edit<P>([](P& r) { r.s32ChannelNum = 0; }), 0xC7800010},
+      {"9 channels", pft::edit<P>([](P& r) { r.s32ChannelNum = 9; }), 0xC7800010},
+      {"second channel's codec HEVC", pft::edit<P>([](P& r) { r.atEncParam[1].u32Codec = 2; }),
+       0xC7800003, 0xC7800005, true},
+  };
+  return m;
+}
+PF_MODULE_CASE(multienc_case);
+
+}  // namespace
