@@ -2,7 +2,6 @@
 // The OSD filter's kernels: the 3x3 weighted smoothing through the division and tone tables, and
 // the tone curve around the measured mean.
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
