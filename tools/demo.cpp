@@ -175,7 +175,7 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(mosaic, kFamilyComposition),
 
       // overlay
-      PF_DEMO(overlay, kFamilyOverlay),
+      PF_DEMO(overlay, kFamilyOverlay), PF_DEMO(logo, kFamilyOverlay),
 
       // filters
       PF_DEMO(denoise, kFamilyFilters),

@@ -33,6 +33,9 @@ const std::vector<Verb>& verbs() {
       PF_VERB(pattern, kFamilyOverlay, "generate test cards, colour bars and solid colours"),
       PF_VERB(banner, kFamilyOverlay, "draw opaque or translucent rectangles on every picture"),
       PF_VERB(osd, kFamilyOverlay, "smooth 32-bit OSD pictures, with brightness and contrast"),
+      PF_VERB(logo, kFamilyOverlay, "lay a .png or .bmp logo with alpha over every picture"),
+      PF_VERB(bmp2yuv, kFamilyOverlay, "a bitmap to YUV and alpha planes, one colour transparent"),
+      PF_VERB(ticker, kFamilyOverlay, "scroll a logo through a window over a bar, pass after pass"),
 
       // filters
       PF_VERB(denoise, kFamilyFilters, "temporal noise filter, state carried picture to picture"),
