@@ -173,14 +173,18 @@ const std::vector<DemoFamily>& demo_families() {
 
       // composition
       PF_DEMO(merge, kFamilyComposition),
+      PF_DEMO(mosaic, kFamilyComposition),
 
       // overlay
-      PF_DEMO(overlay, kFamilyOverlay),
+      PF_DEMO(overlay, kFamilyOverlay), PF_DEMO(logo, kFamilyOverlay),
 
       // filters
       PF_DEMO(denoise, kFamilyFilters),
+      // deinterlace, deblock and dering
+      PF_DEMO(deinterlace, kFamilyFilters),
 
       // analysis and standards
+      PF_DEMO(motion, kFamilyAnalysis),
 
       // codecs
       PF_DEMO(codec, kFamilyCodecs),
