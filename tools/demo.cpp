@@ -172,6 +172,7 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(zoom, kFamilyScaling),
 
       // composition
+      PF_DEMO(merge, kFamilyComposition),
       PF_DEMO(mosaic, kFamilyComposition),
 
       // overlay
