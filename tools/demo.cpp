@@ -172,9 +172,11 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(zoom, kFamilyScaling),
 
       // composition
+      PF_DEMO(merge, kFamilyComposition),
+      PF_DEMO(mosaic, kFamilyComposition),
 
       // overlay
-      PF_DEMO(overlay, kFamilyOverlay),
+      PF_DEMO(overlay, kFamilyOverlay), PF_DEMO(logo, kFamilyOverlay),
 
       // filters
       PF_DEMO(denoise, kFamilyFilters),
@@ -182,6 +184,7 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(deinterlace, kFamilyFilters),
 
       // analysis and standards
+      PF_DEMO(motion, kFamilyAnalysis),
 
       // codecs
       PF_DEMO(codec, kFamilyCodecs),

@@ -131,6 +131,25 @@ tImgPicture Pictures::picture_record(uint32_t yuv_type, int64_t width, int64_t h
   }
 }
 
+uint8_t* Pictures::char_widths(int64_t chars, int64_t lines, int64_t width) {
+  chars = chars < 0 ? 0 : chars > 4096 ? 4096 : chars;
+  lines = lines < 1 ? 1 : lines > 4096 ? 4096 : lines;
+  uint8_t* widths = buffer(chars + lines + 1);
+  int64_t at = 0, cells = 0;
+  for (int64_t line = 0; line < lines; ++line) {
+    int64_t sum = 0;
+    while (cells < chars) {
+      const int64_t cell = 2 + (byte() & 15);
+      if (sum + cell > width) break;
+      widths[at++] = static_cast<uint8_t>(cell);
+      sum += cell;
+      ++cells;
+    }
+    widths[at++] = 0;
+  }
+  return widths;
+}
+
 std::pair<uint8_t*, size_t> Pictures::rest() {
   const size_t left = position_ < content_size_ ? content_size_ - position_ : 1;
   return {buffer(left), left};

@@ -66,6 +66,9 @@ class Pictures {
   // a buffer of its own, the pitches a little longer than the rows when `slack` (even, so that
   // packed pitches stay whole pixels).
   tImgPicture picture_record(uint32_t yuv_type, int64_t width, int64_t height, bool slack = true);
+  // A text logo's character widths: for each of `lines` lines, cells of 2..17 columns adding up
+  // to `width` at most, then a 0; `chars` cells in all at most.
+  uint8_t* char_widths(int64_t chars, int64_t lines, int64_t width);
   // A typed record (zeroed) that lives as long as the buffers.
   template <class T>
   T* record() {

@@ -4,7 +4,6 @@
 // bitmap turned into a logo and laid over a picture.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -90,22 +89,8 @@ pft::ModuleCase logo_case() {
     p.pu8FgData = pics.buffer(packed ? 2 * w * rows : w * rows * 3 / 2);
     p.pu8FgAlpha = pics.buffer(packed ? 2 * w * rows : w * rows * 5 / 4);
     p.pu8FgSpare = nullptr;
-    // Each text line's widths add up to the logo width at most, then a 0.
     const int64_t lines = p.s32LineHeight > 0 ? rows / p.s32LineHeight + 1 : 1;
-    const int64_t chars = std::clamp<int64_t>(p.s32CharNum, 0, 4096);
-    uint8_t* widths = pics.buffer(chars + lines + 1);
-    int64_t at = 0;
-    for (int64_t line = 0; line < lines; ++line) {
-      int64_t sum = 0;
-      while (at < chars + line && sum < w) {
-        const int64_t cell = 2 + (pics.byte() & 15);
-        if (sum + cell > w) break;
-        widths[at++] = static_cast<uint8_t>(cell);
-        sum += cell;
-      }
-      widths[at++] = 0;
-    }
-    p.pu8CharWidth = widths;
+    p.pu8CharWidth = pics.char_widths(p.s32CharNum, lines, w);
   };
   m.mem_size = PF_LOGO_MEM_SIZE;
   m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_LOGO_OPEN_POINTER;
