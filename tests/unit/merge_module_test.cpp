@@ -964,7 +964,7 @@ pft::ModuleCase merge_case() {
   // Each slot's picture as large as its window record says (the module checks that size against
   // the style's window), in one buffer or in planes of its own; the background likewise.
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
-    const auto& p = *static_cast<const tImgMergeParam*>(record);
+    const auto& rec = *static_cast<const tImgMergeParam*>(record);
     uint8_t* array[PF_MERGE_PICTURE_ENTRIES] = {};
     const auto place = [&](int y, int u, int v, int64_t w, int64_t rows) {
       if ((pics.byte() & 1) != 0) {
@@ -975,11 +975,11 @@ pft::ModuleCase merge_case() {
       }
     };
     for (int i = 0; i < PF_MERGE_MAX_WINDOWS; ++i) {
-      const tImgMergeWindow& wnd = p.atWindow[i];
+      const tImgMergeWindow& wnd = rec.atWindow[i];
       if (wnd.u8Empty == 0) place(i, 64 + i, 128 + i, wnd.u32Width, wnd.u32Height);
     }
-    place(PF_MERGE_OUTPUT_Y, PF_MERGE_OUTPUT_Y + 1, PF_MERGE_OUTPUT_Y + 2, p.u32BgWidth,
-          p.u32BgHeight);
+    place(PF_MERGE_OUTPUT_Y, PF_MERGE_OUTPUT_Y + 1, PF_MERGE_OUTPUT_Y + 2, rec.u32BgWidth,
+          rec.u32BgHeight);
     int context = 0;
     return e.Process(h, array, &context);
   };

@@ -368,9 +368,9 @@ pft::ModuleCase motion_case() {
   m.mem_size = 305456;
   m.family = pft::Family::kAnalysis;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
-    const auto& p = *static_cast<const tImageMotionSurveilParam*>(record);
+    const auto& r = *static_cast<const tImageMotionSurveilParam*>(record);
     uint8_t& result = *pics.buffer(size_t{1});
-    tImageMotionSurveilInput in{pics.plane(p.s32Width, p.s32Height, p.s32Width), &result};
+    tImageMotionSurveilInput in{pics.plane(r.s32Width, r.s32Height, r.s32Width), &result};
     uint32_t status = e.Process(h, &in, &result);
     if (status == 0) status = e.Process(h, &in, &result);
     return status;
