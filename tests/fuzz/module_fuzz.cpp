@@ -157,7 +157,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pft::Bytes second = first;
   apply_edits(in, second);
 
-  static void* const mem = VideoMemCreate();
+  // The memory service as a pool of 256 MiB: a record Open accepts may ask for gigabytes, which
+  // the module must then report as its memory error.
+  static void* const mem = [] {
+    void* handle = VideoMemCreate();
+    VideoMemSetLimit(handle, uint64_t{256} << 20);
+    return handle;
+  }();
   const pft::PageGuard side = (flags & 1) != 0 ? pft::PageGuard::kHead : pft::PageGuard::kTail;
   pft::Pictures pictures(side, in.rest(), in.left());
   try {

@@ -94,6 +94,12 @@ VIDEOMEM_API uint32_t VideoMemFailDma(void* hMem, int32_t s32Fail);
  * others succeed; for modules whose Open asks several times (inner instances). 0 switches it off.
  */
 VIDEOMEM_API uint32_t VideoMemFailDmaRequest(void* hMem, uint32_t u32Nth);
+/**
+ * A pool of a fixed size, as on equipment with dedicated video memory: an allocation that would
+ * take the live bytes of this handle beyond u64MaxLiveBytes returns null. 0 (the initial value)
+ * means no limit. Returns VIDEOMEM_OK or VIDEOMEM_ERR_HANDLE.
+ */
+VIDEOMEM_API uint32_t VideoMemSetLimit(void* hMem, uint64_t u64MaxLiveBytes);
 
 /**
  * Removes processor features from what DetectCpuFlags_x86 reports, for the whole process (on top
