@@ -64,6 +64,21 @@ def units(data, codec):
     return [data[a:b] for a, b in zip(cuts, cuts[1:]) if b > a]
 
 
+def name_hash(name):
+    """The module targets' 16-bit selector of a module case by its name."""
+    h = 2166136261
+    for c in name.encode():
+        h = ((h ^ c) * 16777619) & 0xFFFFFFFF
+    return (h ^ (h >> 16)) & 0xFFFF
+
+
+def codec_seed(module, commands, stream):
+    """A codecs-target input: the module, no record edits, a command byte per channel, then the
+    stream as every decoding channel's access unit."""
+    h = name_hash(module)
+    return bytes([h & 0xFF, h >> 8, 0, 0, 0]) + bytes(commands) + stream
+
+
 def videounit():
     d = "corpus/videounit"
     codecs = [("h264", "libx264", "h264"), ("hevc", "libx265", "hevc"),
@@ -77,6 +92,14 @@ def videounit():
                             "-f", container, path], check=True)
             with open(path, "rb") as f:
                 stream = f.read()
+            # The decoder modules with the whole stream as one access unit: start (1) or end (2)
+            # on each of multidec's three H.264 channels, decode (0 -> 1) on multidec_new's two.
+            if name == "h264":
+                write("corpus/codecs", "multidec_h264_stream", codec_seed("multidec", [1, 1, 2],
+                                                                          stream))
+            if name in ("hevc", "mpeg2"):
+                write("corpus/codecs", "multidec_new_%s_stream" % name,
+                      codec_seed("multidec_new", [0, 0], stream))
             # Codec, 32x32 limits (bytes 1, 1: 16 + 16), every delivery flag combination once.
             for flags in (0, 8, 16):
                 seed = bytes([index | flags, 1, 1])

@@ -73,7 +73,12 @@ uint8_t* Pictures::buffer(size_t bytes) {
   used_ += bytes;
   buffers_.emplace_back(bytes, side_);
   uint8_t* data = buffers_.back().data();
-  for (size_t i = 0; i < bytes; ++i) data[i] = byte();
+  const size_t from = position_ < content_size_ ? position_ : 0;
+  const size_t span = content_size_ - from;
+  for (size_t i = 0; i < bytes; ++i, ++filled_) {
+    data[i] = span != 0 ? static_cast<uint8_t>(content_[from + filled_ % span] + filled_ / span)
+                        : pattern(filled_);
+  }
   return data;
 }
 
@@ -152,7 +157,9 @@ uint8_t* Pictures::char_widths(int64_t chars, int64_t lines, int64_t width) {
 
 std::pair<uint8_t*, size_t> Pictures::rest() {
   const size_t left = position_ < content_size_ ? content_size_ - position_ : 1;
-  return {buffer(left), left};
+  uint8_t* data = buffer(left);
+  for (size_t i = 0; i < left && position_ < content_size_; ++i) data[i] = content_[position_++];
+  return {data, left};
 }
 
 bool register_module_case(ModuleCaseFactory factory) {

@@ -43,8 +43,10 @@ const char* family_name(Family family);
 struct TooLarge {};
 
 // The buffers of one run of a module, each in pages of its own against a protected page (the
-// side the run was made for), filled from a stream of content bytes: a fuzzer's input, or a
-// fixed pattern. Everything stays valid until the Pictures object goes.
+// side the run was made for), filled from content bytes: a fuzzer's input, or a fixed pattern.
+// byte() and rest() consume the content (choices a run makes, a codec's access unit); buffers
+// repeat it from where it stands without consuming it, so that a large picture does not eat the
+// input. Everything stays valid until the Pictures object goes.
 class Pictures {
  public:
   explicit Pictures(PageGuard side = page_guard(), const uint8_t* content = nullptr,
@@ -85,7 +87,7 @@ class Pictures {
  private:
   PageGuard side_;
   const uint8_t* content_;
-  size_t content_size_, position_ = 0, budget_, used_ = 0;
+  size_t content_size_, position_ = 0, budget_, used_ = 0, filled_ = 0;
   std::vector<PageBuffer> buffers_;
 };
 

@@ -255,7 +255,9 @@ pft::ModuleCase multienc_case() {
       const size_t size = size_t{1} << (6 + pics.byte() % 12);
       out->atOutput[i] = {pics.buffer(size), uint32_t(size), 0, 0, 0, 0};
     }
-    return e.Process(h, in, out);
+    // A packet buffer too short for a channel is that channel's result.
+    const uint32_t status = e.Process(h, in, out);
+    return status == ERR_IMG_MULTIENC_PROCESS_DECPROCESS ? 0u : status;
   };
   uint32_t size = 200 + 2 * 6144;
   for (int i = 0; i < 2; ++i) {
