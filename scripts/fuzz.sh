@@ -50,12 +50,14 @@ run_one() {
   t=$1
   work=out/fuzz/corpus/$t
   mkdir -p "$work" "out/fuzz/artifacts/$t"
-  # In CI the corpus is the committed one alone, so that every run starts from the same place.
-  if [ "$ci" = 1 ]; then work=$(mktemp -d); fi
+  # In CI the corpus is the committed one alone and the random seed fixed, so that every run
+  # starts from the same place.
+  seed=""
+  if [ "$ci" = 1 ]; then work=$(mktemp -d); seed="-seed=1"; fi
   start=$(date +%s)
   status=0
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    "$build/tests/fuzz/pf_fuzz_$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
+    "$build/tests/fuzz/pf_fuzz_$t" $seed -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="out/fuzz/artifacts/$t/" "$work" "tests/fuzz/corpus/$t" \
     > "out/fuzz/logs/$t.log" 2>&1 || status=$?
   echo "$status $(( $(date +%s) - start ))" > "out/fuzz/logs/$t.status"
