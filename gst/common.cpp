@@ -175,6 +175,30 @@ void ContiguousPicture::configure(const GstVideoInfo* info) {
   staged_ = false;
 }
 
+void copy_from_frame(const GstVideoFrame* frame, const Contiguous& layout, uint8_t* picture) {
+  for (int p = 0; p < layout.planes; ++p) {
+    const auto* src = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, p));
+    const auto stride = static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame, p));
+    uint8_t* dst = picture + layout.offset[p];
+    for (int r = 0; r < layout.rows[p]; ++r) {
+      std::memcpy(dst + static_cast<size_t>(r) * layout.row_bytes[p],
+                  src + static_cast<size_t>(r) * stride, layout.row_bytes[p]);
+    }
+  }
+}
+
+void copy_into_frame(const uint8_t* picture, const Contiguous& layout, GstVideoFrame* frame) {
+  for (int p = 0; p < layout.planes; ++p) {
+    auto* dst = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, p));
+    const auto stride = static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame, p));
+    const uint8_t* src = picture + layout.offset[p];
+    for (int r = 0; r < layout.rows[p]; ++r) {
+      std::memcpy(dst + static_cast<size_t>(r) * stride,
+                  src + static_cast<size_t>(r) * layout.row_bytes[p], layout.row_bytes[p]);
+    }
+  }
+}
+
 uint8_t* ContiguousPicture::begin(const GstVideoFrame* frame) {
   auto* base = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, 0));
   bool direct = true;
@@ -185,29 +209,12 @@ uint8_t* ContiguousPicture::begin(const GstVideoFrame* frame) {
   }
   staged_ = !direct;
   if (direct) return base;
-  for (int p = 0; p < layout_.planes; ++p) {
-    const auto* src = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, p));
-    const auto stride = static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame, p));
-    uint8_t* dst = copy_.data() + layout_.offset[p];
-    for (int r = 0; r < layout_.rows[p]; ++r) {
-      std::memcpy(dst + static_cast<size_t>(r) * layout_.row_bytes[p],
-                  src + static_cast<size_t>(r) * stride, layout_.row_bytes[p]);
-    }
-  }
+  copy_from_frame(frame, layout_, copy_.data());
   return copy_.data();
 }
 
 void ContiguousPicture::finish(GstVideoFrame* frame) {
-  if (!staged_) return;
-  for (int p = 0; p < layout_.planes; ++p) {
-    auto* dst = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, p));
-    const auto stride = static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame, p));
-    const uint8_t* src = copy_.data() + layout_.offset[p];
-    for (int r = 0; r < layout_.rows[p]; ++r) {
-      std::memcpy(dst + static_cast<size_t>(r) * stride,
-                  src + static_cast<size_t>(r) * layout_.row_bytes[p], layout_.row_bytes[p]);
-    }
-  }
+  if (staged_) copy_into_frame(copy_.data(), layout_, frame);
 }
 
 bool describable(const GstVideoFrame* frame) {

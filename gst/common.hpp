@@ -53,6 +53,8 @@ class Module {
   uint32_t debug(void* arg) { return table_->Debug(handle_, arg); }
   void close();
   bool is_open() const { return handle_ != nullptr; }
+  // For the exported entry points outside the table (ProcessPrivate).
+  void* handle() const { return handle_; }
   const char* name() const { return name_; }
   // "0xC6A0001A ERR_IMG_RESIZER_FILLLINE_ILLEGAL", or the bare code when nothing names it.
   std::string status_text(uint32_t code) const;
@@ -89,6 +91,10 @@ struct Contiguous {
   size_t size = 0;
 };
 Contiguous contiguous_layout(GstVideoFormat format, int width, int height);
+
+// Copies between a contiguous picture and a mapped frame of the same format and size.
+void copy_from_frame(const GstVideoFrame* frame, const Contiguous& layout, uint8_t* picture);
+void copy_into_frame(const uint8_t* picture, const Contiguous& layout, GstVideoFrame* frame);
 
 // Hands a module the picture of a mapped frame in the contiguous layout: the frame's own memory
 // when it is laid out so already, otherwise a copy that `finish` writes back.

@@ -24,6 +24,10 @@ PfFilterPrivate* priv(gpointer element) {
 
 void refuse(GstElement* element, pfgst::FilterImpl& impl, const pfgst::Module* module,
             uint32_t code, const GstVideoInfo* info, const char* when) {
+  if (module == nullptr) {
+    GST_ELEMENT_ERROR(element, RESOURCE, SETTINGS, ("%s", impl.error_text.c_str()), (nullptr));
+    return;
+  }
   const std::string what = impl.action() + " " +
                            gst_video_format_to_string(GST_VIDEO_INFO_FORMAT(info)) + " " +
                            std::to_string(GST_VIDEO_INFO_WIDTH(info)) + "x" +

@@ -31,6 +31,11 @@ class FilterImpl {
   // What the element does, for the messages of a refusal ("cannot denoise").
   virtual std::string action() const = 0;
 
+  // A refusal that is not a module's (a file that cannot be read, a malformed property): open
+  // returns kNotModule, leaves `refused` null and says what is wrong here.
+  static constexpr uint32_t kNotModule = 1;
+  std::string error_text;
+
   // Set by property setters (under the object lock) so that the next picture reconfigures.
   std::atomic<bool> changed{false};
 };

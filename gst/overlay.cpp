@@ -1,0 +1,549 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// pfbanner (banner module 9: rectangles, opaque or translucent) and pflogo (a PNG or BMP logo
+// turned into YUV with alpha by the bitmap module 7 and blended by the logo module 8).
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "bmp_reader.hpp"
+#include "elements.hpp"
+#include "filter_base.hpp"
+#include "img_banner.h"
+#include "img_bmptoyuv_alpha.h"
+#include "img_logo.h"
+
+#ifdef PF_GST_HAVE_PNG
+#include <png.h>
+#endif
+
+namespace {
+
+using pfgst::FilterImpl;
+using pfgst::Module;
+
+// Text properties are set from the application's thread and read from the streaming thread.
+class SharedText {
+ public:
+  void set(const char* text) {
+    std::lock_guard lock(mutex_);
+    text_ = text != nullptr ? text : "";
+  }
+  std::string get() const {
+    std::lock_guard lock(mutex_);
+    return text_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::string text_;
+};
+
+// ---- banner ----
+
+struct Box {
+  int left, top, width, height;
+  uint8_t r, g, b, opacity;
+};
+
+// "X,Y,W,H,R,G,B[,OPACITY]" boxes separated by ';', as `pelforge banner --box` takes them.
+bool parse_boxes(const std::string& text, std::vector<Box>& boxes, std::string& error) {
+  boxes.clear();
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(';', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string item = text.substr(start, end - start);
+    start = end + 1;
+    if (item.find_first_not_of(" \t") == std::string::npos) continue;
+    std::vector<long> v;
+    const char* p = item.c_str();
+    while (true) {
+      char* next = nullptr;
+      const long value = std::strtol(p, &next, 10);
+      if (next == p) break;
+      v.push_back(value);
+      p = next;
+      while (*p == ' ') ++p;
+      if (*p != ',') break;
+      ++p;
+    }
+    const bool tail_ok = std::string(p).find_first_not_of(" \t") == std::string::npos;
+    bool ok = tail_ok && (v.size() == 7 || v.size() == 8) && v[2] >= 1 && v[3] >= 1 &&
+              std::abs(v[0]) < (1L << 24) && std::abs(v[1]) < (1L << 24) && v[2] < (1L << 24) &&
+              v[3] < (1L << 24);
+    for (size_t k = 4; ok && k < v.size(); ++k) ok = v[k] >= 0 && v[k] <= 255;
+    if (!ok) {
+      error = "boxes: '" + item +
+              "' is not X,Y,W,H,R,G,B[,OPACITY] (width and height from 1, colour and opacity "
+              "0 to 255)";
+      return false;
+    }
+    boxes.push_back({static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
+                     static_cast<int>(v[3]), static_cast<uint8_t>(v[4]),
+                     static_cast<uint8_t>(v[5]), static_cast<uint8_t>(v[6]),
+                     static_cast<uint8_t>(v.size() == 8 ? v[7] : 255)});
+  }
+  return true;
+}
+
+class BannerImpl final : public FilterImpl {
+ public:
+  SharedText boxes;
+
+  uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
+    close();
+    picture_.configure(info);
+    std::vector<Box> list;
+    *refused = nullptr;
+    if (!parse_boxes(boxes.get(), list, error_text)) return kNotModule;
+    const int w = GST_VIDEO_INFO_WIDTH(info), h = GST_VIDEO_INFO_HEIGHT(info);
+    for (const Box& box : list) {
+      // The module wants the top-left corner inside the picture: a box reaching over the top or
+      // left edge is cut there first (the module cuts at the right and bottom).
+      int left = box.left, top = box.top, width = box.width, height = box.height;
+      if (left < 0) width += left, left = 0;
+      if (top < 0) height += top, top = 0;
+      if (width < 1 || height < 1 || left >= w || top >= h) continue;
+      const tBannerParam p{width, height, top,      left,
+                           w,     h,      box.r,    box.g,
+                           box.b, box.opacity, w, h,
+                           pfgst::image_type_of(info, nullptr), 0,
+                           pfgst::yuv_type_of(GST_VIDEO_INFO_FORMAT(info))};
+      auto banner = std::make_unique<Module>(tBannerFuncs, "ImgBanner");
+      const uint32_t status = banner->open(&p, mem);
+      if (status != PF_STATUS_OK) {
+        refused_ = std::move(banner);
+        *refused = refused_.get();
+        return status;
+      }
+      banners_.push_back(std::move(banner));
+    }
+    return PF_STATUS_OK;
+  }
+  // The module takes the whole picture in one buffer, planes back to back.
+  uint32_t process(GstVideoFrame* frame, const Module** failed) override {
+    if (banners_.empty()) return PF_STATUS_OK;
+    uint8_t* planes[3] = {picture_.begin(frame), nullptr, nullptr};
+    int context = 0;
+    for (const auto& banner : banners_) {
+      const uint32_t status = banner->process(planes, &context);
+      if (status != PF_STATUS_OK) {
+        *failed = banner.get();
+        return status;
+      }
+    }
+    picture_.finish(frame);
+    return PF_STATUS_OK;
+  }
+  void close() override { banners_.clear(); }
+  std::string action() const override { return "cannot draw the boxes on"; }
+
+ private:
+  std::vector<std::unique_ptr<Module>> banners_;
+  std::unique_ptr<Module> refused_;
+  pfgst::ContiguousPicture picture_;
+};
+
+// ---- logo ----
+
+std::optional<std::vector<uint8_t>> read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return bytes;
+}
+
+// Pixels of a decoded picture, blue, green, red, alpha, top row first.
+struct Bgra {
+  int width = 0, height = 0;
+  std::vector<uint8_t> pixels;
+};
+
+#ifdef PF_GST_HAVE_PNG
+bool decode_png(const std::vector<uint8_t>& file, Bgra& out, std::string& error) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_memory(&image, file.data(), file.size()) == 0) {
+    error = image.message;
+    return false;
+  }
+  image.format = PNG_FORMAT_BGRA;
+  if (image.width > static_cast<png_uint_32>(pfcli::kBmpMaxSide) ||
+      image.height > static_cast<png_uint_32>(pfcli::kBmpMaxSide)) {
+    png_image_free(&image);
+    error = "the picture is larger than 16384 pixels on a side";
+    return false;
+  }
+  out.width = static_cast<int>(image.width);
+  out.height = static_cast<int>(image.height);
+  out.pixels.assign(PNG_IMAGE_SIZE(image), 0);
+  if (png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr) == 0) {
+    error = image.message;
+    png_image_free(&image);
+    return false;
+  }
+  return true;
+}
+#endif
+
+void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+  b[at] = static_cast<uint8_t>(v), b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+  put16(b, at, v & 0xFFFF), put16(b, at + 2, v >> 16);
+}
+
+// A 32-bit bitmap of the picture in the layout the bitmap module reads (the file with two bytes
+// after the signature, rows bottom-up).
+std::vector<uint8_t> bitmap_of(const Bgra& picture) {
+  const size_t header = 56;
+  const auto w = static_cast<size_t>(picture.width), h = static_cast<size_t>(picture.height);
+  std::vector<uint8_t> b(header + w * h * 4, 0);
+  b[0] = 'B', b[1] = 'M';
+  put32(b, 4, static_cast<uint32_t>(b.size() - 2));
+  put32(b, 12, 54);  // the pixels' offset in the file
+  put32(b, 16, 40);
+  put32(b, 20, static_cast<uint32_t>(w));
+  put32(b, 24, static_cast<uint32_t>(h));
+  put16(b, 28, 1);
+  put16(b, 30, 32);
+  for (size_t y = 0; y < h; ++y) {
+    std::memcpy(&b[header + (h - 1 - y) * w * 4], &picture.pixels[y * w * 4], w * 4);
+  }
+  return b;
+}
+
+// A colour the picture does not use, for the key of a picture whose transparency comes from its
+// own alpha: no pixel is then taken for the key.
+uint32_t unused_colour(const Bgra& picture) {
+  std::unordered_set<uint32_t> used;
+  for (size_t i = 0; i + 3 < picture.pixels.size(); i += 4) {
+    used.insert(uint32_t{picture.pixels[i]} | uint32_t{picture.pixels[i + 1]} << 8 |
+                uint32_t{picture.pixels[i + 2]} << 16);
+  }
+  uint32_t c = 0x010203;
+  while (used.count(c) != 0) c += 0x010101;
+  return c;
+}
+
+class LogoImpl final : public FilterImpl {
+ public:
+  SharedText location;
+  std::atomic<int> left{0}, top{0}, ref_width{0}, ref_height{0};
+  std::atomic<uint32_t> key_color{0xFF00FF};
+
+  uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
+    close();
+    *refused = nullptr;
+    const uint32_t type = pfgst::yuv_type_of(GST_VIDEO_INFO_FORMAT(info));
+    if (const uint32_t status = convert(type, mem, refused); status != PF_STATUS_OK) return status;
+    const int w = GST_VIDEO_INFO_WIDTH(info), h = GST_VIDEO_INFO_HEIGHT(info);
+    tLogoParam p{};
+    p.pu8FgData = yuv_.data();
+    p.pu8FgAlpha = alpha_.data();
+    p.s32FgWidth = static_cast<int32_t>(logo_info_.u32Width);
+    p.s32FgHeight = static_cast<int32_t>(logo_info_.u32Height);
+    p.u32FgYuvType = p.u32BgYuvType = type;
+    p.s32FgLeft = left;
+    p.s32FgTop = top;
+    p.s32FgRefWidth = ref_width > 0 ? ref_width.load() : w;
+    p.s32FgRefHeight = ref_height > 0 ? ref_height.load() : h;
+    p.s32BgWidth = w;
+    p.s32BgHeight = h;
+    p.u32ImageType = pfgst::image_type_of(info, nullptr);
+    *refused = &logo_;
+    return logo_.open(&p, mem);
+  }
+  uint32_t process(GstVideoFrame* frame, const Module** failed) override {
+    tImgPicture pic = pfgst::picture_of(frame, false);
+    int context = 0;
+    *failed = &logo_;
+    return ImgLogoProcessPrivate_c(logo_.handle(), &pic, &context);
+  }
+  void close() override { logo_.close(); }
+  std::string action() const override { return "cannot blend the logo into"; }
+
+ private:
+  // The logo's YUV and alpha planes in the background's layout, from the file.
+  uint32_t convert(uint32_t type, void* mem, const Module** refused) {
+    const std::string path = location.get();
+    if (path.empty()) {
+      error_text = "no logo: set location to a PNG or BMP file";
+      return kNotModule;
+    }
+    const auto file = read_file(path);
+    if (!file) {
+      error_text = "cannot read the logo " + path;
+      return kNotModule;
+    }
+    pfcli::BmpBuffer bmp;
+    std::string error;
+    const uint32_t key = key_color;
+    tBmpToYuvAlphaParam p{type, static_cast<uint8_t>(key >> 16), static_cast<uint8_t>(key >> 8),
+                          static_cast<uint8_t>(key), 255};
+    Bgra png;
+    const bool is_png = file->size() > 8 && std::memcmp(file->data(), "\x89PNG", 4) == 0;
+    if (is_png) {
+#ifdef PF_GST_HAVE_PNG
+      if (!decode_png(*file, png, error)) {
+        error_text = "the logo " + path + " is not a PNG the plugin can read: " + error;
+        return kNotModule;
+      }
+      bmp.bytes = bitmap_of(png);
+      const uint32_t unused = unused_colour(png);
+      p = {type, static_cast<uint8_t>(unused >> 16), static_cast<uint8_t>(unused >> 8),
+           static_cast<uint8_t>(unused), 255};
+#else
+      error_text = "this plugin was built without PNG support: give the logo as a BMP file";
+      return kNotModule;
+#endif
+    } else if (!pfcli::read_bmp(*file, bmp, error)) {
+      error_text = "the logo " + path + " is neither a PNG nor a usable BMP file: " + error;
+      return kNotModule;
+    }
+    const size_t most = size_t{2} * pfcli::kBmpMaxSide * pfcli::kBmpMaxSide;
+    const size_t w = static_cast<size_t>(is_png ? png.width : bmp.width);
+    const size_t h = static_cast<size_t>(is_png ? png.height : std::abs(bmp.height));
+    const size_t bytes = std::min(most, 2 * w * h + 16);
+    yuv_.assign(bytes, 0);
+    alpha_.assign(bytes, 0);
+    inverse_.assign(bytes, 0);
+    Module bitmap(tImageBMPToYUVAlphaFunc, "ImgBMPToYUVAlpha");
+    *refused = &bitmap_refusal_;
+    if (const uint32_t status = bitmap.open(&p, mem); status != PF_STATUS_OK) return status;
+    tBmpToYuvAlphaData data{bmp.bytes.data(), yuv_.data(), inverse_.data(), alpha_.data()};
+    logo_info_ = {};
+    if (const uint32_t status = bitmap.process(&data, &logo_info_); status != PF_STATUS_OK) {
+      return status;
+    }
+    if (is_png) take_png_alpha(png, type);
+    return PF_STATUS_OK;
+  }
+
+  // A PNG's own alpha (an opacity) becomes the logo's transparency: luma per pixel, chroma as
+  // the mean over the pixels that share the chroma sample.
+  void take_png_alpha(const Bgra& png, uint32_t type) {
+    const int w = static_cast<int>(logo_info_.u32Width), h = static_cast<int>(logo_info_.u32Height);
+    auto clear = [&png](int x, int y) {
+      return 255 - png.pixels[(static_cast<size_t>(y) * static_cast<size_t>(png.width) +
+                               static_cast<size_t>(x)) * 4 + 3];
+    };
+    // The module drops the top row of an odd height.
+    const int y0 = png.height - h;
+    uint8_t* a = alpha_.data();
+    if (type == PF_YUV_UYVY || type == PF_YUV_YUYV) {
+      const bool luma_first = type == PF_YUV_YUYV;
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; x += 2) {
+          const int l0 = clear(x, y + y0), l1 = clear(x + 1, y + y0);
+          const auto c = static_cast<uint8_t>((l0 + l1 + 1) / 2);
+          uint8_t* q = a + (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 2;
+          q[luma_first ? 0 : 1] = static_cast<uint8_t>(l0);
+          q[luma_first ? 2 : 3] = static_cast<uint8_t>(l1);
+          q[luma_first ? 1 : 0] = c;
+          q[luma_first ? 3 : 2] = c;
+        }
+      }
+      return;
+    }
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        a[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] =
+            static_cast<uint8_t>(clear(x, y + y0));
+      }
+    }
+    uint8_t* chroma = a + static_cast<size_t>(w) * static_cast<size_t>(h);
+    for (int y = 0; y < h / 2; ++y) {
+      for (int x = 0; x < w / 2; ++x) {
+        const int sum = clear(2 * x, 2 * y + y0) + clear(2 * x + 1, 2 * y + y0) +
+                        clear(2 * x, 2 * y + 1 + y0) + clear(2 * x + 1, 2 * y + 1 + y0);
+        chroma[static_cast<size_t>(y) * static_cast<size_t>(w / 2) + static_cast<size_t>(x)] =
+            static_cast<uint8_t>((sum + 2) / 4);
+      }
+    }
+  }
+
+  std::vector<uint8_t> yuv_, alpha_, inverse_;
+  tBmpToYuvAlphaInfo logo_info_{};
+  Module logo_{tLogoFuncs, "ImgLogo"};
+  // Names a refusal of the bitmap module after its instance is gone.
+  Module bitmap_refusal_{tImageBMPToYUVAlphaFunc, "ImgBMPToYUVAlpha"};
+};
+
+}  // namespace
+
+// ---- the element types ----
+
+G_BEGIN_DECLS
+#define PF_TYPE_BANNER (pf_banner_get_type())
+G_DECLARE_FINAL_TYPE(PfBanner, pf_banner, PF, BANNER, PfFilter)
+#define PF_TYPE_LOGO (pf_logo_get_type())
+G_DECLARE_FINAL_TYPE(PfLogo, pf_logo, PF, LOGO, PfFilter)
+G_END_DECLS
+
+struct _PfBanner {
+  PfFilter parent;
+};
+struct _PfLogo {
+  PfFilter parent;
+};
+
+G_DEFINE_TYPE(PfBanner, pf_banner, PF_TYPE_FILTER)
+G_DEFINE_TYPE(PfLogo, pf_logo, PF_TYPE_FILTER)
+GST_ELEMENT_REGISTER_DEFINE(pfbanner, "pfbanner", GST_RANK_NONE, PF_TYPE_BANNER)
+GST_ELEMENT_REGISTER_DEFINE(pflogo, "pflogo", GST_RANK_NONE, PF_TYPE_LOGO)
+
+namespace {
+
+enum { kPropBoxes = 1 };
+enum { kPropLocation = 1, kPropX, kPropY, kPropRefWidth, kPropRefHeight, kPropKeyColor };
+
+template <class Impl>
+Impl& impl_of(gpointer element) {
+  return *static_cast<Impl*>(pfgst::filter_impl(element));
+}
+
+void banner_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
+  if (id != kPropBoxes) {
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+    return;
+  }
+  impl_of<BannerImpl>(object).boxes.set(g_value_get_string(value));
+  pfgst::filter_changed(object);
+}
+void banner_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
+  if (id != kPropBoxes) {
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+    return;
+  }
+  g_value_set_string(value, impl_of<BannerImpl>(object).boxes.get().c_str());
+}
+
+void logo_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
+  LogoImpl& impl = impl_of<LogoImpl>(object);
+  switch (id) {
+    case kPropLocation:
+      impl.location.set(g_value_get_string(value));
+      break;
+    case kPropX:
+      impl.left = g_value_get_int(value);
+      break;
+    case kPropY:
+      impl.top = g_value_get_int(value);
+      break;
+    case kPropRefWidth:
+      impl.ref_width = g_value_get_int(value);
+      break;
+    case kPropRefHeight:
+      impl.ref_height = g_value_get_int(value);
+      break;
+    case kPropKeyColor:
+      impl.key_color = g_value_get_uint(value);
+      break;
+    default:
+      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+      return;
+  }
+  pfgst::filter_changed(object);
+}
+void logo_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
+  LogoImpl& impl = impl_of<LogoImpl>(object);
+  switch (id) {
+    case kPropLocation:
+      g_value_set_string(value, impl.location.get().c_str());
+      break;
+    case kPropX:
+      g_value_set_int(value, impl.left);
+      break;
+    case kPropY:
+      g_value_set_int(value, impl.top);
+      break;
+    case kPropRefWidth:
+      g_value_set_int(value, impl.ref_width);
+      break;
+    case kPropRefHeight:
+      g_value_set_int(value, impl.ref_height);
+      break;
+    case kPropKeyColor:
+      g_value_set_uint(value, impl.key_color);
+      break;
+    default:
+      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+      break;
+  }
+}
+
+}  // namespace
+
+static void pf_banner_class_init(PfBannerClass* klass) {
+  GObjectClass* object_class = G_OBJECT_CLASS(klass);
+  object_class->set_property = banner_set;
+  object_class->get_property = banner_get;
+  g_object_class_install_property(
+      object_class, kPropBoxes,
+      g_param_spec_string(
+          "boxes", "Boxes",
+          "Rectangles drawn on every picture in order, separated by ';': X,Y,W,H,R,G,B[,OPACITY] "
+          "(left, top, width, height, colour; opacity 0 draws nothing, 255, the default, covers). "
+          "Positions and sizes are rounded down to even and cut at the picture's edges",
+          "", pfgst::kPropFlags));
+  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass),
+                              pfgst::raw_caps({"I420", "NV12", "UYVY", "YUY2"}, 16384, 16384));
+  gst_element_class_set_static_metadata(
+      GST_ELEMENT_CLASS(klass), "pelforge banner", "Filter/Effect/Video",
+      "Draws opaque or translucent rectangles (lower thirds, masks) on every picture",
+      "pelforge");
+}
+static void pf_banner_init(PfBanner* self) { pfgst::set_filter_impl(self, new BannerImpl); }
+
+static void pf_logo_class_init(PfLogoClass* klass) {
+  GObjectClass* object_class = G_OBJECT_CLASS(klass);
+  object_class->set_property = logo_set;
+  object_class->get_property = logo_get;
+  g_object_class_install_property(
+      object_class, kPropLocation,
+      g_param_spec_string("location", "Location",
+                          "The logo: a PNG file (its alpha channel gives the transparency) or a "
+                          "BMP file of 1 to 32 bits (key-color gives the transparent colour)",
+                          "", pfgst::kPropFlags));
+  g_object_class_install_property(
+      object_class, kPropX,
+      g_param_spec_int("x", "X", "Picture column of the logo's left edge (even)", 0, 16384, 0,
+                       pfgst::kPropFlags));
+  g_object_class_install_property(
+      object_class, kPropY,
+      g_param_spec_int("y", "Y", "Picture row of the logo's top edge (even)", 0, 16384, 0,
+                       pfgst::kPropFlags));
+  g_object_class_install_property(
+      object_class, kPropRefWidth,
+      g_param_spec_int("ref-width", "Reference width",
+                       "Width of the pictures the logo was made for, a multiple of 8 (0: the "
+                       "pictures' own). Smaller pictures get the logo picked or scaled down",
+                       0, 16384, 0, pfgst::kPropFlags));
+  g_object_class_install_property(
+      object_class, kPropRefHeight,
+      g_param_spec_int("ref-height", "Reference height",
+                       "Height of the pictures the logo was made for, a multiple of 4 (0: the "
+                       "pictures' own)",
+                       0, 16384, 0, pfgst::kPropFlags));
+  g_object_class_install_property(
+      object_class, kPropKeyColor,
+      g_param_spec_uint("key-color", "Key colour",
+                        "Colour of a BMP logo that is left transparent, as 0xRRGGBB", 0, 0xFFFFFF,
+                        0xFF00FF, pfgst::kPropFlags));
+  pfgst::add_filter_templates(
+      GST_ELEMENT_CLASS(klass), pfgst::raw_caps({"I420", "NV12", "UYVY", "YUY2"}, 16384, 16384, 8, 4));
+  gst_element_class_set_static_metadata(
+      GST_ELEMENT_CLASS(klass), "pelforge logo", "Filter/Effect/Video",
+      "Blends a PNG or BMP logo with its transparency into every picture", "pelforge");
+}
+static void pf_logo_init(PfLogo* self) { pfgst::set_filter_impl(self, new LogoImpl); }
