@@ -48,6 +48,7 @@ gboolean set_info(GstVideoFilter* filter, GstCaps*, GstVideoInfo* in_info, GstCa
     return FALSE;
   }
   GST_DEBUG_OBJECT(filter, "opened for %s", gst_video_format_to_string(in_info->finfo->format));
+  gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(filter), p->impl->passthrough(in_info));
   return TRUE;
 }
 

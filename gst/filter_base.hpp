@@ -28,6 +28,8 @@ class FilterImpl {
     return open(info, mem, refused);
   }
   virtual void close() = 0;
+  // True when the pictures of `info` leave unchanged (the element then only looks at them).
+  virtual bool passthrough(const GstVideoInfo*) const { return false; }
   // What the element does, for the messages of a refusal ("cannot denoise").
   virtual std::string action() const = 0;
 

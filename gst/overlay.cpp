@@ -20,6 +20,7 @@
 #include "img_banner.h"
 #include "img_bmptoyuv_alpha.h"
 #include "img_logo.h"
+#include "img_mosaic.h"
 
 #ifdef PF_GST_HAVE_PNG
 #include <png.h>
@@ -54,9 +55,15 @@ struct Box {
   uint8_t r, g, b, opacity;
 };
 
-// "X,Y,W,H,R,G,B[,OPACITY]" boxes separated by ';', as `pelforge banner --box` takes them.
-bool parse_boxes(const std::string& text, std::vector<Box>& boxes, std::string& error) {
-  boxes.clear();
+// Groups of integers separated by ';', the integers by ',' ("0,440,720,96,16,32,160;..."), each
+// group `fewest` to `most` long. False with `bad` set to the first group that is not.
+struct Group {
+  std::string text;
+  std::vector<long> v;
+};
+bool parse_groups(const std::string& text, size_t fewest, size_t most, std::vector<Group>& groups,
+                  std::string& bad) {
+  groups.clear();
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find(';', start);
@@ -69,30 +76,48 @@ bool parse_boxes(const std::string& text, std::vector<Box>& boxes, std::string& 
     while (true) {
       char* next = nullptr;
       const long value = std::strtol(p, &next, 10);
-      if (next == p) break;
+      if (next == p || value < -(1L << 24) || value > (1L << 24)) break;
       v.push_back(value);
       p = next;
       while (*p == ' ') ++p;
       if (*p != ',') break;
       ++p;
     }
-    const bool tail_ok = std::string(p).find_first_not_of(" \t") == std::string::npos;
-    bool ok = tail_ok && (v.size() == 7 || v.size() == 8) && v[2] >= 1 && v[3] >= 1 &&
-              std::abs(v[0]) < (1L << 24) && std::abs(v[1]) < (1L << 24) && v[2] < (1L << 24) &&
-              v[3] < (1L << 24);
+    if (std::string(p).find_first_not_of(" \t") != std::string::npos || v.size() < fewest ||
+        v.size() > most) {
+      bad = item;
+      return false;
+    }
+    groups.push_back({item, std::move(v)});
+  }
+  return true;
+}
+
+// "X,Y,W,H,R,G,B[,OPACITY]" boxes, as `pelforge banner --box` takes them.
+bool parse_boxes(const std::string& text, std::vector<Box>& boxes, std::string& error) {
+  boxes.clear();
+  std::vector<Group> groups;
+  std::string bad;
+  bool ok = parse_groups(text, 7, 8, groups, bad);
+  for (size_t i = 0; ok && i < groups.size(); ++i) {
+    const std::vector<long>& v = groups[i].v;
+    ok = v[2] >= 1 && v[3] >= 1;
     for (size_t k = 4; ok && k < v.size(); ++k) ok = v[k] >= 0 && v[k] <= 255;
     if (!ok) {
-      error = "boxes: '" + item +
-              "' is not X,Y,W,H,R,G,B[,OPACITY] (width and height from 1, colour and opacity "
-              "0 to 255)";
-      return false;
+      bad = groups[i].text;
+      break;
     }
     boxes.push_back({static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
                      static_cast<int>(v[3]), static_cast<uint8_t>(v[4]),
                      static_cast<uint8_t>(v[5]), static_cast<uint8_t>(v[6]),
                      static_cast<uint8_t>(v.size() == 8 ? v[7] : 255)});
   }
-  return true;
+  if (!ok) {
+    error = "boxes: '" + bad +
+            "' is not X,Y,W,H,R,G,B[,OPACITY] (width and height from 1, colour and opacity 0 "
+            "to 255)";
+  }
+  return ok;
 }
 
 class BannerImpl final : public FilterImpl {
@@ -150,6 +175,71 @@ class BannerImpl final : public FilterImpl {
  private:
   std::vector<std::unique_ptr<Module>> banners_;
   std::unique_ptr<Module> refused_;
+  pfgst::ContiguousPicture picture_;
+};
+
+// ---- mosaic ----
+
+class MosaicImpl final : public FilterImpl {
+ public:
+  SharedText windows;
+
+  uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
+    picture_.configure(info);
+    *refused = nullptr;
+    if (!param(info)) return kNotModule;
+    *refused = &module_;
+    return module_.open(&param_, mem);
+  }
+  uint32_t reconfigure(const GstVideoInfo* info, void*, const Module** refused) override {
+    *refused = nullptr;
+    if (!param(info)) return kNotModule;
+    *refused = &module_;
+    return module_.set_param(&param_);
+  }
+  // In place: both picture pointers name the picture.
+  uint32_t process(GstVideoFrame* frame, const Module** failed) override {
+    uint8_t* picture = picture_.begin(frame);
+    uint8_t* pictures[2] = {picture, picture};
+    int context = 0;
+    *failed = &module_;
+    const uint32_t status = module_.process(pictures, &context);
+    picture_.finish(frame);
+    return status;
+  }
+  void close() override { module_.close(); }
+  std::string action() const override { return "cannot pixelate the windows of"; }
+
+ private:
+  bool param(const GstVideoInfo* info) {
+    std::vector<Group> groups;
+    std::string bad;
+    if (!parse_groups(windows.get(), 5, 5, groups, bad) ||
+        groups.size() > PF_MOSAIC_MAX_WINDOWS) {
+      error_text = groups.size() > PF_MOSAIC_MAX_WINDOWS
+                       ? "windows: at most " + std::to_string(PF_MOSAIC_MAX_WINDOWS)
+                       : "windows: '" + bad + "' is not X,Y,W,H,BLOCK";
+      return false;
+    }
+    const int w = GST_VIDEO_INFO_WIDTH(info);
+    param_ = tImageMosaicParam{};
+    param_.s32Width = w;
+    param_.s32Height = GST_VIDEO_INFO_HEIGHT(info);
+    param_.s32YStride = w;
+    param_.s32UVStride = w / 2;
+    param_.u32YuvType = pfgst::yuv_type_of(GST_VIDEO_INFO_FORMAT(info));
+    param_.u32ImageType = PF_IMAGE_FRAME;
+    param_.u32MosaicNum = static_cast<uint32_t>(groups.size());
+    for (size_t i = 0; i < groups.size(); ++i) {
+      const std::vector<long>& v = groups[i].v;
+      param_.atWindow[i] = {static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]),
+                            static_cast<int32_t>(v[2]), static_cast<int32_t>(v[3]),
+                            static_cast<int32_t>(v[4])};
+    }
+    return true;
+  }
+  tImageMosaicParam param_{};
+  Module module_{tImageMosaicFunc, "ImageMosaic"};
   pfgst::ContiguousPicture picture_;
 };
 
@@ -386,6 +476,8 @@ class LogoImpl final : public FilterImpl {
 G_BEGIN_DECLS
 #define PF_TYPE_BANNER (pf_banner_get_type())
 G_DECLARE_FINAL_TYPE(PfBanner, pf_banner, PF, BANNER, PfFilter)
+#define PF_TYPE_MOSAIC (pf_mosaic_get_type())
+G_DECLARE_FINAL_TYPE(PfMosaic, pf_mosaic, PF, MOSAIC, PfFilter)
 #define PF_TYPE_LOGO (pf_logo_get_type())
 G_DECLARE_FINAL_TYPE(PfLogo, pf_logo, PF, LOGO, PfFilter)
 G_END_DECLS
@@ -396,11 +488,16 @@ struct _PfBanner {
 struct _PfLogo {
   PfFilter parent;
 };
+struct _PfMosaic {
+  PfFilter parent;
+};
 
 G_DEFINE_TYPE(PfBanner, pf_banner, PF_TYPE_FILTER)
 G_DEFINE_TYPE(PfLogo, pf_logo, PF_TYPE_FILTER)
 GST_ELEMENT_REGISTER_DEFINE(pfbanner, "pfbanner", GST_RANK_NONE, PF_TYPE_BANNER)
 GST_ELEMENT_REGISTER_DEFINE(pflogo, "pflogo", GST_RANK_NONE, PF_TYPE_LOGO)
+G_DEFINE_TYPE(PfMosaic, pf_mosaic, PF_TYPE_FILTER)
+GST_ELEMENT_REGISTER_DEFINE(pfmosaic, "pfmosaic", GST_RANK_NONE, PF_TYPE_MOSAIC)
 
 namespace {
 
@@ -426,6 +523,22 @@ void banner_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
     return;
   }
   g_value_set_string(value, impl_of<BannerImpl>(object).boxes.get().c_str());
+}
+
+void mosaic_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
+  if (id != kPropBoxes) {
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+    return;
+  }
+  impl_of<MosaicImpl>(object).windows.set(g_value_get_string(value));
+  pfgst::filter_changed(object);
+}
+void mosaic_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
+  if (id != kPropBoxes) {
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+    return;
+  }
+  g_value_set_string(value, impl_of<MosaicImpl>(object).windows.get().c_str());
 }
 
 void logo_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
@@ -547,3 +660,24 @@ static void pf_logo_class_init(PfLogoClass* klass) {
       "Blends a PNG or BMP logo with its transparency into every picture", "pelforge");
 }
 static void pf_logo_init(PfLogo* self) { pfgst::set_filter_impl(self, new LogoImpl); }
+
+static void pf_mosaic_class_init(PfMosaicClass* klass) {
+  GObjectClass* object_class = G_OBJECT_CLASS(klass);
+  object_class->set_property = mosaic_set;
+  object_class->get_property = mosaic_get;
+  g_object_class_install_property(
+      object_class, kPropBoxes,
+      g_param_spec_string(
+          "windows", "Windows",
+          "Privacy windows, up to 32, separated by ';': X,Y,W,H,BLOCK (column, line, width, "
+          "height, block size up to the window's width and height; 1 changes nothing, 0 "
+          "switches the window off). Each block takes the luma of its top-left pixel",
+          "", pfgst::kPropFlags));
+  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass),
+                              pfgst::raw_caps({"I420", "UYVY"}, PF_MOSAIC_MAX_WIDTH,
+                                              PF_MOSAIC_MAX_HEIGHT));
+  gst_element_class_set_static_metadata(
+      GST_ELEMENT_CLASS(klass), "pelforge mosaic", "Filter/Effect/Video",
+      "Pixelates privacy windows of every picture (luma only)", "pelforge");
+}
+static void pf_mosaic_init(PfMosaic* self) { pfgst::set_filter_impl(self, new MosaicImpl); }

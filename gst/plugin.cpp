@@ -12,6 +12,10 @@ gboolean plugin_init(GstPlugin* plugin) {
   ok &= GST_ELEMENT_REGISTER(pfdenoise, plugin);
   ok &= GST_ELEMENT_REGISTER(pfsharpen, plugin);
   ok &= GST_ELEMENT_REGISTER(pfblur, plugin);
+  ok &= GST_ELEMENT_REGISTER(pfdeinterlace, plugin);
+  ok &= GST_ELEMENT_REGISTER(pfdeblock, plugin);
+  ok &= GST_ELEMENT_REGISTER(pfdering, plugin);
+  ok &= GST_ELEMENT_REGISTER(pfmosaic, plugin);
   ok &= GST_ELEMENT_REGISTER(pfbanner, plugin);
   ok &= GST_ELEMENT_REGISTER(pflogo, plugin);
   ok &= GST_ELEMENT_REGISTER(pfpatternsrc, plugin);
