@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The elements in pipelines: each makes the bytes the pelforge command line makes from the same
+// pictures; every pair of the scaler's formats negotiates; refusals come as bus errors with the
+// module's code and name; interlace metadata follows the pictures.
+#include <gst/gst.h>
+#include <gst/video/video.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gst_support.hpp"
+
+namespace {
+
+using pfgst_test::cli;
+using pfgst_test::run;
+using pfgst_test::temp_path;
+
+struct Source {
+  std::string format;  // GStreamer name
+  int width, height;
+  bool interlaced = false;
+};
+
+std::string cli_format(const std::string& gst) {
+  if (gst == "I420") return "yuv420p";
+  if (gst == "Y42B") return "yuv422p";
+  if (gst == "NV12") return "nv12";
+  if (gst == "NV21") return "nv21";
+  if (gst == "YUY2") return "yuyv422";
+  return "uyvy422";
+}
+
+std::string size_text(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
+
+// Three pictures of videotestsrc's moving ball (each run draws the same ones).
+std::string source(const Source& s, int frames = 3) {
+  std::string d = "videotestsrc num-buffers=" + std::to_string(frames) +
+                  " pattern=ball ! video/x-raw,format=" + s.format +
+                  ",width=" + std::to_string(s.width) + ",height=" + std::to_string(s.height) +
+                  ",framerate=25/1";
+  if (s.interlaced) d += " ! capssetter caps=video/x-raw,interlace-mode=interleaved";
+  return d;
+}
+
+// The source's pictures as a raw file, and the command line's description of it.
+std::string raw_input(const Source& s, const std::string& name) {
+  pfgst_test::RunResult in = run(source(s));
+  EXPECT_EQ(in.error, "") << name;
+  const std::string path = temp_path(name + "_in.yuv");
+  pfgst_test::write_file(path, in.bytes());
+  return "-s " + size_text(s.width, s.height) + " -pix_fmt " + cli_format(s.format) +
+         (s.interlaced ? " --in-layout interlaced " : " ") + path;
+}
+
+struct Row {
+  const char* name;
+  Source in;
+  const char* element;   // the element and its properties, then output caps if any
+  const char* verb;      // the command line: verb and options before the input
+  const char* options;   // and after it (output size and format, the verb's own options)
+  const char* caps_has;  // text the negotiated output caps hold
+};
+
+const Row kRows[] = {
+    {"scale_convert", {"I420", 320, 240}, "pfscale ! video/x-raw,format=UYVY,width=176,height=144",
+     "resize", "-s 176x144 -pix_fmt uyvy422", "UYVY"},
+    {"scale_through_i420", {"NV12", 320, 240},
+     "pfscale ! video/x-raw,format=YUY2,width=160,height=120", "resize",
+     "-s 160x120 -pix_fmt yuyv422", "YUY2"},
+    {"scale_nearest", {"I420", 320, 240},
+     "pfscale method=nearest ! video/x-raw,width=200,height=100", "resize",
+     "-s 200x100 --nearest", "I420"},
+    {"scale_pillarbox", {"I420", 320, 240},
+     "pfscale add-borders=true fill-color=0x2080C0 ! video/x-raw,width=320,height=120", "resize",
+     "-s 320x120 --fill 0,0,80,80 --fill-color 32,128,192", "pixel-aspect-ratio=(fraction)1/1"},
+    {"scale_interlaced", {"I420", 320, 240, true},
+     "pfscale ! video/x-raw,width=176,height=120", "resize", "-s 176x120",
+     "interlace-mode=(string)interleaved"},
+    {"scale_padded_strides", {"I420", 180, 120}, "pfscale ! video/x-raw,format=NV12,width=90,height=60",
+     "resize", "-s 90x60 -pix_fmt nv12", "NV12"},
+    {"denoise", {"I420", 320, 240}, "pfdenoise strength=5", "denoise", "--strength 5", "I420"},
+    {"denoise_padded_strides", {"I420", 180, 120}, "pfdenoise", "denoise", "", "I420"},
+    {"sharpen", {"I420", 180, 120}, "pfsharpen strength=96", "sharpen", "--strength 96", "I420"},
+    {"blur", {"I420", 320, 240}, "pfblur level=4 limit=12", "blur", "--level 4 --limit 12",
+     "I420"},
+    {"deinterlace", {"I420", 320, 240, true}, "pfdeinterlace mode=3", "deinterlace", "--mode 3",
+     "interlace-mode=(string)progressive"},
+    {"deinterlace_mode0", {"I420", 320, 240, true}, "pfdeinterlace mode=0", "deinterlace",
+     "--mode 0", "progressive"},
+    {"deblock", {"I420", 320, 240}, "pfdeblock quantiser=12", "deblock", "--qp 12", "I420"},
+    {"dering", {"I420", 320, 240}, "pfdering quantiser=20", "dering", "--qp 20", "I420"},
+    {"banner", {"I420", 320, 240}, "pfbanner boxes=\"0,180,320,40,16,32,160,160;-8,-8,60,40,255,255,0\"",
+     "banner", "--box 0,180,320,40,16,32,160,160 --box -8,-8,60,40,255,255,0", "I420"},
+    {"banner_uyvy", {"UYVY", 320, 240}, "pfbanner boxes=100,100,300,300,0,0,255,100", "banner",
+     "--box 100,100,300,300,0,0,255,100", "UYVY"},
+    {"mosaic", {"I420", 320, 240}, "pfmosaic windows=\"40,40,120,80,16;0,200,320,40,8\"", "mosaic",
+     "--window 40,40,120,80,16 --window 0,200,320,40,8", "I420"},
+    {"mosaic_uyvy", {"UYVY", 180, 120}, "pfmosaic windows=10,10,64,64,12", "mosaic",
+     "--window 10,10,64,64,12", "UYVY"},
+};
+
+TEST(Elements, MakeTheCommandLinesBytes) {
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.name);
+    const std::string input = raw_input(row.in, row.name);
+    pfgst_test::RunResult out = run(source(row.in) + " ! " + row.element);
+    ASSERT_EQ(out.error, "");
+    ASSERT_EQ(out.frames.size(), 3u);
+    EXPECT_NE(out.caps.find(row.caps_has), std::string::npos) << out.caps;
+    const std::string expected = temp_path(std::string(row.name) + "_cli.yuv");
+    ASSERT_EQ(cli(std::string(row.verb) + " " + input + " " + row.options + " -o " + expected), 0);
+    EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
+  }
+}
+
+TEST(Elements, PatternSourceMakesTheCommandLinesPictures) {
+  const struct {
+    const char* element;
+    const char* pattern;
+  } rows[] = {
+      {"kind=testcard", "--kind testcard"},
+      {"kind=testcard ! video/x-raw,interlace-mode=interleaved", "--kind testcard --interlaced"},
+      {"kind=bars2 ! video/x-raw,format=UYVY,width=352,height=288",
+       "--kind bars2 -s 352x288 -pix_fmt uyvy422"},
+      {"kind=solid color=0x1020C8 ! video/x-raw,width=180,height=120",
+       "--kind colour=16,32,200 -s 180x120"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.element);
+    pfgst_test::RunResult out = run(std::string("pfpatternsrc num-buffers=2 ") + r.element);
+    ASSERT_EQ(out.error, "");
+    ASSERT_EQ(out.frames.size(), 2u);
+    const std::string expected = temp_path("pattern.yuv");
+    ASSERT_EQ(cli(std::string("pattern ") + r.pattern + " -frames 2 -f yuv -o " + expected), 0);
+    EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
+  }
+}
+
+// Every input format to every output format, scaled; the same through the command line.
+TEST(Elements, ScalerNegotiatesEveryFormatPair) {
+  const char* formats[] = {"I420", "Y42B", "NV12", "NV21", "YUY2", "UYVY"};
+  for (const char* from : formats) {
+    const Source in{from, 96, 64};
+    const std::string input = raw_input(in, std::string("pair_") + from);
+    for (const char* to : formats) {
+      SCOPED_TRACE(std::string(from) + " -> " + to);
+      pfgst_test::RunResult out =
+          run(source(in, 2) + " ! pfscale ! video/x-raw,format=" + to + ",width=64,height=48");
+      ASSERT_EQ(out.error, "");
+      ASSERT_EQ(out.frames.size(), 2u);
+      const std::string expected = temp_path("pair_cli.yuv");
+      ASSERT_EQ(cli("resize " + input + " -frames 2 -s 64x48 -pix_fmt " + cli_format(to) +
+                    " -o " + expected),
+                0);
+      EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
+    }
+  }
+}
+
+// Refusals end the pipeline with an error on the bus: a module's carries its code and name.
+TEST(Elements, RefusalsArePostedWithTheModulesCode) {
+  const struct {
+    const char* pipeline;
+    guint code;          // 0: not a module's refusal
+    const char* naming;  // in the error's name (module) or text (other)
+  } rows[] = {
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! capssetter "
+       "caps=video/x-raw,interlace-mode=interleaved ! pfscale method=nearest ! "
+       "video/x-raw,width=160,height=120",
+       0xC6A00021u, "ERR_IMG_RESIZER_420TO420_YUVTYPE_ILLEGAL"},
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfmosaic "
+       "windows=300,0,100,100,8",
+       0, "ERR_IMG_MOSAIC"},
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfbanner boxes=1,2,3", 0,
+       "boxes"},
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pflogo "
+       "location=/nonexistent/logo.png",
+       0, "cannot read the logo"},
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=2200,height=240 ! pfsharpen", 0,
+       "not-negotiated"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.pipeline);
+    pfgst_test::RunResult out = run(r.pipeline);
+    ASSERT_NE(out.error, "");
+    const GstStructure* d = out.error_details;
+    const char* name = d != nullptr ? gst_structure_get_string(d, "pelforge-error") : nullptr;
+    guint code = 0;
+    if (d != nullptr) gst_structure_get_uint(d, "pelforge-code", &code);
+    if (std::string(r.naming).rfind("ERR_IMG_", 0) == 0) {
+      ASSERT_NE(name, nullptr) << out.error;
+      EXPECT_NE(std::string(name).find(r.naming), std::string::npos) << name;
+      if (r.code != 0) {
+        EXPECT_EQ(code, r.code);
+      }
+      EXPECT_NE(out.error.find(name), std::string::npos) << out.error;
+    } else if (std::string(r.naming) == "not-negotiated") {
+      EXPECT_EQ(name, nullptr);
+      EXPECT_EQ(out.frames.size(), 0u);
+    } else {
+      EXPECT_NE(out.error.find(r.naming), std::string::npos) << out.error;
+    }
+  }
+}
+
+// Deinterlaced pictures leave without the interlace flags; scaled interlaced ones keep them.
+TEST(Elements, InterlaceFlagsFollowThePictures) {
+  const std::string interlaced =
+      "pfpatternsrc num-buffers=2 kind=bars ! video/x-raw,width=320,height=240,"
+      "interlace-mode=interleaved ! ";
+  pfgst_test::RunResult scaled = run(interlaced + "pfscale ! video/x-raw,width=160,height=120");
+  pfgst_test::RunResult progressive = run(interlaced + "pfdeinterlace");
+  ASSERT_EQ(scaled.error, "");
+  ASSERT_EQ(progressive.error, "");
+  ASSERT_EQ(scaled.buffer_flags.size(), 2u);
+  ASSERT_EQ(progressive.buffer_flags.size(), 2u);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(scaled.buffer_flags[i] & GST_VIDEO_BUFFER_FLAG_INTERLACED);
+    EXPECT_TRUE(scaled.buffer_flags[i] & GST_VIDEO_BUFFER_FLAG_TFF);
+    EXPECT_FALSE(progressive.buffer_flags[i] & GST_VIDEO_BUFFER_FLAG_INTERLACED);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // Listing the tests needs no plugin registry (ctest lists them without the test environment).
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  gst_init(&argc, &argv);
+  const int status = RUN_ALL_TESTS();
+  gst_deinit();
+  return status;
+}
