@@ -378,8 +378,9 @@ class LogoImpl final : public FilterImpl {
     pfcli::BmpBuffer bmp;
     std::string error;
     const uint32_t key = key_color;
+    // Key opacity 0: key pixels are clear, every other pixel covers (255 would clear them all).
     tBmpToYuvAlphaParam p{type, static_cast<uint8_t>(key >> 16), static_cast<uint8_t>(key >> 8),
-                          static_cast<uint8_t>(key), 255};
+                          static_cast<uint8_t>(key), 0};
     Bgra png;
     const bool is_png = file->size() > 8 && std::memcmp(file->data(), "\x89PNG", 4) == 0;
     if (is_png) {
@@ -391,7 +392,7 @@ class LogoImpl final : public FilterImpl {
       bmp.bytes = bitmap_of(png);
       const uint32_t unused = unused_colour(png);
       p = {type, static_cast<uint8_t>(unused >> 16), static_cast<uint8_t>(unused >> 8),
-           static_cast<uint8_t>(unused), 255};
+           static_cast<uint8_t>(unused), 0};
 #else
       error_text = "this plugin was built without PNG support: give the logo as a BMP file";
       return kNotModule;

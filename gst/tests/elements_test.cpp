@@ -6,6 +6,9 @@
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
 
+#include <png.h>
+
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -220,6 +223,97 @@ TEST(Elements, InterlaceFlagsFollowThePictures) {
     EXPECT_TRUE(scaled.buffer_flags[i] & GST_VIDEO_BUFFER_FLAG_INTERLACED);
     EXPECT_TRUE(scaled.buffer_flags[i] & GST_VIDEO_BUFFER_FLAG_TFF);
     EXPECT_FALSE(progressive.buffer_flags[i] & GST_VIDEO_BUFFER_FLAG_INTERLACED);
+  }
+}
+
+// A 64x32 logo: a colour ramp with a 16x8 hole (at 2x2-aligned places) the logo leaves clear.
+struct Logo {
+  static constexpr int kW = 64, kH = 32;
+  static bool hole(int x, int y) { return x >= 24 && x < 40 && y >= 12 && y < 20; }
+  static void rgb(int x, int y, uint8_t& r, uint8_t& g, uint8_t& b) {
+    r = static_cast<uint8_t>(x * 4), g = static_cast<uint8_t>(255 - y * 8), b = 96;
+  }
+};
+
+void put(std::vector<uint8_t>& b, size_t at, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// The logo as a 24-bit bitmap, the hole in the key colour magenta.
+std::string write_bmp() {
+  const size_t row = Logo::kW * 3;
+  std::vector<uint8_t> b(54 + row * Logo::kH, 0);
+  b[0] = 'B', b[1] = 'M';
+  put(b, 2, static_cast<uint32_t>(b.size()), 4);
+  put(b, 10, 54, 4);
+  put(b, 14, 40, 4);
+  put(b, 18, Logo::kW, 4);
+  put(b, 22, Logo::kH, 4);
+  put(b, 26, 1, 2);
+  put(b, 28, 24, 2);
+  for (int y = 0; y < Logo::kH; ++y) {
+    for (int x = 0; x < Logo::kW; ++x) {
+      uint8_t r = 255, g = 0, bl = 255;
+      if (!Logo::hole(x, y)) Logo::rgb(x, y, r, g, bl);
+      uint8_t* p = &b[54 + static_cast<size_t>(Logo::kH - 1 - y) * row + static_cast<size_t>(x) * 3];
+      p[0] = bl, p[1] = g, p[2] = r;
+    }
+  }
+  const std::string path = temp_path("logo.bmp");
+  pfgst_test::write_file(path, b);
+  return path;
+}
+
+// The same logo as a PNG whose hole is transparent by its alpha channel.
+std::string write_png() {
+  std::vector<uint8_t> rgba(static_cast<size_t>(Logo::kW) * Logo::kH * 4);
+  for (int y = 0; y < Logo::kH; ++y) {
+    for (int x = 0; x < Logo::kW; ++x) {
+      uint8_t* p = &rgba[(static_cast<size_t>(y) * Logo::kW + static_cast<size_t>(x)) * 4];
+      Logo::rgb(x, y, p[0], p[1], p[2]);
+      p[3] = Logo::hole(x, y) ? 0 : 255;
+    }
+  }
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = Logo::kW;
+  image.height = Logo::kH;
+  image.format = PNG_FORMAT_RGBA;
+  const std::string path = temp_path("logo.png");
+  EXPECT_NE(png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr), 0);
+  return path;
+}
+
+// The logo lands where it is placed, opaque samples are the logo's luma (255/256 of it, the
+// blend with alpha 0), the hole and the rest of the picture stay; a PNG's alpha makes the same
+// picture as a bitmap's key colour.
+TEST(Elements, LogoFromBitmapOrPng) {
+  const Source in{"I420", 320, 240};
+  const std::string input = source(in, 2);
+  pfgst_test::RunResult background = run(input);
+  pfgst_test::RunResult bmp = run(input + " ! pflogo x=32 y=16 location=" + write_bmp());
+  pfgst_test::RunResult png = run(input + " ! pflogo x=32 y=16 location=" + write_png());
+  ASSERT_EQ(background.error, "");
+  ASSERT_EQ(bmp.error, "");
+  ASSERT_EQ(png.error, "");
+  ASSERT_EQ(bmp.frames.size(), 2u);
+  EXPECT_TRUE(bmp.bytes() == png.bytes());
+  for (size_t f = 0; f < bmp.frames.size(); ++f) {
+    int wrong = 0;
+    for (int y = 0; y < in.height; ++y) {
+      for (int x = 0; x < in.width; ++x) {
+        const size_t at = static_cast<size_t>(y) * static_cast<size_t>(in.width) + static_cast<size_t>(x);
+        const int lx = x - 32, ly = y - 16;
+        int want = background.frames[f][at];
+        if (lx >= 0 && lx < Logo::kW && ly >= 0 && ly < Logo::kH && !Logo::hole(lx, ly)) {
+          uint8_t r, g, b;
+          Logo::rgb(lx, ly, r, g, b);
+          want = (255 * ((76 * r + 150 * g + 29 * b + 128) >> 8)) >> 8;
+        }
+        wrong += bmp.frames[f][at] != want;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << "picture " << f;
   }
 }
 
