@@ -183,6 +183,7 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(deinterlace, kFamilyFilters),
 
       // analysis and standards
+      PF_DEMO(motion, kFamilyAnalysis),
 
       // codecs
       PF_DEMO(codec, kFamilyCodecs),

@@ -46,6 +46,8 @@ const std::vector<Verb>& verbs() {
       PF_VERB(dering, kFamilyFilters, "suppress ringing inside 8x8 blocks (quantiser)"),
 
       // analysis and standards
+      PF_VERB(motion, kFamilyAnalysis, "did anything move in the watch areas, and when"),
+      PF_VERB(pn, kFamilyAnalysis, "PAL <-> NTSC: 576 and 480 lines, without scaling"),
 
       // codecs
       PF_VERB(multidec, kFamilyCodecs, "decode coded streams together into a monitor wall"),
