@@ -8,6 +8,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -315,6 +316,54 @@ TEST(Elements, LogoFromBitmapOrPng) {
     }
     EXPECT_EQ(wrong, 0) << "picture " << f;
   }
+}
+
+// Still grey pictures, then a bright block appears in the right half at picture 4 and stays: the
+// block is reported on the two pictures where it appears and settles (then it is still), in
+// area 2 only, as the command line reports it.
+TEST(Elements, MotionIsPostedAtTheFrameItHappens) {
+  const int w = 320, h = 240;
+  std::vector<uint8_t> clip;
+  for (int f = 0; f < 8; ++f) {
+    std::vector<uint8_t> picture(static_cast<size_t>(w * h * 3 / 2), 128);
+    std::fill_n(picture.begin(), w * h, uint8_t{100});
+    for (int y = 100; f >= 4 && y < 164; ++y) {
+      std::fill_n(picture.begin() + y * w + 200, 64, uint8_t{220});
+    }
+    clip.insert(clip.end(), picture.begin(), picture.end());
+  }
+  const std::string path = temp_path("motion.yuv");
+  pfgst_test::write_file(path, clip);
+  pfgst_test::RunResult out =
+      run("filesrc location=" + path +
+          " ! rawvideoparse width=320 height=240 format=i420 framerate=25/1 ! "
+          "pfmotion areas=\"0,0,160,240;160,0,160,240\"");
+  ASSERT_EQ(out.error, "");
+  ASSERT_EQ(out.frames.size(), 8u);
+  EXPECT_TRUE(out.bytes() == clip);  // the pictures pass unchanged
+  std::string posted;
+  for (const GstStructure* s : out.element_messages) {
+    if (!gst_structure_has_name(s, "pelforge-motion")) continue;
+    guint64 frame = 0;
+    gst_structure_get_uint64(s, "frame", &frame);
+    const GValue* areas = gst_structure_get_value(s, "areas");
+    posted += "{\"frame\":" + std::to_string(frame) + ",\"alarm\":true,\"areas\":[";
+    for (guint i = 0; areas != nullptr && i < gst_value_array_get_size(areas); ++i) {
+      posted += (i ? "," : "") + std::to_string(g_value_get_int(gst_value_array_get_value(areas, i)));
+    }
+    posted += "]}\n";
+  }
+  EXPECT_EQ(posted,
+            "{\"frame\":4,\"alarm\":true,\"areas\":[2]}\n"
+            "{\"frame\":5,\"alarm\":true,\"areas\":[2]}\n");
+  std::string reported;
+  const std::string lines = pfgst_test::cli_output(
+      "motion -s 320x240 " + path + " --area 0,0,160,240 --area 160,0,160,240 --json");
+  for (size_t at = 0, end; (end = lines.find('\n', at)) != std::string::npos; at = end + 1) {
+    const std::string line = lines.substr(at, end - at + 1);
+    if (line.find("\"alarm\":true") != std::string::npos) reported += line;
+  }
+  EXPECT_EQ(posted, reported);
 }
 
 }  // namespace

@@ -150,6 +150,14 @@ int cli(const std::string& arguments) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string cli_output(const std::string& arguments) {
+  const std::string path = temp_path("stdout.txt");
+  const std::string command = std::string(PF_CLI) + " " + arguments + " -q > " + path + " 2>&1";
+  if (std::system(command.c_str()) != 0) return "";
+  const std::vector<uint8_t> bytes = read_file(path);
+  return {bytes.begin(), bytes.end()};
+}
+
 std::string temp_path(const std::string& name) {
   const std::string dir = std::string(PF_GST_TEST_DIR);
   mkdir(dir.c_str(), 0755);

@@ -36,6 +36,8 @@ RunResult run(const std::string& description, int timeout_s = 30);
 
 // The pelforge command line, given as PF_CLI at build time; returns its exit status.
 int cli(const std::string& arguments);
+// What the command line writes on standard output.
+std::string cli_output(const std::string& arguments);
 
 std::string temp_path(const std::string& name);
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes);
