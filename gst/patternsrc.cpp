@@ -91,6 +91,34 @@ void finalize(GObject* object) {
   G_OBJECT_CLASS(pf_pattern_src_parent_class)->finalize(object);
 }
 
+// What the kind can be made as: the test card exists only as 720x576 I420, bars need widths in
+// steps of 16 (eight bars of whole chroma pairs).
+GstCaps* get_caps(GstBaseSrc* src, GstCaps* filter) {
+  PfPatternSrc* self = PF_PATTERN_SRC(src);
+  GST_OBJECT_LOCK(self);
+  const auto kind = static_cast<uint32_t>(self->kind);
+  GST_OBJECT_UNLOCK(self);
+  GstCaps* caps = gst_pad_get_pad_template_caps(GST_BASE_SRC_PAD(src));
+  caps = gst_caps_make_writable(caps);
+  GstStructure* s = gst_caps_get_structure(caps, 0);
+  if (kind == PF_RENOVATION_TESTCARD) {
+    gst_structure_set(s, "format", G_TYPE_STRING, "I420", "width", G_TYPE_INT, 720, "height",
+                      G_TYPE_INT, 576, nullptr);
+  } else if (kind == PF_RENOVATION_BARS || kind == PF_RENOVATION_BARS2) {
+    GValue range = G_VALUE_INIT;
+    g_value_init(&range, GST_TYPE_INT_RANGE);
+    gst_value_set_int_range_step(&range, 16, PF_RENOVATION_MAX_SIZE, 16);
+    gst_structure_set_value(s, "width", &range);
+    g_value_unset(&range);
+  }
+  if (filter != nullptr) {
+    GstCaps* both = gst_caps_intersect_full(filter, caps, GST_CAPS_INTERSECT_FIRST);
+    gst_caps_unref(caps);
+    caps = both;
+  }
+  return caps;
+}
+
 // D1 PAL at 25 pictures a second unless downstream asks for something else.
 GstCaps* fixate(GstBaseSrc* src, GstCaps* caps) {
   caps = gst_caps_make_writable(caps);
@@ -289,6 +317,7 @@ static void pf_pattern_src_class_init(PfPatternSrcClass* klass) {
   gst_element_class_set_static_metadata(
       element_class, "pelforge pattern source", "Source/Video",
       "Test card, colour bars and solid colours from the pelforge renovation module", "pelforge");
+  base_class->get_caps = get_caps;
   base_class->fixate = fixate;
   base_class->set_caps = set_caps;
   base_class->decide_allocation = decide_allocation;
