@@ -136,9 +136,9 @@ class MotionImpl final : public FilterImpl {
       g_value_set_int(&number, static_cast<int>(i + 1));
       gst_value_array_append_value(&list, &number);
     }
-    GstStructure* s = gst_structure_new("pelforge-motion", "frame", G_TYPE_UINT64, frame_,
-                                        "timestamp", G_TYPE_UINT64, GST_BUFFER_PTS(buffer),
-                                        nullptr);
+    GstStructure* s =
+        gst_structure_new("pelforge-motion", "frame", G_TYPE_UINT64, frame_, "timestamp",
+                          G_TYPE_UINT64, GST_BUFFER_PTS(buffer), nullptr);
     gst_structure_take_value(s, "areas", &list);
     g_value_unset(&number);
     gst_element_post_message(element, gst_message_new_element(GST_OBJECT(element), s));
@@ -235,11 +235,10 @@ static void pf_motion_class_init(PfMotionClass* klass) {
                        pfgst::kPropFlags));
   g_object_class_install_property(
       object_class, kPropFineTune,
-      g_param_spec_int("fine-tune", "Fine tune", "Adjusts the sensitivity in 21 steps", -10, 10,
-                       0, pfgst::kPropFlags));
-  pfgst::add_filter_templates(
-      GST_ELEMENT_CLASS(klass),
-      pfgst::raw_caps({"I420", "NV12"}, 12288, 6144, 8, 2));
+      g_param_spec_int("fine-tune", "Fine tune", "Adjusts the sensitivity in 21 steps", -10, 10, 0,
+                       pfgst::kPropFlags));
+  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass),
+                              pfgst::raw_caps({"I420", "NV12"}, 12288, 6144, 8, 2));
   gst_element_class_set_static_metadata(
       GST_ELEMENT_CLASS(klass), "pelforge motion detection", "Filter/Analyzer/Video",
       "Watches areas for motion and posts a \"pelforge-motion\" element message (frame, "

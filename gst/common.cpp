@@ -203,9 +203,10 @@ uint8_t* ContiguousPicture::begin(const GstVideoFrame* frame) {
   auto* base = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, 0));
   bool direct = true;
   for (int p = 0; p < layout_.planes; ++p) {
-    direct = direct && static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, p)) ==
-                           base + layout_.offset[p] &&
-             static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame, p)) == layout_.row_bytes[p];
+    direct =
+        direct &&
+        static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, p)) == base + layout_.offset[p] &&
+        static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame, p)) == layout_.row_bytes[p];
   }
   staged_ = !direct;
   if (direct) return base;
@@ -230,7 +231,9 @@ bool describable(const GstVideoFrame* frame) {
 
 tImgPicture picture_of(const GstVideoFrame* frame, bool packed_in_pixels) {
   tImgPicture pic{};
-  auto plane = [frame](int p) { return static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, p)); };
+  auto plane = [frame](int p) {
+    return static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, p));
+  };
   auto stride = [frame](int p) {
     return static_cast<uint32_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame, p));
   };

@@ -113,10 +113,10 @@ void set_filter_impl(gpointer element, FilterImpl* impl) { priv(element)->impl =
 void filter_changed(gpointer element) { priv(element)->impl->changed = true; }
 
 void add_filter_templates(GstElementClass* klass, GstCaps* caps) {
-  gst_element_class_add_pad_template(klass,
-                                     gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, caps));
-  gst_element_class_add_pad_template(klass,
-                                     gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, caps));
+  gst_element_class_add_pad_template(
+      klass, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, caps));
+  gst_element_class_add_pad_template(
+      klass, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, caps));
   gst_caps_unref(caps);
 }
 

@@ -190,8 +190,7 @@ class DeinterlaceImpl final : public FilterImpl {
     const uint32_t status = module_.process(planes, planes);
     picture_.finish(frame);
     GST_BUFFER_FLAG_UNSET(frame->buffer, GST_VIDEO_BUFFER_FLAG_INTERLACED |
-                                             GST_VIDEO_BUFFER_FLAG_TFF |
-                                             GST_VIDEO_BUFFER_FLAG_RFF |
+                                             GST_VIDEO_BUFFER_FLAG_TFF | GST_VIDEO_BUFFER_FLAG_RFF |
                                              GST_VIDEO_BUFFER_FLAG_ONEFIELD);
     return status;
   }
@@ -227,14 +226,12 @@ class DeblockImpl final : public FilterImpl {
     return module_.open(&p, mem);
   }
   // The quantiser travels with each picture.
-  uint32_t reconfigure(const GstVideoInfo*, void*, const Module**) override {
-    return PF_STATUS_OK;
-  }
+  uint32_t reconfigure(const GstVideoInfo*, void*, const Module**) override { return PF_STATUS_OK; }
   uint32_t process(GstVideoFrame* frame, const Module** failed) override {
     const pfgst::Contiguous& c = picture_.layout();
     uint8_t* y = picture_.begin(frame);
-    tImgDeblockData data{y, y + c.offset[1], y + c.offset[2], y, y + c.offset[1],
-                         y + c.offset[2], quantiser.load()};
+    tImgDeblockData data{
+        y, y + c.offset[1], y + c.offset[2], y, y + c.offset[1], y + c.offset[2], quantiser.load()};
     *failed = &module_;
     const uint32_t status = module_.process(&data, &data);
     picture_.finish(frame);
@@ -259,9 +256,7 @@ class DeringImpl final : public FilterImpl {
     *refused = &module_;
     return module_.open(&p, mem);
   }
-  uint32_t reconfigure(const GstVideoInfo*, void*, const Module**) override {
-    return PF_STATUS_OK;
-  }
+  uint32_t reconfigure(const GstVideoInfo*, void*, const Module**) override { return PF_STATUS_OK; }
   uint32_t process(GstVideoFrame* frame, const Module** failed) override {
     const pfgst::Contiguous& c = picture_.layout();
     uint8_t* y = picture_.begin(frame);
@@ -468,10 +463,10 @@ static void pf_deinterlace_class_init(PfDeinterlaceClass* klass) {
                        0, 3, PF_DEINTERLACE_MODE_TEMPORAL, pfgst::kPropFlags));
   GstCaps* sink = i420_caps(32760, 32760, 8, 8);
   GstCaps* src = i420_caps(32760, 32760, 8, 8);
-  gst_structure_set(gst_caps_get_structure(src, 0), "interlace-mode", G_TYPE_STRING,
-                    "progressive", nullptr);
-  gst_element_class_add_pad_template(GST_ELEMENT_CLASS(klass),
-                                     gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, sink));
+  gst_structure_set(gst_caps_get_structure(src, 0), "interlace-mode", G_TYPE_STRING, "progressive",
+                    nullptr);
+  gst_element_class_add_pad_template(
+      GST_ELEMENT_CLASS(klass), gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, sink));
   gst_element_class_add_pad_template(GST_ELEMENT_CLASS(klass),
                                      gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, src));
   gst_caps_unref(sink);

@@ -108,9 +108,8 @@ bool parse_boxes(const std::string& text, std::vector<Box>& boxes, std::string& 
       break;
     }
     boxes.push_back({static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
-                     static_cast<int>(v[3]), static_cast<uint8_t>(v[4]),
-                     static_cast<uint8_t>(v[5]), static_cast<uint8_t>(v[6]),
-                     static_cast<uint8_t>(v.size() == 8 ? v[7] : 255)});
+                     static_cast<int>(v[3]), static_cast<uint8_t>(v[4]), static_cast<uint8_t>(v[5]),
+                     static_cast<uint8_t>(v[6]), static_cast<uint8_t>(v.size() == 8 ? v[7] : 255)});
   }
   if (!ok) {
     error = "boxes: '" + bad +
@@ -138,10 +137,20 @@ class BannerImpl final : public FilterImpl {
       if (left < 0) width += left, left = 0;
       if (top < 0) height += top, top = 0;
       if (width < 1 || height < 1 || left >= w || top >= h) continue;
-      const tBannerParam p{width, height, top,      left,
-                           w,     h,      box.r,    box.g,
-                           box.b, box.opacity, w, h,
-                           pfgst::image_type_of(info, nullptr), 0,
+      const tBannerParam p{width,
+                           height,
+                           top,
+                           left,
+                           w,
+                           h,
+                           box.r,
+                           box.g,
+                           box.b,
+                           box.opacity,
+                           w,
+                           h,
+                           pfgst::image_type_of(info, nullptr),
+                           0,
                            pfgst::yuv_type_of(GST_VIDEO_INFO_FORMAT(info))};
       auto banner = std::make_unique<Module>(tBannerFuncs, "ImgBanner");
       const uint32_t status = banner->open(&p, mem);
@@ -214,8 +223,7 @@ class MosaicImpl final : public FilterImpl {
   bool param(const GstVideoInfo* info) {
     std::vector<Group> groups;
     std::string bad;
-    if (!parse_groups(windows.get(), 5, 5, groups, bad) ||
-        groups.size() > PF_MOSAIC_MAX_WINDOWS) {
+    if (!parse_groups(windows.get(), 5, 5, groups, bad) || groups.size() > PF_MOSAIC_MAX_WINDOWS) {
       error_text = groups.size() > PF_MOSAIC_MAX_WINDOWS
                        ? "windows: at most " + std::to_string(PF_MOSAIC_MAX_WINDOWS)
                        : "windows: '" + bad + "' is not X,Y,W,H,BLOCK";
@@ -248,7 +256,8 @@ class MosaicImpl final : public FilterImpl {
 std::optional<std::vector<uint8_t>> read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
   return bytes;
 }
 
@@ -426,7 +435,9 @@ class LogoImpl final : public FilterImpl {
     const int w = static_cast<int>(logo_info_.u32Width), h = static_cast<int>(logo_info_.u32Height);
     auto clear = [&png](int x, int y) {
       return 255 - png.pixels[(static_cast<size_t>(y) * static_cast<size_t>(png.width) +
-                               static_cast<size_t>(x)) * 4 + 3];
+                               static_cast<size_t>(x)) *
+                                  4 +
+                              3];
     };
     // The module drops the top row of an odd height.
     const int y0 = png.height - h;
@@ -437,7 +448,8 @@ class LogoImpl final : public FilterImpl {
         for (int x = 0; x < w; x += 2) {
           const int l0 = clear(x, y + y0), l1 = clear(x + 1, y + y0);
           const auto c = static_cast<uint8_t>((l0 + l1 + 1) / 2);
-          uint8_t* q = a + (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 2;
+          uint8_t* q =
+              a + (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 2;
           q[luma_first ? 0 : 1] = static_cast<uint8_t>(l0);
           q[luma_first ? 2 : 3] = static_cast<uint8_t>(l1);
           q[luma_first ? 1 : 0] = c;
@@ -614,8 +626,7 @@ static void pf_banner_class_init(PfBannerClass* klass) {
                               pfgst::raw_caps({"I420", "NV12", "UYVY", "YUY2"}, 16384, 16384));
   gst_element_class_set_static_metadata(
       GST_ELEMENT_CLASS(klass), "pelforge banner", "Filter/Effect/Video",
-      "Draws opaque or translucent rectangles (lower thirds, masks) on every picture",
-      "pelforge");
+      "Draws opaque or translucent rectangles (lower thirds, masks) on every picture", "pelforge");
 }
 static void pf_banner_init(PfBanner* self) { pfgst::set_filter_impl(self, new BannerImpl); }
 
@@ -655,7 +666,8 @@ static void pf_logo_class_init(PfLogoClass* klass) {
                         "Colour of a BMP logo that is left transparent, as 0xRRGGBB", 0, 0xFFFFFF,
                         0xFF00FF, pfgst::kPropFlags));
   pfgst::add_filter_templates(
-      GST_ELEMENT_CLASS(klass), pfgst::raw_caps({"I420", "NV12", "UYVY", "YUY2"}, 16384, 16384, 8, 4));
+      GST_ELEMENT_CLASS(klass),
+      pfgst::raw_caps({"I420", "NV12", "UYVY", "YUY2"}, 16384, 16384, 8, 4));
   gst_element_class_set_static_metadata(
       GST_ELEMENT_CLASS(klass), "pelforge logo", "Filter/Effect/Video",
       "Blends a PNG or BMP logo with its transparency into every picture", "pelforge");
@@ -674,9 +686,9 @@ static void pf_mosaic_class_init(PfMosaicClass* klass) {
           "height, block size up to the window's width and height; 1 changes nothing, 0 "
           "switches the window off). Each block takes the luma of its top-left pixel",
           "", pfgst::kPropFlags));
-  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass),
-                              pfgst::raw_caps({"I420", "UYVY"}, PF_MOSAIC_MAX_WIDTH,
-                                              PF_MOSAIC_MAX_HEIGHT));
+  pfgst::add_filter_templates(
+      GST_ELEMENT_CLASS(klass),
+      pfgst::raw_caps({"I420", "UYVY"}, PF_MOSAIC_MAX_WIDTH, PF_MOSAIC_MAX_HEIGHT));
   gst_element_class_set_static_metadata(
       GST_ELEMENT_CLASS(klass), "pelforge mosaic", "Filter/Effect/Video",
       "Pixelates privacy windows of every picture (luma only)", "pelforge");

@@ -148,8 +148,9 @@ gboolean set_caps(GstBaseSrc* src, GstCaps* caps) {
   const int w = GST_VIDEO_INFO_WIDTH(&st.info), h = GST_VIDEO_INFO_HEIGHT(&st.info);
   const bool interlaced = GST_VIDEO_INFO_IS_INTERLACED(&st.info);
   const uint32_t yuv_type = pfgst::yuv_type_of(format);
-  const tRenovationParam p{kind,     w,          h, yuv_type, interlaced ? 2u : 1u, (color >> 16) & 0xFF,
-                           (color >> 8) & 0xFF, color & 0xFF, 0};
+  const tRenovationParam p{
+      kind,         w, h, yuv_type, interlaced ? 2u : 1u, (color >> 16) & 0xFF, (color >> 8) & 0xFF,
+      color & 0xFF, 0};
   pfgst::Module renovation(TImgRenovationFuncs, "ImgRenovation");
   uint32_t status = renovation.open(&p, st.mem.get());
   if (status != PF_STATUS_OK) {
@@ -165,10 +166,14 @@ gboolean set_caps(GstBaseSrc* src, GstCaps* caps) {
   const bool weave = interlaced && kind == PF_RENOVATION_TESTCARD;
   if (weave) fields.assign(st.layout.size, 0);
   uint8_t* target = weave ? fields.data() : st.picture.data();
-  tImgPicture pic{target, nullptr, nullptr,
+  tImgPicture pic{target,
+                  nullptr,
+                  nullptr,
                   static_cast<uint32_t>(st.layout.planes == 1 ? st.layout.row_bytes[0] / 2
                                                               : st.layout.row_bytes[0]),
-                  0, 0, 0};
+                  0,
+                  0,
+                  0};
   int context = 0;
   status = renovation.process(&pic, &context);
   if (status != PF_STATUS_OK) {
@@ -215,11 +220,10 @@ GstFlowReturn fill(GstPushSrc* src, GstBuffer* buffer) {
   pfgst::copy_into_frame(st.picture.data(), st.layout, &frame);
   gst_video_frame_unmap(&frame);
   if (fps_n > 0) {
-    const GstClockTime start = gst_util_uint64_scale(st.frames, GST_SECOND * static_cast<guint64>(fps_d),
-                                                     static_cast<guint64>(fps_n));
-    const GstClockTime end =
-        gst_util_uint64_scale(st.frames + 1, GST_SECOND * static_cast<guint64>(fps_d),
-                              static_cast<guint64>(fps_n));
+    const GstClockTime start = gst_util_uint64_scale(
+        st.frames, GST_SECOND * static_cast<guint64>(fps_d), static_cast<guint64>(fps_n));
+    const GstClockTime end = gst_util_uint64_scale(
+        st.frames + 1, GST_SECOND * static_cast<guint64>(fps_d), static_cast<guint64>(fps_n));
     GST_BUFFER_PTS(buffer) = start;
     GST_BUFFER_DURATION(buffer) = end - start;
   } else {
@@ -307,12 +311,12 @@ static void pf_pattern_src_class_init(PfPatternSrcClass* klass) {
     gst_value_list_append_value(&modes, &mode);
   }
   gst_structure_set_value(gst_caps_get_structure(caps, 0), "interlace-mode", &modes);
-  gst_structure_set(gst_caps_get_structure(caps, 0), "pixel-aspect-ratio", GST_TYPE_FRACTION, 1,
-                    1, nullptr);
+  gst_structure_set(gst_caps_get_structure(caps, 0), "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1,
+                    nullptr);
   g_value_unset(&modes);
   g_value_unset(&mode);
-  gst_element_class_add_pad_template(element_class,
-                                     gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, caps));
+  gst_element_class_add_pad_template(
+      element_class, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, caps));
   gst_caps_unref(caps);
   gst_element_class_set_static_metadata(
       element_class, "pelforge pattern source", "Source/Video",

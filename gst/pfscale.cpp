@@ -426,8 +426,8 @@ gboolean set_info(GstVideoFilter* filter, GstCaps*, GstVideoInfo* in_info, GstCa
   const int w = GST_VIDEO_INFO_WIDTH(in_info), h = GST_VIDEO_INFO_HEIGHT(in_info);
   const int ow = GST_VIDEO_INFO_WIDTH(out_info), oh = GST_VIDEO_INFO_HEIGHT(out_info);
   if (borders) {
-    s.bars = aspect_bars(w, h, GST_VIDEO_INFO_PAR_N(in_info), GST_VIDEO_INFO_PAR_D(in_info), ow,
-                         oh, GST_VIDEO_INFO_PAR_N(out_info), GST_VIDEO_INFO_PAR_D(out_info));
+    s.bars = aspect_bars(w, h, GST_VIDEO_INFO_PAR_N(in_info), GST_VIDEO_INFO_PAR_D(in_info), ow, oh,
+                         GST_VIDEO_INFO_PAR_N(out_info), GST_VIDEO_INFO_PAR_D(out_info));
   }
   const GstVideoInterlaceMode mode = GST_VIDEO_INFO_INTERLACE_MODE(in_info);
   st.has_frame = mode != GST_VIDEO_INTERLACE_MODE_INTERLEAVED;
@@ -441,13 +441,13 @@ gboolean set_info(GstVideoFilter* filter, GstCaps*, GstVideoInfo* in_info, GstCa
     const uint32_t status = route->plan(in, out, s, st.mem.get());
     if (status != PF_STATUS_OK) {
       const Step& step = route->refused();
-      pfgst::post_module_error(
-          GST_ELEMENT(self), step.module(), status,
-          std::string("cannot scale ") + gst_video_format_to_string(in.format) + " " +
-              std::to_string(w) + "x" + std::to_string(h) +
-              (type == PF_IMAGE_FRAME ? "" : " interlaced") + " to " +
-              gst_video_format_to_string(out.format) + " " + std::to_string(ow) + "x" +
-              std::to_string(oh));
+      pfgst::post_module_error(GST_ELEMENT(self), step.module(), status,
+                               std::string("cannot scale ") +
+                                   gst_video_format_to_string(in.format) + " " + std::to_string(w) +
+                                   "x" + std::to_string(h) +
+                                   (type == PF_IMAGE_FRAME ? "" : " interlaced") + " to " +
+                                   gst_video_format_to_string(out.format) + " " +
+                                   std::to_string(ow) + "x" + std::to_string(oh));
       return FALSE;
     }
     GST_INFO_OBJECT(self, "%s storage: %zu resizer call(s), bars %d,%d,%d,%d",
@@ -540,10 +540,10 @@ static void pf_scale_class_init(PfScaleClass* klass) {
                         0, 0xFFFFFF, 0x108080, pfgst::kPropFlagsReady));
 
   GstCaps* caps = pfgst::raw_caps(kFormats, kMaxWidth, kMaxHeight);
-  gst_element_class_add_pad_template(element_class,
-                                     gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, caps));
-  gst_element_class_add_pad_template(element_class,
-                                     gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, caps));
+  gst_element_class_add_pad_template(
+      element_class, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, caps));
+  gst_element_class_add_pad_template(
+      element_class, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, caps));
   gst_caps_unref(caps);
   gst_element_class_set_static_metadata(
       element_class, "pelforge scaler", "Filter/Converter/Video/Scaler",

@@ -5,7 +5,6 @@
 #include <gst/gst.h>
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
-
 #include <png.h>
 
 #include <algorithm>
@@ -68,41 +67,84 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {"scale_convert", {"I420", 320, 240}, "pfscale ! video/x-raw,format=UYVY,width=176,height=144",
-     "resize", "-s 176x144 -pix_fmt uyvy422", "UYVY"},
-    {"scale_through_i420", {"NV12", 320, 240},
-     "pfscale ! video/x-raw,format=YUY2,width=160,height=120", "resize",
-     "-s 160x120 -pix_fmt yuyv422", "YUY2"},
-    {"scale_nearest", {"I420", 320, 240},
-     "pfscale method=nearest ! video/x-raw,width=200,height=100", "resize",
-     "-s 200x100 --nearest", "I420"},
-    {"scale_pillarbox", {"I420", 320, 240},
-     "pfscale add-borders=true fill-color=0x2080C0 ! video/x-raw,width=320,height=120", "resize",
-     "-s 320x120 --fill 0,0,80,80 --fill-color 32,128,192", "pixel-aspect-ratio=(fraction)1/1"},
-    {"scale_interlaced", {"I420", 320, 240, true},
-     "pfscale ! video/x-raw,width=176,height=120", "resize", "-s 176x120",
+    {"scale_convert",
+     {"I420", 320, 240},
+     "pfscale ! video/x-raw,format=UYVY,width=176,height=144",
+     "resize",
+     "-s 176x144 -pix_fmt uyvy422",
+     "UYVY"},
+    {"scale_through_i420",
+     {"NV12", 320, 240},
+     "pfscale ! video/x-raw,format=YUY2,width=160,height=120",
+     "resize",
+     "-s 160x120 -pix_fmt yuyv422",
+     "YUY2"},
+    {"scale_nearest",
+     {"I420", 320, 240},
+     "pfscale method=nearest ! video/x-raw,width=200,height=100",
+     "resize",
+     "-s 200x100 --nearest",
+     "I420"},
+    {"scale_pillarbox",
+     {"I420", 320, 240},
+     "pfscale add-borders=true fill-color=0x2080C0 ! video/x-raw,width=320,height=120",
+     "resize",
+     "-s 320x120 --fill 0,0,80,80 --fill-color 32,128,192",
+     "pixel-aspect-ratio=(fraction)1/1"},
+    {"scale_interlaced",
+     {"I420", 320, 240, true},
+     "pfscale ! video/x-raw,width=176,height=120",
+     "resize",
+     "-s 176x120",
      "interlace-mode=(string)interleaved"},
-    {"scale_padded_strides", {"I420", 180, 120}, "pfscale ! video/x-raw,format=NV12,width=90,height=60",
-     "resize", "-s 90x60 -pix_fmt nv12", "NV12"},
+    {"scale_padded_strides",
+     {"I420", 180, 120},
+     "pfscale ! video/x-raw,format=NV12,width=90,height=60",
+     "resize",
+     "-s 90x60 -pix_fmt nv12",
+     "NV12"},
     {"denoise", {"I420", 320, 240}, "pfdenoise strength=5", "denoise", "--strength 5", "I420"},
     {"denoise_padded_strides", {"I420", 180, 120}, "pfdenoise", "denoise", "", "I420"},
     {"sharpen", {"I420", 180, 120}, "pfsharpen strength=96", "sharpen", "--strength 96", "I420"},
-    {"blur", {"I420", 320, 240}, "pfblur level=4 limit=12", "blur", "--level 4 --limit 12",
-     "I420"},
-    {"deinterlace", {"I420", 320, 240, true}, "pfdeinterlace mode=3", "deinterlace", "--mode 3",
+    {"blur", {"I420", 320, 240}, "pfblur level=4 limit=12", "blur", "--level 4 --limit 12", "I420"},
+    {"deinterlace",
+     {"I420", 320, 240, true},
+     "pfdeinterlace mode=3",
+     "deinterlace",
+     "--mode 3",
      "interlace-mode=(string)progressive"},
-    {"deinterlace_mode0", {"I420", 320, 240, true}, "pfdeinterlace mode=0", "deinterlace",
-     "--mode 0", "progressive"},
+    {"deinterlace_mode0",
+     {"I420", 320, 240, true},
+     "pfdeinterlace mode=0",
+     "deinterlace",
+     "--mode 0",
+     "progressive"},
     {"deblock", {"I420", 320, 240}, "pfdeblock quantiser=12", "deblock", "--qp 12", "I420"},
     {"dering", {"I420", 320, 240}, "pfdering quantiser=20", "dering", "--qp 20", "I420"},
-    {"banner", {"I420", 320, 240}, "pfbanner boxes=\"0,180,320,40,16,32,160,160;-8,-8,60,40,255,255,0\"",
-     "banner", "--box 0,180,320,40,16,32,160,160 --box -8,-8,60,40,255,255,0", "I420"},
-    {"banner_uyvy", {"UYVY", 320, 240}, "pfbanner boxes=100,100,300,300,0,0,255,100", "banner",
-     "--box 100,100,300,300,0,0,255,100", "UYVY"},
-    {"mosaic", {"I420", 320, 240}, "pfmosaic windows=\"40,40,120,80,16;0,200,320,40,8\"", "mosaic",
-     "--window 40,40,120,80,16 --window 0,200,320,40,8", "I420"},
-    {"mosaic_uyvy", {"UYVY", 180, 120}, "pfmosaic windows=10,10,64,64,12", "mosaic",
-     "--window 10,10,64,64,12", "UYVY"},
+    {"banner",
+     {"I420", 320, 240},
+     "pfbanner boxes=\"0,180,320,40,16,32,160,160;-8,-8,60,40,255,255,0\"",
+     "banner",
+     "--box 0,180,320,40,16,32,160,160 --box -8,-8,60,40,255,255,0",
+     "I420"},
+    {"banner_uyvy",
+     {"UYVY", 320, 240},
+     "pfbanner boxes=100,100,300,300,0,0,255,100",
+     "banner",
+     "--box 100,100,300,300,0,0,255,100",
+     "UYVY"},
+    {"mosaic",
+     {"I420", 320, 240},
+     "pfmosaic windows=\"40,40,120,80,16;0,200,320,40,8\"",
+     "mosaic",
+     "--window 40,40,120,80,16 --window 0,200,320,40,8",
+     "I420"},
+    {"mosaic_uyvy",
+     {"UYVY", 180, 120},
+     "pfmosaic windows=10,10,64,64,12",
+     "mosaic",
+     "--window 10,10,64,64,12",
+     "UYVY"},
 };
 
 TEST(Elements, MakeTheCommandLinesBytes) {
@@ -155,8 +197,8 @@ TEST(Elements, ScalerNegotiatesEveryFormatPair) {
       ASSERT_EQ(out.error, "");
       ASSERT_EQ(out.frames.size(), 2u);
       const std::string expected = temp_path("pair_cli.yuv");
-      ASSERT_EQ(cli("resize " + input + " -frames 2 -s 64x48 -pix_fmt " + cli_format(to) +
-                    " -o " + expected),
+      ASSERT_EQ(cli("resize " + input + " -frames 2 -s 64x48 -pix_fmt " + cli_format(to) + " -o " +
+                    expected),
                 0);
       EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
     }
@@ -177,8 +219,9 @@ TEST(Elements, RefusalsArePostedWithTheModulesCode) {
       {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfmosaic "
        "windows=300,0,100,100,8",
        0, "ERR_IMG_MOSAIC"},
-      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfbanner boxes=1,2,3", 0,
-       "boxes"},
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfbanner "
+       "boxes=1,2,3",
+       0, "boxes"},
       {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pflogo "
        "location=/nonexistent/logo.png",
        0, "cannot read the logo"},
@@ -237,7 +280,8 @@ struct Logo {
 };
 
 void put(std::vector<uint8_t>& b, size_t at, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+  for (int i = 0; i < bytes; ++i)
+    b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // The logo as a 24-bit bitmap, the hole in the key colour magenta.
@@ -256,7 +300,8 @@ std::string write_bmp() {
     for (int x = 0; x < Logo::kW; ++x) {
       uint8_t r = 255, g = 0, bl = 255;
       if (!Logo::hole(x, y)) Logo::rgb(x, y, r, g, bl);
-      uint8_t* p = &b[54 + static_cast<size_t>(Logo::kH - 1 - y) * row + static_cast<size_t>(x) * 3];
+      uint8_t* p =
+          &b[54 + static_cast<size_t>(Logo::kH - 1 - y) * row + static_cast<size_t>(x) * 3];
       p[0] = bl, p[1] = g, p[2] = r;
     }
   }
@@ -303,7 +348,8 @@ TEST(Elements, LogoFromBitmapOrPng) {
     int wrong = 0;
     for (int y = 0; y < in.height; ++y) {
       for (int x = 0; x < in.width; ++x) {
-        const size_t at = static_cast<size_t>(y) * static_cast<size_t>(in.width) + static_cast<size_t>(x);
+        const size_t at =
+            static_cast<size_t>(y) * static_cast<size_t>(in.width) + static_cast<size_t>(x);
         const int lx = x - 32, ly = y - 16;
         int want = background.frames[f][at];
         if (lx >= 0 && lx < Logo::kW && ly >= 0 && ly < Logo::kH && !Logo::hole(lx, ly)) {
@@ -349,7 +395,8 @@ TEST(Elements, MotionIsPostedAtTheFrameItHappens) {
     const GValue* areas = gst_structure_get_value(s, "areas");
     posted += "{\"frame\":" + std::to_string(frame) + ",\"alarm\":true,\"areas\":[";
     for (guint i = 0; areas != nullptr && i < gst_value_array_get_size(areas); ++i) {
-      posted += (i ? "," : "") + std::to_string(g_value_get_int(gst_value_array_get_value(areas, i)));
+      posted +=
+          (i ? "," : "") + std::to_string(g_value_get_int(gst_value_array_get_value(areas, i)));
     }
     posted += "]}\n";
   }

@@ -14,11 +14,11 @@
 namespace pfgst_test {
 
 struct RunResult {
-  std::vector<std::vector<uint8_t>> frames;  // contiguous pictures, in order
-  std::string caps;                          // the appsink's negotiated caps
-  std::vector<guint32> buffer_flags;         // GstBuffer flags of each picture
-  std::string error;                         // the first error message's text, or empty
-  GstStructure* error_details = nullptr;     // its details, owned by the result
+  std::vector<std::vector<uint8_t>> frames;     // contiguous pictures, in order
+  std::string caps;                             // the appsink's negotiated caps
+  std::vector<guint32> buffer_flags;            // GstBuffer flags of each picture
+  std::string error;                            // the first error message's text, or empty
+  GstStructure* error_details = nullptr;        // its details, owned by the result
   std::vector<GstStructure*> element_messages;  // element messages, owned by the result
   bool eos = false;
 
