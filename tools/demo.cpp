@@ -172,10 +172,11 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(zoom, kFamilyScaling),
 
       // composition
+      PF_DEMO(merge, kFamilyComposition),
       PF_DEMO(mosaic, kFamilyComposition),
 
       // overlay
-      PF_DEMO(overlay, kFamilyOverlay),
+      PF_DEMO(overlay, kFamilyOverlay), PF_DEMO(logo, kFamilyOverlay),
 
       // filters
       PF_DEMO(denoise, kFamilyFilters),
