@@ -364,6 +364,48 @@ TEST(Elements, LogoFromBitmapOrPng) {
   }
 }
 
+// Four videotestsrc patterns into a merge, and three of another size scaled into a nine-window
+// style with one pad placed by its window property: the command line's walls.
+TEST(Elements, MergeComposesTheCommandLinesWall) {
+  const struct {
+    const char* element;
+    int inputs, width, height;
+    const char* pad;      // a property of the last pad
+    const char* options;  // the command line's
+  } rows[] = {
+      {"pfmerge style=5 sink_0::focus=true", 4, 352, 288, "", "--style four --focus 1"},
+      {"pfmerge style=10 background=0x204060 boundary-width=6", 3, 320, 240, "window=5",
+       "--style nine --scale --empty 3,4 --background 32,64,96 --boundary-width 6"},
+  };
+  const char* patterns[] = {"smpte", "ball", "snow", "pinwheel"};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.element);
+    std::string pipeline = std::string(r.element) + " name=m ! appsink name=out";
+    std::string inputs;
+    for (int i = 0; i < r.inputs; ++i) {
+      const std::string src = "videotestsrc num-buffers=3 pattern=" + std::string(patterns[i]) +
+                              " ! video/x-raw,format=I420,width=" + std::to_string(r.width) +
+                              ",height=" + std::to_string(r.height) + ",framerate=25/1";
+      pfgst_test::RunResult in = run(src);
+      ASSERT_EQ(in.error, "");
+      const std::string path = temp_path(std::string("merge_in") + std::to_string(i) + ".yuv");
+      pfgst_test::write_file(path, in.bytes());
+      inputs += " -s " + size_text(r.width, r.height) + " " + path;
+      pipeline += " " + src + " ! m.sink_" + std::to_string(i);
+    }
+    if (*r.pad != '\0') {
+      pipeline.insert(pipeline.find(" name=m"),
+                      " sink_" + std::to_string(r.inputs - 1) + "::" + r.pad);
+    }
+    pfgst_test::RunResult out = run(pipeline);
+    ASSERT_EQ(out.error, "");
+    ASSERT_EQ(out.frames.size(), 3u);
+    const std::string expected = temp_path("merge_cli.yuv");
+    ASSERT_EQ(cli("merge" + inputs + " " + r.options + " -s 720x576 -o " + expected), 0);
+    EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
+  }
+}
+
 // Still grey pictures, then a bright block appears in the right half at picture 4 and stays: the
 // block is reported on the two pictures where it appears and settles (then it is still), in
 // area 2 only, as the command line reports it.
