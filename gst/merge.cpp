@@ -27,8 +27,10 @@ using pfgst::Module;
 constexpr int kBackgrounds[9][2] = {{720, 576}, {704, 576},  {720, 480},  {704, 480}, {352, 288},
                                     {768, 768}, {1024, 768}, {1024, 800}, {1280, 800}};
 
-// A pad's picture as its window takes it: contiguous, and scaled when its size differs.
+// A pad's picture as its window takes it: contiguous, and scaled when its size differs. The
+// pad's resizer has a memory handle of its own: pads may outlive the element's running state.
 struct PadState {
+  pfgst::MemHandle mem;
   pfgst::ContiguousPicture picture;
   Module resizer{tImageResizerFunc, "ImageResizer"};
   int from_w = 0, from_h = 0, to_w = 0, to_h = 0;
@@ -296,7 +298,7 @@ GstCaps* fixate_src_caps(GstAggregator* agg, GstCaps* caps) {
 
 // A pad's picture at its window's size, contiguous; null on a resizer refusal (`status` set).
 uint8_t* window_picture(PfMergePad* pad, GstVideoFrame* frame, const tImgMergeWindow& win,
-                        void* mem, uint32_t& status) {
+                        uint32_t& status) {
   PadState& ps = *pad->state;
   const int w = GST_VIDEO_FRAME_WIDTH(frame), h = GST_VIDEO_FRAME_HEIGHT(frame);
   const int ww = static_cast<int>(win.u32Width), wh = static_cast<int>(win.u32Height);
@@ -312,7 +314,7 @@ uint8_t* window_picture(PfMergePad* pad, GstVideoFrame* frame, const tImgMergeWi
     p.s32DstWidth = ww, p.s32DstHeight = wh, p.u32DstYuvType = PF_YUV_420;
     p.u32DstImageType = PF_IMAGE_FRAME;
     p.u32FillY = 16, p.u32FillU = p.u32FillV = 128;
-    status = ps.resizer.open(&p, mem);
+    status = ps.resizer.open(&p, ps.mem.get());
     if (status != PF_STATUS_OK) return nullptr;
     ps.from_w = w, ps.from_h = h, ps.to_w = ww, ps.to_h = wh;
     ps.scaled.assign(pfgst::contiguous_layout(GST_VIDEO_FORMAT_I420, ww, wh).size, 0);
@@ -344,7 +346,7 @@ GstFlowReturn aggregate_frames(GstVideoAggregator* vagg, GstBuffer* outbuf) {
   uint8_t* array[PF_MERGE_PICTURE_ENTRIES] = {};
   for (size_t i = 0; i < frames.size(); ++i) {
     if (frames[i] == nullptr) continue;
-    array[i] = window_picture(pictures[i], frames[i], p.atWindow[i], st.mem.get(), status);
+    array[i] = window_picture(pictures[i], frames[i], p.atWindow[i], status);
     if (array[i] == nullptr) {
       pfgst::post_module_error(GST_ELEMENT(self), pictures[i]->state->resizer, status,
                                "cannot scale a picture to its window");
