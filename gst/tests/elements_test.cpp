@@ -8,6 +8,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -461,6 +462,11 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // Listing the tests needs no plugin registry (ctest lists them without the test environment).
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  // The plugin of this build, a registry of its own, and scanning in this process: GStreamer's
+  // separate scanner could not load a plugin built with the sanitizers.
+  setenv("GST_PLUGIN_PATH", PF_GST_PLUGIN_DIR, 1);
+  setenv("GST_REGISTRY", PF_GST_REGISTRY, 1);
+  setenv("GST_REGISTRY_FORK", "no", 1);
   gst_init(&argc, &argv);
   const int status = RUN_ALL_TESTS();
   gst_deinit();
