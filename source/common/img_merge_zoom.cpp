@@ -30,9 +30,13 @@ static_assert(std::size(pas8ImageMergeZoomSelfAnalyzeErrorCode) ==
 // ------------------------------------------------------------------------------ the styles
 
 // One window as four fractions of the style's denominator d (numerator << 8 | d).
-#define PF_WIN(d, x, y, w, h) \
-  {uint16_t((x) << 8 | (d)), uint16_t((y) << 8 | (d)), uint16_t((w) << 8 | (d)), uint16_t((h) << 8 | (d))}
-#define PF_NOWIN {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}
+#define PF_WIN(d, x, y, w, h)                                                     \
+  {                                                                               \
+    uint16_t((x) << 8 | (d)), uint16_t((y) << 8 | (d)), uint16_t((w) << 8 | (d)), \
+        uint16_t((h) << 8 | (d))                                                  \
+  }
+#define PF_NOWIN \
+  { 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF }
 #define PF_NOWIN1 PF_NOWIN
 #define PF_NOWIN2 PF_NOWIN1, PF_NOWIN
 #define PF_NOWIN3 PF_NOWIN2, PF_NOWIN
@@ -294,10 +298,10 @@ struct MergeZoomInstance {
   int32_t s32Capacity;          // Open's maximum pictures: what the arrays below hold
   int32_t s32Style;             // index into al32MergeStyle
   int32_t s32LineCount;
-  WindowState* ptWindows;           // s32Capacity entries
-  tImageResizerParam* ptRecords;    // s32Capacity entries: each window's resizer parameters
-  PixelLine* ptLines;               // max_lines_for(s32Capacity) entries
-  tImageResizerParam tCurrent;      // what the resizer was last given
+  WindowState* ptWindows;         // s32Capacity entries
+  tImageResizerParam* ptRecords;  // s32Capacity entries: each window's resizer parameters
+  PixelLine* ptLines;             // max_lines_for(s32Capacity) entries
+  tImageResizerParam tCurrent;    // what the resizer was last given
 };
 
 constexpr const char* kSource = "../source/common/img_merge_zoom.c";
@@ -390,8 +394,9 @@ void resizer_record(const tImageMergeZoomParam& p, WindowState& w, tImageResizer
   r = tImageResizerParam{};
   r.s32SrcWidth = int32_t(in.u32Width);
   // A field is read on its own; the resizer reads whole line pairs, so a frame whose fields have
-  // an odd number of lines loses the last line of each.
-  const bool field_read = in.u32ImageType == PF_IMAGE_FIELD || field_out;
+  // an odd number of lines loses the last line of each, and a frame of 2 lines is read whole
+  // for both fields.
+  const bool field_read = in.u32ImageType == PF_IMAGE_FIELD || (field_out && in.u32Height >= 4);
   r.s32SrcHeight = field_read ? even(in.u32Height / 2) : int32_t(in.u32Height);
   r.u32SrcYuvType = in.u32YuvType;
   r.u32SrcImageType =
@@ -600,9 +605,9 @@ struct MergeZoom {
       status = kCLOSE_RESIZER_CLOSE;
     }
     inst.hResizer = nullptr;
-    for (const uint32_t freed : {give_back(inst.hMem, inst.ptLines),
-                                 give_back(inst.hMem, inst.ptRecords),
-                                 give_back(inst.hMem, inst.ptWindows)}) {
+    for (const uint32_t freed :
+         {give_back(inst.hMem, inst.ptLines), give_back(inst.hMem, inst.ptRecords),
+          give_back(inst.hMem, inst.ptWindows)}) {
       if (freed != PF_STATUS_OK && status == PF_STATUS_OK) status = kCLOSE_FREE;
     }
     return status;
@@ -725,8 +730,10 @@ uint32_t draw_picture(MergeZoomInstance& inst, int i, const tImgPicture& given,
   if (w.u32ImageType == PF_IMAGE_FIELD) {
     src_y *= w.u32Height / 2;
     src_c *= chroma_rows(w.u32YuvType, w.u32Height / 2);
-  } else {
+  } else if (w.u32Height >= 4) {
     src.u32YPitch *= 2, src.u32UVPitch *= 2;
+  } else {
+    src_y = src_c = 0;
   }
   const size_t dst_y = size_t{dst.u32YPitch} * (p.u32BgHeight / 2);
   const size_t dst_c = size_t{dst.u32UVPitch} * chroma_rows(p.u32YuvType, p.u32BgHeight / 2);
