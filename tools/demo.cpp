@@ -172,12 +172,15 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(zoom, kFamilyScaling),
 
       // composition
+      PF_DEMO(mosaic, kFamilyComposition),
 
       // overlay
       PF_DEMO(overlay, kFamilyOverlay),
 
       // filters
       PF_DEMO(denoise, kFamilyFilters),
+      // deinterlace, deblock and dering
+      PF_DEMO(deinterlace, kFamilyFilters),
 
       // analysis and standards
 

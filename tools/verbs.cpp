@@ -26,6 +26,8 @@ const std::vector<Verb>& verbs() {
       PF_VERB(split, kFamilyScaling, "a UYVY D1 frame into four 352-wide 4:2:0 field quarters"),
 
       // composition
+      PF_VERB(mosaic, kFamilyComposition, "pixelate windows of every picture (privacy masking)"),
+      PF_VERB(adapt169, kFamilyComposition, "reshape 720-wide SD pictures for 16:9 displays"),
 
       // overlay
       PF_VERB(pattern, kFamilyOverlay, "generate test cards, colour bars and solid colours"),
@@ -39,6 +41,9 @@ const std::vector<Verb>& verbs() {
       PF_VERB(blur, kFamilyFilters, "Gaussian blur, levels 0-4, neighbours limited to a band"),
       PF_VERB(cross, kFamilyFilters, "5-point cross smoothing"),
       PF_VERB(vfilter, kFamilyFilters, "6-tap vertical low-pass for frames or fields"),
+      PF_VERB(deinterlace, kFamilyFilters, "remove interlace combing: four modes, in place"),
+      PF_VERB(deblock, kFamilyFilters, "smooth 8x8 block edges of decoded video (quantiser)"),
+      PF_VERB(dering, kFamilyFilters, "suppress ringing inside 8x8 blocks (quantiser)"),
 
       // analysis and standards
 

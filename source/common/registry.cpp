@@ -17,6 +17,12 @@
 // One guard per module: PF_REG_<short name>(X) expands X(short name, id, descriptor name,
 // function table) when the module's header is there, and to nothing otherwise.
 
+#if __has_include("img_adapt_16vs9.h")
+#include "img_adapt_16vs9.h"
+#define PF_REG_Adapt16vs9(X) X(Adapt16vs9, 16, "IMG_ADAPT_16vs9", tImageAdapt16vs9Func)
+#else
+#define PF_REG_Adapt16vs9(X)
+#endif
 #if __has_include("img_addimage.h")
 #include "img_addimage.h"
 #define PF_REG_AddImage(X) X(AddImage, 14, "IMG_ADD_IMAGE", tImageAddImageFunc)
@@ -174,9 +180,6 @@
 #else
 #define PF_REG_Filter(X)
 #endif
-
-// The 16:9 module's header predates its function table; it joins once Open is there.
-#define PF_REG_Adapt16vs9(X)
 
 #include "img_resizer.h"
 #include "img_rgbtoyuv.h"

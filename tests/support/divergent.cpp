@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "divergent.hpp"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "img_deinterlace_internal.hpp"
 #include "img_resizer_internal.hpp"
 
 namespace pft {
@@ -51,6 +54,48 @@ tResizerKernel divergent_model(tResizerKernel variant) {
     for (const Divergent& d : kDivergent) {
       if (std::strcmp(row.name, d.pointer) == 0 && row.variant[d.isa] == variant) return d.model;
     }
+  }
+  return nullptr;
+}
+
+namespace {
+
+void simple_comb_plane(uint8_t* plane, int32_t width, int32_t height, int32_t stride) {
+  if (height / 2 < 3) return;
+  for (int32_t l = 1; l <= height - 3; l += 2) {
+    uint8_t* c = plane + static_cast<ptrdiff_t>(l) * stride;
+    const uint8_t* p = c - stride;
+    const uint8_t* n = c + stride;
+    const uint8_t* n2 = c + 2 * stride;
+    for (int32_t x0 = 0; x0 < width; x0 += 8) {
+      const int32_t x1 = std::min(width, x0 + 8);
+      int across = 0, within = 0;
+      for (int32_t x = x0; x < x1; ++x) {
+        across += std::abs(p[x] - c[x]) + std::abs(c[x] - n[x]);
+        within += std::abs(c[x] - n2[x]) + std::abs(p[x] - n[x]);
+      }
+      if (across <= within) continue;
+      for (int32_t x = x0; x < x1; ++x) c[x] = static_cast<uint8_t>((p[x] + n[x] + 1) / 2);
+    }
+  }
+}
+
+}  // namespace
+
+uint32_t deinterlace_mode0_sse2_model(tImgDeinterlaceInstance* instance, uint8_t* y, uint8_t* u,
+                                      uint8_t* v) {
+  const tImgDeinterlaceInstance& inst = *instance;
+  simple_comb_plane(y, inst.s32Width, inst.s32Height, inst.s32YStride);
+  simple_comb_plane(u, inst.s32Width / 2, inst.s32Height / 2, inst.s32UVStride);
+  simple_comb_plane(v, inst.s32Width / 2, inst.s32Height / 2, inst.s32UVStride);
+  return 0;
+}
+
+tImgDeinterlaceKernel divergent_model(tImgDeinterlaceKernel variant) {
+  if (variant == nullptr) return nullptr;
+  for (const auto& row : pf::deinterlace_kernels()) {
+    if (std::strcmp(row.name, "DeinterlaceMode1") == 0 && row.variant[pf::kSse2] == variant)
+      return deinterlace_mode0_sse2_model;
   }
   return nullptr;
 }

@@ -5,6 +5,7 @@
 #ifndef PELFORGE_TESTS_SUPPORT_DIVERGENT_HPP_
 #define PELFORGE_TESTS_SUPPORT_DIVERGENT_HPP_
 
+#include "img_deinterlace.h"
 #include "img_resizer.h"
 
 namespace pft {
@@ -19,6 +20,13 @@ void cif_field_filter_model(void** scratch, tResizerGeometry* geometry, tImgPict
 // The model that `variant` is held to, or null when the variant reproduces its scalar twin
 // (null variants included).
 tResizerKernel divergent_model(tResizerKernel variant);
+
+// The SSE2 mode-0 deinterlacer: each plane (Y, then U and V at half size) has its odd lines
+// 1 .. Hp - 3 visited (none when Hp / 2 < 3), in groups of 8 pixels from x = 0 (a last, shorter
+// group over the pixels it has); a group becomes avg(P, N) when s1 + s2 > s3 + s4.
+uint32_t deinterlace_mode0_sse2_model(tImgDeinterlaceInstance* instance, uint8_t* y, uint8_t* u,
+                                      uint8_t* v);
+tImgDeinterlaceKernel divergent_model(tImgDeinterlaceKernel variant);
 
 }  // namespace pft
 

@@ -1,0 +1,194 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// Many-channel throughput: N independent 720x576 4:2:0 streams, as a recorder runs them, each
+// through its own module instances (resizer to CIF, then the temporal noise filter), spread over
+// one worker thread per core. Prints how many channels the machine keeps up with at 25 frames
+// per second, how that scales from one worker to all, and each channel's memory as the memory
+// service accounts it.
+//
+//   pf_channels [--frames N] [--channels 1,4,16,64] [--workers N]
+//
+// A stage is one function that opens its modules for a channel and returns what processes a
+// picture; add it to kStages below (the merge-with-zoom wall joins that way once it exists).
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "img_resizer.h"
+#include "img_temporalfilter.h"
+#include "video_mem.h"
+
+namespace {
+
+constexpr int kSrcW = 720, kSrcH = 576, kCifW = 352, kCifH = 288;
+constexpr double kFps = 25.0;
+
+size_t i420_bytes(int w, int h) { return size_t(w) * h * 3 / 2; }
+
+// One channel: its memory handle, its pictures and its stages' work.
+struct Channel {
+  void* mem = nullptr;
+  std::vector<uint8_t> source[2];  // two pictures, alternated, so that filters see motion
+  std::vector<uint8_t> cif;
+  std::vector<std::function<void(int frame)>> steps;
+  std::vector<std::function<void()>> closers;
+  Channel() : mem(VideoMemCreate()) {}
+  ~Channel() {
+    for (auto it = closers.rbegin(); it != closers.rend(); ++it) (*it)();
+    VideoMemDestroy(mem);
+  }
+  Channel(const Channel&) = delete;
+  Channel& operator=(const Channel&) = delete;
+};
+
+// ---------------------------------------------------------------- stages
+
+// D1 frame to CIF frame, bilinear, through the resizer.
+bool resize_stage(Channel& c) {
+  tImageResizerParam p{};
+  p.s32SrcWidth = kSrcW;
+  p.s32SrcHeight = kSrcH;
+  p.u32SrcYuvType = PF_YUV_420;
+  p.u32SrcImageType = PF_IMAGE_FRAME;
+  p.s32DstWidth = kCifW;
+  p.s32DstHeight = kCifH;
+  p.u32DstYuvType = PF_YUV_420;
+  p.u32DstImageType = PF_IMAGE_FRAME;
+  void* h = nullptr;
+  if (ImageResizerOpen_c(&h, &p, c.mem) != 0) return false;
+  c.closers.emplace_back([h] { ImageResizerClose_c(h); });
+  c.steps.emplace_back([h, &c](int frame) {
+    tImgPicture in{c.source[frame % 2].data(), nullptr, nullptr, kSrcW, 0, 0, 0};
+    tImgPicture out{c.cif.data(), nullptr, nullptr, kCifW, 0, 0, 0};
+    ImageResizerProcess_c(h, &in, &out);
+  });
+  return true;
+}
+
+// The temporal noise filter on the CIF picture, in place.
+bool temporal_stage(Channel& c) {
+  const tImgTemporalFilterParam p{kCifW, kCifH, kCifW, kCifW / 2, 1};
+  void* h = nullptr;
+  if (ImgTemporalFilterOpen_c(&h, &p, c.mem) != 0) return false;
+  c.closers.emplace_back([h] { ImgTemporalFilterClose_c(h); });
+  c.steps.emplace_back([h, &c](int) {
+    tImgPicture pic{c.cif.data(), nullptr, nullptr, kCifW, kCifW / 2, 0, 0};
+    ImgTemporalFilterProcess_c(h, &pic, &pic);
+  });
+  return true;
+}
+
+struct StageRow {
+  const char* name;
+  bool (*open)(Channel&);
+};
+constexpr StageRow kStages[] = {
+    {"resize D1 -> CIF", resize_stage},
+    {"temporal filter", temporal_stage},
+};
+
+// ---------------------------------------------------------------- the run
+
+std::unique_ptr<Channel> open_channel(int index) {
+  auto c = std::make_unique<Channel>();
+  for (int i = 0; i < 2; ++i) {
+    c->source[i].resize(i420_bytes(kSrcW, kSrcH));
+    // A moving ramp with some texture, different in every channel.
+    for (size_t k = 0; k < c->source[i].size(); ++k) {
+      c->source[i][k] = static_cast<uint8_t>(k * 7 + (k >> 10) * 3 + size_t(index) * 29 + i * 5);
+    }
+  }
+  c->cif.resize(i420_bytes(kCifW, kCifH));
+  for (const StageRow& s : kStages) {
+    if (!s.open(*c)) {
+      std::fprintf(stderr, "pf_channels: %s failed to open\n", s.name);
+      return nullptr;
+    }
+  }
+  return c;
+}
+
+// Seconds for every channel to process `frames` pictures, channels dealt round-robin to
+// `workers` threads.
+double run(std::vector<std::unique_ptr<Channel>>& channels, int workers, int frames) {
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<std::thread> threads;
+  for (int w = 0; w < workers; ++w) {
+    threads.emplace_back([&, w] {
+      for (int f = 0; f < frames; ++f) {
+        for (size_t i = size_t(w); i < channels.size(); i += size_t(workers)) {
+          for (auto& step : channels[i]->steps) step(f);
+        }
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::vector<int> parse_list(const char* text) {
+  std::vector<int> v;
+  for (const char* p = text; *p != '\0';) {
+    v.push_back(std::atoi(p));
+    p = std::strchr(p, ',');
+    if (p == nullptr) break;
+    ++p;
+  }
+  return v;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int frames = 50;
+  int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<int> counts = {1, 4, 16, 64};
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--frames") == 0) {
+      frames = std::max(1, std::atoi(argv[i + 1]));
+    } else if (std::strcmp(argv[i], "--channels") == 0) {
+      counts = parse_list(argv[i + 1]);
+    } else if (std::strcmp(argv[i], "--workers") == 0) {
+      cores = std::max(1, std::atoi(argv[i + 1]));
+    } else {
+      std::fprintf(stderr,
+                   "usage: pf_channels [--frames N] [--channels 1,4,16,64] [--workers N]\n");
+      return 2;
+    }
+  }
+  std::printf("stages:");
+  for (const StageRow& s : kStages) std::printf(" [%s]", s.name);
+  std::printf(
+      "\n%d frames per channel, 720x576 4:2:0 in; 1 worker and %d workers (one per core)\n\n",
+      frames, cores);
+  std::printf("%8s %14s %14s %9s %16s\n", "channels", "1 worker", "all workers", "scaling",
+              "memory/channel");
+  for (const int n : counts) {
+    std::vector<std::unique_ptr<Channel>> channels;
+    for (int i = 0; i < n; ++i) {
+      channels.push_back(open_channel(i));
+      if (channels.back() == nullptr) return 1;
+    }
+    tVideoMemStats stats{};
+    VideoMemGetStats(channels[0]->mem, &stats);
+    run(channels, cores, 2);  // warm caches and the filters' history
+    const double one = run(channels, 1, frames);
+    const double all = run(channels, cores, frames);
+    // Channels kept at 25 fps: pictures per second over 25.
+    const double rate_one = double(n) * frames / one / kFps;
+    const double rate_all = double(n) * frames / all / kFps;
+    std::printf("%8d %10.1f ch/s %10.1f ch/s %8.2fx %12.1f KiB\n", n, rate_one, rate_all,
+                rate_all / rate_one, double(stats.u64PeakBytes) / 1024.0);
+  }
+  std::printf(
+      "\nch/s: channels of 25 pictures per second the workers keep up with; memory: the\n"
+      "peak the memory service accounts for one channel's instances (pictures not included).\n");
+  return 0;
+}

@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The dering module: pictures against a model written from the block rules, on random blocky
+// pictures, quantisers and strides; what stays untouched (the outer ring of blocks, small
+// planes, quantisers below 2, flat blocks).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "filter_cases.hpp"
+#include "guarded.hpp"
+#include "img_dering.h"
+#include "module_cases.hpp"
+#include "rng.hpp"
+#include "vmem_fixture.hpp"
+
+namespace {
+
+using P = tImgDeringParam;
+
+pft::ModuleCase dering_case() {
+  pft::ModuleCase m;
+  m.name = "dering";
+  m.entry = {ImgDeringOpen_c,
+             ImgDeringProcess_c,
+             ImgDeringClose_c,
+             ImgDeringSetParam_c,
+             ImgDeringGetVersion_c,
+             ImgDeringGetStatus_c,
+             ImgDeringAnalyzeErrorCode_c,
+             ImageDeringDebug_c,
+             ImageDeringGetMemSize_c};
+  m.names = pas8DeringAnalyzeErrorCode;
+  m.first_code = ERR_IMG_DERING_START_CODE;
+  m.accept_lo = ERR_IMG_DERING_OPEN_HANDLE;
+  m.accept_hi = ERR_IMG_DERING_GET_DMA_HANDLE;
+  m.null_name = 0xC2C00010;
+  m.version_tag = "pelforge_v300.dering.001";
+  m.null_version = 0xC2C0000C;
+  m.null_version_length = 0xC2C0000D;
+  m.short_version = 0xC2C0000E;
+  m.param = pft::record_bytes(P{24, 24, 32, 12});
+  m.mem_size = 56;
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    std::vector<uint8_t> y(32 * 24, 50), u(12 * 12, 60), v(12 * 12, 70);
+    tImgDeringData d{y.data(), u.data(), v.data(), 10};
+    return e.Process(h, &d, &d);
+  };
+  m.open_null_out = m.open_null_param = m.open_null_mem = 0xC2C00001;
+  m.close_null = m.close_no_mem = 0xC2C00009;
+  m.close_foreign = 0xC2C0000A;
+  m.setparam_null_handle = m.setparam_null_param = 0xC2C0000B;
+  m.getstatus_null_handle = m.getstatus_null_record = 0xC2C0000F;
+  m.process_null_handle = m.process_null_input = m.process_null_output = 0xC2C00006;
+  m.open_failures = {0xC2C00002, 0xC2C00011};
+  m.dma_failure = 0xC2C00012;
+  auto row = [](const char* what, void (*change)(P&), uint32_t code) {
+    return pft::ValidationRow{what, pft::edit<P>(change), code};
+  };
+  m.rows = {
+      row(
+          "width 0 before height", [](P& p) { p.s32Width = 0, p.s32Height = 0; }, 0xC2C00003),
+      row(
+          "width 20", [](P& p) { p.s32Width = 20; }, 0xC2C00003),
+      row(
+          "height -8", [](P& p) { p.s32Height = -8; }, 0xC2C00004),
+      row(
+          "height 12 before stride", [](P& p) { p.s32Height = 12, p.s32YStride = 1; }, 0xC2C00004),
+      row(
+          "stride", [](P& p) { p.s32YStride = 16; }, 0xC2C00005),
+      row(
+          "chroma stride", [](P& p) { p.s32UVStride = 11; }, 0xC2C00005),
+  };
+  return m;
+}
+PF_MODULE_CASE(dering_case);
+
+struct Grid {
+  int w, rows;
+  std::vector<int> v;
+  int& at(int x, int y) { return v[size_t(y) * w + x]; }
+};
+
+Grid grid(const pft::GuardedPlane& p) {
+  Grid g{int(p.width()), int(p.rows()), {}};
+  for (uint32_t y = 0; y < p.rows(); ++y)
+    for (uint32_t x = 0; x < p.width(); ++x) g.v.push_back(p.at(x, y));
+  return g;
+}
+
+Grid dering_model(Grid g, int qp) {
+  if (g.rows < 17 || g.w < 17) return g;
+  const int m = std::max(qp, 0) / 2;
+  for (int by = 8; by + 8 < g.rows; by += 8) {
+    for (int bx = 8; bx + 8 < g.w; bx += 8) {
+      int lo = 255, hi = 0;
+      for (int y = by; y < by + 8; ++y)
+        for (int x = bx; x < bx + 8; ++x)
+          lo = std::min(lo, g.at(x, y)), hi = std::max(hi, g.at(x, y));
+      const int t = (lo + hi) / 2;
+      const Grid before = g;
+      auto cls = [&](int x, int y) { return before.v[size_t(y) * g.w + x] >= t; };
+      auto px = [&](int x, int y) { return before.v[size_t(y) * g.w + x]; };
+      for (int y = by; y < by + 8; ++y) {
+        for (int x = bx; x < bx + 8; ++x) {
+          bool same = true;
+          for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) same = same && cls(x + dx, y + dy) == cls(x, y);
+          if (!same) continue;
+          const int f =
+              (px(x - 1, y - 1) + px(x + 1, y - 1) + px(x - 1, y + 1) + px(x + 1, y + 1) +
+               2 * (px(x, y - 1) + px(x - 1, y) + px(x + 1, y) + px(x, y + 1)) + 4 * px(x, y)) /
+              16;
+          const int p = px(x, y);
+          g.at(x, y) = std::clamp(f, p - m, p + m);
+        }
+      }
+    }
+  }
+  return g;
+}
+
+class Dering : public pft::VmemTest {
+ protected:
+  std::vector<Grid> run(pft::GuardedPicture& pic, int32_t qp) {
+    const P p{int32_t(pic.width()), int32_t(pic.height()), int32_t(pic.planes()[0].pitch()),
+              int32_t(pic.planes()[1].pitch())};
+    void* handle = nullptr;
+    EXPECT_EQ(ImgDeringOpen_c(&handle, &p, mem()), 0u);
+    tImgDeringData d{pic.planes()[0].data(), pic.planes()[1].data(), pic.planes()[2].data(), qp};
+    EXPECT_EQ(ImgDeringProcess_c(handle, &d, &d), 0u);
+    EXPECT_EQ(ImgDeringClose_c(handle), 0u);
+    EXPECT_EQ(pic.check_guards(), "");
+    std::vector<Grid> out;
+    for (auto& plane : pic.planes()) out.push_back(grid(plane));
+    return out;
+  }
+};
+
+TEST_F(Dering, MatchesTheModelOnRandomBlockyPictures) {
+  pft::Rng rng(20261209);
+  for (int c = 0; c < 50; ++c) {
+    const uint32_t w = 8 * uint32_t(rng.range(1, 24)), h = 8 * uint32_t(rng.range(1, 12));
+    const int32_t qp = pft::random_qp(rng);
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " QP " + std::to_string(qp));
+    pft::GuardedPicture pic(PF_YUV_420, w, h, rng, 24);
+    pft::fill_blocky_content(pic, rng);
+    std::vector<Grid> expected;
+    for (auto& plane : pic.planes()) expected.push_back(dering_model(grid(plane), qp));
+    const std::vector<Grid> actual = run(pic, qp);
+    for (size_t k = 0; k < 3; ++k) ASSERT_EQ(actual[k].v, expected[k].v) << "plane " << k;
+  }
+}
+
+TEST_F(Dering, LeavesAlone) {
+  struct Row {
+    const char* what;
+    uint32_t w, h;
+    int32_t qp;
+    bool flat;
+  };
+  const Row rows[] = {
+      {"QP 1 allows no change", 64, 48, 1, false},
+      {"QP 0", 64, 48, 0, false},
+      {"flat blocks", 64, 48, 40, true},
+      {"16 lines high", 64, 16, 40, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    pft::Rng rng(4);
+    pft::GuardedPicture pic(PF_YUV_420, r.w, r.h, rng, 8);
+    if (r.flat) {
+      for (auto& plane : pic.planes()) plane.fill(93);
+    } else {
+      pft::fill_blocky_content(pic, rng);
+    }
+    std::vector<Grid> before;
+    for (auto& plane : pic.planes()) before.push_back(grid(plane));
+    const std::vector<Grid> after = run(pic, r.qp);
+    for (size_t k = 0; k < 3; ++k) EXPECT_EQ(after[k].v, before[k].v) << "plane " << k;
+  }
+  // CIF: chroma blocks from x, y = 8 up to 160 and 128; the outer ring of blocks stays.
+  pft::Rng rng(6);
+  pft::GuardedPicture cif(PF_YUV_420, 352, 288, rng, 0);
+  cif.planes()[1].fill_random(rng);
+  const Grid before = grid(cif.planes()[1]);
+  Grid after = run(cif, 60)[1];
+  bool inner_changed = false;
+  for (int y = 0; y < 144; ++y) {
+    for (int x = 0; x < 176; ++x) {
+      const bool inner = x >= 8 && x < 168 && y >= 8 && y < 136;
+      if (!inner) {
+        ASSERT_EQ(after.at(x, y), before.v[size_t(y) * 176 + x]) << x << "," << y;
+      }
+      inner_changed |= inner && after.at(x, y) != before.v[size_t(y) * 176 + x];
+    }
+  }
+  EXPECT_TRUE(inner_changed);
+}
+
+}  // namespace

@@ -1,0 +1,53 @@
+# SPDX-License-Identifier: BSD-2-Clause
+# Compiles SOURCE with GCC's vectoriser report and fails unless every loop marked
+# "// vectorised: <what>" in it was vectorised. Kernels that rely on the compiler for their speed
+# lose it silently when a change defeats the vectoriser; this makes that loss a test failure.
+#   cmake -DCXX=<g++> -DSOURCE=<file.cpp> -DINCLUDES=<dir|dir|...> -DFLAGS=<flag|flag|...> -P ...
+cmake_minimum_required(VERSION 3.20)
+string(REPLACE "|" ";" include_dirs "${INCLUDES}")
+string(REPLACE "|" ";" flags "${FLAGS}")
+set(args)
+foreach(dir IN LISTS include_dirs)
+  list(APPEND args "-I${dir}")
+endforeach()
+execute_process(
+  COMMAND ${CXX} ${flags} -std=c++20 -fopt-info-vec-optimized ${args} -c ${SOURCE} -o /dev/null
+  RESULT_VARIABLE result ERROR_VARIABLE report OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "compiling ${SOURCE} failed:\n${report}")
+endif()
+
+# Empty lines count, so the file is walked marker by marker rather than by file(STRINGS).
+file(READ ${SOURCE} rest)
+get_filename_component(name ${SOURCE} NAME)
+set(number 1)
+set(marked 0)
+set(missing)
+while(TRUE)
+  string(FIND "${rest}" "// vectorised: " at)
+  if(at EQUAL -1)
+    break()
+  endif()
+  string(SUBSTRING "${rest}" 0 ${at} before)
+  string(REGEX MATCHALL "\n" newlines "${before}")
+  list(LENGTH newlines count)
+  math(EXPR number "${number} + ${count}")
+  string(SUBSTRING "${rest}" ${at} -1 rest)
+  string(REGEX MATCH "^// vectorised: ([^\n]*)" marker "${rest}")
+  set(what "${CMAKE_MATCH_1}")
+  string(LENGTH "${marker}" skip)
+  string(SUBSTRING "${rest}" ${skip} -1 rest)
+  math(EXPR marked "${marked} + 1")
+  string(REGEX MATCH "${name}:${number}:[0-9]+: optimized: loop vectorized" hit "${report}")
+  if(NOT hit)
+    list(APPEND missing "${name}:${number} (${what})")
+  endif()
+endwhile()
+if(marked EQUAL 0)
+  message(FATAL_ERROR "no loop of ${name} is marked \"// vectorised:\"")
+endif()
+if(missing)
+  string(REPLACE ";" "\n  " missing "${missing}")
+  message(FATAL_ERROR "not vectorised:\n  ${missing}")
+endif()
+message(STATUS "${marked} marked loops of ${name} vectorised")
