@@ -172,7 +172,7 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(zoom, kFamilyScaling),
 
       // composition
-      PF_DEMO(mosaic, kFamilyComposition),
+      PF_DEMO(mergezoom, kFamilyComposition), PF_DEMO(mosaic, kFamilyComposition),
 
       // overlay
       PF_DEMO(overlay, kFamilyOverlay),

@@ -445,3 +445,68 @@ PF_VERB_MAIN(mergezoom) {
 }
 
 }  // namespace pf::cli
+
+namespace pf::cli {
+
+// A 3x3 wall of 1280x720 from five pictures of different sizes and shapes, each in two or three
+// windows of different zoom styles, with border lines and a focus frame.
+PF_DEMO_MAIN(mergezoom) {
+  const DemoJob job{"mergezoom_wall", "merge with zoom: 3x3 wall, five sizes, every zoom style"};
+  if (!demo.wants(job)) return;
+  const VideoFormat& src = demo.source();
+  struct Source {
+    int width, height;
+    Frames frames;
+  };
+  std::vector<Source> sources = {{src.width, src.height, {}},
+                                 {352, 288, demo.pattern(352, 288, false)},
+                                 {640, 360, demo.pattern(640, 360, false)},
+                                 {240, 320, demo.pattern(240, 320, false)},
+                                 {160, 120, demo.pattern(160, 120, false)}};
+  // Per window (row by row): the source and its zoom style.
+  const std::pair<int, uint32_t> cells[9] = {
+      {0, PF_MERGE_ZOOM_FIT},    {1, PF_MERGE_ZOOM_STRETCH}, {2, PF_MERGE_ZOOM_FILL},
+      {4, PF_MERGE_ZOOM_CENTRE}, {2, PF_MERGE_ZOOM_AUTO},    {3, PF_MERGE_ZOOM_FIT},
+      {1, PF_MERGE_ZOOM_FILL},   {4, PF_MERGE_ZOOM_AUTO},    {3, PF_MERGE_ZOOM_STRETCH}};
+  const int style = find_grid_style(3, 3);
+  const std::vector<int> order = reading_order(style);
+  std::vector<tImageMergeZoomWindow> windows(9);
+  for (size_t k = 0; k < 9; ++k) {
+    VideoFormat f = src;
+    f.width = sources[size_t(cells[k].first)].width;
+    f.height = sources[size_t(cells[k].first)].height;
+    f.sar = {0, 0};
+    const int number = order[k] + 1;
+    windows[size_t(number - 1)] = merge_window(number, f, cells[k].second);
+    windows[size_t(number - 1)].u32FocusFlag = k == 4 ? 1 : 0;
+    windows[size_t(number - 1)].u32FocusColour = 0xFFC800;
+  }
+  tImageMergeZoomParam p{};
+  p.s32MaxPicNum = 9;
+  p.u32MergeStyle = uint32_t(al32MergeStyle[style][0]);
+  p.u32BgWidth = 1280, p.u32BgHeight = 720;
+  p.u32ImageType = PF_IMAGE_FRAME, p.u32YuvType = PF_YUV_420;
+  p.u32DrawLine = 1, p.u32BorderColour = 0xFFFFFF, p.u32BorderWidth = 4;
+  p.u32FillEmpty = 1, p.ptWindows = windows.data();
+
+  VideoFormat out = src;
+  out.width = 1280, out.height = 720, out.sar = {1, 1};
+  std::unique_ptr<Instance> module;
+  size_t picture = 0;
+  if (DemoReport* r = demo.run(job, demo.progressive(), src, out, [&](uint8_t* in, uint8_t* dst) {
+        if (!module) module = std::make_unique<Instance>(kMergeZoomId, &p, demo.mem());
+        std::vector<tImgPicture> pictures(9);
+        for (size_t k = 0; k < 9; ++k) {
+          Source& s = sources[size_t(cells[k].first)];
+          uint8_t* data = s.frames.empty() ? in : s.frames[picture % s.frames.size()].data();
+          pictures[size_t(order[k])] = picture_record(yuv420p(), s.width, s.height, data);
+        }
+        ++picture;
+        tImgPicture o = picture_record(yuv420p(), out.width, out.height, dst);
+        module->process(&o, pictures.data());
+      })) {
+    r->set_result("five picture sizes in nine windows, lines 4 wide, focus on the middle one");
+  }
+}
+
+}  // namespace pf::cli
