@@ -261,7 +261,7 @@ void WallComposer::compose(const std::vector<const tVideoUnitPicture*>& pictures
     const int sh = pic == nullptr ? 0 : int(pic->u32Height) & ~1;
     if (sw == 0 || sh == 0) continue;
     const int col = int(i) % layout_.cols, row = int(i) / layout_.cols;
-    const size_t slot = size_t(m.window[size_t(row * m.cols + col)]);
+    const size_t slot = size_t(m.window[size_t(row) * size_t(m.cols) + size_t(col)]);
     VideoFormat f;
     f.width = sw, f.height = sh, f.fmt = &yuv420p();
     records[slot] = merge_window(int(slot) + 1, f, PF_MERGE_ZOOM_FIT);

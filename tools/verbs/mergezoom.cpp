@@ -428,8 +428,8 @@ PF_VERB_MAIN(mergezoom) {
     p.ptWindows = windows.data();
     auto module = ctx.open(kMergeZoomId, &p);
 
-    std::vector<size_t> slots;
-    for (int k = 0; k < n; ++k) slots.push_back(size_t(layout.windows[size_t(k)] - 1));
+    std::vector<size_t> slots(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k) slots[size_t(k)] = size_t(layout.windows[size_t(k)] - 1);
     ctx.combine(out,
                 [module, inputs, slots, out, count](std::span<uint8_t* const> ins, uint8_t* dst) {
                   std::vector<tImgPicture> pictures(static_cast<size_t>(count), tImgPicture{});
