@@ -172,12 +172,13 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(zoom, kFamilyScaling),
 
       // composition
+      PF_DEMO(merge, kFamilyComposition),
       PF_DEMO(mosaic, kFamilyComposition),
       // merge with zoom and picture insertion
       PF_DEMO(mergezoom, kFamilyComposition),
 
       // overlay
-      PF_DEMO(overlay, kFamilyOverlay),
+      PF_DEMO(overlay, kFamilyOverlay), PF_DEMO(logo, kFamilyOverlay),
 
       // filters
       PF_DEMO(denoise, kFamilyFilters),
@@ -185,6 +186,7 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(deinterlace, kFamilyFilters),
 
       // analysis and standards
+      PF_DEMO(motion, kFamilyAnalysis),
 
       // codecs
       PF_DEMO(codec, kFamilyCodecs),

@@ -26,6 +26,15 @@ RgbImage decode_png(const std::vector<uint8_t>& bytes, const std::string& name);
 // Encodes 8-bit RGB rows (top-down, no padding) as a PNG file image.
 std::vector<uint8_t> encode_png(const uint8_t* rgb, int width, int height);
 
+// The same with an alpha channel (opacity, 255 opaque): R G B A samples per pixel.
+struct RgbaImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgba;  // width * height * 4 bytes, rows top-down
+};
+RgbaImage decode_png_rgba(const std::vector<uint8_t>& bytes, const std::string& name);
+std::vector<uint8_t> encode_png_rgba(const uint8_t* rgba, int width, int height);
+
 }  // namespace pf::cli
 
 #endif  // PELFORGE_TOOLS_PNG_IO_HPP_

@@ -26,6 +26,7 @@ const std::vector<Verb>& verbs() {
       PF_VERB(split, kFamilyScaling, "a UYVY D1 frame into four 352-wide 4:2:0 field quarters"),
 
       // composition
+      PF_VERB(merge, kFamilyComposition, "compose up to 64 streams into a monitor wall"),
       PF_VERB(mergezoom, kFamilyComposition, "compose streams of any size into a wall or a layout"),
       PF_VERB(mosaic, kFamilyComposition, "pixelate windows of every picture (privacy masking)"),
       PF_VERB(adapt169, kFamilyComposition, "reshape 720-wide SD pictures for 16:9 displays"),
@@ -34,6 +35,9 @@ const std::vector<Verb>& verbs() {
       PF_VERB(pattern, kFamilyOverlay, "generate test cards, colour bars and solid colours"),
       PF_VERB(banner, kFamilyOverlay, "draw opaque or translucent rectangles on every picture"),
       PF_VERB(osd, kFamilyOverlay, "smooth 32-bit OSD pictures, with brightness and contrast"),
+      PF_VERB(logo, kFamilyOverlay, "lay a .png or .bmp logo with alpha over every picture"),
+      PF_VERB(bmp2yuv, kFamilyOverlay, "a bitmap to YUV and alpha planes, one colour transparent"),
+      PF_VERB(ticker, kFamilyOverlay, "scroll a logo through a window over a bar, pass after pass"),
 
       // filters
       PF_VERB(denoise, kFamilyFilters, "temporal noise filter, state carried picture to picture"),
@@ -47,6 +51,8 @@ const std::vector<Verb>& verbs() {
       PF_VERB(dering, kFamilyFilters, "suppress ringing inside 8x8 blocks (quantiser)"),
 
       // analysis and standards
+      PF_VERB(motion, kFamilyAnalysis, "did anything move in the watch areas, and when"),
+      PF_VERB(pn, kFamilyAnalysis, "PAL <-> NTSC: 576 and 480 lines, without scaling"),
 
       // codecs
       PF_VERB(multidec, kFamilyCodecs, "decode coded streams together into a monitor wall"),

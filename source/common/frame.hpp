@@ -15,7 +15,8 @@
 //     static uint32_t validate(const Param&);      // first failing field's code, or 0
 //     static void global_init();                   // the module's <Prefix>GlobalInit
 //     static uint32_t select(Instance&, const Param&);  // copy parameters, pick the kernel
-//     // optional: uint32_t acquire(Instance&) / void release(Instance&) for further buffers,
+//     // optional: uint32_t acquire(Instance&) (or acquire(Instance&, const Param&), for
+//     // buffers sized by the parameters) / void release(Instance&) for further buffers,
 //     // taken after the DMA handle and released first. release may return a uint32_t status
 //     // instead (a module that closes an inner instance there): Close then returns that status
 //     // when it is not 0, so the inner module's code reaches the host unchanged.
@@ -87,10 +88,34 @@ constexpr bool buffers_first() {
 }
 
 template <class M>
-concept HasExtraBuffers = requires(typename M::Instance& inst) {
+concept AcquiresWithParam = requires(typename M::Instance& inst, const typename M::Param& p) {
+  { M::acquire(inst, p) } -> std::same_as<uint32_t>;
+};
+
+template <class M>
+concept AcquiresAlone = requires(typename M::Instance& inst) {
   { M::acquire(inst) } -> std::same_as<uint32_t>;
+};
+
+template <class M>
+concept ReleasesBuffers = requires(typename M::Instance& inst) {
   M::release(inst);
 };
+
+template <class M>
+concept AcquiresBuffers = AcquiresWithParam<M> || AcquiresAlone<M>;
+
+template <class M>
+concept HasExtraBuffers = AcquiresBuffers<M> && ReleasesBuffers<M>;
+
+template <class M>
+uint32_t acquire_buffers(typename M::Instance& inst, const typename M::Param& p) {
+  if constexpr (AcquiresWithParam<M>) {
+    return M::acquire(inst, p);
+  } else {
+    return M::acquire(inst);
+  }
+}
 
 template <class M>
 concept ReleaseReportsStatus = HasExtraBuffers<M> && requires(typename M::Instance& inst) {
@@ -146,7 +171,7 @@ uint32_t open(void** out, const void* param, void* mem) {
   // Whether the module's own buffers are held when the scratch or the DMA handle fails.
   constexpr bool kHeld = HasExtraBuffers<M> && buffers_first<M>();
   if constexpr (kHeld) {
-    if (const uint32_t error = M::acquire(*inst)) {
+    if (const uint32_t error = acquire_buffers<M>(*inst, p)) {
       release_instance<M>(inst, false);  // acquire cleans up after itself
       return error;
     }
@@ -166,7 +191,7 @@ uint32_t open(void** out, const void* param, void* mem) {
     }
   }
   if constexpr (HasExtraBuffers<M> && !buffers_first<M>()) {
-    if (const uint32_t error = M::acquire(*inst)) {
+    if (const uint32_t error = acquire_buffers<M>(*inst, p)) {
       release_instance<M>(inst, false);  // acquire cleans up after itself
       return error;
     }

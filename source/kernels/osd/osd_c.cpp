@@ -2,7 +2,6 @@
 // The OSD filter's kernels: the 3x3 weighted smoothing through the division and tone tables, and
 // the tone curve around the measured mean.
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -35,7 +34,8 @@ uint8_t tone_level(int32_t i, int32_t brightness, int32_t contrast, int32_t mean
     out = (b - mean) * (128 / (128 - contrast) - 1) + b;
   } else {
     const float scaled = static_cast<float>(i - mean) * static_cast<float>(contrast) / 128.0f;
-    out = static_cast<int32_t>(std::trunc(scaled)) + brightness + i;
+    // The conversion truncates towards zero, which is the rounding this curve wants.
+    out = static_cast<int32_t>(scaled) + brightness + i;
   }
   return static_cast<uint8_t>(std::clamp(out, 0, 255));
 }
