@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // pelforge mergezoom: which input lands in which window (grids row by row, layout files line by
 // line in any order of their windows), the background where no input is, and the layouts and
-// grids it refuses, with words that say why.
+// grids it refuses, with words that say why; pelforge insert's refusals and where it copies.
 #include "verbs/mergezoom.hpp"
 
 #include <gtest/gtest.h>
@@ -113,6 +113,39 @@ TEST(MergeZoomVerb, RefusalsSayWhy) {
     EXPECT_EQ(r.status, 2) << row.line;
     EXPECT_TRUE(contains(r.err, row.says)) << row.line << ": " << r.err;
   }
+}
+
+// insert: what the module would refuse is said in words before any picture is read.
+TEST(InsertVerb, RefusalsSayWhy) {
+  TempDir dir;
+  pfct::write_file(dir / "bg.yuv", flat(64, 48, 50));
+  pfct::write_file(dir / "fg.yuv", flat(32, 16, 200));
+  pfct::write_file(dir / "odd.yuv", flat(36, 16, 200));
+  struct Row {
+    const char* line;
+    const char* says;
+  } const rows[] = {
+      {"-s 36x16 @odd.yuv --at 0,0", "the foreground is 36x16; insert takes sizes that are"},
+      {"-s 32x16 @fg.yuv --at 34,0", "does not fit at 34,0 into the 64x48 background"},
+      {"-s 32x16 @fg.yuv --at 32,32 --cut 0,0,0,34", "does not fit"},
+      {"-s 32x16 @fg.yuv --at 3,0", "--at takes even values"},
+      {"-s 32x16 -pix_fmt uyvy422 @fg.yuv", "one pixel format, not yuv420p and uyvy422"},
+  };
+  for (const Row& row : rows) {
+    const auto r = pfct::run(
+        pfct::words(std::string("insert -s 64x48 @bg.yuv ") + row.line + " -o @out.yuv -q", &dir));
+    EXPECT_EQ(r.status, 2) << row.line;
+    EXPECT_TRUE(contains(r.err, row.says)) << row.line << ": " << r.err;
+  }
+  // At 32,32 with 16 columns cut off the right it fits, and only the foreground's place changes.
+  const auto r = pfct::run(pfct::words(
+      "insert -s 64x48 @bg.yuv -s 32x16 @fg.yuv --at 32,32 --cut 0,0,0,16 -o @out.yuv -q", &dir));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string out = pfct::read_file(dir / "out.yuv");
+  EXPECT_EQ(luma_at(out, 64, 32, 32), 200);
+  EXPECT_EQ(luma_at(out, 64, 47, 47), 200);
+  EXPECT_EQ(luma_at(out, 64, 48, 32), 50);
+  EXPECT_EQ(luma_at(out, 64, 31, 32), 50);
 }
 
 }  // namespace
