@@ -18,6 +18,7 @@ gboolean plugin_init(GstPlugin* plugin) {
   ok &= GST_ELEMENT_REGISTER(pfmosaic, plugin);
   ok &= GST_ELEMENT_REGISTER(pfmotion, plugin);
   ok &= GST_ELEMENT_REGISTER(pfmerge, plugin);
+  ok &= GST_ELEMENT_REGISTER(pfmergezoom, plugin);
   ok &= GST_ELEMENT_REGISTER(pfbanner, plugin);
   ok &= GST_ELEMENT_REGISTER(pflogo, plugin);
   ok &= GST_ELEMENT_REGISTER(pfpatternsrc, plugin);

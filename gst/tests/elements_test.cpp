@@ -365,44 +365,60 @@ TEST(Elements, LogoFromBitmapOrPng) {
   }
 }
 
-// Four videotestsrc patterns into a merge, and three of another size scaled into a nine-window
-// style with one pad placed by its window property: the command line's walls.
+// Four videotestsrc patterns into a merge; three of another size scaled into a nine-window style
+// with one pad placed by its window property; pictures of two sizes through merge with zoom, a
+// focus frame and a pad's own zoom style: the command line's walls.
 TEST(Elements, MergeComposesTheCommandLinesWall) {
   const struct {
-    const char* element;
-    int inputs, width, height;
-    const char* pad;      // a property of the last pad
-    const char* options;  // the command line's
+    const char* element;  // with its pad properties
+    std::vector<std::pair<int, int>> inputs;
+    const char* verb;  // and the command line's options
   } rows[] = {
-      {"pfmerge style=5 sink_0::focus=true", 4, 352, 288, "", "--style four --focus 1"},
-      {"pfmerge style=10 background=0x204060 boundary-width=6", 3, 320, 240, "window=5",
-       "--style nine --scale --empty 3,4 --background 32,64,96 --boundary-width 6"},
+      {"pfmerge style=5 sink_0::focus=true",
+       {{352, 288}, {352, 288}, {352, 288}, {352, 288}},
+       "merge --style four --focus 1 -s 720x576"},
+      {"pfmerge style=10 background=0x204060 boundary-width=6 sink_2::window=5",
+       {{320, 240}, {320, 240}, {320, 240}},
+       "merge --style nine --scale --empty 3,4 --background 32,64,96 --boundary-width 6 "
+       "-s 720x576"},
+      {"pfmergezoom draw-lines=true sink_1::focus=true sink_2::zoom=3 ! "
+       "video/x-raw,width=1280,height=720",
+       {{320, 240}, {352, 288}, {320, 240}},
+       "mergezoom --lines --layout LAYOUT -s 1280x720"},
   };
+  const std::string layout = temp_path("layout.txt");
+  const std::string lines =
+      "0 0 1/2 1/2\n1/2 0 1/2 1/2 fit focus\n0 1/2 1/2 1/2 fill\n1/2 1/2 1/2 1/2\n";
+  pfgst_test::write_file(layout, std::vector<uint8_t>(lines.begin(), lines.end()));
   const char* patterns[] = {"smpte", "ball", "snow", "pinwheel"};
   for (const auto& r : rows) {
     SCOPED_TRACE(r.element);
-    std::string pipeline = std::string(r.element) + " name=m ! appsink name=out";
+    std::string element = r.element;
+    const size_t caps = element.find(" ! ");
+    element.insert(caps == std::string::npos ? element.size() : caps, " name=m");
+    std::string pipeline = element + " ! appsink name=out";
     std::string inputs;
-    for (int i = 0; i < r.inputs; ++i) {
+    for (size_t i = 0; i < r.inputs.size(); ++i) {
+      const auto [w, h] = r.inputs[i];
       const std::string src = "videotestsrc num-buffers=3 pattern=" + std::string(patterns[i]) +
-                              " ! video/x-raw,format=I420,width=" + std::to_string(r.width) +
-                              ",height=" + std::to_string(r.height) + ",framerate=25/1";
+                              " ! video/x-raw,format=I420,width=" + std::to_string(w) +
+                              ",height=" + std::to_string(h) + ",framerate=25/1";
       pfgst_test::RunResult in = run(src);
       ASSERT_EQ(in.error, "");
-      const std::string path = temp_path(std::string("merge_in") + std::to_string(i) + ".yuv");
+      const std::string path = temp_path("merge_in" + std::to_string(i) + ".yuv");
       pfgst_test::write_file(path, in.bytes());
-      inputs += " -s " + size_text(r.width, r.height) + " " + path;
+      inputs += " -s " + size_text(w, h) + " " + path;
       pipeline += " " + src + " ! m.sink_" + std::to_string(i);
-    }
-    if (*r.pad != '\0') {
-      pipeline.insert(pipeline.find(" name=m"),
-                      " sink_" + std::to_string(r.inputs - 1) + "::" + r.pad);
     }
     pfgst_test::RunResult out = run(pipeline);
     ASSERT_EQ(out.error, "");
     ASSERT_EQ(out.frames.size(), 3u);
+    std::string verb = r.verb;
+    const size_t at = verb.find(" ");
+    verb.insert(at, inputs);
+    if (const size_t l = verb.find("LAYOUT"); l != std::string::npos) verb.replace(l, 6, layout);
     const std::string expected = temp_path("merge_cli.yuv");
-    ASSERT_EQ(cli("merge" + inputs + " " + r.options + " -s 720x576 -o " + expected), 0);
+    ASSERT_EQ(cli(verb + " -o " + expected), 0);
     EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
   }
 }
