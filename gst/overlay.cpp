@@ -11,7 +11,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "bmp_reader.hpp"
@@ -261,31 +260,35 @@ std::optional<std::vector<uint8_t>> read_file(const std::string& path) {
   return bytes;
 }
 
-// Pixels of a decoded picture, blue, green, red, alpha, top row first.
-struct Bgra {
+bool packed(uint32_t yuv_type) { return yuv_type == PF_YUV_UYVY || yuv_type == PF_YUV_YUYV; }
+
+// A logo in the logo module's layout: pixels and transparency planes (255 keeps the background).
+struct LogoPicture {
   int width = 0, height = 0;
-  std::vector<uint8_t> pixels;
+  std::vector<uint8_t> data, alpha;
 };
 
 #ifdef PF_GST_HAVE_PNG
-bool decode_png(const std::vector<uint8_t>& file, Bgra& out, std::string& error) {
+// Red, green, blue, alpha, top row first.
+bool decode_png(const std::vector<uint8_t>& file, int& w, int& h, std::vector<uint8_t>& rgba,
+                std::string& error) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (png_image_begin_read_from_memory(&image, file.data(), file.size()) == 0) {
     error = image.message;
     return false;
   }
-  image.format = PNG_FORMAT_BGRA;
+  image.format = PNG_FORMAT_RGBA;
   if (image.width > static_cast<png_uint_32>(pfcli::kBmpMaxSide) ||
       image.height > static_cast<png_uint_32>(pfcli::kBmpMaxSide)) {
     png_image_free(&image);
     error = "the picture is larger than 16384 pixels on a side";
     return false;
   }
-  out.width = static_cast<int>(image.width);
-  out.height = static_cast<int>(image.height);
-  out.pixels.assign(PNG_IMAGE_SIZE(image), 0);
-  if (png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr) == 0) {
+  w = static_cast<int>(image.width);
+  h = static_cast<int>(image.height);
+  rgba.assign(PNG_IMAGE_SIZE(image), 0);
+  if (png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr) == 0) {
     error = image.message;
     png_image_free(&image);
     return false;
@@ -294,63 +297,102 @@ bool decode_png(const std::vector<uint8_t>& file, Bgra& out, std::string& error)
 }
 #endif
 
-void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  b[at] = static_cast<uint8_t>(v), b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  put16(b, at, v & 0xFFFF), put16(b, at + 2, v >> 16);
-}
-
-// A 32-bit bitmap of the picture in the layout the bitmap module reads (the file with two bytes
-// after the signature, rows bottom-up).
-std::vector<uint8_t> bitmap_of(const Bgra& picture) {
-  const size_t header = 56;
-  const auto w = static_cast<size_t>(picture.width), h = static_cast<size_t>(picture.height);
-  std::vector<uint8_t> b(header + w * h * 4, 0);
-  b[0] = 'B', b[1] = 'M';
-  put32(b, 4, static_cast<uint32_t>(b.size() - 2));
-  put32(b, 12, 54);  // the pixels' offset in the file
-  put32(b, 16, 40);
-  put32(b, 20, static_cast<uint32_t>(w));
-  put32(b, 24, static_cast<uint32_t>(h));
-  put16(b, 28, 1);
-  put16(b, 30, 32);
-  for (size_t y = 0; y < h; ++y) {
-    std::memcpy(&b[header + (h - 1 - y) * w * 4], &picture.pixels[y * w * 4], w * 4);
+// The overlay modules' colour rule, so that a PNG logo's colours are those of the same picture
+// as a bitmap. Sides are rounded down to even; chroma and its transparency are the means over
+// each 2x2 block (4:2:0) or pixel pair (4:2:2), as `pelforge logo` makes them.
+LogoPicture logo_from_rgba(const std::vector<uint8_t>& rgba, int width, int height, uint32_t type) {
+  LogoPicture out;
+  const int w = out.width = width & ~1, h = out.height = height & ~1;
+  const size_t luma = static_cast<size_t>(w) * static_cast<size_t>(h);
+  const bool quarter = type == PF_YUV_420 || type == PF_YUV_NV12;
+  out.data.assign(quarter ? luma * 3 / 2 : 2 * luma, 0);
+  out.alpha.assign(quarter ? luma * 5 / 4 : 2 * luma, 255);
+  struct Px {
+    int y, u, v, clear;
+  };
+  std::vector<Px> px(luma);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const uint8_t* p =
+          &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4];
+      const int r = p[0], g = p[1], b = p[2];
+      px[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] = {
+          (76 * r + 150 * g + 29 * b + 128) >> 8,
+          std::min(((-43 * r - 84 * g + 128 * b + 128) >> 8) + 128, 255),
+          std::min(((128 * r - 107 * g - 20 * b + 128) >> 8) + 128, 255), 255 - p[3]};
+    }
   }
-  return b;
-}
-
-// A colour the picture does not use, for the key of a picture whose transparency comes from its
-// own alpha: no pixel is then taken for the key.
-uint32_t unused_colour(const Bgra& picture) {
-  std::unordered_set<uint32_t> used;
-  for (size_t i = 0; i + 3 < picture.pixels.size(); i += 4) {
-    used.insert(uint32_t{picture.pixels[i]} | uint32_t{picture.pixels[i + 1]} << 8 |
-                uint32_t{picture.pixels[i + 2]} << 16);
+  auto at = [w](int x, int y) {
+    return static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+  };
+  if (packed(type)) {
+    const bool uyvy = type == PF_YUV_UYVY;
+    for (int y = 0; y < h; ++y) {
+      uint8_t* d = &out.data[static_cast<size_t>(y) * 2 * static_cast<size_t>(w)];
+      uint8_t* a = &out.alpha[static_cast<size_t>(y) * 2 * static_cast<size_t>(w)];
+      for (int x = 0; x < w; x += 2) {
+        const Px& p0 = px[at(x, y)];
+        const Px& p1 = px[at(x + 1, y)];
+        const auto u = static_cast<uint8_t>((p0.u + p1.u + 1) >> 1);
+        const auto v = static_cast<uint8_t>((p0.v + p1.v + 1) >> 1);
+        const auto tc = static_cast<uint8_t>((p0.clear + p1.clear) >> 1);
+        const auto y0 = static_cast<uint8_t>(p0.y), y1 = static_cast<uint8_t>(p1.y);
+        const auto t0 = static_cast<uint8_t>(p0.clear), t1 = static_cast<uint8_t>(p1.clear);
+        const uint8_t bytes[4] = {uyvy ? u : y0, uyvy ? y0 : u, uyvy ? v : y1, uyvy ? y1 : v};
+        const uint8_t alphas[4] = {uyvy ? tc : t0, uyvy ? t0 : tc, uyvy ? tc : t1, uyvy ? t1 : tc};
+        std::memcpy(d + 2 * x, bytes, 4);
+        std::memcpy(a + 2 * x, alphas, 4);
+      }
+    }
+    return out;
   }
-  uint32_t c = 0x010203;
-  while (used.count(c) != 0) c += 0x010101;
-  return c;
+  for (size_t i = 0; i < luma; ++i) {
+    out.data[i] = static_cast<uint8_t>(px[i].y);
+    out.alpha[i] = static_cast<uint8_t>(px[i].clear);
+  }
+  const bool nv12 = type == PF_YUV_NV12;
+  for (int y = 0; y < h; y += 2) {
+    for (int x = 0; x < w; x += 2) {
+      int u = 2, v = 2, t = 0;
+      for (const size_t i : {at(x, y), at(x + 1, y), at(x, y + 1), at(x + 1, y + 1)}) {
+        u += px[i].u, v += px[i].v, t += px[i].clear;
+      }
+      const size_t c =
+          static_cast<size_t>(y / 2) * static_cast<size_t>(w / 2) + static_cast<size_t>(x / 2);
+      if (nv12) {
+        const size_t pair =
+            luma + static_cast<size_t>(y / 2) * static_cast<size_t>(w) + static_cast<size_t>(x);
+        out.data[pair] = static_cast<uint8_t>(u >> 2);
+        out.data[pair + 1] = static_cast<uint8_t>(v >> 2);
+      } else {
+        out.data[luma + c] = static_cast<uint8_t>(u >> 2);
+        out.data[luma + luma / 4 + c] = static_cast<uint8_t>(v >> 2);
+      }
+      out.alpha[luma + c] = static_cast<uint8_t>(t >> 2);
+    }
+  }
+  return out;
 }
 
 class LogoImpl final : public FilterImpl {
  public:
   SharedText location;
-  std::atomic<int> left{0}, top{0}, ref_width{0}, ref_height{0};
+  std::atomic<int> left{0}, top{0}, ref_width{0}, ref_height{0}, key_opacity{0};
   std::atomic<uint32_t> key_color{0xFF00FF};
+  std::atomic<bool> paste{false};
 
   uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
     close();
     *refused = nullptr;
     const uint32_t type = pfgst::yuv_type_of(GST_VIDEO_INFO_FORMAT(info));
-    if (const uint32_t status = convert(type, mem, refused); status != PF_STATUS_OK) return status;
+    if (const uint32_t status = load(type, mem, refused); status != PF_STATUS_OK) return status;
     const int w = GST_VIDEO_INFO_WIDTH(info), h = GST_VIDEO_INFO_HEIGHT(info);
     tLogoParam p{};
-    p.pu8FgData = yuv_.data();
-    p.pu8FgAlpha = alpha_.data();
-    p.s32FgWidth = static_cast<int32_t>(logo_info_.u32Width);
-    p.s32FgHeight = static_cast<int32_t>(logo_info_.u32Height);
+    p.pu8FgData = logo_.data.data();
+    p.pu8FgAlpha = logo_.alpha.data();
+    p.u8BlendMode = paste ? PF_LOGO_BLEND_PASTE : 0;
+    p.s32FgWidth = logo_.width;
+    p.s32FgHeight = logo_.height;
     p.u32FgYuvType = p.u32BgYuvType = type;
     p.s32FgLeft = left;
     p.s32FgTop = top;
@@ -359,125 +401,84 @@ class LogoImpl final : public FilterImpl {
     p.s32BgWidth = w;
     p.s32BgHeight = h;
     p.u32ImageType = pfgst::image_type_of(info, nullptr);
-    *refused = &logo_;
-    return logo_.open(&p, mem);
+    *refused = &module_;
+    return module_.open(&p, mem);
   }
+  // The module takes the frame's own pitches (bytes, packed pictures too).
   uint32_t process(GstVideoFrame* frame, const Module** failed) override {
     tImgPicture pic = pfgst::picture_of(frame, false);
     int context = 0;
-    *failed = &logo_;
-    return ImgLogoProcessPrivate_c(logo_.handle(), &pic, &context);
+    *failed = &module_;
+    return ImgLogoProcessPrivate_c(module_.handle(), &pic, &context);
   }
-  void close() override { logo_.close(); }
+  void close() override { module_.close(); }
   std::string action() const override { return "cannot blend the logo into"; }
 
  private:
-  // The logo's YUV and alpha planes in the background's layout, from the file.
-  uint32_t convert(uint32_t type, void* mem, const Module** refused) {
+  // The logo's pixels and transparency in the pictures' layout: a PNG's from its alpha, a
+  // bitmap's through the bitmap module with the key colour clear.
+  uint32_t load(uint32_t type, void* mem, const Module** refused) {
     const std::string path = location.get();
-    if (path.empty()) {
-      error_text = "no logo: set location to a PNG or BMP file";
-      return kNotModule;
-    }
-    const auto file = read_file(path);
+    const auto file = path.empty() ? std::nullopt : read_file(path);
     if (!file) {
-      error_text = "cannot read the logo " + path;
+      error_text = path.empty() ? "no logo: set location to a PNG or BMP file"
+                                : "cannot read the logo " + path;
       return kNotModule;
     }
-    pfcli::BmpBuffer bmp;
     std::string error;
-    const uint32_t key = key_color;
-    // Key opacity 0: key pixels are clear, every other pixel covers (255 would clear them all).
-    tBmpToYuvAlphaParam p{type, static_cast<uint8_t>(key >> 16), static_cast<uint8_t>(key >> 8),
-                          static_cast<uint8_t>(key), 0};
-    Bgra png;
-    const bool is_png = file->size() > 8 && std::memcmp(file->data(), "\x89PNG", 4) == 0;
-    if (is_png) {
+    if (file->size() >= 8 && std::memcmp(file->data(), "\x89PNG\r\n\x1a\n", 8) == 0) {
 #ifdef PF_GST_HAVE_PNG
-      if (!decode_png(*file, png, error)) {
+      int w = 0, h = 0;
+      std::vector<uint8_t> rgba;
+      if (!decode_png(*file, w, h, rgba, error)) {
         error_text = "the logo " + path + " is not a PNG the plugin can read: " + error;
         return kNotModule;
       }
-      bmp.bytes = bitmap_of(png);
-      const uint32_t unused = unused_colour(png);
-      p = {type, static_cast<uint8_t>(unused >> 16), static_cast<uint8_t>(unused >> 8),
-           static_cast<uint8_t>(unused), 0};
+      if (w < 2 || h < 2) {
+        error_text = "the logo " + path + " is smaller than 2x2 pixels";
+        return kNotModule;
+      }
+      logo_ = logo_from_rgba(rgba, w, h, type);
+      return PF_STATUS_OK;
 #else
       error_text = "this plugin was built without PNG support: give the logo as a BMP file";
       return kNotModule;
 #endif
-    } else if (!pfcli::read_bmp(*file, bmp, error)) {
+    }
+    pfcli::BmpBuffer bmp;
+    if (!pfcli::read_bmp(*file, bmp, error)) {
       error_text = "the logo " + path + " is neither a PNG nor a usable BMP file: " + error;
       return kNotModule;
     }
-    const size_t most = size_t{2} * pfcli::kBmpMaxSide * pfcli::kBmpMaxSide;
-    const size_t w = static_cast<size_t>(is_png ? png.width : bmp.width);
-    const size_t h = static_cast<size_t>(is_png ? png.height : std::abs(bmp.height));
-    const size_t bytes = std::min(most, 2 * w * h + 16);
-    yuv_.assign(bytes, 0);
-    alpha_.assign(bytes, 0);
-    inverse_.assign(bytes, 0);
+    if (bmp.bits == 1 && bmp.width % 8 != 0) {
+      error_text = "the logo " + path + ": 1-bit bitmaps need a width that is a multiple of 8";
+      return kNotModule;
+    }
+    logo_ = LogoPicture{};
+    logo_.width = bmp.width & ~1;
+    logo_.height = bmp.height & ~1;
+    if (logo_.width < 2 || logo_.height < 2) {
+      error_text = "the logo " + path + " is smaller than 2x2 pixels";
+      return kNotModule;
+    }
+    const size_t bytes = 2 * static_cast<size_t>(logo_.width) * static_cast<size_t>(logo_.height);
+    logo_.data.assign(bytes, 0);
+    logo_.alpha.assign(bytes, 255);
+    const uint32_t key = key_color;
+    // Key opacity 0 (the default): key pixels are clear, every other pixel covers.
+    const tBmpToYuvAlphaParam p{type, static_cast<uint8_t>(key >> 16),
+                                static_cast<uint8_t>(key >> 8), static_cast<uint8_t>(key),
+                                static_cast<uint8_t>(key_opacity.load())};
     Module bitmap(tImageBMPToYUVAlphaFunc, "ImgBMPToYUVAlpha");
     *refused = &bitmap_refusal_;
     if (const uint32_t status = bitmap.open(&p, mem); status != PF_STATUS_OK) return status;
-    tBmpToYuvAlphaData data{bmp.bytes.data(), yuv_.data(), inverse_.data(), alpha_.data()};
-    logo_info_ = {};
-    if (const uint32_t status = bitmap.process(&data, &logo_info_); status != PF_STATUS_OK) {
-      return status;
-    }
-    if (is_png) take_png_alpha(png, type);
-    return PF_STATUS_OK;
+    tBmpToYuvAlphaData data{bmp.bytes.data(), logo_.data.data(), nullptr, logo_.alpha.data()};
+    tBmpToYuvAlphaInfo info{};
+    return bitmap.process(&data, &info);
   }
 
-  // A PNG's own alpha (an opacity) becomes the logo's transparency: luma per pixel, chroma as
-  // the mean over the pixels that share the chroma sample.
-  void take_png_alpha(const Bgra& png, uint32_t type) {
-    const int w = static_cast<int>(logo_info_.u32Width), h = static_cast<int>(logo_info_.u32Height);
-    auto clear = [&png](int x, int y) {
-      return 255 - png.pixels[(static_cast<size_t>(y) * static_cast<size_t>(png.width) +
-                               static_cast<size_t>(x)) *
-                                  4 +
-                              3];
-    };
-    // The module drops the top row of an odd height.
-    const int y0 = png.height - h;
-    uint8_t* a = alpha_.data();
-    if (type == PF_YUV_UYVY || type == PF_YUV_YUYV) {
-      const bool luma_first = type == PF_YUV_YUYV;
-      for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; x += 2) {
-          const int l0 = clear(x, y + y0), l1 = clear(x + 1, y + y0);
-          const auto c = static_cast<uint8_t>((l0 + l1 + 1) / 2);
-          uint8_t* q =
-              a + (static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)) * 2;
-          q[luma_first ? 0 : 1] = static_cast<uint8_t>(l0);
-          q[luma_first ? 2 : 3] = static_cast<uint8_t>(l1);
-          q[luma_first ? 1 : 0] = c;
-          q[luma_first ? 3 : 2] = c;
-        }
-      }
-      return;
-    }
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) {
-        a[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] =
-            static_cast<uint8_t>(clear(x, y + y0));
-      }
-    }
-    uint8_t* chroma = a + static_cast<size_t>(w) * static_cast<size_t>(h);
-    for (int y = 0; y < h / 2; ++y) {
-      for (int x = 0; x < w / 2; ++x) {
-        const int sum = clear(2 * x, 2 * y + y0) + clear(2 * x + 1, 2 * y + y0) +
-                        clear(2 * x, 2 * y + 1 + y0) + clear(2 * x + 1, 2 * y + 1 + y0);
-        chroma[static_cast<size_t>(y) * static_cast<size_t>(w / 2) + static_cast<size_t>(x)] =
-            static_cast<uint8_t>((sum + 2) / 4);
-      }
-    }
-  }
-
-  std::vector<uint8_t> yuv_, alpha_, inverse_;
-  tBmpToYuvAlphaInfo logo_info_{};
-  Module logo_{tLogoFuncs, "ImgLogo"};
+  LogoPicture logo_;
+  Module module_{tLogoFuncs, "ImgLogo"};
   // Names a refusal of the bitmap module after its instance is gone.
   Module bitmap_refusal_{tImageBMPToYUVAlphaFunc, "ImgBMPToYUVAlpha"};
 };
@@ -515,7 +516,16 @@ GST_ELEMENT_REGISTER_DEFINE(pfmosaic, "pfmosaic", GST_RANK_NONE, PF_TYPE_MOSAIC)
 namespace {
 
 enum { kPropBoxes = 1 };
-enum { kPropLocation = 1, kPropX, kPropY, kPropRefWidth, kPropRefHeight, kPropKeyColor };
+enum {
+  kPropLocation = 1,
+  kPropX,
+  kPropY,
+  kPropRefWidth,
+  kPropRefHeight,
+  kPropKeyColor,
+  kPropKeyOpacity,
+  kPropPaste
+};
 
 template <class Impl>
 Impl& impl_of(gpointer element) {
@@ -575,6 +585,12 @@ void logo_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec)
     case kPropKeyColor:
       impl.key_color = g_value_get_uint(value);
       break;
+    case kPropKeyOpacity:
+      impl.key_opacity = g_value_get_int(value);
+      break;
+    case kPropPaste:
+      impl.paste = g_value_get_boolean(value);
+      break;
     default:
       G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
       return;
@@ -601,6 +617,12 @@ void logo_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
       break;
     case kPropKeyColor:
       g_value_set_uint(value, impl.key_color);
+      break;
+    case kPropKeyOpacity:
+      g_value_set_int(value, impl.key_opacity);
+      break;
+    case kPropPaste:
+      g_value_set_boolean(value, impl.paste);
       break;
     default:
       G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
@@ -665,6 +687,16 @@ static void pf_logo_class_init(PfLogoClass* klass) {
       g_param_spec_uint("key-color", "Key colour",
                         "Colour of a BMP logo that is left transparent, as 0xRRGGBB", 0, 0xFFFFFF,
                         0xFF00FF, pfgst::kPropFlags));
+  g_object_class_install_property(
+      object_class, kPropKeyOpacity,
+      g_param_spec_int("key-opacity", "Key opacity",
+                       "Opacity of a BMP logo's key-colour pixels, 0 (clear) to 255 (which "
+                       "makes every other pixel clear)",
+                       0, 255, 0, pfgst::kPropFlags));
+  g_object_class_install_property(
+      object_class, kPropPaste,
+      g_param_spec_boolean("paste", "Paste", "Paste the logo's pixels, ignoring its transparency",
+                           FALSE, pfgst::kPropFlags));
   pfgst::add_filter_templates(
       GST_ELEMENT_CLASS(klass),
       pfgst::raw_caps({"I420", "NV12", "UYVY", "YUY2"}, 16384, 16384, 8, 4));

@@ -331,21 +331,29 @@ std::string write_png() {
   return path;
 }
 
-// The logo lands where it is placed, opaque samples are the logo's luma (255/256 of it, the
-// blend with alpha 0), the hole and the rest of the picture stay; a PNG's alpha makes the same
-// picture as a bitmap's key colour.
-TEST(Elements, LogoFromBitmapOrPng) {
+// A bitmap logo and a PNG one, in 4:2:0 and packed 4:2:2: the logo verb's pictures. In the
+// 4:2:0 bitmap case, opaque samples are the logo's luma (255/256 of it, the blend with alpha 0),
+// the hole and the rest of the picture stay.
+TEST(Elements, LogoMakesTheCommandLinesPictures) {
+  const std::string bmp = write_bmp(), png = write_png();
+  for (const char* format : {"I420", "UYVY"}) {
+    const Source in{format, 320, 240};
+    const std::string input = raw_input(in, std::string("logo_") + format);
+    for (const std::string& logo : {bmp, png}) {
+      SCOPED_TRACE(std::string(format) + " " + logo);
+      pfgst_test::RunResult out = run(source(in) + " ! pflogo x=32 y=16 location=" + logo);
+      ASSERT_EQ(out.error, "");
+      ASSERT_EQ(out.frames.size(), 3u);
+      const std::string expected = temp_path("logo_cli.yuv");
+      ASSERT_EQ(cli("logo " + input + " -i " + logo + " --at 32,16 -o " + expected), 0);
+      EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
+    }
+  }
   const Source in{"I420", 320, 240};
-  const std::string input = source(in, 2);
-  pfgst_test::RunResult background = run(input);
-  pfgst_test::RunResult bmp = run(input + " ! pflogo x=32 y=16 location=" + write_bmp());
-  pfgst_test::RunResult png = run(input + " ! pflogo x=32 y=16 location=" + write_png());
-  ASSERT_EQ(background.error, "");
-  ASSERT_EQ(bmp.error, "");
-  ASSERT_EQ(png.error, "");
-  ASSERT_EQ(bmp.frames.size(), 2u);
-  EXPECT_TRUE(bmp.bytes() == png.bytes());
-  for (size_t f = 0; f < bmp.frames.size(); ++f) {
+  pfgst_test::RunResult background = run(source(in));
+  pfgst_test::RunResult out = run(source(in) + " ! pflogo x=32 y=16 location=" + bmp);
+  ASSERT_EQ(out.frames.size(), background.frames.size());
+  for (size_t f = 0; f < out.frames.size(); ++f) {
     int wrong = 0;
     for (int y = 0; y < in.height; ++y) {
       for (int x = 0; x < in.width; ++x) {
@@ -358,7 +366,7 @@ TEST(Elements, LogoFromBitmapOrPng) {
           Logo::rgb(lx, ly, r, g, b);
           want = (255 * ((76 * r + 150 * g + 29 * b + 128) >> 8)) >> 8;
         }
-        wrong += bmp.frames[f][at] != want;
+        wrong += out.frames[f][at] != want;
       }
     }
     EXPECT_EQ(wrong, 0) << "picture " << f;
