@@ -30,4 +30,4 @@ gboolean plugin_init(GstPlugin* plugin) {
 #define PACKAGE "pelforge"
 GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, pelforge,
                   "Image-processing modules for digital video equipment", plugin_init,
-                  PF_GST_VERSION, "BSD", "pelforge", "https://localhost/pelforge")
+                  PF_GST_VERSION, "BSD", "pelforge", "local build")
