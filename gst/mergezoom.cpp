@@ -546,11 +546,12 @@ static void pf_merge_zoom_class_init(PfMergeZoomClass* klass) {
   object_class->finalize = finalize;
   g_object_class_install_property(
       object_class, kPropLayout,
-      g_param_spec_uint("layout", "Layout",
-                        "A style code of the library's layouts, such as 20200 (2x2), 20300 (3x3) "
-                        "or 10200 (a picture with an inset); 0: the smallest grid that holds the "
-                        "pads",
-                        0, G_MAXUINT, 0, pfgst::kPropFlags));
+      g_param_spec_uint(
+          "layout", "Layout",
+          "A style code of the library's layouts: 1xxyy a picture with xx - 1 insets (10200: "
+          "one inset), 2xxyy a tiling of xx windows; 0: the smallest grid (1x1, 2x2, "
+          "3x2, 3x3, 4x4, 5x5) that holds the pads",
+          0, G_MAXUINT, 0, pfgst::kPropFlags));
   g_object_class_install_property(
       object_class, kPropZoom,
       g_param_spec_enum("zoom", "Zoom style",
