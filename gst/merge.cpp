@@ -219,7 +219,9 @@ tImgMergeParam record(PfMerge* self, int w, int h, std::vector<PfMergePad*>& pic
   for (int n = 1; n <= count; ++n) {
     tImgMergeWindow& win = p.atWindow[n - 1];
     int x = 0, y = 0, ww = 0, wh = 0;
-    ImgMergeGetWindowRect(style, n, w, h, &x, &y, &ww, &wh);
+    // A style without a layout at this size has no windows to fill: the module then names the
+    // style, not the sizes of windows it never had.
+    const bool laid_out = ImgMergeGetWindowRect(style, n, w, h, &x, &y, &ww, &wh) != 0;
     win.u32Width = static_cast<uint32_t>(ww);
     win.u32Height = static_cast<uint32_t>(wh);
     win.u32ImageType = PF_IMAGE_FRAME;
@@ -227,7 +229,7 @@ tImgMergeParam record(PfMerge* self, int w, int h, std::vector<PfMergePad*>& pic
     win.u8WindowNo = static_cast<uint8_t>(n);
     win.u8FocusR = red(focus), win.u8FocusG = green(focus), win.u8FocusB = blue(focus);
     PfMergePad* pad = pictures[static_cast<size_t>(n - 1)];
-    if (pad == nullptr) {
+    if (pad == nullptr || !laid_out) {
       win.u8Empty = 1;
       continue;
     }

@@ -226,7 +226,26 @@ TEST(Elements, RefusalsArePostedWithTheModulesCode) {
       {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pflogo "
        "location=/nonexistent/logo.png",
        0, "cannot read the logo"},
+      {"pfmerge name=m style=8 ! video/x-raw,width=352,height=288 ! appsink name=out "
+       "videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=176,height=144 ! m.",
+       0, "ERR_IMG_MERGE_BG_STYLE"},
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfmotion "
+       "areas=0,0,400,100",
+       0, "ERR_IMG_MOTIONSURVEIL"},
+      // Caps the modules cannot serve never reach them: sizes, steps and formats.
       {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=2200,height=240 ! pfsharpen", 0,
+       "not-negotiated"},
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=324,height=240 ! capssetter "
+       "caps=video/x-raw,interlace-mode=interleaved ! pfdeinterlace",
+       0, "not-negotiated"},
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=324,height=240 ! pflogo", 0,
+       "not-negotiated"},
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=NV12,width=320,height=240 ! pfdenoise", 0,
+       "not-negotiated"},
+      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfscale ! "
+       "video/x-raw,width=161,height=120",
+       0, "not-negotiated"},
+      {"pfpatternsrc kind=testcard num-buffers=2 ! video/x-raw,width=352,height=288", 0,
        "not-negotiated"},
   };
   for (const auto& r : rows) {
