@@ -139,6 +139,9 @@ struct ModuleCase {
   uint32_t accept_lo = 0, accept_hi = 0;
   uint32_t null_name = 0;
   bool delegates = false;
+  // Analysers of private instances whose codes the module returns unchanged without naming them
+  // itself (its own analyser refuses them): a status is known when one of these names it.
+  std::vector<uint32_t (*)(uint32_t code, int32_t length, char* name)> inner_names;
 
   // Version: the tag between "Version: " and the comma ("pelforge_v300.logo.012"), the codes for
   // a null buffer, a null length pointer (0: the module has none) and a short buffer, and the

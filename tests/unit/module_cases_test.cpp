@@ -73,6 +73,16 @@ TEST(ModuleCases, EveryRegisteredModuleHasACase) {
   }
 }
 
+// A module that opens must say how to run Process, or neither its family's fuzz target nor the
+// page-guarded runs below would ever reach its kernels.
+TEST(ModuleCases, EveryOpenableModuleDescribesProcess) {
+  for (const ModuleCase& m : pft::module_cases()) {
+    if (openable(m)) {
+      EXPECT_TRUE(m.run) << m.name << " has no run";
+    }
+  }
+}
+
 TEST(ModuleCases, TablesHoldTheExportedEntryPoints) {
   static_assert(sizeof(tImgProcFuncList) == 9 * sizeof(void*));
   for (const ModuleCase& m : pft::module_cases()) {
