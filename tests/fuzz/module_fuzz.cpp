@@ -110,12 +110,7 @@ void apply_edits(pfz::Input& in, pft::Bytes& record) {
 }
 
 void check_status(const ModuleCase& m, uint32_t status) {
-  if (status == 0) return;
-  char name[256];
-  if (m.entry.AnalyzeErrorCode(status, sizeof name, name) == 0) return;
-  for (const auto inner : m.inner_names) {
-    if (inner(status, sizeof name, name) == 0) return;
-  }
+  if (status == 0 || pft::nameable(m, status)) return;
   std::fprintf(stderr, "%s returned %#x, a code it cannot name\n", m.name.c_str(), status);
   std::abort();
 }

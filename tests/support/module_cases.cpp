@@ -162,6 +162,15 @@ std::pair<uint8_t*, size_t> Pictures::rest() {
   return {data, left};
 }
 
+bool nameable(const ModuleCase& m, uint32_t code) {
+  char name[256];
+  if (m.entry.AnalyzeErrorCode(code, sizeof name, name) == PF_STATUS_OK) return true;
+  for (const auto inner : m.inner_names) {
+    if (inner(code, sizeof name, name) == PF_STATUS_OK) return true;
+  }
+  return false;
+}
+
 bool register_module_case(ModuleCaseFactory factory) {
   factories().push_back(factory);
   return true;

@@ -196,6 +196,9 @@ struct ModuleCase {
   std::vector<ValidationRow> rows;
 };
 
+// Whether the module's analyser (with its delegation), or one of its inner_names, names `code`.
+bool nameable(const ModuleCase& m, uint32_t code);
+
 using ModuleCaseFactory = ModuleCase (*)();
 bool register_module_case(ModuleCaseFactory factory);
 // Every registered case, built on first use.

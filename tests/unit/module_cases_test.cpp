@@ -58,12 +58,6 @@ uint32_t run_guarded(const ModuleCase& m, void* h) {
   return PF_STATUS_OK;
 }
 
-// Whether the module's analyser (with its delegation) can name `code`.
-bool nameable(const ModuleCase& m, uint32_t code) {
-  char name[256];
-  return m.entry.AnalyzeErrorCode(code, sizeof name, name) == PF_STATUS_OK;
-}
-
 TEST(ModuleCases, EveryRegisteredModuleHasACase) {
   for (size_t i = 0; i < pf::registry_size(); ++i) {
     const tImgProcDesc* d = gaptPelForgePrcList[i];
@@ -332,7 +326,7 @@ TEST(ModuleCases, FailedAllocationsRollBack) {
       if (n <= m.open_failures.size()) {
         EXPECT_EQ(status, m.open_failures[n - 1]) << "allocation " << n;
       } else {
-        EXPECT_TRUE(nameable(m, status)) << std::hex << status << " for allocation " << n;
+        EXPECT_TRUE(pft::nameable(m, status)) << std::hex << status << " for allocation " << n;
       }
     }
     EXPECT_TRUE(opened);
@@ -356,7 +350,7 @@ TEST(ModuleCases, FailedAllocationsRollBack) {
       if (n == 1 && m.dma_failure != 0) {
         EXPECT_EQ(status, m.dma_failure);
       } else {
-        EXPECT_TRUE(nameable(m, status)) << std::hex << status << " for DMA request " << n;
+        EXPECT_TRUE(pft::nameable(m, status)) << std::hex << status << " for DMA request " << n;
       }
     }
     EXPECT_TRUE(opened);
@@ -370,7 +364,7 @@ TEST(ModuleCases, FailedAllocationsRollBack) {
         const uint32_t status = e.SetParam(h, m.param.data());
         VideoMemFailAllocation(mem.get(), 0);
         if (status == PF_STATUS_OK) break;
-        EXPECT_TRUE(nameable(m, status)) << std::hex << status;
+        EXPECT_TRUE(pft::nameable(m, status)) << std::hex << status;
         EXPECT_EQ(mem.live(), live) << "SetParam leaked when allocation " << n << " failed";
       }
       EXPECT_EQ(e.Close(h), 0u);
