@@ -57,7 +57,7 @@ run_one() {
   start=$(date +%s)
   status=0
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    "$build/tests/fuzz/pf_fuzz_$t" $seed -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
+    "$build/tests/fuzz/pf_fuzz_$t" $seed -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="out/fuzz/artifacts/$t/" "$work" "tests/fuzz/corpus/$t" \
     > "out/fuzz/logs/$t.log" 2>&1 || status=$?
   echo "$status $(( $(date +%s) - start ))" > "out/fuzz/logs/$t.status"
