@@ -591,7 +591,7 @@ tBannerLogoItem status_item(const LogoState& s) {
   return it;
 }
 
-uint32_t set_param(BannerLogoInstance& inst, const tBannerLogoParam& p) {
+uint32_t reconfigure(BannerLogoInstance& inst, const tBannerLogoParam& p) {
   if (const uint32_t error = check_param(p)) return error;
   // The new set-up is made on a copy: a refusal on the way leaves the running one as it was.
   BannerLogoInstance next = inst;
@@ -663,8 +663,8 @@ uint32_t ImgBannerLogoClose_c(void* hHandle) { return pf::close<pf::BannerLogo>(
 
 uint32_t ImgBannerLogoSetParam_c(void* hHandle, const void* pParam) {
   if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_POINTER;
-  return pf::set_param(*static_cast<pf::BannerLogoInstance*>(hHandle),
-                       *static_cast<const tBannerLogoParam*>(pParam));
+  return pf::reconfigure(*static_cast<pf::BannerLogoInstance*>(hHandle),
+                         *static_cast<const tBannerLogoParam*>(pParam));
 }
 
 uint32_t ImgBannerLogoGetStatus_c(void* hHandle, void* pStatus) {
