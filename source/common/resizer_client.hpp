@@ -86,12 +86,6 @@ struct ResizerClient {
     if (const uint32_t error = M::validate(p)) return error;
     return resizer_mem_size(M::resizer_record(p), M::kOwnBytes, size);
   }
-  static uint32_t set_param(void* handle, const void* param) {
-    return set(*static_cast<Instance*>(handle), *static_cast<const Param*>(param));
-  }
-  static void get_status(void* handle, void* status) {
-    *static_cast<Param*>(status) = static_cast<const Instance*>(handle)->tParam;
-  }
   static const Param& param_of(void* handle) {
     return static_cast<const Instance*>(handle)->tParam;
   }
