@@ -154,13 +154,13 @@ consteval VersionSpec version_spec(const ErrorNames& e, const char* format) {
 // The codes of the X-list LIST, whose first name is base + 1, as constants kNAME in pf::{anon},
 // and kErrorNames over them; `table` is the exported name table when it holds exactly the list
 // (else nullptr), and up to two stems may follow.
-#define PF_ERROR_CODES(LIST, base, table, ...)                                      \
-  namespace pf {                                                                    \
-  namespace {                                                                       \
-  enum : uint32_t { kErrorListBase_ = (base), LIST(PF_ERROR_CODE_) };               \
-  constexpr std::string_view kErrorWords_[] = {LIST(PF_ERROR_WORD_)};               \
-  constexpr ErrorNames kErrorNames{kErrorWords_, (base) + 1, table, {__VA_ARGS__}}; \
-  }                                                                                 \
+#define PF_ERROR_CODES(LIST, base, table, ...)                                                  \
+  namespace pf {                                                                                \
+  namespace {                                                                                   \
+  enum : uint32_t { kErrorListBase_ = (base), LIST(PF_ERROR_CODE_) };                           \
+  constexpr std::string_view kErrorWords_[] = {LIST(PF_ERROR_WORD_)};                           \
+  constexpr ErrorNames kErrorNames{kErrorWords_, (base) + 1, table __VA_OPT__(, ) __VA_ARGS__}; \
+  }                                                                                             \
   }
 
 // The exported name table `table` of LIST, and its codes as PF_ERROR_CODES gives them.
