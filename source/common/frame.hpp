@@ -396,17 +396,21 @@ uint32_t get_status(void* handle, void* record) {
     return ::pf::get_status<M>(hHandle, pStatus);                         \
   }
 
-// GetVersion and AnalyzeErrorCode from M::kVersion and M::kErrors. The version text carries the
-// date and time of the file the macro expands in.
-#define PF_NAMES_AND_VERSION(prefix, M)                                                    \
-  extern "C" {                                                                             \
-  uint32_t prefix##GetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {  \
-    return PF_WRITE_VERSION(M::kVersion, ps8Buf, s32BufLen, pu32TextLen);                  \
-  }                                                                                        \
-  uint32_t prefix##AnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) { \
-    return ::pf::analyze_error_code(M::kErrors, u32Code, s32BufLen, ps8Buf);               \
-  }                                                                                        \
+// GetVersion from M::kVersion, with the date and time of the file the macro expands in, and
+// AnalyzeErrorCode from M::kErrors.
+#define PF_GET_VERSION(prefix, M)                                           \
+  extern "C" uint32_t prefix##GetVersion_c(char* ps8Buf, int32_t s32BufLen, \
+                                           uint32_t* pu32TextLen) {         \
+    return PF_WRITE_VERSION(M::kVersion, ps8Buf, s32BufLen, pu32TextLen);   \
   }
+#define PF_ANALYZE_ERROR_CODE(prefix, M)                                              \
+  extern "C" uint32_t prefix##AnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, \
+                                                 char* ps8Buf) {                      \
+    return ::pf::analyze_error_code(M::kErrors, u32Code, s32BufLen, ps8Buf);          \
+  }
+#define PF_NAMES_AND_VERSION(prefix, M) \
+  PF_GET_VERSION(prefix, M)             \
+  PF_ANALYZE_ERROR_CODE(prefix, M)
 
 // The six entry points a module without a particular Open, Close, SetParam or GetStatus shares.
 #define PF_ENTRY_POINTS(prefix, M) \
