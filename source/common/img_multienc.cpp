@@ -4,20 +4,15 @@
 #include "img_multienc.h"
 
 #include <cstdint>
-#include <iterator>
 
 #include "codec_channels.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "video_unit.h"
 
-extern "C" const char* const pas8ImgMultiEncAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_MULTIENC_" #name,
-    PF_IMG_MULTIENC_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImgMultiEncAnalyzeErrorCode) ==
-              ERR_IMG_MULTIENC_END - ERR_IMG_MULTIENC_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_MULTIENC_"
+PF_ERROR_LIST(pas8ImgMultiEncAnalyzeErrorCode, PF_IMG_MULTIENC_ERRORS, ERR_IMG_MULTIENC_BASE_)
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
@@ -25,12 +20,6 @@ namespace {
 constexpr int32_t kMax = PF_MULTIENC_MAX_CHANNELS;
 constexpr const char* kSourcePath = "../source/common/img_multienc.c";
 constexpr uint32_t kInstanceBytes = 200;
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_MULTIENC_##name,
-  PF_IMG_MULTIENC_ERRORS(PF_X)
-#undef PF_X
-};
 
 struct MultiEncInstance {
   void* hMem;
@@ -50,21 +39,11 @@ uint32_t check_count(const tMultiEncParam& p) {
 struct MultiEnc {
   using Param = tMultiEncParam;
   using Instance = MultiEncInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kOPEN_INPUT_POINTER,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = 0,
-      .dma = 0,
-      .close_pointer = kCLOSE_INPUT_POINTER,
-      .close_mem_pointer = kCLOSE_MEMHANDLE_POINTER,
-      .mem_pointer = 0,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames);
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
   static constexpr const char* kSource = kSourcePath;
 
   static uint32_t validate(const Param& p) { return check_count(p); }
-  static void global_init() {}
   // Opens the channels, each with the window holding its fresh save area.
   static uint32_t select(Instance& inst, const Param& p) {
     inst.s32ChannelNum = p.s32ChannelNum;
@@ -86,16 +65,6 @@ struct MultiEnc {
   }
 };
 
-constexpr ErrorTable kErrors{
-    .names = pas8ImgMultiEncAnalyzeErrorCode,
-    .count = ERR_IMG_MULTIENC_END - ERR_IMG_MULTIENC_BASE_,
-    .first_code = kOPEN_INPUT_POINTER,
-    .accept_lo = kOPEN_INPUT_POINTER,
-    .accept_hi = kEND,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
 uint32_t encode_channel(MultiEncInstance& inst, int32_t i, const tVideoUnitEncInput& in,
                         tVideoUnitEncOutput& out) {
   if (in.pu8Y != nullptr && (in.pu8U == nullptr || in.pu8V == nullptr)) {
@@ -109,18 +78,13 @@ uint32_t encode_channel(MultiEncInstance& inst, int32_t i, const tVideoUnitEncIn
 }  // namespace
 }  // namespace pf
 
+PF_OPEN_CLOSE(ImgMultiEnc, pf::MultiEnc)
+PF_ANALYZE_ERROR_CODE(ImgMultiEnc, pf::MultiEnc)
+
 extern "C" {
 
-uint32_t ImgMultiEncOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::MultiEnc>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgMultiEncClose_c(void* hHandle) { return pf::close<pf::MultiEnc>(hHandle); }
-
 uint32_t ImgMultiEncProcess_c(void* hHandle, void* pInput, void* pOutput) {
-  if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr) {
-    return pf::kPROCESS_INPUT_POINTER;
-  }
+  if (pf::any_null(hHandle, pInput, pOutput)) return pf::kPROCESS_INPUT_POINTER;
   auto& inst = *static_cast<pf::MultiEncInstance*>(hHandle);
   const auto& in = *static_cast<const tMultiEncInput*>(pInput);
   auto& out = *static_cast<tMultiEncOutput*>(pOutput);
@@ -162,10 +126,6 @@ uint32_t ImgMultiEncGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32
   return VideoUnitEncoderGetVersion(ps8Buf, s32BufLen, pu32TextLen);
 }
 
-uint32_t ImgMultiEncAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImgMultiEncDebug_c(void* hHandle, void* pArg) {
   if (hHandle == nullptr || pArg == nullptr) return pf::kDEBUG_INPUT_POINTER;
   auto& inst = *static_cast<pf::MultiEncInstance*>(hHandle);
@@ -186,7 +146,7 @@ uint32_t ImgMultiEncDebug_c(void* hHandle, void* pArg) {
 }
 
 uint32_t ImgMultiEncGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_INPUT_POINTER;
+  if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_INPUT_POINTER;
   const auto& p = *static_cast<const tMultiEncParam*>(pParam);
   if (const uint32_t error = pf::check_count(p)) return error;
   uint64_t size = pf::kInstanceBytes + uint64_t{pf::codec::kSaveBytes} * p.s32ChannelNum;
@@ -202,16 +162,6 @@ uint32_t ImgMultiEncGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
   return PF_STATUS_OK;
 }
 
-const tImgProcFuncList tImageMultiEncFunc = {
-    ImgMultiEncOpen_c,
-    ImgMultiEncProcess_c,
-    ImgMultiEncClose_c,
-    ImgMultiEncSetParam_c,
-    ImgMultiEncGetVersion_c,
-    ImgMultiEncGetStatus_c,
-    ImgMultiEncAnalyzeErrorCode_c,
-    ImgMultiEncDebug_c,
-    ImgMultiEncGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageMultiEncFunc, ImgMultiEnc)
