@@ -68,14 +68,12 @@ void install_variants(const Manifests&... manifests) {
 
 }  // namespace pf
 
-// Expands a manifest X-list `LIST(PF_K)` with PF_K(pointer, scalar, mmx, sse2, ssse3, sse4);
-// PF_NONE marks a missing variant.
+// A module's kernel manifest (a .def file or an X-list) has one row per public pointer,
+// PF_K(pointer, scalar, mmx, sse2, ssse3, sse4), PF_NONE marking a missing variant. The module
+// expands it twice: into the pointer definitions, each on its scalar kernel, and into its
+// KernelRow table with PF_KERNEL_ROW; PF_DISPATCH makes the selectors from the table.
 #define PF_NONE nullptr
 #define PF_KERNEL_ROW(ptr, c, mmx, sse2, ssse3, sse4) {#ptr, &ptr, c, {mmx, sse2, ssse3, sse4}},
-#define PF_KERNEL_SET_MMX(ptr, c, mmx, sse2, ssse3, sse4) ::pf::store_kernel(ptr, mmx);
-#define PF_KERNEL_SET_SSE2(ptr, c, mmx, sse2, ssse3, sse4) ::pf::store_kernel(ptr, sse2);
-#define PF_KERNEL_SET_SSSE3(ptr, c, mmx, sse2, ssse3, sse4) ::pf::store_kernel(ptr, ssse3);
-#define PF_KERNEL_SET_SSE4(ptr, c, mmx, sse2, ssse3, sse4) ::pf::store_kernel(ptr, sse4);
 
 // Rows of a manifest whose variants live in the SIMD objects (source/simd/): a build without
 // them (PF_NO_SIMD) keeps every pointer on its scalar kernel.
