@@ -49,16 +49,13 @@ struct MultiDec {
   // The channels are this module's "kernel": select opens them, each with the window holding
   // its (fresh) save area, and takes back what the open left there.
   static uint32_t select(Instance& inst, const Param& p) {
-    inst.s32ChannelNum = p.s32ChannelNum;
-    if (!codec::allocate_saves(inst, p.s32ChannelNum, kSource)) return kOPEN_MALLOC;
-    const bool opened = codec::open_channels(
-        inst, p.s32ChannelNum,
+    return codec::open_all(
+        inst, p.s32ChannelNum, kSource, kOPEN_MALLOC, kOPEN_DECOPEN,
         [&](int32_t i, void** handle) {
           return VideoUnitDecoder4PelforgeOpen(handle, &p.atDecParam[i], inst.hMem,
                                                codec::window());
         },
         [](void* handle) { return VideoUnitDecoderClose(handle); });
-    return opened ? PF_STATUS_OK : kOPEN_DECOPEN;
   }
   // Nothing to take before select: how many save areas and channels depends on the record.
   static uint32_t acquire(Instance&) { return PF_STATUS_OK; }
@@ -66,6 +63,12 @@ struct MultiDec {
     return codec::close_channels(
         inst, [](void* handle) { return VideoUnitDecoder4PelforgeClose(handle); }, kSource,
         kCLOSE_FREE);
+  }
+  static uint32_t set(Instance& inst, const Param& p) {
+    if (const uint32_t error = check_count(p)) return error;
+    return codec::set_channels(inst, p.s32ChannelNum, kSETPARAM_DECSETPARAM, [&](int32_t i) {
+      return VideoUnitDecoderSetParam(inst.ahChannel[i], &p.atDecParam[i]);
+    });
   }
 };
 
@@ -93,6 +96,7 @@ uint32_t decode_channel(MultiDecInstance& inst, int32_t i, uint32_t command, tVi
 }  // namespace pf
 
 PF_OPEN_CLOSE(ImgMultiDec, pf::MultiDec)
+PF_SET_PARAM(ImgMultiDec, pf::MultiDec)
 PF_ANALYZE_ERROR_CODE(ImgMultiDec, pf::MultiDec)
 
 extern "C" {
@@ -102,27 +106,10 @@ uint32_t ImgMultiDecProcess_c(void* hHandle, void* pInput, void* pOutput) {
   auto& inst = *static_cast<pf::MultiDecInstance*>(hHandle);
   auto& in = *static_cast<tMultiDecInput*>(pInput);
   auto& out = *static_cast<tMultiDecOutput*>(pOutput);
-  bool failed = false;
-  for (int32_t i = 0; i < inst.s32ChannelNum; ++i) {
-    const uint32_t result =
-        pf::decode_channel(inst, i, in.au32Command[i], in.atInput[i], out.atOutput[i]);
-    out.au32Result[i] = result;
-    failed = failed || result != PF_STATUS_OK;
-  }
-  return failed ? pf::kPROCESS_DECPROCESS : PF_STATUS_OK;
-}
-
-uint32_t ImgMultiDecSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_INPUT_POINTER;
-  const auto& p = *static_cast<const tMultiDecParam*>(pParam);
-  if (const uint32_t error = pf::check_count(p)) return error;
-  auto& inst = *static_cast<pf::MultiDecInstance*>(hHandle);
-  // The channels stay those Open opened; a record with fewer blocks updates only those.
-  const int32_t count = p.s32ChannelNum < inst.s32ChannelNum ? p.s32ChannelNum : inst.s32ChannelNum;
-  const bool ok = pf::codec::for_channels(inst, count, inst.au32SetParamResult, [&](int32_t i) {
-    return VideoUnitDecoderSetParam(inst.ahChannel[i], &p.atDecParam[i]);
+  const bool ok = pf::codec::all_succeed(inst.s32ChannelNum, out.au32Result, [&](int32_t i) {
+    return pf::decode_channel(inst, i, in.au32Command[i], in.atInput[i], out.atOutput[i]);
   });
-  return ok ? PF_STATUS_OK : pf::kSETPARAM_DECSETPARAM;
+  return ok ? PF_STATUS_OK : pf::kPROCESS_DECPROCESS;
 }
 
 uint32_t ImgMultiDecGetStatus_c(void* hHandle, void* pStatus) {
@@ -146,17 +133,12 @@ uint32_t ImgMultiDecGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
   if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_INPUT_POINTER;
   const auto& p = *static_cast<const tMultiDecParam*>(pParam);
   if (const uint32_t error = pf::check_count(p)) return error;
-  uint64_t size = pf::kInstanceBytes + uint64_t{pf::codec::kSaveBytes} * p.s32ChannelNum;
-  for (int32_t i = 0; i < p.s32ChannelNum; ++i) {
-    uint32_t channel = 0;
-    if (VideoUnitDecoderGetMemSize(&p.atDecParam[i], &channel) != 0) {
-      return pf::kGETMEMSIZE_SIZE_ERROR;
-    }
-    size += channel;
-  }
-  if (size > UINT32_MAX) return pf::kGETMEMSIZE_SIZE_ERROR;
-  *pu32Size = static_cast<uint32_t>(size);
-  return PF_STATUS_OK;
+  return pf::codec::channels_mem_size(
+      p.s32ChannelNum, pf::kInstanceBytes,
+      [&](int32_t i, uint32_t* bytes) {
+        return VideoUnitDecoderGetMemSize(&p.atDecParam[i], bytes);
+      },
+      pf::kGETMEMSIZE_SIZE_ERROR, pu32Size);
 }
 
 }  // extern "C"

@@ -108,6 +108,19 @@ struct MultiDecNew {
     }
     return status;
   }
+  static uint32_t set(Instance& inst, const Param& p) {
+    // Only channels Open opened can be taken into use again.
+    if (const uint32_t error = check_param(p, inst.s32Opened)) return error;
+    inst.s32ChannelNum = p.s32ChannelNum;
+    const bool ok =
+        codec::for_channels(inst, p.s32ChannelNum, inst.au32SetParamResult, [&](int32_t i) {
+          const uint32_t status = VideoUnitDecoderSetParam(inst.ahChannel[i], &p.atDecParam[i]);
+          // A channel that refused keeps its limits, and so keeps its place size.
+          if (status == 0) take_sizes(inst, p, i);
+          return status;
+        });
+    return ok ? PF_STATUS_OK : kSETPARAM_DECSETPARAM;
+  }
 };
 
 bool placed(uint32_t command) {
@@ -191,6 +204,7 @@ uint32_t decode_channel(MultiDecNewInstance& inst, int32_t i, tVideoUnitDecInput
 }  // namespace pf
 
 PF_OPEN_CLOSE(ImgMultiDecNew, pf::MultiDecNew)
+PF_SET_PARAM(ImgMultiDecNew, pf::MultiDecNew)
 PF_NAMES_AND_VERSION(ImgMultiDecNew, pf::MultiDecNew)
 
 extern "C" {
@@ -208,37 +222,14 @@ uint32_t ImgMultiDecNewProcess_c(void* hHandle, void* pInput, void* pOutput) {
   }
   if (out.pu8Composite == nullptr) return pf::kPROCESS_INPUT_BUFFER;
   pf::GetMultiDecBufOffsetNew(inst, in, out);
-  bool failed = false;
-  for (int32_t i = 0; i < inst.s32ChannelNum; ++i) {
+  const bool ok = pf::codec::all_succeed(inst.s32ChannelNum, out.au32Result, [&](int32_t i) {
     const uint32_t command = in.au32Command[i];
-    uint32_t result = PF_STATUS_OK;
-    if (pf::placed(command)) {
-      pf::place_picture(inst, i, out.pu8Composite, out.atPicture[i]);
-      if (command == PF_MULTIDEC_NEW_CMD_DECODE) {
-        result = pf::decode_channel(inst, i, in.atInput[i], out.atPicture[i]);
-      }
-    }
-    out.au32Result[i] = result;
-    failed = failed || result != PF_STATUS_OK;
-  }
-  return failed ? pf::kPROCESS_DECPROCESS : PF_STATUS_OK;
-}
-
-uint32_t ImgMultiDecNewSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_INPUT_POINTER;
-  auto& inst = *static_cast<pf::MultiDecNewInstance*>(hHandle);
-  const auto& p = *static_cast<const tMultiDecNewParam*>(pParam);
-  // Only channels Open opened can be taken into use again.
-  if (const uint32_t error = pf::check_param(p, inst.s32Opened)) return error;
-  inst.s32ChannelNum = p.s32ChannelNum;
-  const bool ok =
-      pf::codec::for_channels(inst, p.s32ChannelNum, inst.au32SetParamResult, [&](int32_t i) {
-        const uint32_t status = VideoUnitDecoderSetParam(inst.ahChannel[i], &p.atDecParam[i]);
-        // A channel that refused keeps its limits, and so keeps its place size.
-        if (status == 0) pf::take_sizes(inst, p, i);
-        return status;
-      });
-  return ok ? PF_STATUS_OK : pf::kSETPARAM_DECSETPARAM;
+    if (!pf::placed(command)) return PF_STATUS_OK;
+    pf::place_picture(inst, i, out.pu8Composite, out.atPicture[i]);
+    if (command != PF_MULTIDEC_NEW_CMD_DECODE) return PF_STATUS_OK;
+    return pf::decode_channel(inst, i, in.atInput[i], out.atPicture[i]);
+  });
+  return ok ? PF_STATUS_OK : pf::kPROCESS_DECPROCESS;
 }
 
 uint32_t ImgMultiDecNewGetStatus_c(void* hHandle, void* pStatus) {

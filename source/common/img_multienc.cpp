@@ -46,15 +46,12 @@ struct MultiEnc {
   static uint32_t validate(const Param& p) { return check_count(p); }
   // Opens the channels, each with the window holding its fresh save area.
   static uint32_t select(Instance& inst, const Param& p) {
-    inst.s32ChannelNum = p.s32ChannelNum;
-    if (!codec::allocate_saves(inst, p.s32ChannelNum, kSource)) return kOPEN_MALLOC;
-    const bool opened = codec::open_channels(
-        inst, p.s32ChannelNum,
+    return codec::open_all(
+        inst, p.s32ChannelNum, kSource, kOPEN_MALLOC, kOPEN_DECOPEN,
         [&](int32_t i, void** handle) {
           return VideoUnitMultiEncoderOpen(handle, &p.atEncParam[i], inst.hMem, codec::window());
         },
         [](void* handle) { return VideoUnitEncoderClose(handle); });
-    return opened ? PF_STATUS_OK : kOPEN_DECOPEN;
   }
   // Nothing to take before select: how many save areas and channels depends on the record.
   static uint32_t acquire(Instance&) { return PF_STATUS_OK; }
@@ -62,6 +59,12 @@ struct MultiEnc {
     return codec::close_channels(
         inst, [](void* handle) { return VideoUnitMultiEncoderClose(handle); }, kSource,
         kCLOSE_FREE);
+  }
+  static uint32_t set(Instance& inst, const Param& p) {
+    if (const uint32_t error = check_count(p)) return error;
+    return codec::set_channels(inst, p.s32ChannelNum, kSETPARAM_DECSETPARAM, [&](int32_t i) {
+      return VideoUnitEncoderSetParam(inst.ahChannel[i], &p.atEncParam[i]);
+    });
   }
 };
 
@@ -79,6 +82,7 @@ uint32_t encode_channel(MultiEncInstance& inst, int32_t i, const tVideoUnitEncIn
 }  // namespace pf
 
 PF_OPEN_CLOSE(ImgMultiEnc, pf::MultiEnc)
+PF_SET_PARAM(ImgMultiEnc, pf::MultiEnc)
 PF_ANALYZE_ERROR_CODE(ImgMultiEnc, pf::MultiEnc)
 
 extern "C" {
@@ -88,26 +92,10 @@ uint32_t ImgMultiEncProcess_c(void* hHandle, void* pInput, void* pOutput) {
   auto& inst = *static_cast<pf::MultiEncInstance*>(hHandle);
   const auto& in = *static_cast<const tMultiEncInput*>(pInput);
   auto& out = *static_cast<tMultiEncOutput*>(pOutput);
-  bool failed = false;
-  for (int32_t i = 0; i < inst.s32ChannelNum; ++i) {
-    const uint32_t result = pf::encode_channel(inst, i, in.atInput[i], out.atOutput[i]);
-    out.au32Result[i] = result;
-    failed = failed || result != PF_STATUS_OK;
-  }
-  return failed ? pf::kPROCESS_DECPROCESS : PF_STATUS_OK;
-}
-
-uint32_t ImgMultiEncSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_INPUT_POINTER;
-  const auto& p = *static_cast<const tMultiEncParam*>(pParam);
-  if (const uint32_t error = pf::check_count(p)) return error;
-  auto& inst = *static_cast<pf::MultiEncInstance*>(hHandle);
-  // The channels stay those Open opened; a record with fewer blocks updates only those.
-  const int32_t count = p.s32ChannelNum < inst.s32ChannelNum ? p.s32ChannelNum : inst.s32ChannelNum;
-  const bool ok = pf::codec::for_channels(inst, count, inst.au32SetParamResult, [&](int32_t i) {
-    return VideoUnitEncoderSetParam(inst.ahChannel[i], &p.atEncParam[i]);
+  const bool ok = pf::codec::all_succeed(inst.s32ChannelNum, out.au32Result, [&](int32_t i) {
+    return pf::encode_channel(inst, i, in.atInput[i], out.atOutput[i]);
   });
-  return ok ? PF_STATUS_OK : pf::kSETPARAM_DECSETPARAM;
+  return ok ? PF_STATUS_OK : pf::kPROCESS_DECPROCESS;
 }
 
 uint32_t ImgMultiEncGetStatus_c(void* hHandle, void* pStatus) {
@@ -149,17 +137,12 @@ uint32_t ImgMultiEncGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
   if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_INPUT_POINTER;
   const auto& p = *static_cast<const tMultiEncParam*>(pParam);
   if (const uint32_t error = pf::check_count(p)) return error;
-  uint64_t size = pf::kInstanceBytes + uint64_t{pf::codec::kSaveBytes} * p.s32ChannelNum;
-  for (int32_t i = 0; i < p.s32ChannelNum; ++i) {
-    uint32_t channel = 0;
-    if (VideoUnitEncoderGetMemSize(&p.atEncParam[i], &channel) != 0) {
-      return pf::kGETMEMSIZE_SIZE_ERROR;
-    }
-    size += channel;
-  }
-  if (size > UINT32_MAX) return pf::kGETMEMSIZE_SIZE_ERROR;
-  *pu32Size = static_cast<uint32_t>(size);
-  return PF_STATUS_OK;
+  return pf::codec::channels_mem_size(
+      p.s32ChannelNum, pf::kInstanceBytes,
+      [&](int32_t i, uint32_t* bytes) {
+        return VideoUnitEncoderGetMemSize(&p.atEncParam[i], bytes);
+      },
+      pf::kGETMEMSIZE_SIZE_ERROR, pu32Size);
 }
 
 }  // extern "C"
