@@ -11,6 +11,7 @@
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
+#include "layout.hpp"
 
 #define PF_ERROR_PREFIX "ERR_IMG_BANNER_"
 PF_ERROR_LIST(pas8BannerAnalyzeErrorCode, PF_IMG_BANNER_ERRORS, ERR_IMG_BANNER_BASE_)
@@ -181,17 +182,9 @@ uint32_t ImgBannerProcess_c(void* hHandle, void* pBuffers, void* pContext) {
   uint8_t* buffer = static_cast<uint8_t* const*>(pBuffers)[0];
   if (buffer == nullptr) return pf::kDATA_POINTER;
   // One buffer holds the whole picture, its planes packed after one another.
-  const auto width = static_cast<uint32_t>(inst.s32BgWidth);
-  const size_t luma = size_t{width} * static_cast<uint32_t>(inst.s32BgHeight);
-  tImgPicture pic{buffer, nullptr, nullptr, width, width / 2, 0, 0};
-  if (inst.u32YuvType == PF_YUV_420) {
-    pic.pu8U = buffer + luma;
-    pic.pu8V = pic.pu8U + luma / 4;
-  } else if (inst.u32YuvType == PF_YUV_NV12) {
-    pic.pu8U = buffer + luma;
-    pic.pu8V = pic.pu8U + 1;
-    pic.u32UVPitch = width;
-  }
+  tImgPicture pic =
+      pf::unpadded_picture(buffer, inst.u32YuvType, static_cast<uint32_t>(inst.s32BgWidth),
+                           static_cast<uint32_t>(inst.s32BgHeight));
   return ImgBannerProcessPrivate_c(hHandle, &pic, pContext);
 }
 

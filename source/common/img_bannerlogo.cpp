@@ -14,6 +14,7 @@
 #include "frame.hpp"
 #include "img_banner.h"
 #include "img_logo.h"
+#include "layout.hpp"
 
 #define PF_ERROR_PREFIX "ERR_IMG_BANNERLOGO_"
 PF_ERROR_LIST(pas8BannerLogoAnalyzeErrorCode, PF_IMG_BANNERLOGO_ERRORS, ERR_IMG_BANNERLOGO_BASE_)
@@ -673,17 +674,9 @@ uint32_t ImgBannerLogoProcess_c(void* hHandle, void* pBuffers, void* pContext) {
   uint8_t* buffer = static_cast<uint8_t* const*>(pBuffers)[0];
   if (buffer == nullptr) return pf::kDATA_POINTER;
   // One buffer holds the whole picture, its planes packed after one another, as for the banner.
-  const auto width = static_cast<uint32_t>(inst.pic.width);
-  const size_t luma = size_t{width} * static_cast<uint32_t>(inst.pic.height);
-  tImgPicture pic{buffer, nullptr, nullptr, width, width / 2, 0, 0};
-  if (inst.pic.yuv_type == PF_YUV_420) {
-    pic.pu8U = buffer + luma;
-    pic.pu8V = pic.pu8U + luma / 4;
-  } else if (inst.pic.yuv_type == PF_YUV_NV12) {
-    pic.pu8U = buffer + luma;
-    pic.pu8V = pic.pu8U + 1;
-    pic.u32UVPitch = width;
-  }
+  tImgPicture pic =
+      pf::unpadded_picture(buffer, inst.pic.yuv_type, static_cast<uint32_t>(inst.pic.width),
+                           static_cast<uint32_t>(inst.pic.height));
   return ImgBannerLogoProcessPrivate_c(hHandle, &pic, pContext);
 }
 

@@ -9,6 +9,7 @@
 #include "errors.hpp"
 #include "frame.hpp"
 #include "img_renovation.h"
+#include "layout.hpp"
 
 #define PF_ERROR_PREFIX "ERR_IMG_GENERATE_IMAGE_"
 PF_ERROR_LIST(pas8ImgGenerateImageAnalyzeErrorCode, PF_IMG_GENERATE_IMAGE_ERRORS,
@@ -116,9 +117,9 @@ uint32_t ImgGenerateImageProcess_c(void* hHandle, void* pPlanes, void* pContext)
   uint8_t* const y = static_cast<uint8_t* const*>(pPlanes)[0];
   if (y == nullptr) return pf::kPROCESS_INPUT_POINTER;
   const auto& inst = *static_cast<const pf::GenerateImageInstance*>(hHandle);
-  const auto w = static_cast<uint32_t>(inst.tParam.s32Width);
-  const size_t luma = size_t{w} * static_cast<uint32_t>(inst.tParam.s32Height);
-  tImgPicture picture{y, y + luma, y + luma + luma / 4, w, w / 2, 0, 0};
+  tImgPicture picture =
+      pf::unpadded_picture(y, PF_YUV_420, static_cast<uint32_t>(inst.tParam.s32Width),
+                           static_cast<uint32_t>(inst.tParam.s32Height));
   return ImgRenovationProcess_c(inst.hRenovation, &picture, pContext);
 }
 

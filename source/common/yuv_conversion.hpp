@@ -4,7 +4,6 @@
 #ifndef PELFORGE_SOURCE_COMMON_YUV_CONVERSION_HPP_
 #define PELFORGE_SOURCE_COMMON_YUV_CONVERSION_HPP_
 
-#include <cstddef>
 #include <cstdint>
 
 #include "frame.hpp"
@@ -13,19 +12,6 @@
 #include "resizer_client.hpp"
 
 namespace pf {
-
-// One picture without padding: packed types are a single plane with a pitch of the width in
-// pixels; 4:2:0 holds its chroma planes right after the luma, at half the pitch.
-inline tImgPicture unpadded_picture(uint8_t* data, uint32_t yuv_type, uint32_t width,
-                                    uint32_t height) {
-  tImgPicture pic{data, nullptr, nullptr, width, width / 2, 0, 0};
-  if (!is_packed(yuv_type)) {
-    const size_t luma = static_cast<size_t>(width) * height;
-    pic.pu8U = data + luma;
-    pic.pu8V = pic.pu8U + luma / 4;
-  }
-  return pic;
-}
 
 // C gives: using Param, Buffers; kNames (the module's kErrorNames); kDstImageTypeCode (a
 // destination image type the module refuses itself, other than frame or interlaced; 0: none);
