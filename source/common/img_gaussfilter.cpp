@@ -7,6 +7,7 @@
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
+#include "layout.hpp"
 #include "spatial/spatial.hpp"
 
 #define PF_ERROR_PREFIX "ERR_IMG_GAUSS_FILTER_"
@@ -31,13 +32,6 @@ constexpr KernelRow<tGaussFilterKernel> kKernels[] = {
 #undef PF_K
 };
 
-// A picture's four values are usable when each is at least 1 and each stride holds its plane's
-// line; a shorter stride would make lines overlap.
-bool usable(int32_t width, int32_t height, int32_t y_stride, int32_t uv_stride) {
-  return width >= 1 && height >= 1 && y_stride >= width && uv_stride >= 1 &&
-         uv_stride >= (width >> 1);
-}
-
 // The intermediate picture holds the three planes of the source size.
 int64_t mediate_bytes(const tImgGaussFilterParam& p) {
   return int64_t{p.s32SrcWidth} * p.s32SrcHeight * 3 / 2;
@@ -47,11 +41,12 @@ uint32_t check_param(const tImgGaussFilterParam& p) {
   if (p.s32DstWidth != p.s32SrcWidth || p.s32DstHeight != p.s32SrcHeight) {
     return kPARAM_WIDTH_HEIGHT;
   }
-  if (!usable(p.s32SrcWidth, p.s32SrcHeight, p.s32SrcYStride, p.s32SrcUVStride) ||
+  if (!planes_usable(p.s32SrcWidth, p.s32SrcHeight, p.s32SrcYStride, p.s32SrcUVStride) ||
       p.s32SrcWidth > PF_GAUSS_FILTER_MAX_WIDTH || mediate_bytes(p) > UINT32_MAX) {
     return kPARAM_SRC;
   }
-  if (!usable(p.s32DstWidth, p.s32DstHeight, p.s32DstYStride, p.s32DstUVStride)) return kPARAM_DST;
+  if (!planes_usable(p.s32DstWidth, p.s32DstHeight, p.s32DstYStride, p.s32DstUVStride))
+    return kPARAM_DST;
   if (p.s32Level < 0 || p.s32Level > 4) return kPARAM_RADIUS;
   return PF_STATUS_OK;
 }

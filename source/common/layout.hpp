@@ -17,6 +17,13 @@ inline bool is_packed(uint32_t yuv_type) {
   return yuv_type == PF_YUV_UYVY || yuv_type == PF_YUV_YUYV;
 }
 
+// A 4:2:0 picture's size and strides are usable when each is at least 1 and each stride holds
+// its plane's line; a shorter stride would make lines overlap.
+inline bool planes_usable(int32_t width, int32_t height, int32_t y_stride, int32_t uv_stride) {
+  return width >= 1 && height >= 1 && y_stride >= width && uv_stride >= 1 &&
+         uv_stride >= (width >> 1);
+}
+
 // When U or V is null, points the chroma planes behind the luma plane of a picture of
 // total_height lines (crop and fill lines included) and sets the chroma pitch they imply.
 // Packed types are left alone. Arithmetic is signed 32-bit, halving by arithmetic shifts.
