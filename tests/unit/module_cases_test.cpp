@@ -297,6 +297,10 @@ TEST(ModuleCases, RefusedRecordsChangeNothing) {
         }
       }
     }
+    // And the instance still processes the pictures of the record it was opened with.
+    if (m.run) {
+      EXPECT_EQ(run_guarded(m, h), 0u) << "Process after the refused records";
+    }
     EXPECT_EQ(e.Close(h), 0u);
   }
 }

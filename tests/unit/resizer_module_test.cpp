@@ -424,6 +424,19 @@ TEST_F(ResizerTest, SetParamKeepsTheOldKernelOnARefusalAndTheModeFromOpen) {
   EXPECT_EQ(inst->pfnKernel, kernel) << "a refused choice keeps the running kernel";
   EXPECT_EQ(inst->tGeometry.u32DstYuvType, 4201u) << "while the geometry is already replaced";
   EXPECT_EQ(inst->tGeometry.u32MeanY, 77u) << "SetParam never touches the means";
+  // The old kernel cannot serve the new geometry: Process refuses with the choice's code and
+  // writes nothing, on pictures of either record.
+  for (const bool new_size : {false, true}) {
+    pft::Rng rng(4);
+    pft::GuardedPicture src(PF_YUV_420, new_size ? 64 : 720, new_size ? 32 : 576, rng),
+        dst(new_size ? 4201 : PF_YUV_420, new_size ? 64 : 362, new_size ? 36 : 288, rng);
+    const pft::GuardedPicture untouched = dst;
+    tImgPicture s = src.record(), d = dst.record();
+    EXPECT_EQ(ImageResizerProcess_c(handle, &s, &d), 0xC6A00029u);
+    for (size_t k = 0; k < dst.planes().size(); ++k) {
+      EXPECT_TRUE(dst.planes()[k].raw() == untouched.planes()[k].raw()) << "plane " << k;
+    }
+  }
 
   static const tResizerExtension nearest{0xAAAA, 0x5555};
   tImageResizerParam later = param(420, 1, 720, 576, 420, 1, 400, 300);
