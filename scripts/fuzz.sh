@@ -37,7 +37,9 @@ fi
 build=out/build-fuzz
 mkdir -p out/fuzz/logs
 launcher=""
-if command -v ccache > /dev/null; then launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"; fi
+if command -v ccache > /dev/null; then
+  launcher="-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+fi
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DPF_WERROR=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPF_SANITIZE="address;undefined" -DPF_BUILD_FUZZERS=ON \
   -DPF_BUILD_TOOLS=OFF $launcher > out/fuzz/logs/configure.log 2>&1 ||
