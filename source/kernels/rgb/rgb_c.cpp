@@ -654,17 +654,7 @@ inline uint8_t v_of(int16_t r, int16_t g, int16_t b, const Weights& w) {
   return chroma_of(static_cast<int16_t>(128 * r - w.vg * g - w.vb * b));
 }
 
-// Pixel readers: channel values of pixel x as 16-bit numbers. Four-byte pixels are read as two
-// 16-bit halves, which the vectoriser splits with shifts and masks.
-struct ReadBgr0 {
-  static void get(const uint8_t* row, int32_t x, uint16_t& r, uint16_t& g, uint16_t& b) {
-    const uint16_t bg = load16(row + 4 * x), r0 = load16(row + 4 * x + 2);
-    b = bg & 0xFF;
-    g = bg >> 8;
-    r = r0 & 0xFF;
-  }
-};
-
+// The 5-6-5 reader: channel values of pixel x as 16-bit numbers, widened by shifting.
 struct ReadRgb565 {
   static void get(const uint8_t* row, int32_t x, uint16_t& r, uint16_t& g, uint16_t& b) {
     const uint16_t w = load16(row + 2 * x);
@@ -697,28 +687,6 @@ void chroma_row(const uint8_t* PF_RESTRICT src, int32_t blocks, uint8_t* PF_REST
   }
 }
 
-// Three-byte pixels are widened to four bytes a strip at a time (the vectoriser has no cheap
-// way to split triplets at the baseline instruction set), two pixels per 8-byte load and store
-// to halve the stores that bound this loop. A load takes the two pixels' six bytes and two of
-// the next pixel's; the row's last pair, which has no next pixel, is read byte-exactly.
-void widen_bgr24(const uint8_t* PF_RESTRICT src, int32_t n, bool row_ends,
-                 uint8_t* PF_RESTRICT quads) {
-  const int32_t pairs = n / 2;  // n is even
-  const int32_t whole = row_ends ? pairs - 1 : pairs;
-  for (int32_t i = 0; i < whole; ++i) {
-    uint64_t w;
-    std::memcpy(&w, src + 6 * i, 8);
-    w = (w & 0xFFFFFFu) | (w << 8 & 0xFFFFFF00000000u);
-    std::memcpy(quads + 8 * i, &w, 8);
-  }
-  if (row_ends && pairs > 0) {
-    uint64_t w = 0;
-    std::memcpy(&w, src + 6 * (pairs - 1), 6);
-    w = (w & 0xFFFFFFu) | (w << 8 & 0xFFFFFF00000000u);
-    std::memcpy(quads + 8 * (pairs - 1), &w, 8);
-  }
-}
-
 struct RgbToYuvRows {
   const uint8_t* top;
   const uint8_t* bottom;
@@ -735,17 +703,98 @@ void convert_rows(const RgbToYuvRows& r, int32_t width, const Weights& w) {
   chroma_row<Read>(r.top, width / 2, r.u, r.v, w);
 }
 
-void convert_rows_bgr24(const RgbToYuvRows& r, int32_t width, const Weights& w) {
-  alignas(16) uint8_t quads[2][4 * kStrip];
-  for (int32_t x = 0; x < width; x += kStrip) {  // kStrip is even, and so is width
-    const int32_t n = std::min(kStrip, width - x);
-    const bool row_ends = x + n == width;
-    widen_bgr24(r.top + 3 * x, n, row_ends, quads[0]);
-    widen_bgr24(r.bottom + 3 * x, n, row_ends, quads[1]);
-    luma_row<ReadBgr0>(quads[0], n, r.y_top + x, w);
-    luma_row<ReadBgr0>(quads[1], n, r.y_bottom + x, w);
-    chroma_row<ReadBgr0>(quads[0], n / 2, r.u + x / 2, r.v + x / 2, w);
+// Four- and three-byte pixels go by pairs: one step reads a pixel pair of each row as 16-bit
+// words, splits the words into channels and writes both pixels' luma, and U and V from the top
+// row's even pixel, so the chroma costs no second pass over the source. A pair of four-byte
+// pixels is b g r 0 b g r 0; a pair of three-byte pixels is read from an 8-byte slot holding its
+// six bytes, b g r b g r, and two bytes that are not read.
+struct Pixel {
+  uint16_t r, g, b;
+};
+
+struct Bgr0Pair {
+  static constexpr int kStride = 8;
+  static void get(const uint8_t* p, Pixel& even, Pixel& odd) {
+    const uint16_t w0 = load16(p), w1 = load16(p + 2), w2 = load16(p + 4), w3 = load16(p + 6);
+    even = {static_cast<uint16_t>(w1 & 0xFF), static_cast<uint16_t>(w0 >> 8),
+            static_cast<uint16_t>(w0 & 0xFF)};
+    odd = {static_cast<uint16_t>(w3 & 0xFF), static_cast<uint16_t>(w2 >> 8),
+           static_cast<uint16_t>(w2 & 0xFF)};
   }
+};
+
+struct Bgr24Pair {
+  static constexpr int kStride = 8;
+  static void get(const uint8_t* p, Pixel& even, Pixel& odd) {
+    const uint16_t w0 = load16(p), w1 = load16(p + 2), w2 = load16(p + 4);
+    even = {static_cast<uint16_t>(w1 & 0xFF), static_cast<uint16_t>(w0 >> 8),
+            static_cast<uint16_t>(w0 & 0xFF)};
+    odd = {static_cast<uint16_t>(w2 >> 8), static_cast<uint16_t>(w2 & 0xFF),
+           static_cast<uint16_t>(w1 >> 8)};
+  }
+};
+
+// Every store of the loop is a 16-bit word (two luma bytes; U and V side by side in a strip
+// array that a second loop splits), which keeps the vectoriser at eight pairs per step, where a
+// byte store would make it take sixteen and run out of registers.
+template <class Pair>
+void convert_pairs(const uint8_t* PF_RESTRICT top, const uint8_t* PF_RESTRICT bottom, int32_t pairs,
+                   uint8_t* PF_RESTRICT y_top, uint8_t* PF_RESTRICT y_bottom,
+                   uint16_t* PF_RESTRICT uv, const Weights& w) {
+  for (int32_t i = 0; i < pairs; ++i) {  // vectorised: pixel pairs to YUV
+    Pixel a, b, c, d;
+    Pair::get(top + Pair::kStride * i, a, b);
+    Pair::get(bottom + Pair::kStride * i, c, d);
+    store16(y_top + 2 * i,
+            static_cast<uint16_t>(luma_of(a.r, a.g, a.b, w) | luma_of(b.r, b.g, b.b, w) << 8));
+    store16(y_bottom + 2 * i,
+            static_cast<uint16_t>(luma_of(c.r, c.g, c.b, w) | luma_of(d.r, d.g, d.b, w) << 8));
+    const auto sr = static_cast<int16_t>(a.r), sg = static_cast<int16_t>(a.g);
+    const auto sb = static_cast<int16_t>(a.b);
+    uv[i] = static_cast<uint16_t>(u_of(sr, sg, sb, w) | v_of(sr, sg, sb, w) << 8);
+  }
+}
+
+void split_uv(const uint16_t* PF_RESTRICT uv, int32_t n, uint8_t* PF_RESTRICT u,
+              uint8_t* PF_RESTRICT v) {
+  for (int32_t i = 0; i < n; ++i) {  // vectorised: U and V apart
+    u[i] = static_cast<uint8_t>(uv[i]);
+    v[i] = static_cast<uint8_t>(uv[i] >> 8);
+  }
+}
+
+// A row pair strip by strip: Pair reads the strip's source, from `load(row, x, pairs, buffer)`.
+template <class Pair, class Load>
+void convert_rows_by_pairs(const RgbToYuvRows& r, int32_t width, const Weights& w, Load load) {
+  alignas(16) uint8_t buffers[2][4 * kStrip];
+  alignas(16) uint16_t uv[kStrip / 2];
+  for (int32_t x = 0; x < width; x += kStrip) {  // kStrip is even, and so is width
+    const int32_t pairs = std::min(kStrip, width - x) / 2;
+    const uint8_t* top = load(r.top, x, pairs, buffers[0]);
+    const uint8_t* bottom = load(r.bottom, x, pairs, buffers[1]);
+    convert_pairs<Pair>(top, bottom, pairs, r.y_top + x, r.y_bottom + x, uv, w);
+    split_uv(uv, pairs, r.u + x / 2, r.v + x / 2);
+  }
+}
+
+// Three-byte pixels into slots, a strip at a time (the vectoriser has no cheap way to split
+// triplets at the baseline instruction set). Eight pixels arrive as three 8-byte words, which
+// the vectoriser loads as a group, and leave as four slots cut from them with shifts; pairs left
+// over after the groups of eight are copied one by one, reading exactly their bytes.
+void bgr24_to_slots(const uint8_t* PF_RESTRICT src, int32_t pairs, uint8_t* PF_RESTRICT slots) {
+  const int32_t groups = pairs / 4;
+  for (int32_t i = 0; i < groups; ++i) {  // vectorised: three-byte pixels into slots
+    uint64_t w0, w1, w2;
+    std::memcpy(&w0, src + 24 * i, 8);
+    std::memcpy(&w1, src + 24 * i + 8, 8);
+    std::memcpy(&w2, src + 24 * i + 16, 8);
+    const uint64_t s1 = w0 >> 48 | w1 << 16, s2 = w1 >> 32 | w2 << 32, s3 = w2 >> 16;
+    std::memcpy(slots + 32 * i, &w0, 8);
+    std::memcpy(slots + 32 * i + 8, &s1, 8);
+    std::memcpy(slots + 32 * i + 16, &s2, 8);
+    std::memcpy(slots + 32 * i + 24, &s3, 8);
+  }
+  for (int32_t k = 4 * groups; k < pairs; ++k) std::memcpy(slots + 8 * k, src + 6 * k, 6);
 }
 
 template <int kPixelBytes>
@@ -770,9 +819,15 @@ void rgb_to_yuv420(const tRgbToYuvInstance& inst, const uint8_t* rgb, uint8_t* y
     if constexpr (kPixelBytes == 2) {
       convert_rows<ReadRgb565>(rows, width, w);
     } else if constexpr (kPixelBytes == 3) {
-      convert_rows_bgr24(rows, width, w);
+      convert_rows_by_pairs<Bgr24Pair>(
+          rows, width, w, [](const uint8_t* row, int32_t x, int32_t pairs, uint8_t* slots) {
+            bgr24_to_slots(row + 3 * x, pairs, slots);
+            return static_cast<const uint8_t*>(slots);
+          });
     } else {
-      convert_rows<ReadBgr0>(rows, width, w);
+      convert_rows_by_pairs<Bgr0Pair>(
+          rows, width, w,
+          [](const uint8_t* row, int32_t x, int32_t, uint8_t*) { return row + 4 * x; });
     }
   }
 }
