@@ -7,16 +7,32 @@
 //
 //   pf_channels [--frames N] [--channels 1,4,16,64] [--workers N]
 //
+// The channels' pictures are taken in arrival order (every channel's first picture, then every
+// channel's second, ...) from one shared counter, each by whichever worker comes free next, which
+// runs all of the picture's stages back to back while it is in cache. A picture waits only for
+// its channel's previous one, so a worker that the system delays (other processes share the
+// cores) holds up nobody but that channel, where cards dealt out in advance would leave the
+// other workers idle at the end. Three more columns tell why the scaling is what it is, from the
+// all-workers run: "waiting" is the share of the workers' time spent with no picture ready to
+// take (a channel's previous picture still in work, the end of the run), "off core" the share
+// during which a worker had work but the system ran something else (other processes on the
+// cores), and "cpu/picture" the processor time one channel picture takes against the one-worker
+// run (above 1: the workers slow each other down through the caches and memory bandwidth they
+// share).
+//
 // A stage is one function that opens its modules for a channel and returns what processes a
 // picture; add it to kStages below (the merge-with-zoom wall joins that way once it exists).
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,11 +48,33 @@ constexpr double kFps = 25.0;
 
 size_t i420_bytes(int w, int h) { return size_t(w) * h * 3 / 2; }
 
-// One channel: its memory handle, its pictures and its stages' work.
-struct Channel {
+// A channel's picture on pages of its own: no two channels' pictures share a cache line, and
+// rows start aligned as a capture or decoder would deliver them.
+class Picture {
+ public:
+  static constexpr std::align_val_t kAlign{4096};
+  void resize(size_t bytes) {
+    data_.reset(static_cast<uint8_t*>(::operator new(bytes, kAlign)));
+    size_ = bytes;
+  }
+  uint8_t* data() const { return data_.get(); }
+  size_t size() const { return size_; }
+
+ private:
+  struct Free {
+    void operator()(uint8_t* p) const { ::operator delete(p, kAlign); }
+  };
+  std::unique_ptr<uint8_t, Free> data_;
+  size_t size_ = 0;
+};
+
+// One channel: its memory handle, its pictures and its stages' work. Channels are written by
+// different workers, so each starts on a cache line of its own.
+struct alignas(64) Channel {
   void* mem = nullptr;
-  std::vector<uint8_t> source[2];  // two pictures, alternated, so that filters see motion
-  std::vector<uint8_t> cif;
+  std::atomic<int> done{0};  // pictures of the current run finished
+  Picture source[2];         // two pictures, alternated, so that filters see motion
+  Picture cif;
   std::vector<std::function<void(int frame)>> steps;
   std::vector<std::function<void()>> closers;
   Channel() : mem(VideoMemCreate()) {}
@@ -102,7 +140,8 @@ std::unique_ptr<Channel> open_channel(int index) {
     c->source[i].resize(i420_bytes(kSrcW, kSrcH));
     // A moving ramp with some texture, different in every channel.
     for (size_t k = 0; k < c->source[i].size(); ++k) {
-      c->source[i][k] = static_cast<uint8_t>(k * 7 + (k >> 10) * 3 + size_t(index) * 29 + i * 5);
+      c->source[i].data()[k] =
+          static_cast<uint8_t>(k * 7 + (k >> 10) * 3 + size_t(index) * 29 + i * 5);
     }
   }
   c->cif.resize(i420_bytes(kCifW, kCifH));
@@ -115,22 +154,52 @@ std::unique_ptr<Channel> open_channel(int index) {
   return c;
 }
 
-// Seconds for every channel to process `frames` pictures, channels dealt round-robin to
-// `workers` threads.
-double run(std::vector<std::unique_ptr<Channel>>& channels, int workers, int frames) {
+struct RunTimes {
+  double wall;  // seconds for the whole run
+  double busy;  // seconds the workers spent in stages, added up
+  double cpu;   // processor seconds of the workers in stages, added up
+};
+
+double thread_cpu_seconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Every channel processes `frames` pictures on `workers` threads.
+RunTimes run(std::vector<std::unique_ptr<Channel>>& channels, int workers, int frames) {
+  for (auto& c : channels) c->done.store(0);
+  const size_t n = channels.size(), pictures = n * size_t(frames);
+  std::atomic<size_t> next{0};
+  std::vector<double> busy(size_t(workers), 0.0), cpu(size_t(workers), 0.0);
   const auto start = std::chrono::steady_clock::now();
   std::vector<std::thread> threads;
   for (int w = 0; w < workers; ++w) {
     threads.emplace_back([&, w] {
-      for (int f = 0; f < frames; ++f) {
-        for (size_t i = size_t(w); i < channels.size(); i += size_t(workers)) {
-          for (auto& step : channels[i]->steps) step(f);
-        }
+      double mine = 0.0, mine_cpu = 0.0;
+      for (size_t k = next.fetch_add(1); k < pictures; k = next.fetch_add(1)) {
+        Channel& c = *channels[k % n];
+        const auto frame = static_cast<int>(k / n);
+        while (c.done.load(std::memory_order_acquire) != frame) std::this_thread::yield();
+        const auto t0 = std::chrono::steady_clock::now();
+        const double c0 = thread_cpu_seconds();
+        for (auto& step : c.steps) step(frame);
+        mine_cpu += thread_cpu_seconds() - c0;
+        mine += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        c.done.store(frame + 1, std::memory_order_release);
       }
+      busy[size_t(w)] = mine;
+      cpu[size_t(w)] = mine_cpu;
     });
   }
   for (auto& t : threads) t.join();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  RunTimes times{std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                 0.0, 0.0};
+  for (int w = 0; w < workers; ++w) {
+    times.busy += busy[size_t(w)];
+    times.cpu += cpu[size_t(w)];
+  }
+  return times;
 }
 
 std::vector<int> parse_list(const char* text) {
@@ -168,8 +237,8 @@ int main(int argc, char** argv) {
   std::printf(
       "\n%d frames per channel, 720x576 4:2:0 in; 1 worker and %d workers (one per core)\n\n",
       frames, cores);
-  std::printf("%8s %14s %14s %9s %16s\n", "channels", "1 worker", "all workers", "scaling",
-              "memory/channel");
+  std::printf("%8s %14s %14s %9s %8s %8s %12s %16s\n", "channels", "1 worker", "all workers",
+              "scaling", "waiting", "off core", "cpu/picture", "memory/channel");
   for (const int n : counts) {
     std::vector<std::unique_ptr<Channel>> channels;
     for (int i = 0; i < n; ++i) {
@@ -179,16 +248,23 @@ int main(int argc, char** argv) {
     tVideoMemStats stats{};
     VideoMemGetStats(channels[0]->mem, &stats);
     run(channels, cores, 2);  // warm caches and the filters' history
-    const double one = run(channels, 1, frames);
-    const double all = run(channels, cores, frames);
+    const RunTimes one = run(channels, 1, frames);
+    const RunTimes all = run(channels, cores, frames);
     // Channels kept at 25 fps: pictures per second over 25.
-    const double rate_one = double(n) * frames / one / kFps;
-    const double rate_all = double(n) * frames / all / kFps;
-    std::printf("%8d %10.1f ch/s %10.1f ch/s %8.2fx %12.1f KiB\n", n, rate_one, rate_all,
-                rate_all / rate_one, double(stats.u64PeakBytes) / 1024.0);
+    const double rate_one = double(n) * frames / one.wall / kFps;
+    const double rate_all = double(n) * frames / all.wall / kFps;
+    const double worker_time = all.wall * cores;
+    std::printf("%8d %10.1f ch/s %10.1f ch/s %8.2fx %7.0f%% %7.0f%% %11.2fx %12.1f KiB\n", n,
+                rate_one, rate_all, rate_all / rate_one,
+                100.0 * std::max(0.0, worker_time - all.busy) / worker_time,
+                100.0 * std::max(0.0, all.busy - all.cpu) / worker_time, all.cpu / one.cpu,
+                double(stats.u64PeakBytes) / 1024.0);
   }
   std::printf(
-      "\nch/s: channels of 25 pictures per second the workers keep up with; memory: the\n"
-      "peak the memory service accounts for one channel's instances (pictures not included).\n");
+      "\nch/s: channels of 25 pictures per second the workers keep up with; waiting, off core:\n"
+      "shares of the workers' time with nothing to take and with the core taken by another\n"
+      "process; cpu/picture: processor time per channel picture, all workers against one;\n"
+      "memory: the peak the memory service accounts for one channel's instances (pictures not\n"
+      "included).\n");
   return 0;
 }
