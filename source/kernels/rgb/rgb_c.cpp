@@ -226,34 +226,33 @@ struct TermWeights {
 };
 constexpr TermWeights kTermWeights{5, 100, 48, 153};
 
-inline SampleTerms sample_terms(uint8_t u_byte, uint8_t v_byte, const TermWeights& w) {
-  const auto u = static_cast<int16_t>(u_byte - 128), v = static_cast<int16_t>(v_byte - 128);
+inline SampleTerms centred_terms(int16_t u, int16_t v, const TermWeights& w) {
   return {static_cast<int16_t>(2 * u), v, static_cast<int16_t>(w.b_u * u - 4768),
           static_cast<int16_t>(w.g_v * v - w.g_u * u - 4768),
           static_cast<int16_t>(w.r_v * v - 4768)};
 }
 
+inline SampleTerms sample_terms(uint8_t u_byte, uint8_t v_byte, const TermWeights& w) {
+  return centred_terms(static_cast<int16_t>(u_byte - 128), static_cast<int16_t>(v_byte - 128), w);
+}
+
 // The terms of a strip's chroma samples.
 struct ChromaStrip {
-  alignas(16) int16_t b_hi[kStripPairs];
+  alignas(16) int16_t u[kStripPairs];
   alignas(16) int16_t v[kStripPairs];
-  alignas(16) int16_t b_lo[kStripPairs];
-  alignas(16) int16_t g_lo[kStripPairs];
-  alignas(16) int16_t r_lo[kStripPairs];
-  SampleTerms at(int32_t i) const { return {b_hi[i], v[i], b_lo[i], g_lo[i], r_lo[i]}; }
+  SampleTerms at(int32_t i, const TermWeights& w) const { return centred_terms(u[i], v[i], w); }
 };
+
+TermWeights term_weights() {
+  return {keep_multiply(kTermWeights.b_u), keep_multiply(kTermWeights.g_u),
+          keep_multiply(kTermWeights.g_v), keep_multiply(kTermWeights.r_v)};
+}
 
 void fill_chroma_strip(const uint8_t* PF_RESTRICT u, const uint8_t* PF_RESTRICT v, int32_t samples,
                        ChromaStrip& PF_RESTRICT c) {
-  const TermWeights w{keep_multiply(kTermWeights.b_u), keep_multiply(kTermWeights.g_u),
-                      keep_multiply(kTermWeights.g_v), keep_multiply(kTermWeights.r_v)};
   for (int32_t i = 0; i < samples; ++i) {  // vectorised: chroma terms
-    const SampleTerms t = sample_terms(u[i], v[i], w);
-    c.b_hi[i] = t.b_hi;
-    c.v[i] = t.v;
-    c.b_lo[i] = t.b_lo;
-    c.g_lo[i] = t.g_lo;
-    c.r_lo[i] = t.r_lo;
+    c.u[i] = static_cast<int16_t>(u[i] - 128);
+    c.v[i] = static_cast<int16_t>(v[i] - 128);
   }
 }
 
@@ -289,8 +288,9 @@ struct Bgr0Format {
                     const ChromaStrip& PF_RESTRICT c, int32_t pairs, uint8_t* PF_RESTRICT out0,
                     uint8_t* PF_RESTRICT out1, uint32_t* /*carry*/) {
     const auto k42 = keep_multiply<int16_t>(42);
+    const TermWeights tw = term_weights();
     for (int32_t i = 0; i < pairs; ++i) {  // vectorised: BGR0 pixels
-      const SampleTerms t = c.at(i);
+      const SampleTerms t = c.at(i, tw);
       const uint16_t w0 = load16(y0 + 2 * i);
       put_pair(out0 + 8 * i, channels(static_cast<int16_t>(w0 & 0xFF), k42, t),
                channels(static_cast<int16_t>(w0 >> 8), k42, t));
@@ -353,8 +353,9 @@ struct Bgr24Format {
                     uint8_t* PF_RESTRICT out1, uint32_t* /*carry*/) {
     alignas(16) uint16_t slots[2][4 * kStripPairs];
     const auto k42 = keep_multiply<int16_t>(42);
+    const TermWeights tw = term_weights();
     for (int32_t i = 0; i < pairs; ++i) {  // vectorised: BGR pixel pairs
-      const SampleTerms t = c.at(i);
+      const SampleTerms t = c.at(i, tw);
       const uint16_t w0 = load16(y0 + 2 * i);
       put_pair(slots[0] + 4 * i, channels(static_cast<int16_t>(w0 & 0xFF), k42, t),
                channels(static_cast<int16_t>(w0 >> 8), k42, t));
@@ -408,8 +409,9 @@ struct Rgb565Format {
   static void values(const uint8_t* PF_RESTRICT y, const ChromaStrip& PF_RESTRICT c, int32_t pairs,
                      Row& PF_RESTRICT row) {
     const auto k42 = keep_multiply<int16_t>(42);
+    const TermWeights tw = term_weights();
     for (int32_t i = 0; i < pairs; ++i) {  // vectorised: 5-6-5 values
-      const SampleTerms t = c.at(i);
+      const SampleTerms t = c.at(i, tw);
       const uint16_t w = load16(y + 2 * i);
       put(row.even, i, channels(static_cast<int16_t>(w & 0xFF), k42, t));
       put(row.odd, i, channels(static_cast<int16_t>(w >> 8), k42, t));
