@@ -435,21 +435,39 @@ struct Rgb565Format {
     odd.low[i] = static_cast<uint16_t>(e);
     return (e + own_odd) & 0x777u;
   }
+  // The same for a whole row, four pairs at a time in the four 16-bit lanes of a 64-bit word:
+  // two shifted additions give each lane the sum of the pairs up to it, so the serial part is one
+  // addition per four pairs instead of two per pair.
+  static uint32_t run_carries(Half& even, Half& odd, int32_t pairs, uint32_t e) {
+    constexpr uint64_t kLanes = 0x0001000100010001u, kMask = 0x777u * kLanes;
+    const uint64_t spread = keep_multiply(kLanes);  // one multiplication copies e to every lane
+    int32_t i = 0;
+    for (; i + 4 <= pairs; i += 4) {
+      uint64_t own_even, own_odd;
+      std::memcpy(&own_even, even.low + i, 8);
+      std::memcpy(&own_odd, odd.low + i, 8);
+      const uint64_t pair = (own_even + own_odd) & kMask;
+      uint64_t upto = (pair + (pair << 16)) & kMask;
+      upto = (upto + (upto << 32)) & kMask;  // lane k: pairs 0..k
+      const uint64_t into_even = ((upto << 16) + e * spread) & kMask;
+      const uint64_t into_odd = (into_even + own_even) & kMask;
+      std::memcpy(even.low + i, &into_even, 8);
+      std::memcpy(odd.low + i, &into_odd, 8);
+      e = static_cast<uint32_t>((e + (upto >> 48)) & 0x777u);
+    }
+    for (; i < pairs; ++i) e = run_carry(even, odd, i, e);
+    return e;
+  }
   template <int kRows>
   static void strip(const uint8_t* y0, const uint8_t* y1, const ChromaStrip& c, int32_t pairs,
                     uint8_t* out0, uint8_t* out1, uint32_t* carry) {
     Row rows[kRows];
     values(y0, c, pairs, rows[0]);
     if constexpr (kRows == 2) values(y1, c, pairs, rows[1]);
-    uint32_t e0 = carry[0], e1 = carry[kRows - 1];
-    for (int32_t i = 0; i < pairs; ++i) {
-      e0 = run_carry(rows[0].even, rows[0].odd, i, e0);
-      if constexpr (kRows == 2) e1 = run_carry(rows[1].even, rows[1].odd, i, e1);
-    }
-    carry[0] = e0;
+    carry[0] = run_carries(rows[0].even, rows[0].odd, pairs, carry[0]);
     pack(rows[0], pairs, out0);
     if constexpr (kRows == 2) {
-      carry[1] = e1;
+      carry[1] = run_carries(rows[1].even, rows[1].odd, pairs, carry[1]);
       pack(rows[1], pairs, out1);
     }
   }
