@@ -723,24 +723,38 @@ void convert_rows(const RgbToYuvRows& r, int32_t width, const Weights& w) {
   chroma_row<Read>(r.top, width / 2, r.u, r.v, w);
 }
 
-// Four- and three-byte pixels go by pairs: one step reads a pixel pair of each row as 16-bit
-// words, splits the words into channels and writes both pixels' luma, and U and V from the top
-// row's even pixel, so the chroma costs no second pass over the source. A pair of four-byte
-// pixels is b g r 0 b g r 0; a pair of three-byte pixels is read from an 8-byte slot holding its
-// six bytes, b g r b g r, and two bytes that are not read.
+// Four-byte pixels: the luma of both rows in one loop, each pixel read as two 16-bit halves
+// (blue and green, red and the unused byte), which the vectoriser splits with one interleave;
+// then U and V from the top row's even pixels, each read as one 32-bit word, whose lanes the
+// vectoriser takes from every other pixel without the interleaves that 16-bit halves would cost.
+void luma_rows_bgr0(const uint8_t* PF_RESTRICT top, const uint8_t* PF_RESTRICT bottom, int32_t n,
+                    uint8_t* PF_RESTRICT y_top, uint8_t* PF_RESTRICT y_bottom, const Weights& w) {
+  for (int32_t x = 0; x < n; ++x) {  // vectorised: luma of four-byte pixels
+    const uint16_t bg0 = load16(top + 4 * x), r0 = load16(top + 4 * x + 2);
+    y_top[x] = luma_of(r0 & 0xFF, bg0 >> 8, bg0 & 0xFF, w);
+    const uint16_t bg1 = load16(bottom + 4 * x), r1 = load16(bottom + 4 * x + 2);
+    y_bottom[x] = luma_of(r1 & 0xFF, bg1 >> 8, bg1 & 0xFF, w);
+  }
+}
+
+void chroma_row_bgr0(const uint8_t* PF_RESTRICT src, int32_t blocks, uint8_t* PF_RESTRICT u,
+                     uint8_t* PF_RESTRICT v, const Weights& w) {
+  for (int32_t i = 0; i < blocks; ++i) {  // vectorised: chroma of four-byte pixels
+    uint32_t p;
+    std::memcpy(&p, src + 8 * i, 4);
+    const auto r = static_cast<int16_t>(p >> 16 & 0xFF), g = static_cast<int16_t>(p >> 8 & 0xFF);
+    const auto b = static_cast<int16_t>(p & 0xFF);
+    u[i] = u_of(r, g, b, w);
+    v[i] = v_of(r, g, b, w);
+  }
+}
+
+// Three-byte pixels go by pairs: one step reads a pixel pair of each row as 16-bit words, splits
+// the words into channels and writes both pixels' luma, and U and V from the top row's even
+// pixel, so the chroma costs no second pass over the source. A pair is read from an 8-byte slot
+// holding its six bytes, b g r b g r, and two bytes that are not read.
 struct Pixel {
   uint16_t r, g, b;
-};
-
-struct Bgr0Pair {
-  static constexpr int kStride = 8;
-  static void get(const uint8_t* p, Pixel& even, Pixel& odd) {
-    const uint16_t w0 = load16(p), w1 = load16(p + 2), w2 = load16(p + 4), w3 = load16(p + 6);
-    even = {static_cast<uint16_t>(w1 & 0xFF), static_cast<uint16_t>(w0 >> 8),
-            static_cast<uint16_t>(w0 & 0xFF)};
-    odd = {static_cast<uint16_t>(w3 & 0xFF), static_cast<uint16_t>(w2 >> 8),
-           static_cast<uint16_t>(w2 & 0xFF)};
-  }
 };
 
 struct Bgr24Pair {
@@ -845,9 +859,8 @@ void rgb_to_yuv420(const tRgbToYuvInstance& inst, const uint8_t* rgb, uint8_t* y
             return static_cast<const uint8_t*>(slots);
           });
     } else {
-      convert_rows_by_pairs<Bgr0Pair>(
-          rows, width, w,
-          [](const uint8_t* row, int32_t x, int32_t, uint8_t*) { return row + 4 * x; });
+      luma_rows_bgr0(rows.top, rows.bottom, width, rows.y_top, rows.y_bottom, w);
+      chroma_row_bgr0(rows.top, width / 2, rows.u, rows.v, w);
     }
   }
 }
