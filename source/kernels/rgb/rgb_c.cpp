@@ -812,23 +812,20 @@ void convert_rows_by_pairs(const RgbToYuvRows& r, int32_t width, const Weights& 
 }
 
 // Three-byte pixels into slots, a strip at a time (the vectoriser has no cheap way to split
-// triplets at the baseline instruction set). Eight pixels arrive as three 8-byte words, which
-// the vectoriser loads as a group, and leave as four slots cut from them with shifts; pairs left
-// over after the groups of eight are copied one by one, reading exactly their bytes.
-void bgr24_to_slots(const uint8_t* PF_RESTRICT src, int32_t pairs, uint8_t* PF_RESTRICT slots) {
-  const int32_t groups = pairs / 4;
-  for (int32_t i = 0; i < groups; ++i) {  // vectorised: three-byte pixels into slots
-    uint64_t w0, w1, w2;
-    std::memcpy(&w0, src + 24 * i, 8);
-    std::memcpy(&w1, src + 24 * i + 8, 8);
-    std::memcpy(&w2, src + 24 * i + 16, 8);
-    const uint64_t s1 = w0 >> 48 | w1 << 16, s2 = w1 >> 32 | w2 << 32, s3 = w2 >> 16;
-    std::memcpy(slots + 32 * i, &w0, 8);
-    std::memcpy(slots + 32 * i + 8, &s1, 8);
-    std::memcpy(slots + 32 * i + 16, &s2, 8);
-    std::memcpy(slots + 32 * i + 24, &s3, 8);
+// triplets at the baseline instruction set). One 8-byte load per pair takes its six bytes and
+// two of the next pair, which the slot may hold since nothing reads them; the row's last pair,
+// which has no next pair, is copied byte-exactly. Unrolled plain moves beat the vectoriser's
+// shuffles here: two instructions per pair.
+void bgr24_to_slots(const uint8_t* PF_RESTRICT src, int32_t pairs, bool row_ends,
+                    uint8_t* PF_RESTRICT slots) {
+  const int32_t whole = row_ends ? pairs - 1 : pairs;
+#pragma GCC unroll 4
+  for (int32_t k = 0; k < whole; ++k) {
+    uint64_t c;
+    std::memcpy(&c, src + 6 * k, 8);
+    std::memcpy(slots + 8 * k, &c, 8);
   }
-  for (int32_t k = 4 * groups; k < pairs; ++k) std::memcpy(slots + 8 * k, src + 6 * k, 6);
+  if (whole < pairs) std::memcpy(slots + 8 * whole, src + 6 * whole, 6);
 }
 
 template <int kPixelBytes>
@@ -854,8 +851,8 @@ void rgb_to_yuv420(const tRgbToYuvInstance& inst, const uint8_t* rgb, uint8_t* y
       convert_rows<ReadRgb565>(rows, width, w);
     } else if constexpr (kPixelBytes == 3) {
       convert_rows_by_pairs<Bgr24Pair>(
-          rows, width, w, [](const uint8_t* row, int32_t x, int32_t pairs, uint8_t* slots) {
-            bgr24_to_slots(row + 3 * x, pairs, slots);
+          rows, width, w, [width](const uint8_t* row, int32_t x, int32_t pairs, uint8_t* slots) {
+            bgr24_to_slots(row + 3 * x, pairs, x + 2 * pairs == width, slots);
             return static_cast<const uint8_t*>(slots);
           });
     } else {
