@@ -286,7 +286,7 @@ struct Bgr0Format {
   template <int kRows>
   static void strip(const uint8_t* PF_RESTRICT y0, const uint8_t* PF_RESTRICT y1,
                     const ChromaStrip& PF_RESTRICT c, int32_t pairs, uint8_t* PF_RESTRICT out0,
-                    uint8_t* PF_RESTRICT out1, uint32_t* /*carry*/) {
+                    uint8_t* PF_RESTRICT out1, uint32_t* /*carry*/, bool /*row_ends*/) {
     const auto k42 = keep_multiply<int16_t>(42);
     const TermWeights tw = term_weights();
     for (int32_t i = 0; i < pairs; ++i) {  // vectorised: BGR0 pixels
@@ -309,10 +309,12 @@ struct Bgr0Format {
   }
 };
 
-// Three-byte pixels. A pair's six bytes go to the top of an 8-byte slot in L1 as three 16-bit
-// words, which the vectoriser interleaves like the four-byte form; the low word repeats the top
-// one so that every lane stores something it computed (a constant there makes GCC store word by
-// word). A second loop moves four slots at a time into three 8-byte words of the picture.
+// Three-byte pixels. A pair's six bytes go to an 8-byte slot in L1 as three 16-bit words, which
+// the vectoriser interleaves like the four-byte form; the fourth word repeats the third so that
+// every lane stores something it computed (a constant there makes GCC store word by word). The
+// slots then go to the picture as unrolled 8-byte moves, each running two bytes into the next
+// pair, which the next move rewrites; the last pair of the window's row stores its six bytes
+// only, so nothing outside the window changes.
 struct Bgr24Format {
   static constexpr int kBytes = 3;
   static void pixel(uint8_t* out, const Channels& ch, uint32_t& /*carry*/) {
@@ -321,36 +323,23 @@ struct Bgr24Format {
     out[2] = static_cast<uint8_t>(clamp_byte(ch.r));
   }
   static void put_pair(uint16_t* slot, const Channels& even, const Channels& odd) {
-    const auto top = static_cast<uint16_t>(clamp_byte(odd.g) | clamp_byte(odd.r) << 8);
-    slot[0] = top;
-    slot[1] = static_cast<uint16_t>(clamp_byte(even.b) | clamp_byte(even.g) << 8);
-    slot[2] = static_cast<uint16_t>(clamp_byte(even.r) | clamp_byte(odd.b) << 8);
-    slot[3] = top;
+    const auto last = static_cast<uint16_t>(clamp_byte(odd.g) | clamp_byte(odd.r) << 8);
+    slot[0] = static_cast<uint16_t>(clamp_byte(even.b) | clamp_byte(even.g) << 8);
+    slot[1] = static_cast<uint16_t>(clamp_byte(even.r) | clamp_byte(odd.b) << 8);
+    slot[2] = last;
+    slot[3] = last;
   }
-  static void pack(const uint16_t* PF_RESTRICT slots, int32_t pairs, uint8_t* PF_RESTRICT out) {
-    auto pair_of = [&](int32_t k) {
-      uint64_t s;
-      std::memcpy(&s, slots + 4 * k, 8);
-      return s >> 16;
-    };
-    const int32_t groups = pairs / 4;
-    for (int32_t i = 0; i < groups; ++i) {  // vectorised: three-byte pixels
-      const uint64_t c0 = pair_of(4 * i), c1 = pair_of(4 * i + 1);
-      const uint64_t c2 = pair_of(4 * i + 2), c3 = pair_of(4 * i + 3);
-      const uint64_t w0 = c0 | c1 << 48, w1 = c1 >> 16 | c2 << 32, w2 = c2 >> 32 | c3 << 16;
-      std::memcpy(out + 24 * i, &w0, 8);
-      std::memcpy(out + 24 * i + 8, &w1, 8);
-      std::memcpy(out + 24 * i + 16, &w2, 8);
-    }
-    for (int32_t k = 4 * groups; k < pairs; ++k) {
-      const uint64_t c = pair_of(k);
-      std::memcpy(out + 6 * k, &c, 6);
-    }
+  static void pack(const uint16_t* PF_RESTRICT slots, int32_t pairs, bool row_ends,
+                   uint8_t* PF_RESTRICT out) {
+    const int32_t whole = row_ends ? pairs - 1 : pairs;
+#pragma GCC unroll 4
+    for (int32_t k = 0; k < whole; ++k) std::memcpy(out + 6 * k, slots + 4 * k, 8);
+    if (whole < pairs) std::memcpy(out + 6 * whole, slots + 4 * whole, 6);
   }
   template <int kRows>
   static void strip(const uint8_t* PF_RESTRICT y0, const uint8_t* PF_RESTRICT y1,
                     const ChromaStrip& PF_RESTRICT c, int32_t pairs, uint8_t* PF_RESTRICT out0,
-                    uint8_t* PF_RESTRICT out1, uint32_t* /*carry*/) {
+                    uint8_t* PF_RESTRICT out1, uint32_t* /*carry*/, bool row_ends) {
     alignas(16) uint16_t slots[2][4 * kStripPairs];
     const auto k42 = keep_multiply<int16_t>(42);
     const TermWeights tw = term_weights();
@@ -365,8 +354,8 @@ struct Bgr24Format {
                  channels(static_cast<int16_t>(w1 >> 8), k42, t));
       }
     }
-    pack(slots[0], pairs, out0);
-    if constexpr (kRows == 2) pack(slots[1], pairs, out1);
+    pack(slots[0], pairs, row_ends, out0);
+    if constexpr (kRows == 2) pack(slots[1], pairs, row_ends, out1);
   }
 };
 
@@ -460,7 +449,7 @@ struct Rgb565Format {
   }
   template <int kRows>
   static void strip(const uint8_t* y0, const uint8_t* y1, const ChromaStrip& c, int32_t pairs,
-                    uint8_t* out0, uint8_t* out1, uint32_t* carry) {
+                    uint8_t* out0, uint8_t* out1, uint32_t* carry, bool /*row_ends*/) {
     Row rows[kRows];
     values(y0, c, pairs, rows[0]);
     if constexpr (kRows == 2) values(y1, c, pairs, rows[1]);
@@ -512,13 +501,15 @@ void convert_window_fast(const tYuv420ToRgbInstance& inst, const uint8_t* yuv, u
     if (x % 2 != 0 && x < right) single(x++);
     while (right - x >= 2) {
       const int32_t n = std::min(kStrip, (right - x) & ~1);
+      const bool row_ends = x + n == right;
       fill_chroma_strip(u_row + x / 2, v_row + x / 2, n / 2, chroma);
       const ptrdiff_t at = static_cast<ptrdiff_t>(x) * Format::kBytes;
       if (rows == 2) {
         Format::template strip<2>(luma[0] + x, luma[1] + x, chroma, n / 2, out[0] + at, out[1] + at,
-                                  carry);
+                                  carry, row_ends);
       } else {
-        Format::template strip<1>(luma[0] + x, nullptr, chroma, n / 2, out[0] + at, nullptr, carry);
+        Format::template strip<1>(luma[0] + x, nullptr, chroma, n / 2, out[0] + at, nullptr, carry,
+                                  row_ends);
       }
       x += n;
     }
