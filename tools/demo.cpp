@@ -172,7 +172,9 @@ const std::vector<DemoFamily>& demo_families() {
       PF_DEMO(zoom, kFamilyScaling),
 
       // composition
-      PF_DEMO(mosaic, kFamilyComposition),
+      PF_DEMO(merge, kFamilyComposition), PF_DEMO(mosaic, kFamilyComposition),
+      // merge with zoom and picture insertion
+      PF_DEMO(mergezoom, kFamilyComposition),
 
       // overlay
       PF_DEMO(overlay, kFamilyOverlay), PF_DEMO(logo, kFamilyOverlay),

@@ -26,6 +26,9 @@ const std::vector<Verb>& verbs() {
       PF_VERB(split, kFamilyScaling, "a UYVY D1 frame into four 352-wide 4:2:0 field quarters"),
 
       // composition
+      PF_VERB(merge, kFamilyComposition, "compose up to 64 streams into a monitor wall"),
+      PF_VERB(mergezoom, kFamilyComposition, "compose streams of any size into a wall or a layout"),
+      PF_VERB(insert, kFamilyComposition, "picture in picture: one stream copied into another"),
       PF_VERB(mosaic, kFamilyComposition, "pixelate windows of every picture (privacy masking)"),
       PF_VERB(adapt169, kFamilyComposition, "reshape 720-wide SD pictures for 16:9 displays"),
 

@@ -20,6 +20,7 @@
 #include "cli_error.hpp"
 #include "demo.hpp"
 #include "formats.hpp"
+#include "img_merge_zoom.h"
 #include "img_multidec_new.h"
 #include "img_multienc.h"
 #include "img_resizer.h"
@@ -30,6 +31,7 @@
 #include "progress.hpp"
 #include "stream_io.hpp"
 #include "verbs.hpp"
+#include "verbs/mergezoom.hpp"
 #include "video_unit.h"
 
 extern "C" {
@@ -42,6 +44,7 @@ namespace {
 
 constexpr uint32_t kMultiDecNewId = 22;
 constexpr uint32_t kMultiEncId = 25;
+constexpr uint32_t kMergeZoomId = 21;
 
 // ---- Coded input: the video stream of whatever libavformat opens, one access unit at a time ----
 
@@ -187,20 +190,127 @@ WallLayout wall_layout(int channels, std::optional<Size> grid, std::optional<Siz
   return w;
 }
 
+// Grids of up to 5x5 cells go through one merge-with-zoom instance, a window per channel in the
+// fit style. The module's tilings are 1x1, 2x2, 3x2, 3x3, 4x4 and 5x5; any other grid of up to
+// five columns and rows is the top-left part of the smallest square tiling that holds it, drawn
+// on a picture of that tiling's size and copied out. Its windows fall on the cells exactly: each
+// is a whole fraction of a picture that is a whole number of even cells. Larger grids, and walls
+// whose tiling would be smaller than the module's 64x64, keep a resizer per cell.
+struct WallComposer::Merged {
+  const tImgProcFuncList& table = module_table(kMergeZoomId);
+  void* handle = nullptr;
+  int style = -1;
+  int cols = 0, rows = 0;   // of the tiling
+  std::vector<int> window;  // cell (row by row in the tiling) -> window slot
+  std::vector<tImageMergeZoomWindow> records;
+  std::vector<uint8_t> canvas;  // the tiling's picture, when it is not the wall itself
+  ~Merged() {
+    if (handle != nullptr) table.Close(handle);
+  }
+};
+
 WallComposer::WallComposer(const WallLayout& layout, void* mem)
     : layout_(layout),
       mem_(mem),
       cells_(size_t(layout.cols) * layout.rows),
       frame_(size_t(layout.width) * layout.height * 3 / 2) {
   fill_black(yuv420p(), layout.width, layout.height, frame_.data());
+  int style = find_grid_style(layout.cols, layout.rows);
+  if (style < 0 && std::max(layout.cols, layout.rows) <= 5) {
+    const int k = std::max(layout.cols, layout.rows);
+    style = find_grid_style(k, k);
+  }
+  if (style < 0) return;
+  auto m = std::make_unique<Merged>();
+  m->style = style;
+  const int n = merge_style_windows(style);
+  const int d = atMergePointstyle[style][0].u16X & 0xFF;
+  m->cols = d / (atMergePointstyle[style][0].u16Width >> 8);
+  m->rows = d / (atMergePointstyle[style][0].u16Height >> 8);
+  const int width = m->cols * layout.cell_w, height = m->rows * layout.cell_h;
+  if (width < 64 || height < 64) return;
+  m->window = reading_order(style);
+  m->records.resize(size_t(n));
+  for (int i = 0; i < n; ++i) {
+    m->records[size_t(i)].u32State = PF_MERGE_ZOOM_STATE_EMPTY;
+    m->records[size_t(i)].u32WindowNum = uint32_t(i + 1);
+  }
+  if (width != layout.width || height != layout.height) {
+    m->canvas.resize(size_t(width) * height * 3 / 2);
+    fill_black(yuv420p(), width, height, m->canvas.data());
+  }
+  merged_ = std::move(m);
 }
 
 WallComposer::~WallComposer() = default;
 
-// The one place that turns channel pictures into the wall: each picture is scaled to fit its cell
-// (aspect kept, black bars) by a resizer whose offsets put the output area on the cell and whose
-// fill paints the bars. When a merge-with-zoom module exists this is where it takes over.
+// The one place that turns channel pictures into the wall.
 void WallComposer::compose(const std::vector<const tVideoUnitPicture*>& pictures) {
+  if (!merged_) {
+    compose_cells(pictures);
+    return;
+  }
+  Merged& m = *merged_;
+  const int n = merge_style_windows(m.style);
+  std::vector<tImageMergeZoomWindow> records = m.records;
+  std::vector<tImgPicture> inputs(size_t(n), tImgPicture{});
+  for (auto& r : records) r.u32State = PF_MERGE_ZOOM_STATE_EMPTY;
+  for (size_t i = 0; i < pictures.size() && i < cells_.size(); ++i) {
+    const tVideoUnitPicture* pic = pictures[i];
+    const int sw = pic == nullptr ? 0 : int(pic->u32Width) & ~1;
+    const int sh = pic == nullptr ? 0 : int(pic->u32Height) & ~1;
+    if (sw == 0 || sh == 0) continue;
+    const int col = int(i) % layout_.cols, row = int(i) / layout_.cols;
+    const size_t slot = size_t(m.window[size_t(row) * size_t(m.cols) + size_t(col)]);
+    VideoFormat f;
+    f.width = sw, f.height = sh, f.fmt = &yuv420p();
+    records[slot] = merge_window(int(slot) + 1, f, PF_MERGE_ZOOM_FIT);
+    inputs[slot] = {pic->pu8Y, pic->pu8U, pic->pu8V, pic->u32Pitch, pic->u32UVPitch, 0, 0};
+  }
+  const int width = m.cols * layout_.cell_w, height = m.rows * layout_.cell_h;
+  const bool changed =
+      m.handle == nullptr || std::memcmp(records.data(), m.records.data(),
+                                         records.size() * sizeof(tImageMergeZoomWindow)) != 0;
+  if (changed) {
+    tImageMergeZoomParam p{};
+    p.s32MaxPicNum = n;
+    p.u32MergeStyle = uint32_t(al32MergeStyle[m.style][0]);
+    p.u32BgWidth = uint32_t(width), p.u32BgHeight = uint32_t(height);
+    p.u32ImageType = PF_IMAGE_FRAME, p.u32YuvType = PF_YUV_420;
+    p.ptWindows = records.data();
+    const uint32_t status =
+        m.handle == nullptr ? m.table.Open(&m.handle, &p, mem_) : m.table.SetParam(m.handle, &p);
+    if (status != PF_STATUS_OK) {
+      throw ModuleError("merge with zoom refused the wall: " + status_text(m.table, status),
+                        status);
+    }
+    m.records = records;
+  }
+  uint8_t* canvas = m.canvas.empty() ? frame_.data() : m.canvas.data();
+  tImgPicture out = picture_record(yuv420p(), width, height, canvas);
+  if (const uint32_t status = m.table.Process(m.handle, &out, inputs.data())) {
+    throw ModuleError("merge with zoom: " + status_text(m.table, status), status);
+  }
+  if (m.canvas.empty()) return;
+  // The grid's part of the tiling, plane by plane.
+  const int used_w = layout_.cols * layout_.cell_w, used_h = layout_.rows * layout_.cell_h;
+  const uint8_t* from = canvas;
+  uint8_t* to = frame_.data();
+  for (int plane = 0; plane < 3; ++plane) {
+    const int shift = plane == 0 ? 0 : 1;
+    const size_t src_pitch = size_t(width) >> shift, dst_pitch = size_t(layout_.width) >> shift;
+    for (int y = 0; y < used_h >> shift; ++y) {
+      std::memcpy(to + size_t(y) * dst_pitch, from + size_t(y) * src_pitch,
+                  size_t(used_w) >> shift);
+    }
+    from += src_pitch * size_t(height >> shift);
+    to += dst_pitch * size_t(layout_.height >> shift);
+  }
+}
+
+// Each picture scaled to fit its cell by a resizer whose offsets put the output area on the cell
+// and whose fill paints the bars.
+void WallComposer::compose_cells(const std::vector<const tVideoUnitPicture*>& pictures) {
   for (size_t i = 0; i < pictures.size() && i < cells_.size(); ++i) {
     const tVideoUnitPicture* pic = pictures[i];
     if (pic == nullptr || pic->u32Width == 0 || pic->u32Height == 0) continue;

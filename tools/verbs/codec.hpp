@@ -35,7 +35,8 @@ class WallComposer {
   ~WallComposer();
   WallComposer(const WallComposer&) = delete;
   WallComposer& operator=(const WallComposer&) = delete;
-  // Scales each given picture into its cell; null entries leave their cells as they are.
+  // Scales each given picture into its cell (aspect kept, black bars); null entries leave their
+  // cells as they are.
   void compose(const std::vector<const tVideoUnitPicture*>& pictures);
   const std::vector<uint8_t>& frame() const { return frame_; }
   const WallLayout& layout() const { return layout_; }
@@ -45,9 +46,12 @@ class WallComposer {
     std::unique_ptr<Instance> resizer;
     int src_w = 0, src_h = 0;
   };
+  struct Merged;  // the merge-with-zoom instance, for grids the module has
+  void compose_cells(const std::vector<const tVideoUnitPicture*>& pictures);
   WallLayout layout_;
   void* mem_;
   std::vector<Cell> cells_;
+  std::unique_ptr<Merged> merged_;
   std::vector<uint8_t> frame_;
 };
 

@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// Picture insertion: the module for the generic tests, and random insertions (sizes, cuts,
+// positions, frame and field storage both ways, 4:2:0 and packed 4:2:2) against a model that
+// places every source sample by the copy rules, with guard bytes after the background.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "img_addimage.h"
+#include "module_cases.hpp"
+#include "rng.hpp"
+#include "vmem_fixture.hpp"
+
+namespace {
+
+using pft::Bytes;
+using pft::edit;
+using P = tImageAddImageParam;
+
+P param(int32_t bw, int32_t bh, uint32_t bt, int32_t fw, int32_t fh, uint32_t ft, uint32_t yuv,
+        int32_t top, int32_t left, int32_t tc = 0, int32_t bc = 0, int32_t lc = 0, int32_t rc = 0) {
+  return {bw, bh, bt, yuv, fw, fh, ft, yuv, top, left, tc, bc, lc, rc};
+}
+
+size_t bytes_of(uint32_t yuv, int32_t w, int32_t h) {
+  return size_t(w) * size_t(h) * (yuv == PF_YUV_UYVY ? 4 : 3) / 2;
+}
+
+pft::ModuleCase addimage_case() {
+  pft::ModuleCase m;
+  m.name = "addimage";
+  m.entry = {ImgAddImageOpen_c,
+             ImgAddImageProcess_c,
+             ImgAddImageClose_c,
+             ImgAddImageSetParam_c,
+             ImgAddImageGetVersion_c,
+             ImgAddImageGetStatus_c,
+             ImgAddImageAnalyzeErrorCode_c,
+             ImgAddImageDebug_c,
+             ImgAddImageGetMemSize_c};
+  m.table = &tImageAddImageFunc;
+  m.id = 14;
+  m.names = pas8ImageAddImageSelfAnalyzeErrorCode;
+  m.first_code = m.accept_lo = ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER;
+  m.accept_hi = ERR_IMG_ADD_IMAGE_END;
+  m.null_name = ERR_IMG_ADD_IMAGE_ANALYZE_ERROR_CODE_HANDLE;
+  m.version_tag = "pelforge_v300.addimage.001";
+  m.null_version = ERR_IMG_ADD_IMAGE_VERSION_INPUT_POINTER;
+  m.short_version = ERR_IMG_ADD_IMAGE_VERSION_LEN;
+  m.param = pft::record_bytes(param(64, 48, 1, 32, 16, 2, PF_YUV_420, 8, 16, 2, 2, 4, 0));
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    Bytes fg(bytes_of(420, 32, 16), 90), bg(bytes_of(420, 64, 48), 7);
+    uint8_t* pictures[2] = {fg.data(), bg.data()};
+    return e.Process(h, pictures, pictures);
+  };
+  m.mem_size = 216;
+  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER;
+  m.close_null = ERR_IMG_ADD_IMAGE_CLOSE_INPUT_POINTER;
+  m.close_no_mem = ERR_IMG_ADD_IMAGE_CLOSE_MEMHANDLE_POINTER;
+  m.close_foreign = ERR_IMG_ADD_IMAGE_CLOSE_FREE;
+  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_ADD_IMAGE_SETPARAM_INPUT_POINTER;
+  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_ADD_IMAGE_STATUS_INPUT_POINTE;
+  m.process_null_handle = m.process_null_input = m.process_null_output =
+      ERR_IMG_ADD_IMAGE_PROCESS_INPUT_POINTER;
+  m.open_failures = {ERR_IMG_ADD_IMAGE_OPEN_MALLOC};
+  m.dma_failure = ERR_IMG_ADD_IMAGE_GET_DMA_HANDLE;
+  m.rows = {
+      {"background 60 wide before a bad foreground",
+       edit<P>([](P& p) { p.s32BgWidth = 60, p.s32FgHeight = 0; }),
+       ERR_IMG_ADD_IMAGE_CHECK_BG_SIZE},
+      {"background height 0", edit<P>([](P& p) { p.s32BgHeight = 0; }),
+       ERR_IMG_ADD_IMAGE_CHECK_BG_SIZE},
+      {"foreground height 12 before bad types",
+       edit<P>([](P& p) { p.s32FgHeight = 12, p.u32FgYuvType = 422; }),
+       ERR_IMG_ADD_IMAGE_CHECK_FG_SIZE},
+      {"foreground width -8", edit<P>([](P& p) { p.s32FgWidth = -8; }),
+       ERR_IMG_ADD_IMAGE_CHECK_FG_SIZE},
+      {"types 420 and 422 before an odd top",
+       edit<P>([](P& p) { p.u32FgYuvType = PF_YUV_UYVY, p.s32Top = 3; }),
+       ERR_IMG_ADD_IMAGE_CHECK_YUV_TYPE_EQUALITY},
+      {"both NV12", edit<P>([](P& p) { p.u32FgYuvType = p.u32BgYuvType = PF_YUV_NV12; }),
+       ERR_IMG_ADD_IMAGE_CHECK_YUV_TYPE},
+      {"top odd before a bad left", edit<P>([](P& p) { p.s32Top = 3, p.s32Left = -2; }),
+       ERR_IMG_ADD_IMAGE_CHECK_TOP_SIZE},
+      {"left negative", edit<P>([](P& p) { p.s32Left = -2; }), ERR_IMG_ADD_IMAGE_CHECK_LEFT_SIZE},
+      {"top cut odd before a bad bottom cut",
+       edit<P>([](P& p) { p.s32TopCut = 1, p.s32BottomCut = -2; }),
+       ERR_IMG_ADD_IMAGE_CHECK_TOP_CUT_SIZE},
+      {"bottom cut negative", edit<P>([](P& p) { p.s32BottomCut = -2; }),
+       ERR_IMG_ADD_IMAGE_CHECK_BOTTOM_CUT_SIZE},
+      {"left cut odd, though it would fit", edit<P>([](P& p) { p.s32LeftCut = 5; }),
+       ERR_IMG_ADD_IMAGE_CHECK_LEFT_CUT_SIZE},
+      {"right cut odd", edit<P>([](P& p) { p.s32RightCut = 1; }),
+       ERR_IMG_ADD_IMAGE_CHECK_RIGHT_CUT_SIZE},
+      // 16 + 32 - 4 fits 64 with 20 to spare; at 38 it is two over.
+      {"two pixels past the right edge", edit<P>([](P& p) { p.s32Left = 38; }),
+       ERR_IMG_ADD_IMAGE_CHECK_FG_WIDTH_OVER},
+      {"two lines past the bottom", edit<P>([](P& p) { p.s32Top = 38; }),
+       ERR_IMG_ADDIMAGE_CHECK_FG_HEIGHT_OVER},
+  };
+  return m;
+}
+PF_MODULE_CASE(addimage_case);
+
+// Where the copy puts the cut foreground's lines, plane by plane: `rows` source lines of a
+// plane copied as `pairs` pairs into background lines, as the copy kernels' table says.
+struct Line {
+  int32_t src, dst;  // plane rows
+};
+
+std::vector<Line> placed(uint32_t fg_type, uint32_t bg_type, int32_t fg_rows, int32_t bg_rows,
+                         int32_t cut, int32_t origin, int32_t pairs) {
+  const bool field_src = fg_type != PF_IMAGE_FRAME;
+  const bool field_dst = fg_type == PF_IMAGE_FRAME
+                             ? bg_type == PF_IMAGE_FIELD
+                             : fg_type == PF_IMAGE_FIELD && bg_type == PF_IMAGE_FIELD;
+  std::vector<Line> lines;
+  for (int32_t i = 0; i < pairs; ++i) {
+    for (int32_t f = 0; f < 2; ++f) {
+      // Line f of pair i: of the cut frame, or line i of field f.
+      const int32_t src = field_src ? f * (fg_rows / 2) + cut / 2 + i : cut + 2 * i + f;
+      const int32_t dst = field_dst ? f * (bg_rows / 2) + origin / 2 + i : origin + 2 * i + f;
+      lines.push_back({src, dst});
+    }
+  }
+  return lines;
+}
+
+class AddImage : public pft::VmemTest {};
+
+TEST_F(AddImage, RandomInsertionsMatchTheCopyRules) {
+  pft::Rng rng(14);
+  int tried = 0;
+  while (tried < 300) {
+    const uint32_t yuv = rng.chance(30) ? PF_YUV_UYVY : PF_YUV_420;
+    P p = param(8 * rng.range(1, 12), 8 * rng.range(1, 10), uint32_t(rng.range(1, 2)),
+                8 * rng.range(1, 8), 8 * rng.range(1, 8), uint32_t(rng.range(1, 3)), yuv,
+                2 * rng.range(0, 20), 2 * rng.range(0, 20));
+    if (rng.chance(70)) {
+      p.s32TopCut = 2 * rng.range(0, 6), p.s32BottomCut = 2 * rng.range(0, 6);
+      p.s32LeftCut = 2 * rng.range(0, 6), p.s32RightCut = 2 * rng.range(0, 6);
+    }
+    void* h = nullptr;
+    if (ImgAddImageOpen_c(&h, &p, mem()) != 0) continue;
+    ++tried;
+    SCOPED_TRACE(std::to_string(p.s32FgWidth) + "x" + std::to_string(p.s32FgHeight) + "/" +
+                 std::to_string(p.u32FgImageType) + " into " + std::to_string(p.s32BgWidth) + "x" +
+                 std::to_string(p.s32BgHeight) + "/" + std::to_string(p.u32BgImageType) + " at " +
+                 std::to_string(p.s32Left) + "," + std::to_string(p.s32Top) + " cuts " +
+                 std::to_string(p.s32TopCut) + "," + std::to_string(p.s32BottomCut) + "," +
+                 std::to_string(p.s32LeftCut) + "," + std::to_string(p.s32RightCut) + " type " +
+                 std::to_string(yuv));
+    Bytes fg(bytes_of(yuv, p.s32FgWidth, p.s32FgHeight)),
+        bg(bytes_of(yuv, p.s32BgWidth, p.s32BgHeight) + 64);
+    for (auto& v : fg) v = rng.byte();
+    for (auto& v : bg) v = rng.byte();
+    Bytes expected = bg;
+    uint8_t* pictures[2] = {fg.data(), bg.data()};
+    ASSERT_EQ(ImgAddImageProcess_c(h, pictures, pictures), 0u);
+    ASSERT_EQ(ImgAddImageClose_c(h), 0u);
+
+    const int32_t w = p.s32FgWidth - p.s32LeftCut - p.s32RightCut;
+    const int32_t ht = p.s32FgHeight - p.s32TopCut - p.s32BottomCut;
+    struct Plane {
+      size_t fg_at, bg_at;
+      int32_t fg_pitch, bg_pitch, fg_rows, bg_rows, bytes, src_col, dst_col, cut, origin, pairs;
+    };
+    std::vector<Plane> planes;
+    const int32_t fw = p.s32FgWidth, fh = p.s32FgHeight, bw = p.s32BgWidth, bh = p.s32BgHeight;
+    if (yuv == PF_YUV_UYVY) {
+      planes.push_back({0, 0, 2 * fw, 2 * bw, fh, bh, 2 * w, 2 * p.s32LeftCut, 2 * p.s32Left,
+                        p.s32TopCut, p.s32Top, ht / 2});
+    } else {
+      planes.push_back(
+          {0, 0, fw, bw, fh, bh, w, p.s32LeftCut, p.s32Left, p.s32TopCut, p.s32Top, ht / 2});
+      for (size_t k = 1; k < 3; ++k) {
+        const size_t f_at = size_t(fw) * fh * (k == 1 ? 4 : 5) / 4;
+        const size_t b_at = size_t(bw) * bh * (k == 1 ? 4 : 5) / 4;
+        // Chroma cuts: half the frame's lines, or a quarter of each field's.
+        const int32_t cut =
+            p.u32FgImageType == PF_IMAGE_FRAME ? p.s32TopCut / 2 : p.s32TopCut / 4 * 2;
+        planes.push_back({f_at, b_at, fw / 2, bw / 2, fh / 2, bh / 2, w / 2, p.s32LeftCut / 2,
+                          p.s32Left / 2, cut, p.s32Top / 2, ht / 4});
+      }
+    }
+    for (const Plane& pl : planes) {
+      for (const Line& l : placed(p.u32FgImageType, p.u32BgImageType, pl.fg_rows, pl.bg_rows,
+                                  pl.cut, pl.origin, pl.pairs)) {
+        for (int32_t c = 0; c < pl.bytes; ++c) {
+          expected[pl.bg_at + size_t(l.dst) * size_t(pl.bg_pitch) + size_t(pl.dst_col + c)] =
+              fg[pl.fg_at + size_t(l.src) * size_t(pl.fg_pitch) + size_t(pl.src_col + c)];
+        }
+      }
+    }
+    ASSERT_EQ(bg, expected);
+  }
+}
+
+// A foreground that fills the background exactly is a copy of it; one more column is refused.
+TEST_F(AddImage, FullPictureIsACopy) {
+  for (uint32_t yuv : {PF_YUV_420, PF_YUV_UYVY}) {
+    P p = param(48, 32, 1, 48, 32, 1, yuv, 0, 0);
+    Bytes fg(bytes_of(yuv, 48, 32)), bg(fg.size(), 0);
+    for (size_t i = 0; i < fg.size(); ++i) fg[i] = uint8_t(i * 7);
+    void* h = nullptr;
+    ASSERT_EQ(ImgAddImageOpen_c(&h, &p, mem()), 0u);
+    uint8_t* pictures[2] = {fg.data(), bg.data()};
+    ASSERT_EQ(ImgAddImageProcess_c(h, pictures, pictures), 0u);
+    EXPECT_EQ(bg, fg);
+    p.s32Left = 2;
+    EXPECT_EQ(ImgAddImageSetParam_c(h, &p), ERR_IMG_ADD_IMAGE_CHECK_FG_WIDTH_OVER);
+    ASSERT_EQ(ImgAddImageClose_c(h), 0u);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,1042 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The merge module through its entry points: every style at every background size composes its
+// windows where the layout formulas put them (read back from flat-coloured pictures), bands and
+// empty windows take the background colour, focus frames and boundary lines land where their
+// rules draw them, and the module's codes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "img_banner.h"
+#include "img_merge.h"
+#include "module_cases.hpp"
+#include "rng.hpp"
+#include "vmem_fixture.hpp"
+
+namespace {
+
+using P = tImgMergeParam;
+
+// ---------------------------------------------------------------- the layouts, from the formulas
+
+struct Rect {
+  int x, y, w, h;
+};
+
+constexpr int kSizes[9][2] = {{352, 288},  {720, 576},  {720, 480}, {768, 768}, {1024, 768},
+                              {1024, 800}, {1280, 800}, {704, 576}, {704, 480}};
+constexpr int kCount[23] = {0,  1,  2,  2,  3,  4,  4,  6,  7,  8,  9, 10,
+                            10, 10, 12, 13, 14, 16, 16, 25, 36, 49, 64};
+
+// The window size of the style table, then the corrections.
+Rect size_of(int style, int n, int W, int H) {
+  const int tw = W / 3 / 2 * 2, th = H / 3 / 2 * 2;
+  const bool one = n == 1;
+  int w = 0, h = 0;
+  auto set = [&](int a, int b) { w = a, h = b; };
+  switch (style) {
+    case 1:
+      set(W, H);
+      break;
+    case 2:
+    case 4:
+    case 5:
+      set(W / 2, H / 2);
+      break;
+    case 3:
+      one ? set(W, H) : set(tw, th);
+      break;
+    case 6:
+      one ? set(W - tw, H - th) : set(tw, th);
+      break;
+    case 7:
+      one ? set(2 * tw, 2 * th) : set(tw, th);
+      if (W == 352 && (n == 4 || n == 5)) w = 120;
+      break;
+    case 8:
+      n >= 1 && n <= 3 ? set(W / 2, H / 2) : set(W / 4, H / 4);
+      break;
+    case 9:
+      one ? set(3 * W / 4, 3 * H / 4) : set(W / 4, H / 4);
+      break;
+    case 10:
+      set(tw, th);
+      break;
+    case 11:
+      n == 1 || n == 6 ? set(W / 2, H / 2) : set(W / 4, H / 4);
+      break;
+    case 12:
+      n == 1 || n == 2 ? set(W / 2, H / 2) : set(W / 4, H / 4);
+      break;
+    case 13:
+      one ? set(4 * W / 5, 4 * (H / 5) - 4) : set(W / 5, H / 5 - 1);
+      break;
+    case 14:
+      one ? set(5 * W / 6, 5 * H / 6) : set(W / 6, H / 6);
+      break;
+    case 15:
+      one ? set(W / 2, H / 2) : set(W / 4, H / 4);
+      break;
+    case 16:
+      one ? set(6 * (W / 7), 6 * (H / 7)) : set(W / 7, H / 7);
+      break;
+    case 17:
+      set(W / 4, H / 4);
+      break;
+    case 18:
+      one ? set(7 * W / 8, 7 * H / 8) : set(W / 8, H / 8);
+      break;
+    default: {
+      const int k = style - 14;  // 19..22: 5x5 .. 8x8
+      set(W / k, H / k);
+    }
+  }
+  struct Fix {
+    bool width;
+    int from, to;
+  };
+  static const Fix kChain[] = {
+      {true, 360, 352},  {true, 180, 176},  {true, 236, 240}, {true, 232, 240}, {true, 116, 112},
+      {true, 117, 116},  {true, 586, 580},  {true, 563, 560}, {true, 540, 528}, {true, 96, 88},
+      {false, 115, 114}, {false, 563, 564}, {false, 95, 96}};
+  for (const Fix& f : kChain) {
+    int& v = f.width ? w : h;
+    if (v != f.from || (f.width && f.from == 96 && style == 22)) continue;
+    v = f.to;
+    break;
+  }
+  if (h == 380) h = 384;
+  if (h == 80 && style != 14 && style != 20) h = 72;
+  return {0, 0, w, h};
+}
+
+// The six square grids (x0 + dx c, y0 + dy r) by size; {0} where a grid has no layout. The 8x8
+// grid at 352x288 is the grid of its 44x36 windows.
+struct GridRow {
+  int x0, dx, y0, dy;
+};
+constexpr GridRow kGrid[6][9] = {
+    // 3x3
+    {{8, 112, 0, 96},
+     {0, 240, 0, 192},
+     {0, 240, 0, 160},
+     {0, 256, 0, 256},
+     {2, 340, 0, 256},
+     {2, 340, 0, 266},
+     {0, 426, 0, 266},
+     {0, 234, 0, 192},
+     {0, 234, 0, 160}},
+    // 4x4
+    {{0, 88, 0, 72},
+     {8, 176, 0, 144},
+     {8, 176, 0, 120},
+     {0, 192, 0, 192},
+     {0, 256, 0, 192},
+     {0, 256, 0, 200},
+     {0, 320, 0, 200},
+     {0, 176, 0, 144},
+     {0, 176, 0, 120}},
+    // 5x5
+    {{},
+     {0, 144, 2, 114},
+     {},
+     {4, 152, 4, 152},
+     {2, 204, 4, 152},
+     {2, 204, 0, 160},
+     {0, 256, 0, 160},
+     {2, 140, 2, 114},
+     {2, 140, 0, 96}},
+    // 6x6
+    {{},
+     {0, 120, 0, 96},
+     {},
+     {0, 128, 0, 128},
+     {2, 170, 0, 128},
+     {2, 170, 4, 132},
+     {4, 212, 4, 132},
+     {4, 116, 0, 96},
+     {4, 116, 0, 80}},
+    // 7x7
+    {{},
+     {2, 102, 0, 82},
+     {},
+     {6, 108, 6, 108},
+     {0, 146, 6, 108},
+     {0, 146, 0, 114},
+     {2, 182, 0, 114},
+     {0, 100, 0, 82},
+     {0, 100, 0, 68}},
+    // 8x8
+    {{0, 44, 0, 36},
+     {0, 90, 0, 72},
+     {0, 90, 0, 60},
+     {0, 96, 0, 96},
+     {0, 128, 0, 96},
+     {0, 128, 0, 100},
+     {0, 160, 0, 100},
+     {0, 88, 0, 72},
+     {0, 88, 0, 60}},
+};
+
+// The layouts drawn on the grids: the grid side and each window's cell (column, row), window 1
+// first. The big windows take the top-left cell; the others run down the right column and along
+// the bottom row.
+struct Layout {
+  int side;
+  std::vector<std::pair<int, int>> cells;
+};
+Layout corner_ring(int k) {
+  Layout l{k, {{0, 0}}};
+  for (int r = 0; r < k - 1; ++r) l.cells.push_back({k - 1, r});
+  for (int c = 0; c < k; ++c) l.cells.push_back({c, k - 1});
+  return l;
+}
+Layout layout_of(int style) {
+  switch (style) {
+    case 2:
+      return {4, {{0, 1}, {2, 1}}};
+    case 4:
+      return {4, {{1, 0}, {0, 2}, {2, 2}}};
+    case 5:
+      return {4, {{0, 0}, {2, 0}, {0, 2}, {2, 2}}};
+    case 7:
+      return {3, {{0, 0}, {2, 0}, {2, 1}, {0, 2}, {1, 2}, {2, 2}}};
+    case 8:
+      return {4, {{0, 0}, {2, 0}, {0, 2}, {2, 2}, {3, 2}, {2, 3}, {3, 3}}};
+    case 9:
+      return {4, {{0, 0}, {3, 0}, {3, 1}, {3, 2}, {0, 3}, {1, 3}, {2, 3}, {3, 3}}};
+    case 11:
+      return {4, {{0, 0}, {2, 0}, {3, 0}, {2, 1}, {3, 1}, {0, 2}, {2, 2}, {3, 2}, {2, 3}, {3, 3}}};
+    case 12:
+      return {4, {{0, 0}, {2, 0}, {0, 2}, {1, 2}, {2, 2}, {3, 2}, {0, 3}, {1, 3}, {2, 3}, {3, 3}}};
+    case 15: {
+      Layout l{4, {{0, 0}, {2, 0}, {3, 0}, {2, 1}, {3, 1}}};
+      for (int r = 2; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) l.cells.push_back({c, r});
+      }
+      return l;
+    }
+    case 13:
+      return corner_ring(5);
+    case 14:
+      return corner_ring(6);
+    case 16:
+      return corner_ring(7);
+    case 18:
+      return corner_ring(8);
+    default: {  // the plain grids
+      const int k = style == 10 ? 3 : style == 17 ? 4 : style - 14;
+      Layout l{k, {}};
+      for (int n = 0; n < k * k; ++n) l.cells.push_back({n % k, n / k});
+      return l;
+    }
+  }
+}
+
+// Sizes at which a style has no layout (index into kSizes).
+bool without_layout(int style, int s) {
+  const bool cif = s == 0, ntsc720 = s == 2;
+  switch (style) {
+    case 8:
+    case 9:
+    case 11:
+    case 15:
+      return cif;
+    case 12:
+      return !(s == 0 || s == 1 || s == 7);
+    case 13:
+    case 14:
+    case 16:
+    case 18:
+    case 19:
+    case 20:
+    case 21:
+      return cif || ntsc720;
+    default:
+      return false;
+  }
+}
+
+// The corner of window n (1-based) of a style at size index s.
+Rect corner_of(int style, int n, int s) {
+  const int W = kSizes[s][0], H = kSizes[s][1];
+  if (style == 1) return {0, 0, 0, 0};
+  if (style == 3) {  // picture in picture: the small window in the bottom-right corner
+    if (n == 1) return {};
+    const Rect w2 = size_of(3, 2, W, H);
+    return {W - w2.w, H - w2.h, 0, 0};
+  }
+  if (style == 6) {  // one big window, centred in height, and a column of three on the right
+    const Rect w1 = size_of(6, 1, W, H), w2 = size_of(6, 2, W, H);
+    if (n == 1) return {0, (H - w1.h) / 2 / 2 * 2, 0, 0};
+    return {W - w2.w, (H / 3 / 2 * 2) * (n - 2), 0, 0};
+  }
+  // At 352x288 the Six layout runs on a 120-pixel pitch (its windows 4 and 5 are 120 wide).
+  if (style == 7 && s == 0) {
+    const auto [c, r] = layout_of(7).cells[static_cast<size_t>(n - 1)];
+    return {120 * c, 96 * r, 0, 0};
+  }
+  // The one window off its grid: Ten's window 6 at 1024x768 sits one row lower than the grid
+  // says, and hangs out of the picture; what lies outside is not drawn.
+  if (style == 11 && s == 4 && n == 6) return {0, 512, 0, 0};
+  const Layout l = layout_of(style);
+  const int k = l.side;
+  const int which = k == 3 ? 0 : k - 3;
+  const GridRow g = kGrid[which][s];
+  const auto [c, r] = l.cells[static_cast<size_t>(n - 1)];
+  return {g.x0 + g.dx * c, g.y0 + g.dy * r, 0, 0};
+}
+
+Rect window_rect(int style, int n, int s) {
+  const Rect c = corner_of(style, n, s);
+  const Rect z = size_of(style, n, kSizes[s][0], kSizes[s][1]);
+  return {c.x, c.y, z.w, z.h};
+}
+
+// ---------------------------------------------------------------- pictures and the model
+
+struct Yuv {
+  int y, u, v;
+};
+
+int floor_div256(int n) { return n >= 0 ? n / 256 : -((-n + 255) / 256); }
+Yuv convert(int r, int g, int b) {
+  return {floor_div256(76 * r + 150 * g + 29 * b + 128),
+          std::min(floor_div256(-43 * r - 84 * g + 128 * b + 128) + 128, 255),
+          std::min(floor_div256(128 * r - 107 * g - 20 * b + 128) + 128, 255)};
+}
+
+constexpr size_t kGuard = 256;
+
+// A contiguous 4:2:0 background with a guard band after it, and the same picture as the model
+// expects it (planes as display-ordered rows; field storage is applied when comparing).
+class Background {
+ public:
+  Background(int w, int h, bool field) : w_(w), h_(h), field_(field) {
+    bytes_ = static_cast<size_t>(w) * h * 3 / 2;
+    buffer_.assign(bytes_ + kGuard, 0x5A);
+    model_.assign(bytes_, 0);
+    clear({0, 128, 128});
+  }
+  uint8_t* data() { return buffer_.data(); }
+  // Both the picture and the model to one colour.
+  void clear(Yuv c) {
+    for (size_t i = 0; i < bytes_; ++i) {
+      const size_t luma = static_cast<size_t>(w_) * h_;
+      const int v = i < luma ? c.y : i < luma * 5 / 4 ? c.u : c.v;
+      buffer_[i] = model_[i] = static_cast<uint8_t>(v);
+    }
+  }
+  // Paints display rows [y, y + rows) and columns [x, x + w) of a plane in the model.
+  void paint(int plane, int x, int y, int w, int rows, int value) {
+    const int pw = plane == 0 ? w_ : w_ / 2, ph = plane == 0 ? h_ : h_ / 2;
+    for (int r = std::max(y, 0); r < std::min(y + rows, ph); ++r) {
+      for (int c = std::max(x, 0); c < std::min(x + w, pw); ++c) at(plane, c, r) = uint8_t(value);
+    }
+  }
+  // What the banner does with a rectangle: refused when empty or starting outside, clipped at
+  // the right and bottom, every value rounded down to even; chroma is half of it.
+  void banner(int w, int h, int left, int top, Yuv c) {
+    if (w < 1 || h < 1 || top < 0 || left < 0 || top >= h_ || left >= w_) return;
+    w = std::min(w, w_ - left) & ~1, h = std::min(h, h_ - top) & ~1;
+    left &= ~1, top &= ~1;
+    paint(0, left, top, w, h, c.y);
+    paint(1, left / 2, top / 2, w / 2, h / 2, c.u);
+    paint(2, left / 2, top / 2, w / 2, h / 2, c.v);
+  }
+  // Differences between picture and model as text (first few), and the guard band.
+  std::string compare() const {
+    std::string out;
+    int shown = 0;
+    for (int plane = 0; plane < 3 && shown < 4; ++plane) {
+      const int pw = plane == 0 ? w_ : w_ / 2, ph = plane == 0 ? h_ : h_ / 2;
+      for (int r = 0; r < ph && shown < 4; ++r) {
+        for (int c = 0; c < pw && shown < 4; ++c) {
+          const uint8_t want = const_cast<Background*>(this)->at(plane, c, r);
+          const uint8_t got = buffer_[offset(plane, c, stored(r, ph))];
+          if (want != got) {
+            out += "plane " + std::to_string(plane) + " (" + std::to_string(c) + "," +
+                   std::to_string(r) + "): " + std::to_string(got) + " want " +
+                   std::to_string(want) + "; ";
+            ++shown;
+          }
+        }
+      }
+    }
+    for (size_t i = bytes_; i < buffer_.size(); ++i) {
+      if (buffer_[i] != 0x5A) return out + "guard band written";
+    }
+    return out;
+  }
+  // Model sample at display position.
+  uint8_t& at(int plane, int x, int y) {
+    const int ph = plane == 0 ? h_ : h_ / 2;
+    return model_[offset(plane, x, stored(y, ph))];
+  }
+  uint8_t got(int plane, int x, int y) const {
+    const int ph = plane == 0 ? h_ : h_ / 2;
+    return buffer_[offset(plane, x, stored(y, ph))];
+  }
+
+ private:
+  int stored(int r, int rows) const {
+    if (!field_) return r;
+    return r % 2 == 0 ? r / 2 : rows / 2 + r / 2;
+  }
+  size_t offset(int plane, int x, int row) const {
+    const size_t luma = static_cast<size_t>(w_) * h_;
+    if (plane == 0) return static_cast<size_t>(row) * w_ + x;
+    return luma + (plane == 2 ? luma / 4 : 0) + static_cast<size_t>(row) * (w_ / 2) + x;
+  }
+
+  int w_, h_;
+  bool field_;
+  size_t bytes_;
+  std::vector<uint8_t> buffer_, model_;
+};
+
+// One flat picture per window: luma, U and V distinct for every slot.
+Yuv slot_colour(int i) { return {16 + i, 100 + i, 200 - i}; }
+
+std::vector<uint8_t> flat_picture(int w, int h, Yuv c) {
+  std::vector<uint8_t> p(static_cast<size_t>(w) * h * 3 / 2);
+  const size_t luma = static_cast<size_t>(w) * h;
+  std::fill(p.begin(), p.begin() + static_cast<ptrdiff_t>(luma), uint8_t(c.y));
+  std::fill(p.begin() + static_cast<ptrdiff_t>(luma),
+            p.begin() + static_cast<ptrdiff_t>(luma * 5 / 4), uint8_t(c.u));
+  std::fill(p.begin() + static_cast<ptrdiff_t>(luma * 5 / 4), p.end(), uint8_t(c.v));
+  return p;
+}
+
+// A parameter record with slot i in window i + 1 at its size; nothing drawn but the pictures.
+P record_for(int style, int s, bool field_output) {
+  P p{};
+  p.u16MergeStyle = static_cast<uint16_t>(style);
+  p.u32BgWidth = static_cast<uint32_t>(kSizes[s][0]);
+  p.u32BgHeight = static_cast<uint32_t>(kSizes[s][1]);
+  p.u32ImageType = field_output ? PF_IMAGE_FIELD : PF_IMAGE_FRAME;
+  p.u32YuvType = PF_YUV_420;
+  for (int i = 0; i < kCount[style]; ++i) {
+    const Rect r = size_of(style, i + 1, kSizes[s][0], kSizes[s][1]);
+    tImgMergeWindow& w = p.atWindow[i];
+    w.u32Width = static_cast<uint32_t>(r.w);
+    w.u32Height = static_cast<uint32_t>(r.h);
+    w.u32ImageType = PF_IMAGE_FRAME;
+    w.u32YuvType = PF_YUV_420;
+    w.u8WindowNo = static_cast<uint8_t>(i + 1);
+  }
+  return p;
+}
+
+// The pictures of a record's slots (flat colours), and the model's copy of them: luma rows in
+// pairs from the window's top; chroma in pairs of chroma rows (in a field background each field
+// holds its own pairs, from field chroma line y / 4).
+struct Composition {
+  std::vector<std::vector<uint8_t>> pictures;
+  uint8_t* array[PF_MERGE_PICTURE_ENTRIES] = {};
+};
+
+Composition compose_model(const P& p, int s, Background& bg) {
+  Composition c;
+  const int style = p.u16MergeStyle;
+  const bool field = p.u32ImageType == PF_IMAGE_FIELD;
+  for (int i = 0; i < kCount[style]; ++i) {
+    const tImgMergeWindow& w = p.atWindow[i];
+    if (w.u8Empty == 1) {
+      c.pictures.emplace_back();
+      continue;
+    }
+    const Yuv colour = slot_colour(i);
+    c.pictures.push_back(flat_picture(int(w.u32Width), int(w.u32Height), colour));
+    c.array[i] = c.pictures.back().data();
+    const Rect r = corner_of(style, w.u8WindowNo, s);
+    const int ww = int(w.u32Width), wh = int(w.u32Height);
+    bg.paint(0, r.x, r.y, ww, 2 * (wh / 2), colour.y);
+    for (int plane = 1; plane < 3; ++plane) {
+      const int value = plane == 1 ? colour.u : colour.v;
+      if (!field) {
+        bg.paint(plane, r.x / 2, r.y / 2, ww / 2, 2 * (wh / 4), value);
+        continue;
+      }
+      // Field storage: wh / 4 chroma lines in each field from field line y / 4, which are the
+      // display chroma rows 2 (y / 4) + 2 j (first field) and one below (second field).
+      for (int j = 0; j < wh / 4; ++j) {
+        bg.paint(plane, r.x / 2, 2 * (r.y / 4) + 2 * j, ww / 2, 2, value);
+      }
+    }
+  }
+  return c;
+}
+
+class MergeModule : public pft::VmemTest {};
+
+// Every style at every size: the windows of distinct flat pictures land exactly where the
+// formulas put them, later slots on top, in frame and in field storage; sizes without a layout
+// are refused; nothing outside the background is written, and the pictures are left alone.
+TEST_F(MergeModule, EveryStyleAtEverySizePlacesItsWindows) {
+  pft::Rng rng(6);
+  int context = 0;
+  for (int style = 0; style < 23; ++style) {
+    for (int s = 0; s < 9; ++s) {
+      const int W = kSizes[s][0], H = kSizes[s][1];
+      SCOPED_TRACE("style " + std::to_string(style) + " at " + std::to_string(W) + "x" +
+                   std::to_string(H));
+      const bool field = rng.chance(30);
+      P p = record_for(style, s, field);
+      for (int i = 0; i < kCount[style]; ++i) {
+        p.atWindow[i].u32ImageType = rng.chance(50) ? PF_IMAGE_FRAME : PF_IMAGE_FIELD;
+      }
+      void* h = nullptr;
+      if (style != 0 && without_layout(style, s)) {
+        EXPECT_EQ(ImgMergeOpen_c(&h, &p, mem()), ERR_IMG_MERGE_BG_STYLE);
+        continue;
+      }
+      ASSERT_EQ(ImgMergeOpen_c(&h, &p, mem()), 0u);
+      for (int n = 1; n <= kCount[style]; ++n) {
+        const Rect want = window_rect(style, n, s);
+        int x = -1, y = -1, w = -1, hh = -1;
+        EXPECT_EQ(ImgMergeGetWindowRect(style, n, W, H, &x, &y, &w, &hh), 1);
+        EXPECT_EQ(x, want.x) << "window " << n;
+        EXPECT_EQ(y, want.y) << "window " << n;
+        EXPECT_EQ(w, want.w) << "window " << n;
+        EXPECT_EQ(hh, want.h) << "window " << n;
+      }
+      Background bg(W, H, field);
+      Composition c = compose_model(p, s, bg);
+      const std::vector<std::vector<uint8_t>> before = c.pictures;
+      c.array[PF_MERGE_OUTPUT_Y] = bg.data();
+      ASSERT_EQ(ImgMergeProcess_c(h, c.array, &context), 0u);
+      EXPECT_EQ(bg.compare(), "");
+      EXPECT_TRUE(c.pictures == before) << "a window picture changed";
+      EXPECT_EQ(ImgMergeClose_c(h), 0u);
+    }
+  }
+}
+
+// Background bands of VTow, Three and SFour, and empty windows: filled with the background
+// colour when asked, left alone otherwise; an empty slot is not checked and needs no picture.
+TEST_F(MergeModule, BandsAndEmptyWindowsTakeTheBackgroundColour) {
+  const int kBandStyles[] = {2, 4, 6, 5, 17};
+  int context = 0;
+  for (int style : kBandStyles) {
+    for (int s : {0, 1, 8}) {
+      for (int fill = 0; fill < 2; ++fill) {
+        const int W = kSizes[s][0], H = kSizes[s][1];
+        SCOPED_TRACE("style " + std::to_string(style) + " at " + std::to_string(W) + "x" +
+                     std::to_string(H) + " fill " + std::to_string(fill));
+        P p = record_for(style, s, false);
+        p.u8BgR = 30, p.u8BgG = 200, p.u8BgB = 90;
+        p.u8FillEmpty = static_cast<uint8_t>(fill);
+        // The last slot is empty, with a record that would not pass its checks.
+        tImgMergeWindow& last = p.atWindow[kCount[style] - 1];
+        last.u8Empty = 1, last.u32Width = 3, last.u32YuvType = 0, last.u8WindowNo = 99;
+        void* h = nullptr;
+        ASSERT_EQ(ImgMergeOpen_c(&h, &p, mem()), 0u);
+        Background bg(W, H, false);
+        const Yuv c = convert(30, 200, 90);
+        switch (style) {
+          case 2:
+            bg.banner(W, H / 4, 0, 0, c);
+            bg.banner(W, H / 4, 0, 3 * H / 4, c);
+            bg.banner(8, H / 2, 0, H / 4, c);
+            bg.banner(8, H / 2, W - 8, H / 4, c);
+            break;
+          case 4:
+            bg.banner(W / 4 + 4, H / 2, 0, 0, c);
+            bg.banner(W / 2, H / 2, W / 2, 0, c);
+            bg.banner(8, H / 2, 0, H / 2, c);
+            bg.banner(8, H / 2, W - 8, H / 2, c);
+            break;
+          case 6: {
+            const int x2 = corner_of(6, 2, s).x;
+            bg.banner(x2, H / 4, 0, 0, c);
+            bg.banner(x2, H / 4, 0, 3 * H / 4, c);
+            break;
+          }
+          default:
+            break;
+        }
+        Composition comp = compose_model(p, s, bg);
+        if (fill == 1) {
+          const Rect r = window_rect(style, kCount[style], s);
+          bg.banner(r.w, r.h, r.x, r.y, c);
+        }
+        comp.array[PF_MERGE_OUTPUT_Y] = bg.data();
+        ASSERT_EQ(ImgMergeProcess_c(h, comp.array, &context), 0u);
+        EXPECT_EQ(bg.compare(), "");
+        EXPECT_EQ(ImgMergeClose_c(h), 0u);
+      }
+    }
+  }
+}
+
+// Windows with r or b insets (from the focus rule): the frame is inset on that side.
+struct FocusInsets {
+  std::vector<int> right, bottom;
+};
+FocusInsets insets_of(int style) {
+  auto range = [](int a, int b) {
+    std::vector<int> v;
+    for (int n = a; n <= b; ++n) v.push_back(n);
+    return v;
+  };
+  auto cat = [](std::vector<int> a, std::vector<int> b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  switch (style) {
+    case 1:
+      return {{1}, {1}};
+    case 2:
+      return {{2}, {1, 2}};
+    case 3:
+      return {{1, 2}, {1, 2}};
+    case 4:
+      return {{1, 3}, {2, 3}};
+    case 5:
+      return {{2, 4}, {3, 4}};
+    case 6:
+      return {{2, 3, 4}, {1, 4}};
+    case 7:
+      return {{1, 2, 3, 5, 6}, {4, 5, 6}};
+    case 8:
+      return {{2, 5, 7}, {3, 6, 7}};
+    case 9:
+      return {{2, 3, 4, 8}, {5, 6, 7, 8}};
+    case 11:
+      return {{3, 5, 8, 10}, {6, 9, 10}};
+    case 12:
+      return {{2, 6, 10}, {7, 8, 9, 10}};
+    case 13:
+      return {{2, 3, 4, 5, 10}, range(6, 10)};
+    case 14:
+      return {cat(range(2, 6), {12}), range(7, 12)};
+    case 15:
+      return {{3, 5, 9, 13}, range(10, 13)};
+    case 16:
+      return {cat(range(2, 7), {14}), range(8, 14)};
+    case 18:
+      return {cat(range(2, 8), {16}), range(9, 16)};
+    default: {
+      const int k = style == 10 ? 3 : style == 17 ? 4 : style - 14;
+      FocusInsets f;
+      for (int n = k; n <= k * k; n += k) f.right.push_back(n);
+      f.bottom = range(k * (k - 1) + 1, k * k);
+      return f;
+    }
+  }
+}
+
+// A focus frame in every style at three sizes, at the default and at random widths: four edges
+// inside the window, t below its top and t right of its left (not in windows 2, 3 and 6 of Six),
+// inset at the right and bottom where the rule says; only windows with the flag get one.
+TEST_F(MergeModule, FocusFramesFollowTheInsetRule) {
+  pft::Rng rng(35);
+  int context = 0;
+  for (int style = 1; style < 23; ++style) {
+    for (int s : {0, 1, 7}) {
+      if (without_layout(style, s)) continue;
+      // The default width everywhere, a random one at some sizes.
+      const int rounds = rng.chance(40) ? 2 : 1;
+      for (int round = 0; round < rounds; ++round) {
+        const int W = kSizes[s][0], H = kSizes[s][1];
+        P p = record_for(style, s, false);
+        p.u8DrawFocus = 1;
+        p.u8BoundaryWidth = static_cast<uint8_t>(round == 0 ? 0 : 2 * rng.range(1, 6));
+        const int slot = rng.range(0, kCount[style] - 1);
+        p.atWindow[slot].u8Focus = 1;
+        p.atWindow[slot].u8FocusR = 255, p.atWindow[slot].u8FocusG = 255;
+        p.atWindow[slot].u8FocusB = 255;
+        const int n = slot + 1;
+        SCOPED_TRACE("style " + std::to_string(style) + " at " + std::to_string(W) + "x" +
+                     std::to_string(H) + " window " + std::to_string(n) + " width " +
+                     std::to_string(p.u8BoundaryWidth));
+        void* h = nullptr;
+        ASSERT_EQ(ImgMergeOpen_c(&h, &p, mem()), 0u);
+        Background bg(W, H, false);
+        Composition comp = compose_model(p, s, bg);
+        const Rect r = window_rect(style, n, s);
+        int t = p.u8BoundaryWidth;
+        if (t == 0) t = style == 1 ? (r.w == 720 ? 4 : 2) : (W == 352 ? 2 : 4);
+        const FocusInsets in = insets_of(style);
+        auto has = [](const std::vector<int>& v, int k) {
+          return std::find(v.begin(), v.end(), k) != v.end();
+        };
+        const int li = style == 7 && (n == 2 || n == 3 || n == 6) ? 0 : t;
+        const int ri = has(in.right, n) ? t : 0, bi = has(in.bottom, n) ? t : 0;
+        const Yuv white{254, 129, 129};
+        bg.banner(r.w - li - ri, t, r.x + li, r.y + t, white);
+        bg.banner(r.w - li - ri, t, r.x + li, r.y + r.h - bi - t, white);
+        bg.banner(t, r.h - t - bi, r.x + li, r.y + t, white);
+        bg.banner(t, r.h - t - bi, r.x + r.w - ri - t, r.y + t, white);
+        // Later windows cover what they overlap of the frame.
+        for (int later = slot + 1; later < kCount[style]; ++later) {
+          const Rect o = window_rect(style, later + 1, s);
+          const Yuv colour = slot_colour(later);
+          bg.paint(0, o.x, o.y, o.w, 2 * (o.h / 2), colour.y);
+          bg.paint(1, o.x / 2, o.y / 2, o.w / 2, 2 * (o.h / 4), colour.u);
+          bg.paint(2, o.x / 2, o.y / 2, o.w / 2, 2 * (o.h / 4), colour.v);
+        }
+        comp.array[PF_MERGE_OUTPUT_Y] = bg.data();
+        ASSERT_EQ(ImgMergeProcess_c(h, comp.array, &context), 0u);
+        EXPECT_EQ(bg.compare(), "");
+        EXPECT_EQ(ImgMergeClose_c(h), 0u);
+      }
+    }
+  }
+}
+
+// The boundary line lists that are spelled out line by line (full, VTow, ITow, Four, Nine,
+// Sixteen and the 5x5 to 8x8 grids), drawn with the banner's rounding, at every size, at the
+// default and at a random width.
+struct Line {
+  int w, h, x, y;
+  bool black;
+};
+
+std::vector<Line> spelled_out(int style, int s, int t) {
+  const int W = kSizes[s][0], H = kSizes[s][1];
+  auto x = [&](int n) { return corner_of(style, n, s).x; };
+  auto y = [&](int n) { return corner_of(style, n, s).y; };
+  if (style == 1)
+    return {
+        {W, t, 0, 0, false}, {t, H, W - t, 0, false}, {W, t, 0, H - t, false}, {t, H, 0, 0, false}};
+  if (style == 5) {
+    const int off = W == 720 ? 16 : 0;
+    std::vector<Line> l = {{W - off, t, x(1), y(1), false},   {W - off, t, x(1), H - t, false},
+                           {t, H, W - off / 2 - t, 0, false}, {t, H, x(1), 0, false},
+                           {W - off, t, x(1), H / 2, false},  {t, H, x(2), 0, false}};
+    if (W == 720) l.insert(l.end(), {{8, H, 0, 0, true}, {8, H, W - 8, 0, true}});
+    return l;
+  }
+  if (style == 2) {
+    const int off = W == 720 ? 16 : 0;
+    return {{W - off, t, x(1), y(1), false},
+            {W - off, t, x(1), 3 * H / 4 - t, false},
+            {t, H / 2, W - off / 2 - t, H / 4, false},
+            {t, H / 2, x(1), H / 4, false},
+            {t, H / 2, x(2), H / 4, false}};
+  }
+  if (style == 3) {
+    const int w2 = W / 3 == 117 ? 112 : W / 3;
+    return {{W, t, 0, 0, false}, {t, H, W - t, 0, false},    {W, t, 0, H - t, false},
+            {t, H, 0, 0, false}, {w2, t, x(2), y(2), false}, {t, H / 3, x(2), y(2), false}};
+  }
+  if (style == 17) {
+    const bool narrow = W == 352 || W == 704;
+    const int U = narrow ? W : W - 16, e = narrow ? 0 : 8;
+    const int across = x(1) != 0 ? W - 16 : W;
+    std::vector<Line> l = {{U, t, x(1), y(1), false},
+                           {U, t, x(1), H - t, false},
+                           {t, H, W - t - e, 0, false},
+                           {t, H, corner_of(5, 1, s).x, 0, false},
+                           {across, t, x(1), H / 4, false},
+                           {across, t, x(1), H / 2, false},
+                           {across, t, x(1), 3 * (H / 4), false},
+                           {t, H, x(3), 0, false},
+                           {t, H, x(2), 0, false},
+                           {t, H, x(4), 0, false}};
+    if (W == 720) l.insert(l.end(), {{8, H, 0, 0, true}, {8, H, W - 8, 0, true}});
+    return l;
+  }
+  if (style >= 19) {  // the 5x5 .. 8x8 grids
+    const int k = style - 14;
+    std::vector<Line> l;
+    const int left = style == 19 ? x(1) : 0;  // TwentyFive's rows start at window 1
+    for (int r = 0; r < k; ++r) l.push_back({W - left, t, x(1), y(1 + k * r), false});
+    int bottom = H - t;
+    if (style == 19 && H != 480) bottom = H - t - 4;
+    if (style == 21) bottom = H == 480 ? H - t - 4 : H - t - 2;
+    l.push_back({W - left, t, x(1), bottom, false});
+    for (int c = 0; c < k; ++c) l.push_back({t, H, x(1 + c), 0, false});
+    l.push_back({t, H, style == 21 ? W - t - 4 : W - t, 0, false});
+    if (style == 19) {
+      if (W == 704) l.push_back({t, H, W - t - 2, 0, false});
+      if (H != 480) l.insert(l.end(), {{W, 2, 0, 0, true}, {W, 4, 0, H - 4, true}});
+      if (W == 704) l.insert(l.end(), {{2, H, 0, 0, true}, {2, H, W - 2, 0, true}});
+    } else if (style == 20 && W == 704) {
+      l.insert(l.end(), {{t, H, W - t - 4, 0, false}, {4, H, 0, 0, true}, {4, H, W - 4, 0, true}});
+    } else if (style == 21) {
+      if (W != 704) l.push_back({2, H, 0, 0, true});
+      l.push_back({4, H, W - 4, 0, true});
+      l.push_back(H == 480 ? Line{W, 4, 0, H - 4, true} : Line{W, 2, 0, H - 2, true});
+    }
+    return l;
+  }
+  // Nine
+  const int U = W == 352 ? W - 16 : W;
+  const int right = W == 352 ? W - 8 - t : W - t;
+  std::vector<Line> l = {{U, t, x(1), 0, false},    {t, H, x(1), 0, false},
+                         {U, t, x(4), y(4), false}, {U, t, x(7), y(7), false},
+                         {t, H, x(2), y(2), false}, {t, H, x(3), y(3), false},
+                         {t, H, right, 0, false}};
+  if (U % 3 != 0) l.push_back({t, H, right - 2, 0, false});
+  l.push_back({U, t, x(1), H - t, false});
+  if (H % 3 != 0) l.push_back({U, t, x(1), H - t - 2, false});
+  if (W == 352) l.insert(l.end(), {{8, H, 0, 0, true}, {8, H, W - 8, 0, true}});
+  if (W == 704) l.push_back({2, H, 702, 0, true});
+  return l;
+}
+
+TEST_F(MergeModule, BoundaryLinesOfTheSpelledOutStyles) {
+  pft::Rng rng(5);
+  int context = 0;
+  for (int style : {1, 2, 3, 5, 10, 17, 19, 20, 21, 22}) {
+    for (int s = 0; s < 9; ++s) {
+      if (without_layout(style, s)) continue;
+      // The default width everywhere, a random one at some sizes.
+      const int rounds = rng.chance(40) ? 2 : 1;
+      for (int round = 0; round < rounds; ++round) {
+        const int W = kSizes[s][0], H = kSizes[s][1];
+        P p = record_for(style, s, false);
+        p.u8DrawBoundary = 1;
+        p.u8BoundaryR = 250, p.u8BoundaryG = 20, p.u8BoundaryB = 40;
+        p.u8BoundaryWidth = static_cast<uint8_t>(round == 0 ? 0 : 2 * rng.range(1, 12));
+        const int t = p.u8BoundaryWidth != 0 ? p.u8BoundaryWidth : s == 0 ? 2 : 4;
+        SCOPED_TRACE("style " + std::to_string(style) + " at " + std::to_string(W) + "x" +
+                     std::to_string(H) + " width " + std::to_string(t));
+        void* h = nullptr;
+        ASSERT_EQ(ImgMergeOpen_c(&h, &p, mem()), 0u);
+        Background bg(W, H, false);
+        Composition comp = compose_model(p, s, bg);
+        for (const Line& l : spelled_out(style, s, t)) {
+          bg.banner(l.w, l.h, l.x, l.y, l.black ? Yuv{0, 128, 128} : convert(250, 20, 40));
+        }
+        comp.array[PF_MERGE_OUTPUT_Y] = bg.data();
+        ASSERT_EQ(ImgMergeProcess_c(h, comp.array, &context), 0u);
+        EXPECT_EQ(bg.compare(), "");
+        EXPECT_EQ(ImgMergeClose_c(h), 0u);
+      }
+    }
+  }
+}
+
+// Every style at every size with a layout, at the default and at random widths: the boundary
+// changes only pixels to the boundary colour or to black, draws some, leaves the rest as the
+// windows made them and nothing outside the picture; with the flag off it draws nothing. A
+// default-width line is 2 pixels at 352x288 and 4 elsewhere (Thirteen: 4 everywhere): the
+// thinnest run of boundary luma across a line is that wide.
+TEST_F(MergeModule, BoundaryLinesOnlyDrawLinesAndMargins) {
+  pft::Rng rng(11);
+  int context = 0;
+  for (int style = 0; style < 23; ++style) {
+    for (int s = 0; s < 9; ++s) {
+      if (style != 0 && without_layout(style, s)) continue;
+      const int W = kSizes[s][0], H = kSizes[s][1];
+      // Default widths at every size; a random width and the flag off at some of them.
+      const int rounds = rng.chance(30) ? 3 : 1;
+      for (int round = 0; round < rounds; ++round) {
+        P p = record_for(style, s, false);
+        p.u8DrawBoundary = round == 2 ? 2 : 1;  // 2: not 1, so nothing
+        p.u8BoundaryR = 250, p.u8BoundaryG = 250, p.u8BoundaryB = 20;
+        p.u8BoundaryWidth = static_cast<uint8_t>(round == 1 ? 2 * rng.range(1, 12) : 0);
+        SCOPED_TRACE("style " + std::to_string(style) + " at " + std::to_string(W) + "x" +
+                     std::to_string(H) + " round " + std::to_string(round));
+        void* h = nullptr;
+        ASSERT_EQ(ImgMergeOpen_c(&h, &p, mem()), 0u);
+        Background bg(W, H, false);
+        Composition comp = compose_model(p, s, bg);
+        comp.array[PF_MERGE_OUTPUT_Y] = bg.data();
+        ASSERT_EQ(ImgMergeProcess_c(h, comp.array, &context), 0u);
+        const int line_y = convert(250, 250, 20).y;
+        int changed = 0, bad = 0;
+        for (int yy = 0; yy < H; ++yy) {
+          for (int xx = 0; xx < W; ++xx) {
+            const uint8_t got = bg.got(0, xx, yy);
+            if (got == bg.at(0, xx, yy)) continue;
+            ++changed;
+            if (got != line_y && got != 0) ++bad;
+          }
+        }
+        EXPECT_EQ(bad, 0);
+        if (round == 2) {
+          EXPECT_EQ(changed, 0);
+        } else {
+          EXPECT_GT(changed, 0);
+        }
+        // The left edge of the picture's first window row: a vertical line of t pixels.
+        if (round == 0 && style != 0) {
+          const int t = style == 15 || s != 0 ? 4 : 2;
+          int widest = 0;
+          for (int yy = H / 2; yy < H / 2 + 1; ++yy) {
+            int run = 0;
+            for (int xx = 0; xx < W; ++xx) {
+              run = bg.got(0, xx, yy) == line_y ? run + 1 : 0;
+              widest = std::max(widest, run);
+            }
+          }
+          EXPECT_GE(widest, t);
+        }
+        EXPECT_EQ(ImgMergeClose_c(h), 0u);
+      }
+    }
+  }
+}
+
+// Two slots naming the same window are both copied, the later on top; window number 0 stands
+// for the slot's own window; an output whose chroma planes are given separately gets them.
+TEST_F(MergeModule, SlotsWindowsAndSeparatePlanes) {
+  int context = 0;
+  P p = record_for(5, 7, false);  // Four at 704x576
+  p.atWindow[1].u8WindowNo = 1;
+  p.atWindow[2].u8WindowNo = 0;
+  void* h = nullptr;
+  ASSERT_EQ(ImgMergeOpen_c(&h, &p, mem()), 0u);
+  Background bg(704, 576, false);
+  std::vector<std::vector<uint8_t>> pics;
+  uint8_t* array[PF_MERGE_PICTURE_ENTRIES] = {};
+  for (int i = 0; i < 4; ++i) {
+    pics.push_back(flat_picture(352, 288, slot_colour(i)));
+    array[i] = pics.back().data();
+  }
+  const int order[4][2] = {{0, 0}, {1, 0}, {2, 2}, {3, 3}};  // slot, window - 1
+  for (const auto& [slot, win] : order) {
+    const Rect r = window_rect(5, win + 1, 7);
+    const Yuv c = slot_colour(slot);
+    bg.paint(0, r.x, r.y, r.w, r.h, c.y);
+    bg.paint(1, r.x / 2, r.y / 2, r.w / 2, r.h / 2, c.u);
+    bg.paint(2, r.x / 2, r.y / 2, r.w / 2, r.h / 2, c.v);
+  }
+  // Window 2 is nobody's: it keeps the picture's colour.
+  std::vector<uint8_t> u(352 * 288, 1), v(352 * 288, 2);
+  array[PF_MERGE_OUTPUT_Y] = bg.data();
+  ASSERT_EQ(ImgMergeProcess_c(h, array, &context), 0u);
+  EXPECT_EQ(bg.compare(), "");
+  // The same with the chroma planes elsewhere: they receive what the buffer's planes did.
+  std::vector<uint8_t> y(704 * 576);
+  array[PF_MERGE_OUTPUT_Y] = y.data();
+  array[PF_MERGE_OUTPUT_Y + 1] = u.data();
+  array[PF_MERGE_OUTPUT_Y + 2] = v.data();
+  ASSERT_EQ(ImgMergeProcess_c(h, array, &context), 0u);
+  EXPECT_EQ(u[0], slot_colour(1).u);
+  EXPECT_EQ(v[352 * 288 - 1], slot_colour(3).v);
+  EXPECT_EQ(y[704 * 576 - 1], slot_colour(3).y);
+  EXPECT_EQ(ImgMergeClose_c(h), 0u);
+}
+
+TEST_F(MergeModule, ProcessRefusesMissingPictures) {
+  int context = 0;
+  P p = record_for(5, 0, false);
+  p.atWindow[3].u8Empty = 1;
+  void* h = nullptr;
+  ASSERT_EQ(ImgMergeOpen_c(&h, &p, mem()), 0u);
+  std::vector<uint8_t> out(352 * 288 * 3 / 2, 77), pic(176 * 144 * 3 / 2, 9);
+  uint8_t* array[PF_MERGE_PICTURE_ENTRIES] = {};
+  array[0] = array[1] = pic.data();
+  array[PF_MERGE_OUTPUT_Y] = out.data();
+  EXPECT_EQ(ImgMergeProcess_c(h, array, &context), ERR_IMG_MERGE_PROCESS_INPUT_POINTER_YUV);
+  array[2] = pic.data();
+  array[PF_MERGE_OUTPUT_Y] = nullptr;
+  EXPECT_EQ(ImgMergeProcess_c(h, array, &context), ERR_IMG_MERGE_PROCESS_OUTPUT_POINTER_YUV);
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t b) { return b == 77; }));
+  array[PF_MERGE_OUTPUT_Y] = out.data();
+  EXPECT_EQ(ImgMergeProcess_c(h, array, nullptr), ERR_IMG_MERGE_PROCESS_INPUT_POINTER);
+  EXPECT_EQ(ImgMergeProcess_c(h, array, &context), 0u);  // slot 3 is empty: no picture needed
+  EXPECT_EQ(ImgMergeClose_c(h), 0u);
+}
+
+// ---------------------------------------------------------------- the module's codes
+
+pft::ModuleCase merge_case() {
+  pft::ModuleCase m;
+  m.name = "merge";
+  m.entry = tImageMergeFunc;
+  m.table = &tImageMergeFunc;
+  m.id = 6;
+  m.names = pas8ImageMergeSelfAnalyzeErrorCode;
+  m.first_code = m.accept_lo = ERR_IMG_MERGE_OPEN_INPUT_POINTER;
+  m.accept_hi = ERR_IMG_MERGE_END;
+  m.null_name = ERR_IMG_MERGE_ANALYZE_ERROR_CODE_HANDLE;
+  m.delegates = true;  // the banner's codes, which Open passes on
+  m.version_tag = "pelforge_v300.merge.004";
+  m.null_version = ERR_IMG_MERGE_VERSION_INPUT_POINTER;
+  m.short_version = ERR_IMG_MERGE_VERSION_LEN;
+  P p = record_for(5, 0, false);  // Four at 352x288
+  p.u8DrawBoundary = 1, p.u8DrawFocus = 1, p.u8FillEmpty = 1;
+  p.atWindow[0].u8Focus = 1;
+  p.atWindow[3].u8Empty = 1;
+  m.param = pft::record_bytes(p);
+  m.mem_size = 112 + 3704;
+  m.process = [](const tImgProcFuncList& e, void* h) {
+    std::vector<uint8_t> out(352 * 288 * 3 / 2), pic(176 * 144 * 3 / 2, 40);
+    uint8_t* array[PF_MERGE_PICTURE_ENTRIES] = {};
+    for (int i = 0; i < 3; ++i) array[i] = pic.data();
+    array[PF_MERGE_OUTPUT_Y] = out.data();
+    int context = 0;
+    return e.Process(h, array, &context);
+  };
+  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_MERGE_OPEN_INPUT_POINTER;
+  m.close_null = ERR_IMG_MERGE_CLOSE_INPUT_POINTER;
+  m.close_no_mem = ERR_IMG_MERGE_CLOSE_MEMHANDLE_POINTER;
+  m.close_foreign = ERR_IMG_MERGE_CLOSE_FREE;
+  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_MERGE_SETPARAM_INPUT_POINTER;
+  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_MERGE_STATUS_INPUT_POINTER;
+  m.process_null_handle = m.process_null_input = m.process_null_output =
+      ERR_IMG_MERGE_PROCESS_INPUT_POINTER;
+  // The instance, then the banner's instance and its scratch.
+  m.open_failures = {ERR_IMG_MERGE_OPEN_MALLOC, ERR_IMG_BANNER_MALLOC_MEMORY,
+                     ERR_IMG_BANNER_MALLOC_FAST_SCRATCH};
+  m.dma_failure = ERR_IMG_MERGE_GET_DMA_HANDLE;
+  // The checks in their order: each row also breaks a field checked later.
+  m.rows = {
+      {"style 23", pft::edit<P>([](P& r) { r.u16MergeStyle = 23, r.u32BgWidth = 353; }),
+       ERR_IMG_MERGE_CHECK_MERGE_STYLE},
+      {"size 352x289", pft::edit<P>([](P& r) { r.u32BgHeight = 289, r.u8BoundaryWidth = 3; }),
+       ERR_IMG_MERGE_CHECK_BG_SIZE},
+      {"size 576x720", pft::edit<P>([](P& r) { r.u32BgWidth = 576, r.u32BgHeight = 720; }),
+       ERR_IMG_MERGE_CHECK_BG_SIZE},
+      {"boundary width 3",
+       pft::edit<P>([](P& r) { r.u8BoundaryWidth = 3, r.atWindow[0].u32YuvType = 422; }),
+       ERR_IMG_MERGE_CHECK_BOUNDARYWIDTH},
+      {"boundary width 26", pft::edit<P>([](P& r) { r.u8BoundaryWidth = 26; }),
+       ERR_IMG_MERGE_CHECK_BOUNDARYWIDTH},
+      {"window 0 in 4:2:2",
+       pft::edit<P>([](P& r) { r.atWindow[0].u32YuvType = 422, r.atWindow[0].u32Width = 2; }),
+       ERR_IMG_MERGE_CHECK_PARAM_FG},
+      {"window number 5 of 4",
+       pft::edit<P>([](P& r) { r.atWindow[1].u8WindowNo = 5, r.atWindow[2].u32Height = 2; }),
+       ERR_IMG_MERGE_CHECK_PARAM_FG},
+      {"width of window 2", pft::edit<P>([](P& r) { r.atWindow[1].u32Width = 174; }),
+       ERR_IMG_MERGE_CHECK_FG_SIZE},
+      {"height of window 3", pft::edit<P>([](P& r) { r.atWindow[2].u32Height = 142; }),
+       ERR_IMG_MERGE_CHECK_FG_SIZE},
+      {"Seven at 352x288", pft::edit<P>([](P& r) {
+         r.u16MergeStyle = 8;
+         for (int i = 0; i < 7; ++i) {
+           r.atWindow[i] = tImgMergeWindow{i < 3 ? 176u : 88u,
+                                           i < 3 ? 144u : 72u,
+                                           1,
+                                           420,
+                                           0,
+                                           0,
+                                           0,
+                                           0,
+                                           0,
+                                           static_cast<uint8_t>(i + 1),
+                                           0};
+         }
+       }),
+       ERR_IMG_MERGE_BG_STYLE, 0, true},
+  };
+  return m;
+}
+PF_MODULE_CASE(merge_case);
+
+TEST(MergeCodes, BannerCodesAndSizesAreAnsweredToo) {
+  char name[64];
+  EXPECT_EQ(ImgMergeAnalyzeErrorCode_c(ERR_IMG_BANNER_MALLOC_MEMORY, sizeof name, name), 0u);
+  EXPECT_STREQ(name, "ERR_IMG_BANNER_MALLOC_MEMORY");
+  P p = record_for(22, 6, false);  // the 8x8 grid at 1280x800
+  uint32_t size = 0;
+  EXPECT_EQ(ImgMergeGetMemSize_c(&p, &size), 0u);
+  EXPECT_EQ(size, 3816u);
+  EXPECT_EQ(ImgMergeGetMemSize_c(nullptr, &size), ERR_IMG_MERGE_GETMEMSIZE_PARAM_POINTER);
+  EXPECT_EQ(ImgMergeGetMemSize_c(&p, nullptr), ERR_IMG_MERGE_GETMEMSIZE_PARAM_POINTER);
+  p.atWindow[63].u32Width = 1;
+  EXPECT_EQ(ImgMergeGetMemSize_c(&p, &size), ERR_IMG_MERGE_CHECK_FG_SIZE);
+}
+
+}  // namespace
