@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // Many-channel throughput: N independent 720x576 4:2:0 streams, as a recorder runs them, each
-// through its own module instances (resizer to CIF, then the temporal noise filter), spread over
+// through its own module instances (resizer to CIF, then the temporal noise filter), and every
+// sixteen channels' pictures fitted into a 4x4 wall of 1920x1080 by merge with zoom, spread over
 // one worker thread per core. Prints how many channels the machine keeps up with at 25 frames
 // per second, how that scales from one worker to all, and each channel's memory as the memory
 // service accounts it.
 //
 //   pf_channels [--frames N] [--channels 1,4,16,64] [--workers N]
 //
-// The channels' pictures are taken in arrival order (every channel's first picture, then every
-// channel's second, ...) from one shared counter, each by whichever worker comes free next, which
-// runs all of the picture's stages back to back while it is in cache. A picture waits only for
-// its channel's previous one, so a worker that the system delays (other processes share the
-// cores) holds up nobody but that channel, where cards dealt out in advance would leave the
-// other workers idle at the end. Three more columns tell why the scaling is what it is, from the
+// The work is taken in arrival order (every channel's first picture, then the walls of those
+// pictures, then every channel's second picture, ...) from one shared counter, each piece by
+// whichever worker comes free next, which runs all of a picture's stages back to back while it is
+// in cache. A picture waits only for its channel's previous one (and for the wall to have shown
+// the one before that: channels write their CIF pictures alternately into two buffers), a wall
+// only for its channels' pictures, so a worker that the system delays (other processes share the
+// cores) holds up little, where cards dealt out in advance would leave the other workers idle at
+// the end. Three more columns tell why the scaling is what it is, from the
 // all-workers run: "waiting" is the share of the workers' time spent with no picture ready to
 // take (a channel's previous picture still in work, the end of the run), "off core" the share
 // during which a worker had work but the system ran something else (other processes on the
@@ -37,6 +40,7 @@
 #include <thread>
 #include <vector>
 
+#include "img_merge_zoom.h"
 #include "img_resizer.h"
 #include "img_temporalfilter.h"
 #include "video_mem.h"
@@ -44,6 +48,8 @@
 namespace {
 
 constexpr int kSrcW = 720, kSrcH = 576, kCifW = 352, kCifH = 288;
+constexpr int kWallW = 1920, kWallH = 1080, kWallCells = 16;
+constexpr uint32_t kWallStyle = 21600;  // 4x4 tiling
 constexpr double kFps = 25.0;
 
 size_t i420_bytes(int w, int h) { return size_t(w) * h * 3 / 2; }
@@ -68,13 +74,16 @@ class Picture {
   size_t size_ = 0;
 };
 
+struct Wall;
+
 // One channel: its memory handle, its pictures and its stages' work. Channels are written by
 // different workers, so each starts on a cache line of its own.
 struct alignas(64) Channel {
   void* mem = nullptr;
   std::atomic<int> done{0};  // pictures of the current run finished
   Picture source[2];         // two pictures, alternated, so that filters see motion
-  Picture cif;
+  Picture cif[2];            // picture f goes to cif[f % 2]
+  Wall* wall = nullptr;
   std::vector<std::function<void(int frame)>> steps;
   std::vector<std::function<void()>> closers;
   Channel() : mem(VideoMemCreate()) {}
@@ -104,7 +113,7 @@ bool resize_stage(Channel& c) {
   c.closers.emplace_back([h] { ImageResizerClose_c(h); });
   c.steps.emplace_back([h, &c](int frame) {
     tImgPicture in{c.source[frame % 2].data(), nullptr, nullptr, kSrcW, 0, 0, 0};
-    tImgPicture out{c.cif.data(), nullptr, nullptr, kCifW, 0, 0, 0};
+    tImgPicture out{c.cif[frame % 2].data(), nullptr, nullptr, kCifW, 0, 0, 0};
     ImageResizerProcess_c(h, &in, &out);
   });
   return true;
@@ -116,8 +125,8 @@ bool temporal_stage(Channel& c) {
   void* h = nullptr;
   if (ImgTemporalFilterOpen_c(&h, &p, c.mem) != 0) return false;
   c.closers.emplace_back([h] { ImgTemporalFilterClose_c(h); });
-  c.steps.emplace_back([h, &c](int) {
-    tImgPicture pic{c.cif.data(), nullptr, nullptr, kCifW, kCifW / 2, 0, 0};
+  c.steps.emplace_back([h, &c](int frame) {
+    tImgPicture pic{c.cif[frame % 2].data(), nullptr, nullptr, kCifW, kCifW / 2, 0, 0};
     ImgTemporalFilterProcess_c(h, &pic, &pic);
   });
   return true;
@@ -132,6 +141,68 @@ constexpr StageRow kStages[] = {
     {"temporal filter", temporal_stage},
 };
 
+// ---------------------------------------------------------------- the wall
+
+// Up to sixteen channels' CIF pictures fitted (4:3, bars where the cell is wider) into the cells
+// of a 1920x1080 wall with white border lines, through one merge-with-zoom instance; the cells of
+// missing channels are filled with the background.
+struct alignas(64) Wall {
+  void* mem = nullptr;
+  void* handle = nullptr;
+  std::atomic<int> done{0};  // pictures of the current run shown
+  Picture picture;
+  std::vector<Channel*> channels;
+  Wall() : mem(VideoMemCreate()) {}
+  ~Wall() {
+    if (handle != nullptr) ImgMergeZoomClose_c(handle);
+    VideoMemDestroy(mem);
+  }
+  Wall(const Wall&) = delete;
+  Wall& operator=(const Wall&) = delete;
+
+  bool open() {
+    tImageMergeZoomWindow windows[kWallCells] = {};
+    for (int i = 0; i < kWallCells; ++i) {
+      const bool shown = size_t(i) < channels.size();
+      windows[i] = {shown ? 1u : PF_MERGE_ZOOM_STATE_EMPTY,
+                    PF_MERGE_ZOOM_FIT,
+                    4,
+                    3,
+                    uint32_t(i + 1),
+                    kCifW,
+                    kCifH,
+                    PF_IMAGE_FRAME,
+                    PF_YUV_420,
+                    0,
+                    0,
+                    0,
+                    0};
+    }
+    tImageMergeZoomParam p{};
+    p.s32MaxPicNum = kWallCells;
+    p.u32MergeStyle = kWallStyle;
+    p.u32BgWidth = kWallW;
+    p.u32BgHeight = kWallH;
+    p.u32ImageType = PF_IMAGE_FRAME;
+    p.u32YuvType = PF_YUV_420;
+    p.u32DrawLine = 1;
+    p.u32BorderColour = 0xFFFFFF;
+    p.u32BorderWidth = 4;
+    p.u32FillEmpty = 1;
+    p.ptWindows = windows;
+    picture.resize(i420_bytes(kWallW, kWallH));
+    return ImgMergeZoomOpen_c(&handle, &p, mem) == 0;
+  }
+  void show(int frame) {
+    tImgPicture out{picture.data(), nullptr, nullptr, kWallW, 0, 0, 0};
+    tImgPicture in[kWallCells] = {};
+    for (size_t i = 0; i < channels.size(); ++i) {
+      in[i] = {channels[i]->cif[frame % 2].data(), nullptr, nullptr, kCifW, 0, 0, 0};
+    }
+    ImgMergeZoomProcess_c(handle, &out, in);
+  }
+};
+
 // ---------------------------------------------------------------- the run
 
 std::unique_ptr<Channel> open_channel(int index) {
@@ -144,7 +215,7 @@ std::unique_ptr<Channel> open_channel(int index) {
           static_cast<uint8_t>(k * 7 + (k >> 10) * 3 + size_t(index) * 29 + i * 5);
     }
   }
-  c->cif.resize(i420_bytes(kCifW, kCifH));
+  for (Picture& p : c->cif) p.resize(i420_bytes(kCifW, kCifH));
   for (const StageRow& s : kStages) {
     if (!s.open(*c)) {
       std::fprintf(stderr, "pf_channels: %s failed to open\n", s.name);
@@ -166,10 +237,16 @@ double thread_cpu_seconds() {
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-// Every channel processes `frames` pictures on `workers` threads.
-RunTimes run(std::vector<std::unique_ptr<Channel>>& channels, int workers, int frames) {
+// Every channel processes `frames` pictures, and every wall shows them, on `workers` threads.
+RunTimes run(std::vector<std::unique_ptr<Channel>>& channels,
+             std::vector<std::unique_ptr<Wall>>& walls, int workers, int frames) {
   for (auto& c : channels) c->done.store(0);
-  const size_t n = channels.size(), pictures = n * size_t(frames);
+  for (auto& w : walls) w->done.store(0);
+  const size_t n = channels.size(), per_frame = n + walls.size();
+  const size_t pieces = per_frame * size_t(frames);
+  auto wait_until = [](const std::atomic<int>& count, int at_least) {
+    while (count.load(std::memory_order_acquire) < at_least) std::this_thread::yield();
+  };
   std::atomic<size_t> next{0};
   std::vector<double> busy(size_t(workers), 0.0), cpu(size_t(workers), 0.0);
   const auto start = std::chrono::steady_clock::now();
@@ -177,16 +254,27 @@ RunTimes run(std::vector<std::unique_ptr<Channel>>& channels, int workers, int f
   for (int w = 0; w < workers; ++w) {
     threads.emplace_back([&, w] {
       double mine = 0.0, mine_cpu = 0.0;
-      for (size_t k = next.fetch_add(1); k < pictures; k = next.fetch_add(1)) {
-        Channel& c = *channels[k % n];
-        const auto frame = static_cast<int>(k / n);
-        while (c.done.load(std::memory_order_acquire) != frame) std::this_thread::yield();
+      for (size_t k = next.fetch_add(1); k < pieces; k = next.fetch_add(1)) {
+        const auto frame = static_cast<int>(k / per_frame);
+        const size_t piece = k % per_frame;
+        Channel* c = piece < n ? channels[piece].get() : nullptr;
+        Wall* wall = piece < n ? c->wall : walls[piece - n].get();
+        if (c != nullptr) {
+          wait_until(c->done, frame);
+          wait_until(wall->done, frame - 1);  // its cif[frame % 2] has been shown
+        } else {
+          for (Channel* shown : wall->channels) wait_until(shown->done, frame + 1);
+        }
         const auto t0 = std::chrono::steady_clock::now();
         const double c0 = thread_cpu_seconds();
-        for (auto& step : c.steps) step(frame);
+        if (c != nullptr) {
+          for (auto& step : c->steps) step(frame);
+        } else {
+          wall->show(frame);
+        }
         mine_cpu += thread_cpu_seconds() - c0;
         mine += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        c.done.store(frame + 1, std::memory_order_release);
+        (c != nullptr ? c->done : wall->done).store(frame + 1, std::memory_order_release);
       }
       busy[size_t(w)] = mine;
       cpu[size_t(w)] = mine_cpu;
@@ -235,21 +323,33 @@ int main(int argc, char** argv) {
   std::printf("stages:");
   for (const StageRow& s : kStages) std::printf(" [%s]", s.name);
   std::printf(
-      "\n%d frames per channel, 720x576 4:2:0 in; 1 worker and %d workers (one per core)\n\n",
-      frames, cores);
+      " [%d channels fitted into a %dx%d wall by merge with zoom]\n%d frames per channel, "
+      "720x576 4:2:0 in; 1 worker and %d workers (one per core)\n\n",
+      kWallCells, kWallW, kWallH, frames, cores);
   std::printf("%8s %14s %14s %9s %8s %8s %12s %16s\n", "channels", "1 worker", "all workers",
               "scaling", "waiting", "off core", "cpu/picture", "memory/channel");
   for (const int n : counts) {
     std::vector<std::unique_ptr<Channel>> channels;
+    std::vector<std::unique_ptr<Wall>> walls;
     for (int i = 0; i < n; ++i) {
       channels.push_back(open_channel(i));
       if (channels.back() == nullptr) return 1;
+      if (i % kWallCells == 0) walls.push_back(std::make_unique<Wall>());
+      walls.back()->channels.push_back(channels.back().get());
+      channels.back()->wall = walls.back().get();
     }
-    tVideoMemStats stats{};
+    for (auto& w : walls) {
+      if (!w->open()) {
+        std::fprintf(stderr, "pf_channels: the wall failed to open\n");
+        return 1;
+      }
+    }
+    tVideoMemStats stats{}, wall_stats{};
     VideoMemGetStats(channels[0]->mem, &stats);
-    run(channels, cores, 2);  // warm caches and the filters' history
-    const RunTimes one = run(channels, 1, frames);
-    const RunTimes all = run(channels, cores, frames);
+    VideoMemGetStats(walls[0]->mem, &wall_stats);
+    run(channels, walls, cores, 2);  // warm caches and the filters' history
+    const RunTimes one = run(channels, walls, 1, frames);
+    const RunTimes all = run(channels, walls, cores, frames);
     // Channels kept at 25 fps: pictures per second over 25.
     const double rate_one = double(n) * frames / one.wall / kFps;
     const double rate_all = double(n) * frames / all.wall / kFps;
@@ -258,13 +358,15 @@ int main(int argc, char** argv) {
                 rate_one, rate_all, rate_all / rate_one,
                 100.0 * std::max(0.0, worker_time - all.busy) / worker_time,
                 100.0 * std::max(0.0, all.busy - all.cpu) / worker_time, all.cpu / one.cpu,
-                double(stats.u64PeakBytes) / 1024.0);
+                (double(stats.u64PeakBytes) +
+                 double(wall_stats.u64PeakBytes) / double(walls[0]->channels.size())) /
+                    1024.0);
   }
   std::printf(
       "\nch/s: channels of 25 pictures per second the workers keep up with; waiting, off core:\n"
       "shares of the workers' time with nothing to take and with the core taken by another\n"
       "process; cpu/picture: processor time per channel picture, all workers against one;\n"
-      "memory: the peak the memory service accounts for one channel's instances (pictures not\n"
-      "included).\n");
+      "memory: the peaks the memory service accounts for one channel's instances and its share\n"
+      "of its wall's (pictures not included).\n");
   return 0;
 }
