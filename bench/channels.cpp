@@ -191,15 +191,19 @@ struct alignas(64) Wall {
     p.u32FillEmpty = 1;
     p.ptWindows = windows;
     picture.resize(i420_bytes(kWallW, kWallH));
-    return ImgMergeZoomOpen_c(&handle, &p, mem) == 0;
+    for (Channel* c : channels) {
+      for (Picture& cif : c->cif) std::memset(cif.data(), 128, cif.size());
+    }
+    // One picture shown before timing: a wall that refuses its pictures would time nothing.
+    return ImgMergeZoomOpen_c(&handle, &p, mem) == 0 && show(0) == 0;
   }
-  void show(int frame) {
+  uint32_t show(int frame) {
     tImgPicture out{picture.data(), nullptr, nullptr, kWallW, 0, 0, 0};
     tImgPicture in[kWallCells] = {};
     for (size_t i = 0; i < channels.size(); ++i) {
       in[i] = {channels[i]->cif[frame % 2].data(), nullptr, nullptr, kCifW, 0, 0, 0};
     }
-    ImgMergeZoomProcess_c(handle, &out, in);
+    return ImgMergeZoomProcess_c(handle, &out, in);
   }
 };
 
