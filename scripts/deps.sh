@@ -3,7 +3,9 @@
 # the benchmarks. Quiet when everything is present.
 set -eu
 packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libpng-dev ffmpeg qemu-user
-libclang-rt-14-dev libavcodec-dev libavformat-dev libavutil-dev"
+libclang-rt-14-dev libavcodec-dev libavformat-dev libavutil-dev
+libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base
+gstreamer1.0-plugins-good gstreamer1.0-tools"
 if [ "${1:-}" = "--bench" ]; then
   packages="$packages libbenchmark-dev libyuv-dev libswscale-dev libavfilter-dev"
 fi
