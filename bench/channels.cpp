@@ -17,10 +17,10 @@
 // whichever worker comes free next, which runs all of a picture's stages back to back while it is
 // in cache. A picture waits only for its channel's previous one (and for the wall to have shown
 // the one before that: channels write their CIF pictures alternately into two buffers), a wall
-// only for its channels' pictures, so a worker that the system delays (other processes share the
-// cores) holds up little, where cards dealt out in advance would leave the other workers idle at
-// the end. Three more columns tell why the scaling is what it is, from the
-// all-workers run: "waiting" is the share of the workers' time spent with no picture ready to
+// only for its channels' pictures and its own previous picture, so a worker that the system delays
+// (other processes share the cores) holds up little, where cards dealt out in advance would leave
+// the other workers idle at the end. Three more columns tell why the scaling is what it is, from
+// the all-workers run: "waiting" is the share of the workers' time spent with no picture ready to
 // take (a channel's previous picture still in work, the end of the run), "off core" the share
 // during which a worker had work but the system ran something else (other processes on the
 // cores), and "cpu/picture" the processor time one channel picture takes against the one-worker
@@ -271,6 +271,9 @@ RunTimes run(std::vector<std::unique_ptr<Channel>>& channels,
           wait_until(c->done, frame);
           wait_until(wall->done, frame - 1);  // its cif[frame % 2] has been shown
         } else {
+          // One instance draws the wall: the previous picture must be finished, which its
+          // channels being one picture ahead does not ensure.
+          wait_until(wall->done, frame);
           for (Channel* shown : wall->channels) wait_until(shown->done, frame + 1);
         }
         const auto t0 = std::chrono::steady_clock::now();
