@@ -2,6 +2,7 @@
 // pelforge demo: the test pattern, the job helpers, the family table and the demo verb.
 #include "demo.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -418,13 +419,16 @@ PF_VERB_MAIN(demo) {
   std::ostringstream s;
   s << "pelforge demo: moving test pattern, " << DemoContext::kWidth << "x" << DemoContext::kHeight
     << " yuv420p, " << frames << " frames (progressive and interlaced)\n\n";
-  char line[160];
-  std::snprintf(line, sizeof(line), "%-36s %6s %9s %9s  %s\n", "job", "frames", "seconds", "fps",
-                "result");
+  int width = 3;
+  for (const DemoReport& r : demo.reports())
+    width = std::max(width, static_cast<int>(r.title.size()));
+  char line[256];
+  std::snprintf(line, sizeof(line), "%-*s %6s %9s %9s  %s\n", width, "job", "frames", "seconds",
+                "fps", "result");
   s << line;
   bool failed = false;
   for (const DemoReport& r : demo.reports()) {
-    std::snprintf(line, sizeof(line), "%-36s %6llu %9.3f %9s  ", r.title.c_str(),
+    std::snprintf(line, sizeof(line), "%-*.*s %6llu %9.3f %9s  ", width, width, r.title.c_str(),
                   static_cast<unsigned long long>(r.frames), r.seconds,
                   format_rate(static_cast<double>(r.frames), r.seconds).c_str());
     s << line << r.result << "\n";

@@ -72,4 +72,12 @@ void Instance::process(void* input, void* output) {
   }
 }
 
+void Instance::set_param(const void* param) {
+  const uint32_t status = table_->SetParam(handle_, param);
+  if (status != PF_STATUS_OK) {
+    throw ModuleError(module_name(id_) + " refused the parameters: " + status_text(*table_, status),
+                      status);
+  }
+}
+
 }  // namespace pf::cli

@@ -58,6 +58,8 @@ class Instance {
   Instance& operator=(const Instance&) = delete;
   // Runs Process; a refusal throws ModuleError with the code and its name.
   void process(void* input, void* output);
+  // Runs SetParam; a refusal throws ModuleError and leaves the instance as it was.
+  void set_param(const void* param);
   const tImgProcFuncList& table() const { return *table_; }
 
  private:

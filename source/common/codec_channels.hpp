@@ -108,16 +108,60 @@ uint32_t close_channels(Inst& inst, Close&& close, const char* source, uint32_t 
   return status;
 }
 
-// SetParam's and GetStatus's loop: `call(i)` for channels 0..count-1 inside their swaps, each
-// result stored; true when all succeeded.
-template <class Inst, class Call>
-bool for_channels(Inst& inst, int32_t count, uint32_t* results, Call&& call) {
+// Open's select step of a wrapper whose channels all open at once: a fresh save area for each
+// of `count` channels (`malloc_code` when there are none), then the channels, opened as
+// open_channels does; a channel that fails makes Open fail with `open_code`.
+template <class Inst, class Open, class Rollback>
+uint32_t open_all(Inst& inst, int32_t count, const char* source, uint32_t malloc_code,
+                  uint32_t open_code, Open&& open, Rollback&& rollback) {
+  inst.s32ChannelNum = count;
+  if (!allocate_saves(inst, count, source)) return malloc_code;
+  return open_channels(inst, count, open, rollback) ? PF_STATUS_OK : open_code;
+}
+
+// `call(i)` for channels 0..count-1, each result stored in results[i]; true when all succeeded.
+// Process's loop: a channel that fails does not keep the others from their pictures.
+template <class Call>
+bool all_succeed(int32_t count, uint32_t* results, Call&& call) {
   bool ok = true;
   for (int32_t i = 0; i < count; ++i) {
-    results[i] = in_window(inst.apu8Save[i], [&] { return call(i); });
-    ok = ok && results[i] == 0;
+    results[i] = call(i);
+    ok = ok && results[i] == PF_STATUS_OK;
   }
   return ok;
+}
+
+// SetParam's and GetStatus's loop: the same, each call inside its channel's swap.
+template <class Inst, class Call>
+bool for_channels(Inst& inst, int32_t count, uint32_t* results, Call&& call) {
+  return all_succeed(count, results, [&](int32_t i) {
+    return in_window(inst.apu8Save[i], [&] { return call(i); });
+  });
+}
+
+// SetParam's step of a wrapper whose record has a block per channel: the channels stay those
+// Open opened, and a record with fewer blocks updates only those; `fail_code` when one refuses.
+template <class Inst, class Call>
+uint32_t set_channels(Inst& inst, int32_t count, uint32_t fail_code, Call&& call) {
+  const int32_t updated = count < inst.s32ChannelNum ? count : inst.s32ChannelNum;
+  return for_channels(inst, updated, inst.au32SetParamResult, call) ? PF_STATUS_OK : fail_code;
+}
+
+// GetMemSize of a wrapper that asks each channel: its own `instance_bytes`, a save area per
+// channel and what channel_size(i, &bytes) states for each; `size_error` when a channel refuses
+// or the sum does not fit 32 bits.
+template <class ChannelSize>
+uint32_t channels_mem_size(int32_t count, uint32_t instance_bytes, ChannelSize&& channel_size,
+                           uint32_t size_error, uint32_t* size) {
+  uint64_t total = instance_bytes + uint64_t{kSaveBytes} * static_cast<uint32_t>(count);
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t channel = 0;
+    if (channel_size(i, &channel) != 0) return size_error;
+    total += channel;
+  }
+  if (total > UINT32_MAX) return size_error;
+  *size = static_cast<uint32_t>(total);
+  return PF_STATUS_OK;
 }
 
 }  // namespace pf::codec

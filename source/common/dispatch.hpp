@@ -55,15 +55,48 @@ void restore_scalar_defaults(const KernelRow<Fn> (&rows)[N]) {
   for (const auto& row : rows) std::atomic_ref<Fn>(*row.pointer).store(row.scalar);
 }
 
+// A selector's work: every variant the manifests have for `isa` goes into its pointer, in row
+// order; pointers without one keep what they hold.
+template <class Fn, size_t N>
+void install_variants_of(const KernelRow<Fn> (&rows)[N], Isa isa) {
+  for (const auto& row : rows) store_kernel(*row.pointer, row.variant[isa]);
+}
+template <Isa isa, class... Manifests>
+void install_variants(const Manifests&... manifests) {
+  (install_variants_of(manifests, isa), ...);
+}
+
 }  // namespace pf
 
-// Expands a manifest X-list `LIST(PF_K)` with PF_K(pointer, scalar, mmx, sse2, ssse3, sse4);
-// PF_NONE marks a missing variant.
+// A module's kernel manifest (a .def file or an X-list) has one row per public pointer,
+// PF_K(pointer, scalar, mmx, sse2, ssse3, sse4), PF_NONE marking a missing variant. The module
+// expands it twice: into the pointer definitions, each on its scalar kernel, and into its
+// KernelRow table with PF_KERNEL_ROW; PF_DISPATCH makes the selectors from the table.
 #define PF_NONE nullptr
 #define PF_KERNEL_ROW(ptr, c, mmx, sse2, ssse3, sse4) {#ptr, &ptr, c, {mmx, sse2, ssse3, sse4}},
-#define PF_KERNEL_SET_MMX(ptr, c, mmx, sse2, ssse3, sse4) ::pf::store_kernel(ptr, mmx);
-#define PF_KERNEL_SET_SSE2(ptr, c, mmx, sse2, ssse3, sse4) ::pf::store_kernel(ptr, sse2);
-#define PF_KERNEL_SET_SSSE3(ptr, c, mmx, sse2, ssse3, sse4) ::pf::store_kernel(ptr, ssse3);
-#define PF_KERNEL_SET_SSE4(ptr, c, mmx, sse2, ssse3, sse4) ::pf::store_kernel(ptr, sse4);
+
+// Rows of a manifest whose variants live in the SIMD objects (source/simd/): a build without
+// them (PF_NO_SIMD) keeps every pointer on its scalar kernel.
+#ifdef PF_NO_SIMD
+#define PF_SIMD_KERNEL_ROW(ptr, c, ...) PF_KERNEL_ROW(ptr, c, PF_NONE, PF_NONE, PF_NONE, PF_NONE)
+#else
+#define PF_SIMD_KERNEL_ROW PF_KERNEL_ROW
+#endif
+
+// A module's four selectors, prefix##MMXFunctions ... prefix##SSE4Functions, generated from its
+// manifests (zero or more KernelRow arrays), and its dispatch prefix##GlobalInit with the
+// module's once-flag. Expands at global scope.
+#define PF_DISPATCH(prefix, ...)                                                                   \
+  extern "C" {                                                                                     \
+  void prefix##MMXFunctions(void) { ::pf::install_variants<::pf::kMmx>(__VA_ARGS__); }             \
+  void prefix##SSE2Functions(void) { ::pf::install_variants<::pf::kSse2>(__VA_ARGS__); }           \
+  void prefix##SSSE3Functions(void) { ::pf::install_variants<::pf::kSsse3>(__VA_ARGS__); }         \
+  void prefix##SSE4Functions(void) { ::pf::install_variants<::pf::kSse4>(__VA_ARGS__); }           \
+  void prefix##GlobalInit(void) {                                                                  \
+    static constinit std::atomic<uint64_t> once{0};                                                \
+    ::pf::dispatch_once(once, prefix##MMXFunctions, prefix##SSE2Functions, prefix##SSSE3Functions, \
+                        prefix##SSE4Functions);                                                    \
+  }                                                                                                \
+  }
 
 #endif  // PELFORGE_SOURCE_COMMON_DISPATCH_HPP_

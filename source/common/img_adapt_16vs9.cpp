@@ -3,29 +3,17 @@
 // picture's plane pointers.
 #include "img_adapt_16vs9.h"
 
-#include <atomic>
-#include <iterator>
-
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 
-extern "C" const char* const pas8ImageAdapt16vs9AnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_ADAPT_16VS9_" #name,
-    PF_IMAGE_ADAPT_16VS9_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImageAdapt16vs9AnalyzeErrorCode) ==
-              ERR_IMG_ADAPT_16VS9_END - ERR_IMG_ADAPT_16VS9_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_ADAPT_16VS9_"
+PF_ERROR_LIST(pas8ImageAdapt16vs9AnalyzeErrorCode, PF_IMAGE_ADAPT_16VS9_ERRORS,
+              ERR_IMG_ADAPT_16VS9_BASE_)
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_ADAPT_16VS9_##name,
-  PF_IMAGE_ADAPT_16VS9_ERRORS(PF_X)
-#undef PF_X
-};
 
 struct Adapt16vs9Instance {
   void* hMem;
@@ -70,86 +58,31 @@ void store(Adapt16vs9Instance& inst, const tImageAdapt16vs9Param& p) {
 struct Adapt16vs9 {
   using Param = tImageAdapt16vs9Param;
   using Instance = Adapt16vs9Instance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kSELF_INIT_POINTER,
-      .handle_malloc = kSELF_HANDLE_MEM_MALLOC,
-      .fast_scratch = kMALLOC_FAST_SCRATCH,
-      .dma = kGET_DMA_HANDLE,
-      .close_pointer = kSELF_CLOSE_POINTER,
-      .close_mem_pointer = kSELF_CLOSE_MEM_POINTER,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  // The end marker is in the table but not in the accepted range: it is never named.
+  static constexpr ErrorTable kErrors = error_table(kErrorNames, {.end_named = false});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames,
+      "ImageAdapt16vs9 Version: pelforge_v300.Adapt.16vs9.001, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_adapt_16vs9.c";
 
   static uint32_t validate(const Param& p) { return check(p); }
   static void global_init() { ImageAdapt16vs9GlobalInit(); }
-  static uint32_t select(Instance& inst, const Param& p) {
-    store(inst, p);
-    return PF_STATUS_OK;
-  }
-};
-
-std::atomic<uint64_t> g_once{0};
-
-// The end marker is in the table but not in the accepted range: it is never named.
-constexpr ErrorTable kErrors{
-    .names = pas8ImageAdapt16vs9AnalyzeErrorCode,
-    .count = ERR_IMG_ADAPT_16VS9_END - ERR_IMG_ADAPT_16VS9_BASE_,
-    .first_code = kSELF_INIT_POINTER,
-    .accept_lo = kSELF_INIT_POINTER,
-    .accept_hi = kANALYZE_ERROR_CODE_HANDLE,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "ImageAdapt16vs9 Version: pelforge_v300.Adapt.16vs9.001, Compile time: %s %s.\n",
-    .null_buffer = kSELF_GET_VERSION_POINTER,
-    .null_length = kSELF_GET_VERSION_VERLEN_POINTER,
-    .short_buffer = kSELF_VERSION_BUFLEN_TOO_SHORT,
+  static void select(Instance& inst, const Param& p) { store(inst, p); }
 };
 
 }  // namespace
 }  // namespace pf
 
+// The adaptation kernels have no SIMD variants: the selectors install nothing.
+PF_DISPATCH(ImageAdapt16vs9)
+PF_ENTRY_POINTS(ImageAdapt16vs9, pf::Adapt16vs9)
+
 extern "C" {
 
-// The adaptation kernels have no SIMD variants: the selectors install nothing.
-void ImageAdapt16vs9MMXFunctions(void) {}
-void ImageAdapt16vs9SSE2Functions(void) {}
-void ImageAdapt16vs9SSSE3Functions(void) {}
-void ImageAdapt16vs9SSE4Functions(void) {}
-
-void ImageAdapt16vs9GlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImageAdapt16vs9MMXFunctions, ImageAdapt16vs9SSE2Functions,
-                    ImageAdapt16vs9SSSE3Functions, ImageAdapt16vs9SSE4Functions);
-}
-
-uint32_t ImageAdapt16vs9Open_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::Adapt16vs9>(phHandle, pParam, hMem);
-}
-
-uint32_t ImageAdapt16vs9Close_c(void* hHandle) { return pf::close<pf::Adapt16vs9>(hHandle); }
-
-uint32_t ImageAdapt16vs9SetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSELF_SETPARAM_POINTER;
-  const auto& p = *static_cast<const tImageAdapt16vs9Param*>(pParam);
-  if (const uint32_t error = pf::check(p)) return error;
-  pf::store(*static_cast<pf::Adapt16vs9Instance*>(hHandle), p);
-  return PF_STATUS_OK;
-}
-
-uint32_t ImageAdapt16vs9GetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kSELF_STATUS_POINTER;
-  *static_cast<tImageAdapt16vs9Param*>(pStatus) =
-      static_cast<const pf::Adapt16vs9Instance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
-
 uint32_t ImageAdapt16vs9Process_c(void* hHandle, void* pPlanes, void* pContext) {
-  if (hHandle == nullptr || pPlanes == nullptr || pContext == nullptr) {
-    return pf::kSELF_INPUT_POINTER;
-  }
+  if (pf::any_null(hHandle, pPlanes, pContext)) return pf::kSELF_INPUT_POINTER;
   uint8_t* const y = static_cast<uint8_t* const*>(pPlanes)[0];
   if (y == nullptr) return pf::kSELF_INPUT_DATA_POINTER;
   const auto& inst = *static_cast<const pf::Adapt16vs9Instance*>(hHandle);
@@ -162,14 +95,6 @@ uint32_t ImageAdapt16vs9Process_c(void* hHandle, void* pPlanes, void* pContext) 
   return PF_STATUS_OK;
 }
 
-uint32_t ImageAdapt16vs9GetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImageAdapt16vs9AnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImageAdapt16vs9Debug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImageAdapt16vs9GetMemSize_c(const void*, uint32_t* pu32Size) {
@@ -177,16 +102,6 @@ uint32_t ImageAdapt16vs9GetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, PF_ADAPT_16VS9_MEM_SIZE, pf::kSELF_INIT_POINTER);
 }
 
-const tImgProcFuncList tImageAdapt16vs9Func = {
-    ImageAdapt16vs9Open_c,
-    ImageAdapt16vs9Process_c,
-    ImageAdapt16vs9Close_c,
-    ImageAdapt16vs9SetParam_c,
-    ImageAdapt16vs9GetVersion_c,
-    ImageAdapt16vs9GetStatus_c,
-    ImageAdapt16vs9AnalyzeErrorCode_c,
-    ImageAdapt16vs9Debug_c,
-    ImageAdapt16vs9GetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageAdapt16vs9Func, ImageAdapt16vs9)

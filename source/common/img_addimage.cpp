@@ -3,32 +3,21 @@
 // kernels, converting between frame and field storage.
 #include "img_addimage.h"
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "img_merge.h"
 
-extern "C" const char* const pas8ImageAddImageSelfAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_" #name,
-    PF_IMG_ADD_IMAGE_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImageAddImageSelfAnalyzeErrorCode) ==
-              ERR_IMG_ADD_IMAGE_END - ERR_IMG_ADD_IMAGE_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_"
+PF_ERROR_LIST(pas8ImageAddImageSelfAnalyzeErrorCode, PF_IMG_ADD_IMAGE_ERRORS,
+              ERR_IMG_ADD_IMAGE_BASE_, "ADD_IMAGE_")
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_##name,
-  PF_IMG_ADD_IMAGE_ERRORS(PF_X)
-#undef PF_X
-};
 
 struct AddImageInstance {
   void* hMem;
@@ -86,46 +75,17 @@ void choose_kernel(AddImageInstance& inst, const tImageAddImageParam& p) {
 struct AddImage {
   using Param = tImageAddImageParam;
   using Instance = AddImageInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kADD_IMAGE_OPEN_INPUT_POINTER,
-      .handle_malloc = kADD_IMAGE_OPEN_MALLOC,
-      .fast_scratch = 0,
-      .dma = kADD_IMAGE_GET_DMA_HANDLE,
-      .close_pointer = kADD_IMAGE_CLOSE_INPUT_POINTER,
-      .close_mem_pointer = kADD_IMAGE_CLOSE_MEMHANDLE_POINTER,
-      .mem_pointer = 0,
-      .close_free = kADD_IMAGE_CLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames, {.dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "addimage Version: pelforge_v300.addimage.001, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_addimage.c";
   // The kernel is chosen before the DMA handle is asked for.
   static constexpr bool kSelectFirst = true;
 
   static uint32_t validate(const Param& p) { return check_param(p); }
   static void global_init() { ImgAddImageGlobalInit(); }
-  static uint32_t select(Instance& inst, const Param& p) {
-    choose_kernel(inst, p);
-    return PF_STATUS_OK;
-  }
-};
-
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8ImageAddImageSelfAnalyzeErrorCode,
-    .count = ERR_IMG_ADD_IMAGE_END - ERR_IMG_ADD_IMAGE_BASE_,
-    .first_code = kADD_IMAGE_OPEN_INPUT_POINTER,
-    .accept_lo = kADD_IMAGE_OPEN_INPUT_POINTER,
-    .accept_hi = kADD_IMAGE_END,
-    .null_buffer = kADD_IMAGE_ANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "addimage Version: pelforge_v300.addimage.001, Compile time: %s %s.\n",
-    .null_buffer = kADD_IMAGE_VERSION_INPUT_POINTER,
-    .null_length = 0,
-    .short_buffer = kADD_IMAGE_VERSION_LEN,
+  static void select(Instance& inst, const Param& p) { choose_kernel(inst, p); }
 };
 
 // A field foreground cut at its top or bottom keeps its second field half the foreground's
@@ -197,55 +157,17 @@ uint32_t process(const AddImageInstance& inst, const uint8_t* fg, uint8_t* bg) {
 }  // namespace
 }  // namespace pf
 
+PF_DISPATCH(ImgAddImage)
+PF_ENTRY_POINTS(ImgAddImage, pf::AddImage)
+
 extern "C" {
 
-void ImgAddImageMMXFunctions(void) {}
-void ImgAddImageSSE2Functions(void) {}
-void ImgAddImageSSSE3Functions(void) {}
-void ImgAddImageSSE4Functions(void) {}
-
-void ImgAddImageGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImgAddImageMMXFunctions, ImgAddImageSSE2Functions,
-                    ImgAddImageSSSE3Functions, ImgAddImageSSE4Functions);
-}
-
-uint32_t ImgAddImageOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::AddImage>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgAddImageClose_c(void* hHandle) { return pf::close<pf::AddImage>(hHandle); }
-
-uint32_t ImgAddImageSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kADD_IMAGE_SETPARAM_INPUT_POINTER;
-  const auto& p = *static_cast<const tImageAddImageParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p)) return error;
-  pf::choose_kernel(*static_cast<pf::AddImageInstance*>(hHandle), p);
-  return PF_STATUS_OK;
-}
-
-uint32_t ImgAddImageGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kADD_IMAGE_STATUS_INPUT_POINTE;
-  *static_cast<tImageAddImageParam*>(pStatus) =
-      static_cast<const pf::AddImageInstance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
-
 uint32_t ImgAddImageProcess_c(void* hHandle, void* pPictures, void* pReserved) {
-  if (hHandle == nullptr || pPictures == nullptr || pReserved == nullptr) {
-    return pf::kADD_IMAGE_PROCESS_INPUT_POINTER;
-  }
+  if (pf::any_null(hHandle, pPictures, pReserved)) return pf::kADD_IMAGE_PROCESS_INPUT_POINTER;
   uint8_t* const* pictures = static_cast<uint8_t* const*>(pPictures);
   if (pictures[0] == nullptr) return pf::kADD_IMAGE_PROCESS_INPUT_POINTER_YUV;
   if (pictures[1] == nullptr) return pf::kADD_IMAGE_PROCESS_OUTPUT_POINTER_YUV;
   return pf::process(*static_cast<const pf::AddImageInstance*>(hHandle), pictures[0], pictures[1]);
-}
-
-uint32_t ImgAddImageGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgAddImageAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
 }
 
 uint32_t ImgAddImageDebug_c(void*, void*) { return PF_STATUS_OK; }
@@ -255,16 +177,6 @@ uint32_t ImgAddImageGetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, 216, pf::kADD_IMAGE_CHECK_INPUT);
 }
 
-const tImgProcFuncList tImageAddImageFunc = {
-    ImgAddImageOpen_c,
-    ImgAddImageProcess_c,
-    ImgAddImageClose_c,
-    ImgAddImageSetParam_c,
-    ImgAddImageGetVersion_c,
-    ImgAddImageGetStatus_c,
-    ImgAddImageAnalyzeErrorCode_c,
-    ImgAddImageDebug_c,
-    ImgAddImageGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageAddImageFunc, ImgAddImage)

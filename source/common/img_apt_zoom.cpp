@@ -5,28 +5,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 
 #include "errors.hpp"
 #include "frame.hpp"
 #include "resizer_client.hpp"
 
-extern "C" const char* const pas8ImageAptZoomSelfAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_APT_ZOOM_" #name,
-    PF_IMAGE_APT_ZOOM_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImageAptZoomSelfAnalyzeErrorCode) ==
-              ERR_IMG_APT_ZOOM_END - ERR_IMG_APT_ZOOM_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_APT_ZOOM_"
+PF_ERROR_LIST(pas8ImageAptZoomSelfAnalyzeErrorCode, PF_IMAGE_APT_ZOOM_ERRORS,
+              ERR_IMG_APT_ZOOM_BASE_)
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_APT_ZOOM_##name,
-  PF_IMAGE_APT_ZOOM_ERRORS(PF_X)
-#undef PF_X
-};
 
 // Y 1 rather than 0: the bars stay black on equipment that treats 0 as a sync code.
 constexpr uint32_t kBlack[3] = {1, 128, 128};
@@ -64,16 +54,13 @@ uint32_t check_param(const tImageAptZoomParam& p) {
 }
 
 struct AptZoom : ResizerClient<AptZoom, tImageAptZoomParam> {
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kSELF_INIT_POINTER,
-      .handle_malloc = kSELF_INIT_HANDLE_MEM_MALLOC_ERROR,
-      .fast_scratch = 0,
-      .dma = 0,
-      .close_pointer = kSELF_CLOSE_POINTER,
-      .close_mem_pointer = kSELF_CLOSE_MEM_POINTER,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames);
+  static constexpr ErrorTable kErrors =
+      error_table(kErrorNames, {.end_named = false, .delegate = ImageResizerAnalyzeErrorCode_c});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "ImageAptZoom Version: pelforge_v300.AptZoom.003, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_apt_zoom.c";
+  static constexpr uint32_t kOwnBytes = 192;  // what the module adds to the resizer's size
   static uint32_t validate(const Param& p) { return check_param(p); }
   static tImageResizerParam resizer_record(const Param& p) {
     tImageResizerParam r{};
@@ -104,52 +91,15 @@ tImgPicture picture(uint8_t* y, int32_t width, int32_t height, uint32_t y_pitch,
   return {y, y + luma, y + luma + luma / 4, y_pitch, uv_pitch, 0, 0};
 }
 
-constexpr ErrorTable kErrors{
-    .names = pas8ImageAptZoomSelfAnalyzeErrorCode,
-    .count = ERR_IMG_APT_ZOOM_END - ERR_IMG_APT_ZOOM_BASE_,
-    .first_code = kSELF_INIT_POINTER,
-    .accept_lo = kSELF_INIT_POINTER,
-    .accept_hi = kGET_MEMSIZE_ZOOM_PARAM,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = ImageResizerAnalyzeErrorCode_c,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "ImageAptZoom Version: pelforge_v300.AptZoom.003, Compile time: %s %s.\n",
-    .null_buffer = kSELF_GET_VERSION_POINTER,
-    .null_length = kSELF_GET_VERSION_VERLEN_POINTER,
-    .short_buffer = kSELF_VERSION_BUFLEN_TOO_SHORT,
-};
-
-// The bytes the module adds to the resizer's own.
-constexpr uint32_t kOwnBytes = 192;
-
 }  // namespace
 }  // namespace pf
 
+PF_ENTRY_POINTS(ImageAptZoom, pf::AptZoom)
+
 extern "C" {
 
-uint32_t ImageAptZoomOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::AptZoom>(phHandle, pParam, hMem);
-}
-
-uint32_t ImageAptZoomClose_c(void* hHandle) { return pf::close<pf::AptZoom>(hHandle); }
-
-uint32_t ImageAptZoomSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSELF_SETPARAM_POINTER;
-  return pf::AptZoom::set_param(hHandle, pParam);
-}
-
-uint32_t ImageAptZoomGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kSELF_STATUS_POINTER;
-  pf::AptZoom::get_status(hHandle, pStatus);
-  return PF_STATUS_OK;
-}
-
 uint32_t ImageAptZoomProcess_c(void* hHandle, void* pBuffers, void* pReserved) {
-  if (hHandle == nullptr || pBuffers == nullptr || pReserved == nullptr) {
-    return pf::kSELF_INPUT_POINTER;
-  }
+  if (pf::any_null(hHandle, pBuffers, pReserved)) return pf::kSELF_INPUT_POINTER;
   const auto& b = *static_cast<const tImageAptZoomBuffers*>(pBuffers);
   if (b.pu8Src == nullptr) return pf::kSELF_INPUT_DATA_POINTER;
   if (b.pu8Dst == nullptr) return pf::kSELF_OUTPUT_DATA_POINTER;
@@ -162,34 +112,13 @@ uint32_t ImageAptZoomProcess_c(void* hHandle, void* pBuffers, void* pReserved) {
   return ImageResizerProcess_c(pf::AptZoom::resizer_of(hHandle), &src, &dst);
 }
 
-uint32_t ImageAptZoomGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImageAptZoomAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImageAptZoomDebug_c(void*, void*) { return PF_STATUS_OK; }
 
-// Answers for records Open would accept; the resizer's own checks are left to Open.
 uint32_t ImageAptZoomGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGET_MEMSIZE_ZOOM_PARAM;
-  const auto& p = *static_cast<const tImageAptZoomParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p)) return error;
-  return pf::resizer_mem_size(pf::AptZoom::resizer_record(p), pf::kOwnBytes, pu32Size);
+  if (pf::any_null(pParam, pu32Size)) return pf::kGET_MEMSIZE_ZOOM_PARAM;
+  return pf::AptZoom::mem_size(pParam, pu32Size);
 }
 
-const tImgProcFuncList tImageAptZoomFunc = {
-    ImageAptZoomOpen_c,
-    ImageAptZoomProcess_c,
-    ImageAptZoomClose_c,
-    ImageAptZoomSetParam_c,
-    ImageAptZoomGetVersion_c,
-    ImageAptZoomGetStatus_c,
-    ImageAptZoomAnalyzeErrorCode_c,
-    ImageAptZoomDebug_c,
-    ImageAptZoomGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageAptZoomFunc, ImageAptZoom)

@@ -4,62 +4,26 @@
 #include "img_banner.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
-#include <iterator>
 #include <span>
 
 #include "banner/banner.hpp"
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
+#include "layout.hpp"
 
-extern "C" const char* const pas8BannerAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_BANNER_" #name,
-    PF_IMG_BANNER_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8BannerAnalyzeErrorCode) == ERR_IMG_BANNER_END - ERR_IMG_BANNER_BASE_);
-
-// A build without SIMD variants (PF_NO_SIMD) keeps every pointer on its scalar kernel.
-#ifdef PF_NO_SIMD
-#define PF_VARIANTS(...) PF_NONE, PF_NONE, PF_NONE, PF_NONE
-#else
-#define PF_VARIANTS(...) __VA_ARGS__
-#endif
-#define PF_APPLY(macro, args) macro args
+#define PF_ERROR_PREFIX "ERR_IMG_BANNER_"
+PF_ERROR_LIST(pas8BannerAnalyzeErrorCode, PF_IMG_BANNER_ERRORS, ERR_IMG_BANNER_BASE_)
+#undef PF_ERROR_PREFIX
 
 extern "C" {
 
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tBannerKernel ptr = c;
+#define PF_K(ptr, c, ...) tBannerKernel ptr = c;
 #include "banner/banner_kernels.def"
 #undef PF_K
 
 tImgDrawBanner ImgDrawBanner = ImgDrawBanner_c;
-
-void ImgBannerMMXFunctions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_MMX, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "banner/banner_kernels.def"
-#undef PF_K
-}
-
-void ImgBannerSSE2Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSE2, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "banner/banner_kernels.def"
-#undef PF_K
-}
-
-void ImgBannerSSSE3Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSSE3, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "banner/banner_kernels.def"
-#undef PF_K
-}
-
-void ImgBannerSSE4Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSE4, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "banner/banner_kernels.def"
-#undef PF_K
-}
 
 }  // extern "C"
 
@@ -67,15 +31,9 @@ namespace pf {
 namespace {
 
 constexpr KernelRow<tBannerKernel> kKernels[] = {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_ROW, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
+#define PF_K PF_SIMD_KERNEL_ROW
 #include "banner/banner_kernels.def"
 #undef PF_K
-};
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_BANNER_##name,
-  PF_IMG_BANNER_ERRORS(PF_X)
-#undef PF_X
 };
 
 uint32_t check_param(const tBannerParam& p) {
@@ -166,43 +124,16 @@ void InitBannerParam(tBannerInstance& inst, const tBannerParam& p) {
 struct Banner {
   using Param = tBannerParam;
   using Instance = tBannerInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_POINTER,
-      .init_pointer = kOPEN_POINTER,
-      .handle_malloc = kMALLOC_MEMORY,
-      .fast_scratch = kMALLOC_FAST_SCRATCH,
-      .dma = kGET_DMA_HANDLE,
-      .close_pointer = kCLOSE_HANDLE,
-      .close_mem_pointer = kCLOSE_MEMHANDLE,
-      .close_free = kFREE_MEMORY,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion =
+      version_spec(kErrorNames, "Banner Version: pelforge_v300.Banner.006, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_banner.c";
 
   static uint32_t validate(const Param& p) { return check_param(p); }
   static void global_init() { ImgBannerGlobalInit(); }
-  static uint32_t select(Instance& inst, const Param& p) {
-    InitBannerParam(inst, p);
-    return PF_STATUS_OK;
-  }
-};
-
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8BannerAnalyzeErrorCode,
-    .count = ERR_IMG_BANNER_END - ERR_IMG_BANNER_BASE_,
-    .first_code = kOPEN_POINTER,
-    .accept_lo = kOPEN_POINTER,
-    .accept_hi = kEND,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "Banner Version: pelforge_v300.Banner.006, Compile time: %s %s.\n",
-    .null_buffer = kVER_POINTER,
-    .null_length = 0,
-    .short_buffer = kBUFFERLEN,
+  static void select(Instance& inst, const Param& p) { InitBannerParam(inst, p); }
 };
 
 }  // namespace
@@ -211,37 +142,13 @@ std::span<const KernelRow<tBannerKernel>> banner_kernels() { return kKernels; }
 
 }  // namespace pf
 
+PF_DISPATCH(ImgBanner, pf::kKernels)
+PF_ENTRY_POINTS(ImgBanner, pf::Banner)
+
 extern "C" {
 
-void ImgBannerGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImgBannerMMXFunctions, ImgBannerSSE2Functions,
-                    ImgBannerSSSE3Functions, ImgBannerSSE4Functions);
-}
-
-uint32_t ImgBannerOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::Banner>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgBannerClose_c(void* hHandle) { return pf::close<pf::Banner>(hHandle); }
-
-uint32_t ImgBannerSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_POINTER;
-  const auto& p = *static_cast<const tBannerParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p)) return error;
-  pf::InitBannerParam(*static_cast<tBannerInstance*>(hHandle), p);
-  return PF_STATUS_OK;
-}
-
-uint32_t ImgBannerGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kSTATUS_INPUT_POINTER;
-  *static_cast<tBannerParam*>(pStatus) = static_cast<const tBannerInstance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
-
 uint32_t ImgBannerProcessPrivate_c(void* hHandle, const tImgPicture* ptPicture, void* pContext) {
-  if (hHandle == nullptr || ptPicture == nullptr || pContext == nullptr) {
-    return pf::kPROCESS_PRIVATE_POINTER;
-  }
+  if (pf::any_null(hHandle, ptPicture, pContext)) return pf::kPROCESS_PRIVATE_POINTER;
   const auto& inst = *static_cast<const tBannerInstance*>(hHandle);
   const tImgPicture& pic = *ptPicture;
   const auto width = static_cast<uint32_t>(inst.s32BgWidth);
@@ -270,33 +177,15 @@ uint32_t ImgBannerProcessPrivate_c(void* hHandle, const tImgPicture* ptPicture, 
 }
 
 uint32_t ImgBannerProcess_c(void* hHandle, void* pBuffers, void* pContext) {
-  if (hHandle == nullptr || pBuffers == nullptr || pContext == nullptr) {
-    return pf::kPROCESS_POINTER;
-  }
+  if (pf::any_null(hHandle, pBuffers, pContext)) return pf::kPROCESS_POINTER;
   const auto& inst = *static_cast<const tBannerInstance*>(hHandle);
   uint8_t* buffer = static_cast<uint8_t* const*>(pBuffers)[0];
   if (buffer == nullptr) return pf::kDATA_POINTER;
   // One buffer holds the whole picture, its planes packed after one another.
-  const auto width = static_cast<uint32_t>(inst.s32BgWidth);
-  const size_t luma = size_t{width} * static_cast<uint32_t>(inst.s32BgHeight);
-  tImgPicture pic{buffer, nullptr, nullptr, width, width / 2, 0, 0};
-  if (inst.u32YuvType == PF_YUV_420) {
-    pic.pu8U = buffer + luma;
-    pic.pu8V = pic.pu8U + luma / 4;
-  } else if (inst.u32YuvType == PF_YUV_NV12) {
-    pic.pu8U = buffer + luma;
-    pic.pu8V = pic.pu8U + 1;
-    pic.u32UVPitch = width;
-  }
+  tImgPicture pic =
+      pf::unpadded_picture(buffer, inst.u32YuvType, static_cast<uint32_t>(inst.s32BgWidth),
+                           static_cast<uint32_t>(inst.s32BgHeight));
   return ImgBannerProcessPrivate_c(hHandle, &pic, pContext);
-}
-
-uint32_t ImgBannerGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgBannerAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
 }
 
 uint32_t ImgBannerDebug_c(void*, void*) { return PF_STATUS_OK; }
@@ -306,16 +195,6 @@ uint32_t ImgBannerGetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, 112, pf::kOPEN_POINTER);
 }
 
-const tImgProcFuncList tBannerFuncs = {
-    ImgBannerOpen_c,
-    ImgBannerProcess_c,
-    ImgBannerClose_c,
-    ImgBannerSetParam_c,
-    ImgBannerGetVersion_c,
-    ImgBannerGetStatus_c,
-    ImgBannerAnalyzeErrorCode_c,
-    ImgBannerDebug_c,
-    ImgBannerGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tBannerFuncs, ImgBanner)

@@ -14,23 +14,14 @@
 #include "frame.hpp"
 #include "img_banner.h"
 #include "img_logo.h"
+#include "layout.hpp"
 
-extern "C" const char* const pas8BannerLogoAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_BANNERLOGO_" #name,
-    PF_IMG_BANNERLOGO_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8BannerLogoAnalyzeErrorCode) ==
-              ERR_IMG_BANNERLOGO_END - ERR_IMG_BANNERLOGO_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_BANNERLOGO_"
+PF_ERROR_LIST(pas8BannerLogoAnalyzeErrorCode, PF_IMG_BANNERLOGO_ERRORS, ERR_IMG_BANNERLOGO_BASE_)
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_BANNERLOGO_##name,
-  PF_IMG_BANNERLOGO_ERRORS(PF_X)
-#undef PF_X
-};
 
 constexpr int kMaxItems = PF_BANNERLOGO_MAX_ITEMS;
 constexpr const char* kSourcePath = "../source/common/img_bannerlogo.c";
@@ -426,26 +417,33 @@ uint32_t open_missing(BannerLogoInstance& next) {
   return status;
 }
 
+uint32_t delegate_by_range(uint32_t code, int32_t buf_len, char* buf) {
+  const auto c = static_cast<int32_t>(code);
+  if (c < static_cast<int32_t>(ERR_IMG_BANNER_OPEN_POINTER)) {
+    return ImgLogoAnalyzeErrorCode_c(code, buf_len, buf);
+  }
+  if (c <= static_cast<int32_t>(ERR_IMG_BANNER_END)) {
+    return ImgBannerAnalyzeErrorCode_c(code, buf_len, buf);
+  }
+  return PF_ERR_CODE_NOT_NAMEABLE;
+}
+
+uint32_t reconfigure(BannerLogoInstance& inst, const tBannerLogoParam& p);
+
 struct BannerLogo {
   using Param = tBannerLogoParam;
   using Instance = BannerLogoInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_POINTER,
-      .init_pointer = kOPEN_POINTER,
-      .handle_malloc = kMALLOC_MEMORY,
-      .fast_scratch = 0,
-      .dma = 0,
-      .close_pointer = kCLOSE_HANDLE,
-      .close_mem_pointer = kCLOSE_MEMHANDLE,
-      .mem_pointer = 0,
-      .close_free = kFREE_MEMORY,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames);
+  // Codes of the two sub-ranges before the module's own go to their owners' analysers.
+  static constexpr ErrorTable kErrors = error_table(kErrorNames, {.delegate = delegate_by_range});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "BannerLogo Version: pelforge_v300.BannerLogo.008, Compile time: %s %s.\n");
   static constexpr const char* kSource = kSourcePath;
   // The logo states are worked out before the instances that draw them are opened.
   static constexpr bool kSelectFirst = true;
 
   static uint32_t validate(const Param& p) { return check_param(p); }
-  static void global_init() {}  // the logo and banner instances run their own dispatch
+  // No global_init: the logo and banner instances run their own dispatch.
   static uint32_t select(Instance& inst, const Param& p) {
     inst.pic = picture_of(p);
     inst.logo_num = p.s32LogoNum;
@@ -461,34 +459,7 @@ struct BannerLogo {
     const uint32_t logos = close_logos(inst, 0);
     return banners != PF_STATUS_OK ? banners : logos;
   }
-};
-
-uint32_t delegate_by_range(uint32_t code, int32_t buf_len, char* buf) {
-  const auto c = static_cast<int32_t>(code);
-  if (c < static_cast<int32_t>(ERR_IMG_BANNER_OPEN_POINTER)) {
-    return ImgLogoAnalyzeErrorCode_c(code, buf_len, buf);
-  }
-  if (c <= static_cast<int32_t>(ERR_IMG_BANNER_END)) {
-    return ImgBannerAnalyzeErrorCode_c(code, buf_len, buf);
-  }
-  return PF_ERR_CODE_NOT_NAMEABLE;
-}
-
-constexpr ErrorTable kErrors{
-    .names = pas8BannerLogoAnalyzeErrorCode,
-    .count = std::size(pas8BannerLogoAnalyzeErrorCode),
-    .first_code = kOPEN_POINTER,
-    .accept_lo = kOPEN_POINTER,
-    .accept_hi = kEND,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = delegate_by_range,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "BannerLogo Version: pelforge_v300.BannerLogo.008, Compile time: %s %s.\n",
-    .null_buffer = kVER_POINTER,
-    .null_length = 0,
-    .short_buffer = kBUFFERLEN,
+  static uint32_t set(Instance& inst, const Param& p) { return reconfigure(inst, p); }
 };
 
 // The banner's picture checks.
@@ -591,7 +562,7 @@ tBannerLogoItem status_item(const LogoState& s) {
   return it;
 }
 
-uint32_t set_param(BannerLogoInstance& inst, const tBannerLogoParam& p) {
+uint32_t reconfigure(BannerLogoInstance& inst, const tBannerLogoParam& p) {
   if (const uint32_t error = check_param(p)) return error;
   // The new set-up is made on a copy: a refusal on the way leaves the running one as it was.
   BannerLogoInstance next = inst;
@@ -653,19 +624,11 @@ uint32_t set_param(BannerLogoInstance& inst, const tBannerLogoParam& p) {
 }  // namespace
 }  // namespace pf
 
+PF_OPEN_CLOSE(ImgBannerLogo, pf::BannerLogo)
+PF_SET_PARAM(ImgBannerLogo, pf::BannerLogo)
+PF_NAMES_AND_VERSION(ImgBannerLogo, pf::BannerLogo)
+
 extern "C" {
-
-uint32_t ImgBannerLogoOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::BannerLogo>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgBannerLogoClose_c(void* hHandle) { return pf::close<pf::BannerLogo>(hHandle); }
-
-uint32_t ImgBannerLogoSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_POINTER;
-  return pf::set_param(*static_cast<pf::BannerLogoInstance*>(hHandle),
-                       *static_cast<const tBannerLogoParam*>(pParam));
-}
 
 uint32_t ImgBannerLogoGetStatus_c(void* hHandle, void* pStatus) {
   if (hHandle == nullptr || pStatus == nullptr) return pf::kSTATUS_INPUT_POINTER;
@@ -693,9 +656,7 @@ uint32_t ImgBannerLogoGetStatus_c(void* hHandle, void* pStatus) {
 
 uint32_t ImgBannerLogoProcessPrivate_c(void* hHandle, const tImgPicture* ptPicture,
                                        void* pContext) {
-  if (hHandle == nullptr || ptPicture == nullptr || pContext == nullptr) {
-    return pf::kPROCESS_PRIVATE_POINTER;
-  }
+  if (pf::any_null(hHandle, ptPicture, pContext)) return pf::kPROCESS_PRIVATE_POINTER;
   auto& inst = *static_cast<pf::BannerLogoInstance*>(hHandle);
   if (!pf::picture_fits(*ptPicture, inst.pic)) return pf::kDATA_POINTER;
   for (int i = 0; i < inst.logo_num; ++i) {
@@ -708,33 +669,15 @@ uint32_t ImgBannerLogoProcessPrivate_c(void* hHandle, const tImgPicture* ptPictu
 }
 
 uint32_t ImgBannerLogoProcess_c(void* hHandle, void* pBuffers, void* pContext) {
-  if (hHandle == nullptr || pBuffers == nullptr || pContext == nullptr) {
-    return pf::kPROCESS_POINTER;
-  }
+  if (pf::any_null(hHandle, pBuffers, pContext)) return pf::kPROCESS_POINTER;
   const auto& inst = *static_cast<const pf::BannerLogoInstance*>(hHandle);
   uint8_t* buffer = static_cast<uint8_t* const*>(pBuffers)[0];
   if (buffer == nullptr) return pf::kDATA_POINTER;
   // One buffer holds the whole picture, its planes packed after one another, as for the banner.
-  const auto width = static_cast<uint32_t>(inst.pic.width);
-  const size_t luma = size_t{width} * static_cast<uint32_t>(inst.pic.height);
-  tImgPicture pic{buffer, nullptr, nullptr, width, width / 2, 0, 0};
-  if (inst.pic.yuv_type == PF_YUV_420) {
-    pic.pu8U = buffer + luma;
-    pic.pu8V = pic.pu8U + luma / 4;
-  } else if (inst.pic.yuv_type == PF_YUV_NV12) {
-    pic.pu8U = buffer + luma;
-    pic.pu8V = pic.pu8U + 1;
-    pic.u32UVPitch = width;
-  }
+  tImgPicture pic =
+      pf::unpadded_picture(buffer, inst.pic.yuv_type, static_cast<uint32_t>(inst.pic.width),
+                           static_cast<uint32_t>(inst.pic.height));
   return ImgBannerLogoProcessPrivate_c(hHandle, &pic, pContext);
-}
-
-uint32_t ImgBannerLogoGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgBannerLogoAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
 }
 
 uint32_t ImgBannerLogoDebug_c(void*, void*) { return PF_STATUS_OK; }
@@ -744,16 +687,6 @@ uint32_t ImgBannerLogoGetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, PF_BANNERLOGO_MEM_SIZE, pf::kOPEN_POINTER);
 }
 
-const tImgProcFuncList tBannerLogoFuncs = {
-    ImgBannerLogoOpen_c,
-    ImgBannerLogoProcess_c,
-    ImgBannerLogoClose_c,
-    ImgBannerLogoSetParam_c,
-    ImgBannerLogoGetVersion_c,
-    ImgBannerLogoGetStatus_c,
-    ImgBannerLogoAnalyzeErrorCode_c,
-    ImgBannerLogoDebug_c,
-    ImgBannerLogoGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tBannerLogoFuncs, ImgBannerLogo)

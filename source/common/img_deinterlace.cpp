@@ -3,31 +3,17 @@
 // of modes 2 and 3 keep between Open and Close.
 #include "img_deinterlace.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "img_deinterlace_internal.hpp"
 
-extern "C" const char* const pas8DeinterlaceAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_DEINTERLACE_" #name,
-    PF_IMG_DEINTERLACE_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8DeinterlaceAnalyzeErrorCode) ==
-              ERR_IMG_DEINTERLACE_END - ERR_IMG_DEINTERLACE_BASE_);
-
-// A build without SIMD variants (PF_NO_SIMD) keeps every pointer on its scalar kernel.
-#ifdef PF_NO_SIMD
-#define PF_VARIANTS(...) PF_NONE, PF_NONE, PF_NONE, PF_NONE
-#else
-#define PF_VARIANTS(...) __VA_ARGS__
-#endif
-#define PF_APPLY(macro, args) macro args
+#define PF_ERROR_PREFIX "ERR_IMG_DEINTERLACE_"
+PF_ERROR_LIST(pas8DeinterlaceAnalyzeErrorCode, PF_IMG_DEINTERLACE_ERRORS, ERR_IMG_DEINTERLACE_BASE_)
+#undef PF_ERROR_PREFIX
 
 extern "C" {
 
@@ -35,45 +21,15 @@ extern "C" {
 #include "deinterlace/deinterlace_kernels.def"
 #undef PF_K
 
-void ImgDeinterlaceMMXFunctions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_MMX, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "deinterlace/deinterlace_kernels.def"
-#undef PF_K
-}
-
-void ImgDeinterlaceSSE2Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSE2, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "deinterlace/deinterlace_kernels.def"
-#undef PF_K
-}
-
-void ImgDeinterlaceSSSE3Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSSE3, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "deinterlace/deinterlace_kernels.def"
-#undef PF_K
-}
-
-void ImgDeinterlaceSSE4Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSE4, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "deinterlace/deinterlace_kernels.def"
-#undef PF_K
-}
-
 }  // extern "C"
 
 namespace pf {
 namespace {
 
 constexpr KernelRow<tImgDeinterlaceKernel> kKernels[] = {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_ROW, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
+#define PF_K PF_SIMD_KERNEL_ROW
 #include "deinterlace/deinterlace_kernels.def"
 #undef PF_K
-};
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_DEINTERLACE_##name,
-  PF_IMG_DEINTERLACE_ERRORS(PF_X)
-#undef PF_X
 };
 
 constexpr const char* kSourcePath = "../source/common/img_deinterlace";
@@ -178,16 +134,12 @@ struct Deinterlace {
   using Param = tImgDeinterlaceParam;
   using Instance = tImgDeinterlaceInstance;
   // No fast scratch; the DMA handle is taken after the two buffers, by acquire().
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_HANDLE,
-      .init_pointer = kOPEN_HANDLE,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = 0,
-      .dma = 0,
-      .close_pointer = kCLOSE_HANDLE,
-      .close_mem_pointer = kCLOSE_HANDLE,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames);
+  // Neither the start marker nor the end marker is named.
+  static constexpr ErrorTable kErrors =
+      error_table(kErrorNames, {.start_named = false, .end_named = false});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "Deinterlace Version: pelforge_v300.deinterlace.009, Compile time: %s %s.\n");
   static constexpr const char* kSource = kSourcePath;
   // The kernel is chosen before the buffers are taken, so that mode 0 with field-separated
   // pictures is refused with only the instance to give back.
@@ -207,25 +159,10 @@ struct Deinterlace {
     inst.pu8LineBuf = nullptr;
     inst.pu8PreFieldBuf = nullptr;
   }
-};
-
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8DeinterlaceAnalyzeErrorCode,
-    .count = ERR_IMG_DEINTERLACE_END - ERR_IMG_DEINTERLACE_BASE_,
-    .first_code = kSTART_CODE,
-    .accept_lo = kOPEN_HANDLE,
-    .accept_hi = kSELF_GETMEMSIZE_PARAM_POINTER,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "Deinterlace Version: pelforge_v300.deinterlace.009, Compile time: %s %s.\n",
-    .null_buffer = kGETVERSION_HANDLE,
-    .null_length = kGETVERSION_POINTER,
-    .short_buffer = kGETVERSION_LENGTH,
+  static void status(const Instance& inst, Param& p) {
+    p = {inst.s32Width,    inst.s32Height, inst.s32YStride,
+         inst.s32UVStride, inst.s32Mode,   inst.s32FrameType};
+  }
 };
 
 }  // namespace
@@ -235,18 +172,12 @@ void restore_deinterlace_scalar_defaults() { restore_scalar_defaults(kKernels); 
 
 }  // namespace pf
 
+PF_DISPATCH(ImgDeinterlace, pf::kKernels)
+PF_OPEN_CLOSE(ImgDeinterlace, pf::Deinterlace)
+PF_GET_STATUS(ImgDeinterlace, pf::Deinterlace)
+PF_NAMES_AND_VERSION(ImgDeinterlace, pf::Deinterlace)
+
 extern "C" {
-
-void ImgDeinterlaceGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImgDeinterlaceMMXFunctions, ImgDeinterlaceSSE2Functions,
-                    ImgDeinterlaceSSSE3Functions, ImgDeinterlaceSSE4Functions);
-}
-
-uint32_t ImgDeinterlaceOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::Deinterlace>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgDeinterlaceClose_c(void* hHandle) { return pf::close<pf::Deinterlace>(hHandle); }
 
 uint32_t ImgDeinterlaceSetParam_c(void* hHandle, const void* pParam) {
   if (hHandle == nullptr || pParam == nullptr) return pf::kSET_PARAM_HANDLE;
@@ -259,17 +190,8 @@ uint32_t ImgDeinterlaceSetParam_c(void* hHandle, const void* pParam) {
   return pf::store(inst, p);
 }
 
-uint32_t ImgDeinterlaceGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kGETSTATUS_HANDLE;
-  const auto& inst = *static_cast<const tImgDeinterlaceInstance*>(hHandle);
-  *static_cast<tImgDeinterlaceParam*>(pStatus) = {inst.s32Width,   inst.s32Height,
-                                                  inst.s32YStride, inst.s32UVStride,
-                                                  inst.s32Mode,    inst.s32FrameType};
-  return PF_STATUS_OK;
-}
-
 uint32_t ImgDeinterlaceProcess_c(void* hHandle, void* pInput, void* pOutput) {
-  if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr) return pf::kPROCESS_HANDLE;
+  if (pf::any_null(hHandle, pInput, pOutput)) return pf::kPROCESS_HANDLE;
   auto* const* planes = static_cast<uint8_t* const*>(pInput);
   uint8_t* y = planes[0];
   if (y == nullptr) return pf::kPROCESS_INPUT_POINTER;
@@ -284,18 +206,10 @@ uint32_t ImgDeinterlaceProcess_c(void* hHandle, void* pInput, void* pOutput) {
   return PF_STATUS_OK;
 }
 
-uint32_t ImgDeinterlaceGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgDeinterlaceAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImgDeinterlaceDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImgDeinterlaceGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kSELF_GETMEMSIZE_PARAM_POINTER;
+  if (pf::any_null(pParam, pu32Size)) return pf::kSELF_GETMEMSIZE_PARAM_POINTER;
   const auto& p = *static_cast<const tImgDeinterlaceParam*>(pParam);
   // The stated size in 32-bit arithmetic, wrapping as the record's values make it (no
   // validation here: any record gets an answer).
@@ -305,16 +219,6 @@ uint32_t ImgDeinterlaceGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
   return PF_STATUS_OK;
 }
 
-const tImgProcFuncList tImgDeinterlaceFunc = {
-    ImgDeinterlaceOpen_c,
-    ImgDeinterlaceProcess_c,
-    ImgDeinterlaceClose_c,
-    ImgDeinterlaceSetParam_c,
-    ImgDeinterlaceGetVersion_c,
-    ImgDeinterlaceGetStatus_c,
-    ImgDeinterlaceAnalyzeErrorCode_c,
-    ImgDeinterlaceDebug_c,
-    ImgDeinterlaceGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImgDeinterlaceFunc, ImgDeinterlace)

@@ -2,22 +2,17 @@
 // The OSD filter module: its two tables, the mean of the reference picture, and the filter.
 #include "img_filterosd.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "osd/osd.hpp"
 
-extern "C" const char* const pas8FilterOSDAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_OSD_" #name,
-    PF_IMG_FILTEROSD_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8FilterOSDAnalyzeErrorCode) == ERR_IMG_OSD_END - ERR_IMG_OSD_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_OSD_"
+PF_ERROR_LIST(pas8FilterOSDAnalyzeErrorCode, PF_IMG_FILTEROSD_ERRORS, ERR_IMG_OSD_BASE_)
+#undef PF_ERROR_PREFIX
 
 // The module's kernel manifests: no SIMD variants, so the selectors are empty.
 #define PF_OSD_FILTER_KERNELS(PF_K) PF_K(FilterOSD, FilterOSD_c, PF_NONE, PF_NONE, PF_NONE, PF_NONE)
@@ -28,29 +23,13 @@ extern "C" {
 tFilterOsdKernel FilterOSD = FilterOSD_c;
 tGrayInit GrayInit = GrayInit_c;
 
-void ImageFilterOSDMMXFunctions(void) {
-  PF_OSD_FILTER_KERNELS(PF_KERNEL_SET_MMX) PF_OSD_TONE_KERNELS(PF_KERNEL_SET_MMX)
-}
-void ImageFilterOSDSSE2Functions(void) {
-  PF_OSD_FILTER_KERNELS(PF_KERNEL_SET_SSE2) PF_OSD_TONE_KERNELS(PF_KERNEL_SET_SSE2)
-}
-void ImageFilterOSDSSSE3Functions(void) {
-  PF_OSD_FILTER_KERNELS(PF_KERNEL_SET_SSSE3) PF_OSD_TONE_KERNELS(PF_KERNEL_SET_SSSE3)
-}
-void ImageFilterOSDSSE4Functions(void) {
-  PF_OSD_FILTER_KERNELS(PF_KERNEL_SET_SSE4) PF_OSD_TONE_KERNELS(PF_KERNEL_SET_SSE4)
-}
-
 }  // extern "C"
 
 namespace pf {
 namespace {
 
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_OSD_##name,
-  PF_IMG_FILTEROSD_ERRORS(PF_X)
-#undef PF_X
-};
+constexpr KernelRow<tFilterOsdKernel> kFilterKernels[] = {PF_OSD_FILTER_KERNELS(PF_KERNEL_ROW)};
+constexpr KernelRow<tGrayInit> kToneKernels[] = {PF_OSD_TONE_KERNELS(PF_KERNEL_ROW)};
 
 constexpr uint32_t kToneTableBytes = 256;
 
@@ -66,15 +45,11 @@ uint32_t check_param(const tFilterOsdParam& p) {
 struct FilterOsd {
   using Param = tFilterOsdParam;
   using Instance = tFilterOsdInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_POINTER,
-      .init_pointer = kOPEN_POINTER,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = kMALLOC_FAST_SCRATCH,
-      .dma = kGET_DMA_HANDLE,
-      .close_pointer = kCLOSE_HANDLE,
-      .close_mem_pointer = kCLOSE_HANDLE,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion =
+      version_spec(kErrorNames, "OSD Version: pelforge_v300.osd.001, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_filterosd.c";
 
   static uint32_t validate(const Param& p) { return check_param(p); }
@@ -114,25 +89,6 @@ struct FilterOsd {
   }
 };
 
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8FilterOSDAnalyzeErrorCode,
-    .count = ERR_IMG_OSD_END - ERR_IMG_OSD_BASE_,
-    .first_code = kOPEN_POINTER,
-    .accept_lo = kOPEN_POINTER,
-    .accept_hi = kEND,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "OSD Version: pelforge_v300.osd.001, Compile time: %s %s.\n",
-    .null_buffer = kVER_POINTER,
-    .null_length = 0,
-    .short_buffer = kBUFFERLEN,
-};
-
 bool overlap(const void* a, const void* b, size_t bytes) {
   const auto x = reinterpret_cast<uintptr_t>(a), y = reinterpret_cast<uintptr_t>(b);
   return x < y + bytes && y < x + bytes;
@@ -141,18 +97,11 @@ bool overlap(const void* a, const void* b, size_t bytes) {
 }  // namespace
 }  // namespace pf
 
+PF_DISPATCH(ImageFilterOSD, pf::kFilterKernels, pf::kToneKernels)
+PF_OPEN_CLOSE(ImageFilterOSD, pf::FilterOsd)
+PF_NAMES_AND_VERSION(ImageFilterOSD, pf::FilterOsd)
+
 extern "C" {
-
-void ImageFilterOSDGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImageFilterOSDMMXFunctions, ImageFilterOSDSSE2Functions,
-                    ImageFilterOSDSSSE3Functions, ImageFilterOSDSSE4Functions);
-}
-
-uint32_t ImageFilterOSDOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::FilterOsd>(phHandle, pParam, hMem);
-}
-
-uint32_t ImageFilterOSDClose_c(void* hHandle) { return pf::close<pf::FilterOsd>(hHandle); }
 
 uint32_t ImageFilterOSDSetParam_c(void* hHandle, const void* pParam) {
   if (hHandle == nullptr || pParam == nullptr) return pf::kOPEN_POINTER;
@@ -177,9 +126,7 @@ uint32_t ImageFilterOSDSetParam_c(void* hHandle, const void* pParam) {
 uint32_t ImageFilterOSDGetStatus_c(void*, void*) { return pf::kSTATUS_NOTIMPLEMENT; }
 
 uint32_t ImageFilterOSDProcess_c(void* hHandle, void* pPictures, void* pContext) {
-  if (hHandle == nullptr || pPictures == nullptr || pContext == nullptr) {
-    return pf::kPROCESS_POINTER;
-  }
+  if (pf::any_null(hHandle, pPictures, pContext)) return pf::kPROCESS_POINTER;
   const auto& inst = *static_cast<const tFilterOsdInstance*>(hHandle);
   const auto& pictures = *static_cast<const tFilterOsdPictures*>(pPictures);
   if (pictures.pu32Src == nullptr || pictures.pu32Dst == nullptr) return pf::kPROCESS_POINTER;
@@ -191,14 +138,6 @@ uint32_t ImageFilterOSDProcess_c(void* hHandle, void* pPictures, void* pContext)
   return PF_STATUS_OK;
 }
 
-uint32_t ImageFilterOSDGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImageFilterOSDAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImageFilterOSDDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImageFilterOSDGetMemSize_c(const void*, uint32_t* pu32Size) {
@@ -206,16 +145,6 @@ uint32_t ImageFilterOSDGetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, 5436, pf::kOPEN_POINTER);
 }
 
-const tImgProcFuncList tFilterOSDFunc = {
-    ImageFilterOSDOpen_c,
-    ImageFilterOSDProcess_c,
-    ImageFilterOSDClose_c,
-    ImageFilterOSDSetParam_c,
-    ImageFilterOSDGetVersion_c,
-    ImageFilterOSDGetStatus_c,
-    ImageFilterOSDAnalyzeErrorCode_c,
-    ImageFilterOSDDebug_c,
-    ImageFilterOSDGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tFilterOSDFunc, ImageFilterOSD)

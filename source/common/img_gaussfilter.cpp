@@ -2,59 +2,24 @@
 // The Gaussian filter module: validation, the intermediate picture, the three planes.
 #include "img_gaussfilter.h"
 
-#include <atomic>
 #include <cstdint>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
+#include "layout.hpp"
 #include "spatial/spatial.hpp"
 
-extern "C" const char* const pas8GaussFilterAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_GAUSS_FILTER_" #name,
-    PF_IMG_GAUSS_FILTER_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8GaussFilterAnalyzeErrorCode) ==
-              ERR_IMG_GAUSS_FILTER_END - ERR_IMG_GAUSS_FILTER_BASE_);
-
-#ifdef PF_NO_SIMD
-#define PF_VARIANTS(...) PF_NONE, PF_NONE, PF_NONE, PF_NONE
-#else
-#define PF_VARIANTS(...) __VA_ARGS__
-#endif
-#define PF_APPLY(macro, args) macro args
+#define PF_ERROR_PREFIX "ERR_IMG_GAUSS_FILTER_"
+PF_ERROR_LIST(pas8GaussFilterAnalyzeErrorCode, PF_IMG_GAUSS_FILTER_ERRORS,
+              ERR_IMG_GAUSS_FILTER_BASE_)
+#undef PF_ERROR_PREFIX
 
 extern "C" {
 
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tGaussFilterKernel ptr = c;
+#define PF_K(ptr, c, ...) tGaussFilterKernel ptr = c;
 #include "spatial/gaussfilter_kernels.def"
 #undef PF_K
-
-void ImgGaussFilterMMXFunctions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_MMX, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "spatial/gaussfilter_kernels.def"
-#undef PF_K
-}
-
-void ImgGaussFilterSSE2Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSE2, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "spatial/gaussfilter_kernels.def"
-#undef PF_K
-}
-
-void ImgGaussFilterSSSE3Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSSE3, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "spatial/gaussfilter_kernels.def"
-#undef PF_K
-}
-
-void ImgGaussFilterSSE4Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSE4, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "spatial/gaussfilter_kernels.def"
-#undef PF_K
-}
 
 }  // extern "C"
 
@@ -62,23 +27,10 @@ namespace pf {
 namespace {
 
 constexpr KernelRow<tGaussFilterKernel> kKernels[] = {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_ROW, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
+#define PF_K PF_SIMD_KERNEL_ROW
 #include "spatial/gaussfilter_kernels.def"
 #undef PF_K
 };
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_GAUSS_FILTER_##name,
-  PF_IMG_GAUSS_FILTER_ERRORS(PF_X)
-#undef PF_X
-};
-
-// A picture's four values are usable when each is at least 1 and each stride holds its plane's
-// line; a shorter stride would make lines overlap.
-bool usable(int32_t width, int32_t height, int32_t y_stride, int32_t uv_stride) {
-  return width >= 1 && height >= 1 && y_stride >= width && uv_stride >= 1 &&
-         uv_stride >= (width >> 1);
-}
 
 // The intermediate picture holds the three planes of the source size.
 int64_t mediate_bytes(const tImgGaussFilterParam& p) {
@@ -89,11 +41,12 @@ uint32_t check_param(const tImgGaussFilterParam& p) {
   if (p.s32DstWidth != p.s32SrcWidth || p.s32DstHeight != p.s32SrcHeight) {
     return kPARAM_WIDTH_HEIGHT;
   }
-  if (!usable(p.s32SrcWidth, p.s32SrcHeight, p.s32SrcYStride, p.s32SrcUVStride) ||
+  if (!planes_usable(p.s32SrcWidth, p.s32SrcHeight, p.s32SrcYStride, p.s32SrcUVStride) ||
       p.s32SrcWidth > PF_GAUSS_FILTER_MAX_WIDTH || mediate_bytes(p) > UINT32_MAX) {
     return kPARAM_SRC;
   }
-  if (!usable(p.s32DstWidth, p.s32DstHeight, p.s32DstYStride, p.s32DstUVStride)) return kPARAM_DST;
+  if (!planes_usable(p.s32DstWidth, p.s32DstHeight, p.s32DstYStride, p.s32DstUVStride))
+    return kPARAM_DST;
   if (p.s32Level < 0 || p.s32Level > 4) return kPARAM_RADIUS;
   return PF_STATUS_OK;
 }
@@ -106,26 +59,19 @@ void store(tImgGaussFilterInstance& inst, const tImgGaussFilterParam& p) {
 struct GaussFilterModule {
   using Param = tImgGaussFilterParam;
   using Instance = tImgGaussFilterInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kOPEN_HANDLE,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = kMALLOC_FAST_SCRATCH,
-      .dma = kGET_DMA_HANDLE,
-      .close_pointer = kCLOSE_HANDLE,
-      .close_mem_pointer = kCLOSE_HANDLE,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  // Unlike the other filters' start markers, this one is named.
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "GaussFilter Version: pelforge_v300.gaussfilter.001, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_gaussfilter.c";
   static constexpr bool kSelectFirst = true;   // the intermediate picture has the source size
   static constexpr bool kBuffersFirst = true;  // taken before the scratch and the DMA handle
 
   static uint32_t validate(const Param& p) { return check_param(p); }
   static void global_init() { ImgGaussFilterGlobalInit(); }
-  static uint32_t select(Instance& inst, const Param& p) {
-    store(inst, p);
-    return PF_STATUS_OK;
-  }
+  static void select(Instance& inst, const Param& p) { store(inst, p); }
   static uint32_t acquire(Instance& inst) {
     inst.u32MediateBytes = static_cast<uint32_t>(mediate_bytes(inst.tParam));
     inst.pu8Mediate = static_cast<uint8_t*>(
@@ -138,25 +84,6 @@ struct GaussFilterModule {
   }
 };
 
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8GaussFilterAnalyzeErrorCode,
-    .count = ERR_IMG_GAUSS_FILTER_END - ERR_IMG_GAUSS_FILTER_BASE_,
-    .first_code = kSTART,
-    .accept_lo = kSTART,
-    .accept_hi = kEND,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "GaussFilter Version: pelforge_v300.gaussfilter.001, Compile time: %s %s.\n",
-    .null_buffer = kGETVERSION_HANDLE,
-    .null_length = kGETVERSION_POINTER,
-    .short_buffer = kGETVERSION_LENGTH,
-};
-
 }  // namespace
 
 namespace spatial {
@@ -165,21 +92,15 @@ std::span<const KernelRow<tGaussFilterKernel>> gauss_filter_kernels() { return k
 
 }  // namespace pf
 
+PF_DISPATCH(ImgGaussFilter, pf::kKernels)
+PF_OPEN_CLOSE(ImgGaussFilter, pf::GaussFilterModule)
+PF_GET_STATUS(ImgGaussFilter, pf::GaussFilterModule)
+PF_NAMES_AND_VERSION(ImgGaussFilter, pf::GaussFilterModule)
+
 extern "C" {
 
-void ImgGaussFilterGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImgGaussFilterMMXFunctions, ImgGaussFilterSSE2Functions,
-                    ImgGaussFilterSSSE3Functions, ImgGaussFilterSSE4Functions);
-}
-
-uint32_t ImgGaussFilterOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::GaussFilterModule>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgGaussFilterClose_c(void* hHandle) { return pf::close<pf::GaussFilterModule>(hHandle); }
-
 uint32_t ImgGaussFilterProcess_c(void* hHandle, void* pInput, void* pOutput) {
-  if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr) return pf::kPROCESS_HANDLE;
+  if (pf::any_null(hHandle, pInput, pOutput)) return pf::kPROCESS_HANDLE;
   const auto& pic = *static_cast<const tImgGaussFilterPicture*>(pInput);
   if (pic.pu8SrcY == nullptr || pic.pu8SrcU == nullptr || pic.pu8SrcV == nullptr) {
     return pf::kPROCESS_INPUT_POINTER;
@@ -210,25 +131,10 @@ uint32_t ImgGaussFilterSetParam_c(void* hHandle, const void* pParam) {
   return PF_STATUS_OK;
 }
 
-uint32_t ImgGaussFilterGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kGETSTATUS_HANDLE;
-  *static_cast<tImgGaussFilterParam*>(pStatus) =
-      static_cast<const tImgGaussFilterInstance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
-
-uint32_t ImgGaussFilterGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgGaussFilterAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImageGaussFilterDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImageGaussFilterGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_PARAM_POINTER;
+  if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_PARAM_POINTER;
   const auto& p = *static_cast<const tImgGaussFilterParam*>(pParam);
   if (const uint32_t error = pf::check_param(p)) return error;
   const int64_t size = int64_t{sizeof(tImgGaussFilterInstance)} + pf::mediate_bytes(p);

@@ -5,28 +5,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 #include "errors.hpp"
 #include "frame.hpp"
 #include "img_renovation.h"
+#include "layout.hpp"
 
-extern "C" const char* const pas8ImgGenerateImageAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_GENERATE_IMAGE_" #name,
-    PF_IMG_GENERATE_IMAGE_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImgGenerateImageAnalyzeErrorCode) ==
-              ERR_IMG_GENERATE_IMAGE_END - ERR_IMG_GENERATE_IMAGE_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_GENERATE_IMAGE_"
+PF_ERROR_LIST(pas8ImgGenerateImageAnalyzeErrorCode, PF_IMG_GENERATE_IMAGE_ERRORS,
+              ERR_IMG_GENERATE_IMAGE_BASE_)
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_GENERATE_IMAGE_##name,
-  PF_IMG_GENERATE_IMAGE_ERRORS(PF_X)
-#undef PF_X
-};
 
 constexpr const char* kSource = "../source/common/img_generateimage.c";
 constexpr uint32_t kOwnBytes = 92;
@@ -57,23 +48,19 @@ tRenovationParam renovation_record(const tImgGenerateImageParam& p) {
 struct GenerateImage {
   using Param = tImgGenerateImageParam;
   using Instance = GenerateImageInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kOPEN_PARAM_POINTER,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = 0,
-      .dma = 0,
-      .close_pointer = kCLOSE_HANDLE,
-      .close_mem_pointer = kCLOSE_HANDLE,
-      .mem_pointer = 0,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames);
+  // Neither the start marker nor the end marker is named.
+  static constexpr ErrorTable kErrors =
+      error_table(kErrorNames, {.start_named = false, .end_named = false});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames,
+      "GenerateImage Version: pelforge_v300.generateimage.003, Compile time: %s %s.\n");
   static constexpr const char* kSource = pf::kSource;
 
   static uint32_t validate(const Param& p) {
     return pattern_ok(p.u32PatternType) ? PF_STATUS_OK : kOPEN_PATTER_TYPE;
   }
-  static void global_init() {}  // the renovation instance runs its own dispatch
+  // No global_init: the renovation instance runs its own dispatch.
   static uint32_t acquire(Instance& inst) {
     inst.ptRecord = static_cast<tRenovationParam*>(
         vmem_malloc(inst.hMem, sizeof(tRenovationParam), kInstanceAlign, kSource, __LINE__));
@@ -102,35 +89,16 @@ struct GenerateImage {
   }
 };
 
-constexpr ErrorTable kErrors{
-    .names = pas8ImgGenerateImageAnalyzeErrorCode,
-    .count = ERR_IMG_GENERATE_IMAGE_END - ERR_IMG_GENERATE_IMAGE_BASE_,
-    .first_code = kSTART,
-    .accept_lo = kOPEN_PARAM_POINTER,
-    .accept_hi = kGETMEMSIZE_HEIGHT,
-    .null_buffer = kANALYZECODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "GenerateImage Version: pelforge_v300.generateimage.003, Compile time: %s %s.\n",
-    .null_buffer = kGETVERSION_HANDLE,
-    .null_length = kGETVERSION_POINTER,
-    .short_buffer = kGETVERSION_LENGTH,
-};
-
 bool size_ok(int32_t v) { return v >= 1 && v <= PF_RENOVATION_MAX_SIZE && v % 2 == 0; }
 
 }  // namespace
 }  // namespace pf
 
+PF_OPEN_CLOSE(ImgGenerateImage, pf::GenerateImage)
+PF_GET_STATUS(ImgGenerateImage, pf::GenerateImage)
+PF_NAMES_AND_VERSION(ImgGenerateImage, pf::GenerateImage)
+
 extern "C" {
-
-uint32_t ImgGenerateImageOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::GenerateImage>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgGenerateImageClose_c(void* hHandle) { return pf::close<pf::GenerateImage>(hHandle); }
 
 uint32_t ImgGenerateImageSetParam_c(void* hHandle, const void* pParam) {
   if (hHandle == nullptr || pParam == nullptr) return pf::kSET_PARAM_HANDLE;
@@ -144,39 +112,22 @@ uint32_t ImgGenerateImageSetParam_c(void* hHandle, const void* pParam) {
   return status;
 }
 
-uint32_t ImgGenerateImageGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kGET_STATUS_HANDLE;
-  *static_cast<tImgGenerateImageParam*>(pStatus) =
-      static_cast<const pf::GenerateImageInstance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
-
 uint32_t ImgGenerateImageProcess_c(void* hHandle, void* pPlanes, void* pContext) {
-  if (hHandle == nullptr || pPlanes == nullptr || pContext == nullptr) {
-    return pf::kPROCESS_HANDLE;
-  }
+  if (pf::any_null(hHandle, pPlanes, pContext)) return pf::kPROCESS_HANDLE;
   uint8_t* const y = static_cast<uint8_t* const*>(pPlanes)[0];
   if (y == nullptr) return pf::kPROCESS_INPUT_POINTER;
   const auto& inst = *static_cast<const pf::GenerateImageInstance*>(hHandle);
-  const auto w = static_cast<uint32_t>(inst.tParam.s32Width);
-  const size_t luma = size_t{w} * static_cast<uint32_t>(inst.tParam.s32Height);
-  tImgPicture picture{y, y + luma, y + luma + luma / 4, w, w / 2, 0, 0};
+  tImgPicture picture =
+      pf::unpadded_picture(y, PF_YUV_420, static_cast<uint32_t>(inst.tParam.s32Width),
+                           static_cast<uint32_t>(inst.tParam.s32Height));
   return ImgRenovationProcess_c(inst.hRenovation, &picture, pContext);
-}
-
-uint32_t ImgGenerateImageGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgGenerateImageAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
 }
 
 uint32_t ImgGenerateImageDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 // Any of the renovation's four patterns: the size a host sets aside does not depend on which.
 uint32_t ImgGenerateImageGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_PARAM_POINTER;
+  if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_PARAM_POINTER;
   const auto& p = *static_cast<const tImgGenerateImageParam*>(pParam);
   if (p.u32PatternType < PF_RENOVATION_TESTCARD || p.u32PatternType > PF_RENOVATION_BARS2) {
     return pf::kGETMEMSIZE_PATTER_TYPE;
@@ -190,16 +141,6 @@ uint32_t ImgGenerateImageGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
   return PF_STATUS_OK;
 }
 
-const tImgProcFuncList tImgGenerateImageFunc = {
-    ImgGenerateImageOpen_c,
-    ImgGenerateImageProcess_c,
-    ImgGenerateImageClose_c,
-    ImgGenerateImageSetParam_c,
-    ImgGenerateImageGetVersion_c,
-    ImgGenerateImageGetStatus_c,
-    ImgGenerateImageAnalyzeErrorCode_c,
-    ImgGenerateImageDebug_c,
-    ImgGenerateImageGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImgGenerateImageFunc, ImgGenerateImage)

@@ -2,63 +2,38 @@
 // The logo module: parameter checks and kernel choice, the colour memory, the picture record.
 #include "img_logo.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "logo/logo.hpp"
 
+// Each name carries its owner's word (the scratch and DMA codes are spelled as the banner's), so
+// the table is laid out here; the codes are the logo's all the same.
 extern "C" const char* const pas8ImgLogoAnalyzeErrorCode[] = {
 #define PF_X(name, owner) "ERR_IMG_" #owner "_" #name,
     PF_IMG_LOGO_ERRORS(PF_X)
 #undef PF_X
 };
-static_assert(std::size(pas8ImgLogoAnalyzeErrorCode) == ERR_IMG_LOGO_END - ERR_IMG_LOGO_BASE_);
+PF_ERROR_CODES(PF_IMG_LOGO_ERRORS, ERR_IMG_LOGO_BASE_, pas8ImgLogoAnalyzeErrorCode)
 
 extern "C" {
 
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tLogoKernel ptr = c;
+#define PF_K(ptr, c, ...) tLogoKernel ptr = c;
 #include "logo/logo_kernels.def"
 #undef PF_K
-
-// The manifest has no variants, so the selectors install nothing.
-void ImgLogoMMXFunctions(void) {
-#define PF_K PF_KERNEL_SET_MMX
-#include "logo/logo_kernels.def"
-#undef PF_K
-}
-
-void ImgLogoSSE2Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE2
-#include "logo/logo_kernels.def"
-#undef PF_K
-}
-
-void ImgLogoSSSE3Functions(void) {
-#define PF_K PF_KERNEL_SET_SSSE3
-#include "logo/logo_kernels.def"
-#undef PF_K
-}
-
-void ImgLogoSSE4Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE4
-#include "logo/logo_kernels.def"
-#undef PF_K
-}
 
 }  // extern "C"
 
 namespace pf {
 namespace {
 
-enum : uint32_t {
-#define PF_X(name, owner) k##name = ERR_IMG_LOGO_##name,
-  PF_IMG_LOGO_ERRORS(PF_X)
-#undef PF_X
+constexpr KernelRow<tLogoKernel> kKernels[] = {
+#define PF_K PF_KERNEL_ROW
+#include "logo/logo_kernels.def"
+#undef PF_K
 };
 
 constexpr uint32_t kFontColorBytes = PF_LOGO_MAX_CHARS;
@@ -182,17 +157,11 @@ void store(tLogoInstance& inst, const tLogoParam& p, tLogoKernel kernel) {
 struct Logo {
   using Param = tLogoParam;
   using Instance = tLogoInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_POINTER,
-      .init_pointer = kOPEN_POINTER,
-      .handle_malloc = kMALLOC_MEMORY,
-      .fast_scratch = kMALLOC_FAST_SCRATCH,
-      .dma = kGET_DMA_HANDLE,
-      .close_pointer = kCLOSE_HANDLE,
-      .close_mem_pointer = kCLOSE_MEMHANDLE,
-      .mem_pointer = 0,
-      .close_free = kFREE_MEMORY,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion =
+      version_spec(kErrorNames, "Logo Version: pelforge_v300.logo.012, Compile time: %s %s.\n");
   static constexpr const char* kSource = kSourcePath;
 
   static uint32_t validate(const Param& p) { return check(p, nullptr); }
@@ -216,25 +185,6 @@ struct Logo {
   }
 };
 
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8ImgLogoAnalyzeErrorCode,
-    .count = std::size(pas8ImgLogoAnalyzeErrorCode),
-    .first_code = kOPEN_POINTER,
-    .accept_lo = kOPEN_POINTER,
-    .accept_hi = kEND,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "Logo Version: pelforge_v300.logo.012, Compile time: %s %s.\n",
-    .null_buffer = kVER_POINTER,
-    .null_length = 0,
-    .short_buffer = kBUFFERLEN,
-};
-
 // The picture checks of ProcessPrivate: every plane the kernels write, and pitches that hold a
 // background row.
 bool picture_fits(const tImgPicture& pic, const tLogoParam& p) {
@@ -254,34 +204,21 @@ bool picture_fits(const tImgPicture& pic, const tLogoParam& p) {
 
 }  // namespace
 
-std::span<const KernelRow<tLogoKernel>> logo_kernels() {
-  static constexpr KernelRow<tLogoKernel> kKernels[] = {
-#define PF_K PF_KERNEL_ROW
-#include "logo/logo_kernels.def"
-#undef PF_K
-  };
-  return kKernels;
-}
+std::span<const KernelRow<tLogoKernel>> logo_kernels() { return kKernels; }
 
 }  // namespace pf
 
-extern "C" {
+PF_DISPATCH(ImgLogo, pf::kKernels)
+PF_OPEN_CLOSE(ImgLogo, pf::Logo)
+PF_GET_STATUS(ImgLogo, pf::Logo)
+PF_NAMES_AND_VERSION(ImgLogo, pf::Logo)
 
-void ImgLogoGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImgLogoMMXFunctions, ImgLogoSSE2Functions, ImgLogoSSSE3Functions,
-                    ImgLogoSSE4Functions);
-}
+extern "C" {
 
 uint32_t CheckLogoParam(const tLogoParam* ptParam, tLogoKernel* ppfnKernel) {
   if (ptParam == nullptr) return pf::kDATA;
   return pf::check(*ptParam, ppfnKernel);
 }
-
-uint32_t ImgLogoOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::Logo>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgLogoClose_c(void* hHandle) { return pf::close<pf::Logo>(hHandle); }
 
 uint32_t ImgLogoSetParam_c(void* hHandle, const void* pParam) {
   if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_POINTER;
@@ -310,16 +247,8 @@ uint32_t ImgLogoSetParam_c(void* hHandle, const void* pParam) {
   return PF_STATUS_OK;
 }
 
-uint32_t ImgLogoGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kSTATUS_INPUT_POINTER;
-  *static_cast<tLogoParam*>(pStatus) = static_cast<const tLogoInstance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
-
 uint32_t ImgLogoProcessPrivate_c(void* hHandle, tImgPicture* ptPicture, void* pContext) {
-  if (hHandle == nullptr || ptPicture == nullptr || pContext == nullptr) {
-    return pf::kPROCESS_PRIVATE_POINTER;
-  }
+  if (pf::any_null(hHandle, ptPicture, pContext)) return pf::kPROCESS_PRIVATE_POINTER;
   auto& inst = *static_cast<tLogoInstance*>(hHandle);
   if (!pf::picture_fits(*ptPicture, inst.tParam)) return pf::kDATA_POINTER;
   inst.pfnKernel(ptPicture, &inst, pContext);
@@ -328,9 +257,7 @@ uint32_t ImgLogoProcessPrivate_c(void* hHandle, tImgPicture* ptPicture, void* pC
 }
 
 uint32_t ImgLogoProcess_c(void* hHandle, void* pPlanes, void* pContext) {
-  if (hHandle == nullptr || pPlanes == nullptr || pContext == nullptr) {
-    return pf::kPROCESS_POINTER;
-  }
+  if (pf::any_null(hHandle, pPlanes, pContext)) return pf::kPROCESS_POINTER;
   const auto& p = static_cast<const tLogoInstance*>(hHandle)->tParam;
   uint8_t* const* planes = static_cast<uint8_t* const*>(pPlanes);
   const uint32_t width = static_cast<uint32_t>(p.s32BgWidth);
@@ -347,14 +274,6 @@ uint32_t ImgLogoProcess_c(void* hHandle, void* pPlanes, void* pContext) {
   return ImgLogoProcessPrivate_c(hHandle, &pic, pContext);
 }
 
-uint32_t ImgLogoGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgLogoAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImgLogoDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImgLogoGetMemSize_c(const void*, uint32_t* pu32Size) {
@@ -362,16 +281,6 @@ uint32_t ImgLogoGetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, PF_LOGO_MEM_SIZE, pf::kOPEN_POINTER);
 }
 
-const tImgProcFuncList tLogoFuncs = {
-    ImgLogoOpen_c,
-    ImgLogoProcess_c,
-    ImgLogoClose_c,
-    ImgLogoSetParam_c,
-    ImgLogoGetVersion_c,
-    ImgLogoGetStatus_c,
-    ImgLogoAnalyzeErrorCode_c,
-    ImgLogoDebug_c,
-    ImgLogoGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tLogoFuncs, ImgLogo)

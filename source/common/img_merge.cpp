@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
-#include <iterator>
 #include <span>
 
 #include "dispatch.hpp"
@@ -15,17 +14,13 @@
 #include "frame.hpp"
 #include "img_banner.h"
 
-extern "C" const char* const pas8ImageMergeSelfAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_MERGE_" #name,
-    PF_IMG_MERGE_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImageMergeSelfAnalyzeErrorCode) ==
-              ERR_IMG_MERGE_END - ERR_IMG_MERGE_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_MERGE_"
+PF_ERROR_LIST(pas8ImageMergeSelfAnalyzeErrorCode, PF_IMG_MERGE_ERRORS, ERR_IMG_MERGE_BASE_)
+#undef PF_ERROR_PREFIX
 
 extern "C" {
 
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tMergePictureKernel ptr = c;
+#define PF_K(ptr, c, ...) tMergePictureKernel ptr = c;
 #include "merge/merge_kernels.def"
 #undef PF_K
 
@@ -36,12 +31,6 @@ const int32_t al32FgNum[PF_MERGE_STYLE_COUNT] = {0,  1,  2,  2,  3,  4,  4,  6, 
 
 namespace pf {
 namespace {
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_MERGE_##name,
-  PF_IMG_MERGE_ERRORS(PF_X)
-#undef PF_X
-};
 
 // ---------------------------------------------------------------- geometry
 
@@ -1048,22 +1037,20 @@ tBannerParam open_banner_record(const MergeInstance& inst) {
 struct Merge {
   using Param = tImgMergeParam;
   using Instance = MergeInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_INPUT_POINTER,
-      .init_pointer = kOPEN_INPUT_POINTER,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = 0,  // whole-line copies need no working memory
-      .dma = kGET_DMA_HANDLE,
-      .close_pointer = kCLOSE_INPUT_POINTER,
-      .close_mem_pointer = kCLOSE_MEMHANDLE_POINTER,
-      .close_free = kCLOSE_FREE,
-  };
+  // No fast scratch: whole-line copies need no working memory.
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames, {.dma = true});
+  static constexpr ErrorTable kErrors =
+      error_table(kErrorNames, {.delegate = ImgBannerAnalyzeErrorCode_c});
+  static constexpr VersionSpec kVersion =
+      version_spec(kErrorNames, "Merge Version: pelforge_v300.merge.004, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_merge.c";
   // The parameters come first: the banner instance is opened on the background they describe.
   static constexpr bool kSelectFirst = true;
 
+  // No global_init: no variants of its own, nothing to dispatch.
   static uint32_t validate(const Param& p) { return check_param(p); }
-  static void global_init() {}  // no variants of its own: nothing to dispatch
+  // SetParam too refuses a layout before anything is stored: a half-changed instance would
+  // compose the next picture for a background the caller has not got.
   static uint32_t select(Instance& inst, const Param& p) {
     if (const uint32_t error = check_layout(p)) return error;
     store(inst, p);
@@ -1079,27 +1066,38 @@ struct Merge {
     if (inst.hBanner != nullptr) ImgBannerClose_c(inst.hBanner);
     inst.hBanner = nullptr;
   }
-};
-
-constexpr ErrorTable kErrors{
-    .names = pas8ImageMergeSelfAnalyzeErrorCode,
-    .count = ERR_IMG_MERGE_END - ERR_IMG_MERGE_BASE_,
-    .first_code = kOPEN_INPUT_POINTER,
-    .accept_lo = kOPEN_INPUT_POINTER,
-    .accept_hi = kEND,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = ImgBannerAnalyzeErrorCode_c,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "Merge Version: pelforge_v300.merge.004, Compile time: %s %s.\n",
-    .null_buffer = kVERSION_INPUT_POINTER,
-    .null_length = 0,
-    .short_buffer = kVERSION_LEN,
+  static void status(const Instance& inst, Param& p) {
+    p.u16MergeStyle = inst.u16Style;
+    p.u32BgWidth = inst.u32BgWidth;
+    p.u32BgHeight = inst.u32BgHeight;
+    p.u32ImageType = inst.u32ImageType;
+    p.u32YuvType = inst.u32YuvType;
+    p.u8BgR = inst.u8BgR, p.u8BgG = inst.u8BgG, p.u8BgB = inst.u8BgB;
+    p.u8BoundaryR = inst.u8BoundaryR, p.u8BoundaryG = inst.u8BoundaryG;
+    p.u8BoundaryB = inst.u8BoundaryB;
+    p.u8BoundaryWidth = inst.u8BoundaryWidth;
+    p.u8FillEmpty = inst.u8FillEmpty;
+    p.u8DrawBoundary = inst.u8DrawBoundary;
+    p.u8DrawFocus = inst.u8DrawFocus;
+    for (int32_t i = 0; i < al32FgNum[inst.u16Style]; ++i) {
+      const WindowState& s = inst.atWindow[i];
+      tImgMergeWindow& w = p.atWindow[i];
+      w.u32Width = s.u32Width;
+      w.u32Height = s.u32Height;
+      w.u32ImageType = s.u32ImageType;
+      w.u32YuvType = s.u32YuvType;
+      w.u8Focus = s.u8Focus;
+      w.u8FocusR = s.u8FocusR, w.u8FocusG = s.u8FocusG, w.u8FocusB = s.u8FocusB;
+      w.u8WindowNo = s.u8WindowNo;
+      w.u8Empty = s.u8Empty;
+    }
+  }
 };
 
 }  // namespace
 }  // namespace pf
+
+PF_ENTRY_POINTS(ImgMerge, pf::Merge)
 
 extern "C" {
 
@@ -1132,58 +1130,8 @@ int32_t ImgMergeGetWindowRect(int32_t s32Style, int32_t s32WindowNo, int32_t s32
   return found ? 1 : 0;
 }
 
-uint32_t ImgMergeOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::Merge>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgMergeClose_c(void* hHandle) { return pf::close<pf::Merge>(hHandle); }
-
-uint32_t ImgMergeSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_INPUT_POINTER;
-  const auto& p = *static_cast<const tImgMergeParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p)) return error;
-  // Refused before anything is stored: a half-changed instance would compose the next picture
-  // for a background the caller has not got.
-  if (const uint32_t error = pf::check_layout(p)) return error;
-  pf::store(*static_cast<pf::MergeInstance*>(hHandle), p);
-  return PF_STATUS_OK;
-}
-
-uint32_t ImgMergeGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kSTATUS_INPUT_POINTER;
-  const auto& inst = *static_cast<const pf::MergeInstance*>(hHandle);
-  auto& p = *static_cast<tImgMergeParam*>(pStatus);
-  p.u16MergeStyle = inst.u16Style;
-  p.u32BgWidth = inst.u32BgWidth;
-  p.u32BgHeight = inst.u32BgHeight;
-  p.u32ImageType = inst.u32ImageType;
-  p.u32YuvType = inst.u32YuvType;
-  p.u8BgR = inst.u8BgR, p.u8BgG = inst.u8BgG, p.u8BgB = inst.u8BgB;
-  p.u8BoundaryR = inst.u8BoundaryR, p.u8BoundaryG = inst.u8BoundaryG;
-  p.u8BoundaryB = inst.u8BoundaryB;
-  p.u8BoundaryWidth = inst.u8BoundaryWidth;
-  p.u8FillEmpty = inst.u8FillEmpty;
-  p.u8DrawBoundary = inst.u8DrawBoundary;
-  p.u8DrawFocus = inst.u8DrawFocus;
-  for (int32_t i = 0; i < al32FgNum[inst.u16Style]; ++i) {
-    const pf::WindowState& s = inst.atWindow[i];
-    tImgMergeWindow& w = p.atWindow[i];
-    w.u32Width = s.u32Width;
-    w.u32Height = s.u32Height;
-    w.u32ImageType = s.u32ImageType;
-    w.u32YuvType = s.u32YuvType;
-    w.u8Focus = s.u8Focus;
-    w.u8FocusR = s.u8FocusR, w.u8FocusG = s.u8FocusG, w.u8FocusB = s.u8FocusB;
-    w.u8WindowNo = s.u8WindowNo;
-    w.u8Empty = s.u8Empty;
-  }
-  return PF_STATUS_OK;
-}
-
 uint32_t ImgMergeProcess_c(void* hHandle, void* pPictures, void* pContext) {
-  if (hHandle == nullptr || pPictures == nullptr || pContext == nullptr) {
-    return pf::kPROCESS_INPUT_POINTER;
-  }
+  if (pf::any_null(hHandle, pPictures, pContext)) return pf::kPROCESS_INPUT_POINTER;
   auto& inst = *static_cast<pf::MergeInstance*>(hHandle);
   uint8_t* const* pictures = static_cast<uint8_t* const*>(pPictures);
   if (pictures[PF_MERGE_OUTPUT_Y] == nullptr) return pf::kPROCESS_OUTPUT_POINTER_YUV;
@@ -1251,18 +1199,10 @@ uint32_t ImgMergeProcess_c(void* hHandle, void* pPictures, void* pContext) {
   return PF_STATUS_OK;
 }
 
-uint32_t ImgMergeGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgMergeAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImgMergeDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImgMergeGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_PARAM_POINTER;
+  if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_PARAM_POINTER;
   const auto& p = *static_cast<const tImgMergeParam*>(pParam);
   if (const uint32_t error = pf::check_param(p)) return error;
   pf::MergeInstance shape{};
@@ -1274,16 +1214,6 @@ uint32_t ImgMergeGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
   return PF_STATUS_OK;
 }
 
-const tImgProcFuncList tImageMergeFunc = {
-    ImgMergeOpen_c,
-    ImgMergeProcess_c,
-    ImgMergeClose_c,
-    ImgMergeSetParam_c,
-    ImgMergeGetVersion_c,
-    ImgMergeGetStatus_c,
-    ImgMergeAnalyzeErrorCode_c,
-    ImgMergeDebug_c,
-    ImgMergeGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageMergeFunc, ImgMerge)

@@ -6,11 +6,9 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
@@ -19,13 +17,10 @@
 #include "img_resizer.h"
 #include "resizer_client.hpp"
 
-extern "C" const char* const pas8ImageMergeZoomSelfAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_MERGE_ZOOM_" #name,
-    PF_IMG_MERGE_ZOOM_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImageMergeZoomSelfAnalyzeErrorCode) ==
-              ERR_IMG_MERGE_ZOOM_END - ERR_IMG_MERGE_ZOOM_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_MERGE_ZOOM_"
+PF_ERROR_LIST(pas8ImageMergeZoomSelfAnalyzeErrorCode, PF_IMG_MERGE_ZOOM_ERRORS,
+              ERR_IMG_MERGE_ZOOM_BASE_)
+#undef PF_ERROR_PREFIX
 
 // ------------------------------------------------------------------------------ the styles
 
@@ -99,12 +94,6 @@ static_assert(std::size(pas8ImageMergeZoomSelfAnalyzeErrorCode) ==
 
 namespace pf {
 namespace {
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_MERGE_ZOOM_##name,
-  PF_IMG_MERGE_ZOOM_ERRORS(PF_X)
-#undef PF_X
-};
 
 constexpr int kUsedStyles = 99;
 constexpr int kFlagStyles = 21;  // the styles with a large window (codes 1xxxx) carry edge flags
@@ -560,17 +549,12 @@ tImageResizerParam placeholder() {
 struct MergeZoom {
   using Param = tImageMergeZoomParam;
   using Instance = MergeZoomInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kOPEN_INPUT_POINTER,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = kOPEN_MALLOC_FAST_SCRATCH,
-      .dma = kOPEN_GET_DMA_HANDLE,
-      .close_pointer = kCLOSE_INPUT_POINTER,
-      .close_mem_pointer = kCLOSE_MEMHANDLE_POINTER,
-      .mem_pointer = 0,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors =
+      error_table(kErrorNames, {.delegate = ImageResizerAnalyzeErrorCode_c});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "Merge Version: pelforge_v300.mergezoom.013, Compile time: %s %s.\n");
   static constexpr const char* kSource = pf::kSource;
   // The parameters are kept first: the per-window buffers are sized by them.
   static constexpr bool kSelectFirst = true;
@@ -612,25 +596,6 @@ struct MergeZoom {
     }
     return status;
   }
-};
-
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8ImageMergeZoomSelfAnalyzeErrorCode,
-    .count = ERR_IMG_MERGE_ZOOM_END - ERR_IMG_MERGE_ZOOM_BASE_,
-    .first_code = kOPEN_INPUT_POINTER,
-    .accept_lo = kOPEN_INPUT_POINTER,
-    .accept_hi = kEND,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = ImageResizerAnalyzeErrorCode_c,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "Merge Version: pelforge_v300.mergezoom.013, Compile time: %s %s.\n",
-    .null_buffer = kVERSION_INPUT_POINTER,
-    .null_length = 0,
-    .short_buffer = kVERSION_LEN,
 };
 
 // ------------------------------------------------------------------------------ Process
@@ -808,23 +773,11 @@ uint32_t process(MergeZoomInstance& inst, const tImgPicture& given, const tImgPi
 }  // namespace
 }  // namespace pf
 
+PF_DISPATCH(ImgMergeZoom)
+PF_OPEN_CLOSE(ImgMergeZoom, pf::MergeZoom)
+PF_NAMES_AND_VERSION(ImgMergeZoom, pf::MergeZoom)
+
 extern "C" {
-
-void ImgMergeZoomMMXFunctions(void) {}
-void ImgMergeZoomSSE2Functions(void) {}
-void ImgMergeZoomSSSE3Functions(void) {}
-void ImgMergeZoomSSE4Functions(void) {}
-
-void ImgMergeZoomGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImgMergeZoomMMXFunctions, ImgMergeZoomSSE2Functions,
-                    ImgMergeZoomSSSE3Functions, ImgMergeZoomSSE4Functions);
-}
-
-uint32_t ImgMergeZoomOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::MergeZoom>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgMergeZoomClose_c(void* hHandle) { return pf::close<pf::MergeZoom>(hHandle); }
 
 uint32_t ImgMergeZoomSetParam_c(void* hHandle, const void* pParam) {
   if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_INPUT_POINTER;
@@ -862,21 +815,11 @@ uint32_t ImgMergeZoomGetStatus_c(void* hHandle, void* pStatus) {
 }
 
 uint32_t ImgMergeZoomProcess_c(void* hHandle, void* pOutput, void* pInputs) {
-  if (hHandle == nullptr || pOutput == nullptr || pInputs == nullptr) {
-    return pf::kPROCESS_INPUT_POINTER;
-  }
+  if (pf::any_null(hHandle, pOutput, pInputs)) return pf::kPROCESS_INPUT_POINTER;
   const auto& out = *static_cast<const tImgPicture*>(pOutput);
   if (out.pu8Y == nullptr) return pf::kPROCESS_OUTPUT_POINTER_YUV;
   return pf::process(*static_cast<pf::MergeZoomInstance*>(hHandle), out,
                      static_cast<const tImgPicture*>(pInputs));
-}
-
-uint32_t ImgMergeZoomGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgMergeZoomAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
 }
 
 uint32_t ImgMergeZoomDebug_c(void*, void*) { return PF_STATUS_OK; }
@@ -884,7 +827,7 @@ uint32_t ImgMergeZoomDebug_c(void*, void*) { return PF_STATUS_OK; }
 // What Open takes for this record: the instance, the per-window buffers, the scratch and the
 // resizer's own.
 uint32_t ImgMergeZoomGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_PARAM_POINTER;
+  if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_PARAM_POINTER;
   const auto& p = *static_cast<const tImageMergeZoomParam*>(pParam);
   if (p.s32MaxPicNum < 0 || p.s32MaxPicNum > PF_MERGE_ZOOM_MAX_PICTURES) {
     return pf::kGETMEMSIZE_MAXFGNUM;
@@ -897,16 +840,6 @@ uint32_t ImgMergeZoomGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
   return pf::resizer_mem_size(pf::placeholder(), uint32_t(own), pu32Size);
 }
 
-const tImgProcFuncList tImageMergeZoomFunc = {
-    ImgMergeZoomOpen_c,
-    ImgMergeZoomProcess_c,
-    ImgMergeZoomClose_c,
-    ImgMergeZoomSetParam_c,
-    ImgMergeZoomGetVersion_c,
-    ImgMergeZoomGetStatus_c,
-    ImgMergeZoomAnalyzeErrorCode_c,
-    ImgMergeZoomDebug_c,
-    ImgMergeZoomGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageMergeZoomFunc, ImgMergeZoom)

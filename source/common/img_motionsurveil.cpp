@@ -3,24 +3,22 @@
 // reference, state and map buffers, and the state carried from picture to picture.
 #include "img_motionsurveil.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "motion/motion.hpp"
 
-extern "C" {
+// The names carry the module's word, in both of its spellings.
+#define PF_ERROR_PREFIX "ERR_IMG_"
+PF_ERROR_LIST(pas8ImageMotionSurveilAnalyzeErrorCode, PF_IMG_MOTIONSURVEIL_ERRORS,
+              ERR_IMG_MOTIONSURVEIL_BASE_, "MOTIONSURVEIL_SELF_", "MOTINOSURVEIL_SELF_")
+#undef PF_ERROR_PREFIX
 
-const char* const pas8ImageMotionSurveilAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_" #name,
-    PF_IMG_MOTIONSURVEIL_ERRORS(PF_X)
-#undef PF_X
-};
+extern "C" {
 
 // clang-format off
 const int16_t as16PixelTheshold[106] = {
@@ -39,46 +37,19 @@ const int16_t as16AreaThreshold[106] = {
     0};
 // clang-format on
 
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tMotionSurveilKernel ptr = c;
+#define PF_K(ptr, c, ...) tMotionSurveilKernel ptr = c;
 #include "motion/motion_kernels.def"
 #undef PF_K
-
-void ImageMotionSurveilMMXFunctions(void) {
-#define PF_K PF_KERNEL_SET_MMX
-#include "motion/motion_kernels.def"
-#undef PF_K
-}
-
-void ImageMotionSurveilSSE2Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE2
-#include "motion/motion_kernels.def"
-#undef PF_K
-}
-
-void ImageMotionSurveilSSSE3Functions(void) {
-#define PF_K PF_KERNEL_SET_SSSE3
-#include "motion/motion_kernels.def"
-#undef PF_K
-}
-
-void ImageMotionSurveilSSE4Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE4
-#include "motion/motion_kernels.def"
-#undef PF_K
-}
 
 }  // extern "C"
-
-static_assert(std::size(pas8ImageMotionSurveilAnalyzeErrorCode) ==
-              ERR_IMG_MOTINOSURVEIL_SELF_END - ERR_IMG_MOTIONSURVEIL_BASE_);
 
 namespace pf {
 namespace {
 
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_##name,
-  PF_IMG_MOTIONSURVEIL_ERRORS(PF_X)
-#undef PF_X
+constexpr KernelRow<tMotionSurveilKernel> kKernels[] = {
+#define PF_K PF_KERNEL_ROW
+#include "motion/motion_kernels.def"
+#undef PF_K
 };
 
 using Param = tImageMotionSurveilParam;
@@ -155,15 +126,12 @@ bool unchanged(const Instance& inst, const Param& p) {
 struct MotionTraits {
   using Param = tImageMotionSurveilParam;
   using Instance = tImageMotionSurveilInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kMOTINOSURVEIL_SELF_INIT_POINTER,
-      .handle_malloc = kMOTINOSURVEIL_SELF_HANDLE_MEM_MALLOC,
-      .fast_scratch = kMOTINOSURVEIL_SELF_MALLOC_FAST_SCRATCH,
-      .dma = kMOTINOSURVEIL_SELF_GET_DMA_HANDLE,
-      .close_pointer = kMOTIONSURVEIL_SELF_CLOSE_POINTER,
-      .close_mem_pointer = kMOTIONSURVEIL_SELF_CLOSE_MEM_POINTER,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames, {.end_named = false});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames,
+      "ImageMotionSurveil Version: pelforge_v300.motionsurveil.007, Compile time: %s %s.\n");
   static constexpr const char* kSource = pf::kSource;
   static constexpr bool kBuffersFirst = true;
 
@@ -207,29 +175,18 @@ struct MotionTraits {
       *slot = nullptr;
     }
   }
-  static uint32_t select(Instance& inst, const Param& p) {
-    store(inst, p);
-    return PF_STATUS_OK;
+  static void select(Instance& inst, const Param& p) { store(inst, p); }
+  static void status(const Instance& inst, Param& p) {
+    p.s32Width = inst.s32Width;
+    p.s32Height = inst.s32Height;
+    p.s32YuvType = static_cast<int32_t>(PF_YUV_420);
+    p.s32Interlace = inst.s32Interlace;
+    p.s32FineTune = inst.s16FineTune;
+    p.s16Sensitivity = inst.s16Sensitivity;
+    p.s16AreaNum = inst.s16AreaNum;
+    std::memcpy(p.atArea, inst.atArea,
+                sizeof(tMotionSurveilArea) * static_cast<size_t>(inst.s16AreaNum));
   }
-};
-
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8ImageMotionSurveilAnalyzeErrorCode,
-    .count = ERR_IMG_MOTINOSURVEIL_SELF_END - ERR_IMG_MOTIONSURVEIL_BASE_,
-    .first_code = kMOTINOSURVEIL_SELF_INIT_POINTER,
-    .accept_lo = kMOTINOSURVEIL_SELF_INIT_POINTER,
-    .accept_hi = kMOTIONSURVEIL_SELF_WIDTH_HEIGHT_OVER_INIT,
-    .null_buffer = kMOTINOSURVEIL_SELF_ANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "ImageMotionSurveil Version: pelforge_v300.motionsurveil.007, Compile time: %s %s.\n",
-    .null_buffer = kMOTIONSURVEIL_SELF_GET_VERSION_POINTER,
-    .null_length = kMOTIONSURVEIL_SELF_GET_VERSION_VERLEN_POINTER,
-    .short_buffer = kMOTIONSURVEIL_SELF_VERSION_BUFLEN_TOO_SHORT,
 };
 
 // Reads the integer after the '=' of `key` in `text` into `value`; a key without a number
@@ -243,22 +200,15 @@ void read_key(const char* text, const char* key, int& value) {
 }  // namespace
 }  // namespace pf
 
+PF_DISPATCH(ImageMotionSurveil, pf::kKernels)
+PF_OPEN_CLOSE(ImageMotionSurveil, pf::MotionTraits)
+PF_GET_STATUS(ImageMotionSurveil, pf::MotionTraits)
+PF_NAMES_AND_VERSION(ImageMotionSurveil, pf::MotionTraits)
+
 extern "C" {
 
-void ImageMotionSurveilGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImageMotionSurveilMMXFunctions, ImageMotionSurveilSSE2Functions,
-                    ImageMotionSurveilSSSE3Functions, ImageMotionSurveilSSE4Functions);
-}
-
-uint32_t ImageMotionSurveilOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::MotionTraits>(phHandle, pParam, hMem);
-}
-
-uint32_t ImageMotionSurveilClose_c(void* hHandle) { return pf::close<pf::MotionTraits>(hHandle); }
-
 uint32_t ImageMotionSurveilProcess_c(void* hHandle, void* pInput, void* pOutput) {
-  if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr)
-    return pf::kMOTIONSURVEIL_SELF_INPUT_POINTER;
+  if (pf::any_null(hHandle, pInput, pOutput)) return pf::kMOTIONSURVEIL_SELF_INPUT_POINTER;
   const auto& input = *static_cast<const tImageMotionSurveilInput*>(pInput);
   if (input.pu8Y == nullptr) return pf::kMOTIONSURVEIL_SELF_INPUT_DATA_POINTER;
   if (input.pu8Result == nullptr) return pf::kMOTIONSURVEIL_SELF_OUTPUT_DATA_POINTER;
@@ -281,30 +231,6 @@ uint32_t ImageMotionSurveilSetParam_c(void* hHandle, const void* pParam) {
     return pf::kMOTIONSURVEIL_SELF_WIDTH_HEIGHT_OVER_INIT;
   pf::store(inst, p);
   return PF_STATUS_OK;
-}
-
-uint32_t ImageMotionSurveilGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kMOTINOSURVEIL_SELF_STATUS_POINTER;
-  const auto& inst = *static_cast<const tImageMotionSurveilInstance*>(hHandle);
-  auto& p = *static_cast<tImageMotionSurveilParam*>(pStatus);
-  p.s32Width = inst.s32Width;
-  p.s32Height = inst.s32Height;
-  p.s32YuvType = static_cast<int32_t>(PF_YUV_420);
-  p.s32Interlace = inst.s32Interlace;
-  p.s32FineTune = inst.s16FineTune;
-  p.s16Sensitivity = inst.s16Sensitivity;
-  p.s16AreaNum = inst.s16AreaNum;
-  std::memcpy(p.atArea, inst.atArea,
-              sizeof(tMotionSurveilArea) * static_cast<size_t>(inst.s16AreaNum));
-  return PF_STATUS_OK;
-}
-
-uint32_t ImageMotionSurveilGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImageMotionSurveilAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
 }
 
 uint32_t ImageMotionSurveilDebug_c(void* hHandle, void* pArg) {
@@ -337,29 +263,12 @@ uint32_t ImageMotionSurveilGetMemSize_c(const void* pParam, uint32_t* pu32Size) 
   return PF_STATUS_OK;
 }
 
-const tImgProcFuncList tImageMotionSurveilFunc = {
-    ImageMotionSurveilOpen_c,
-    ImageMotionSurveilProcess_c,
-    ImageMotionSurveilClose_c,
-    ImageMotionSurveilSetParam_c,
-    ImageMotionSurveilGetVersion_c,
-    ImageMotionSurveilGetStatus_c,
-    ImageMotionSurveilAnalyzeErrorCode_c,
-    ImageMotionSurveilDebug_c,
-    ImageMotionSurveilGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageMotionSurveilFunc, ImageMotionSurveil)
 
 namespace pf {
 
-std::span<const KernelRow<tMotionSurveilKernel>> motion_kernels() {
-  static constexpr KernelRow<tMotionSurveilKernel> kKernels[] = {
-#define PF_K PF_KERNEL_ROW
-#include "motion/motion_kernels.def"
-#undef PF_K
-  };
-  return kKernels;
-}
+std::span<const KernelRow<tMotionSurveilKernel>> motion_kernels() { return kKernels; }
 
 }  // namespace pf

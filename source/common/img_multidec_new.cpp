@@ -5,20 +5,16 @@
 
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 #include "codec_channels.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "video_unit.h"
 
-extern "C" const char* const pas8ImgMultiDecNewAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_MULTIDEC_NEW_" #name,
-    PF_IMG_MULTIDEC_NEW_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImgMultiDecNewAnalyzeErrorCode) ==
-              ERR_IMG_MULTIDEC_NEW_END - ERR_IMG_MULTIDEC_NEW_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_MULTIDEC_NEW_"
+PF_ERROR_LIST(pas8ImgMultiDecNewAnalyzeErrorCode, PF_IMG_MULTIDEC_NEW_ERRORS,
+              ERR_IMG_MULTIDEC_NEW_BASE_)
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
@@ -28,12 +24,6 @@ constexpr const char* kSourcePath = "../source/common/img_multidec_new.c";
 constexpr uint32_t kInstanceBytes = 10784;
 constexpr uint32_t kOutputArrayBytes = kMax * sizeof(tVideoUnitDecOutput);
 static_assert(kOutputArrayBytes == 6912);
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_MULTIDEC_NEW_##name,
-  PF_IMG_MULTIDEC_NEW_ERRORS(PF_X)
-#undef PF_X
-};
 
 struct MultiDecNewInstance {
   void* hMem;
@@ -78,21 +68,13 @@ void take_sizes(MultiDecNewInstance& inst, const tMultiDecNewParam& p, int32_t i
 struct MultiDecNew {
   using Param = tMultiDecNewParam;
   using Instance = MultiDecNewInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kOPEN_INPUT_POINTER,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = 0,
-      .dma = 0,
-      .close_pointer = kCLOSE_INPUT_POINTER,
-      .close_mem_pointer = kCLOSE_MEMHANDLE_POINTER,
-      .mem_pointer = 0,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames);
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "multidec Version: pelforge_v300.multidec_new.002, Compile time: %s %s.\n");
   static constexpr const char* kSource = kSourcePath;
 
   static uint32_t validate(const Param& p) { return check_param(p, kMax); }
-  static void global_init() {}
   // Save areas, the decoder output records, then the channels, each opened with the window
   // holding its fresh save area.
   static uint32_t select(Instance& inst, const Param& p) {
@@ -126,23 +108,19 @@ struct MultiDecNew {
     }
     return status;
   }
-};
-
-constexpr ErrorTable kErrors{
-    .names = pas8ImgMultiDecNewAnalyzeErrorCode,
-    .count = ERR_IMG_MULTIDEC_NEW_END - ERR_IMG_MULTIDEC_NEW_BASE_,
-    .first_code = kOPEN_INPUT_POINTER,
-    .accept_lo = kOPEN_INPUT_POINTER,
-    .accept_hi = kEND,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "multidec Version: pelforge_v300.multidec_new.002, Compile time: %s %s.\n",
-    .null_buffer = kVERSION_INPUT_POINTER,
-    .null_length = 0,
-    .short_buffer = kVERSION_LEN,
+  static uint32_t set(Instance& inst, const Param& p) {
+    // Only channels Open opened can be taken into use again.
+    if (const uint32_t error = check_param(p, inst.s32Opened)) return error;
+    inst.s32ChannelNum = p.s32ChannelNum;
+    const bool ok =
+        codec::for_channels(inst, p.s32ChannelNum, inst.au32SetParamResult, [&](int32_t i) {
+          const uint32_t status = VideoUnitDecoderSetParam(inst.ahChannel[i], &p.atDecParam[i]);
+          // A channel that refused keeps its limits, and so keeps its place size.
+          if (status == 0) take_sizes(inst, p, i);
+          return status;
+        });
+    return ok ? PF_STATUS_OK : kSETPARAM_DECSETPARAM;
+  }
 };
 
 bool placed(uint32_t command) {
@@ -225,18 +203,14 @@ uint32_t decode_channel(MultiDecNewInstance& inst, int32_t i, tVideoUnitDecInput
 }  // namespace
 }  // namespace pf
 
+PF_OPEN_CLOSE(ImgMultiDecNew, pf::MultiDecNew)
+PF_SET_PARAM(ImgMultiDecNew, pf::MultiDecNew)
+PF_NAMES_AND_VERSION(ImgMultiDecNew, pf::MultiDecNew)
+
 extern "C" {
 
-uint32_t ImgMultiDecNewOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::MultiDecNew>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgMultiDecNewClose_c(void* hHandle) { return pf::close<pf::MultiDecNew>(hHandle); }
-
 uint32_t ImgMultiDecNewProcess_c(void* hHandle, void* pInput, void* pOutput) {
-  if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr) {
-    return pf::kPROCESS_INPUT_POINTER;
-  }
+  if (pf::any_null(hHandle, pInput, pOutput)) return pf::kPROCESS_INPUT_POINTER;
   auto& inst = *static_cast<pf::MultiDecNewInstance*>(hHandle);
   auto& in = *static_cast<tMultiDecNewInput*>(pInput);
   auto& out = *static_cast<tMultiDecNewOutput*>(pOutput);
@@ -248,37 +222,14 @@ uint32_t ImgMultiDecNewProcess_c(void* hHandle, void* pInput, void* pOutput) {
   }
   if (out.pu8Composite == nullptr) return pf::kPROCESS_INPUT_BUFFER;
   pf::GetMultiDecBufOffsetNew(inst, in, out);
-  bool failed = false;
-  for (int32_t i = 0; i < inst.s32ChannelNum; ++i) {
+  const bool ok = pf::codec::all_succeed(inst.s32ChannelNum, out.au32Result, [&](int32_t i) {
     const uint32_t command = in.au32Command[i];
-    uint32_t result = PF_STATUS_OK;
-    if (pf::placed(command)) {
-      pf::place_picture(inst, i, out.pu8Composite, out.atPicture[i]);
-      if (command == PF_MULTIDEC_NEW_CMD_DECODE) {
-        result = pf::decode_channel(inst, i, in.atInput[i], out.atPicture[i]);
-      }
-    }
-    out.au32Result[i] = result;
-    failed = failed || result != PF_STATUS_OK;
-  }
-  return failed ? pf::kPROCESS_DECPROCESS : PF_STATUS_OK;
-}
-
-uint32_t ImgMultiDecNewSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_INPUT_POINTER;
-  auto& inst = *static_cast<pf::MultiDecNewInstance*>(hHandle);
-  const auto& p = *static_cast<const tMultiDecNewParam*>(pParam);
-  // Only channels Open opened can be taken into use again.
-  if (const uint32_t error = pf::check_param(p, inst.s32Opened)) return error;
-  inst.s32ChannelNum = p.s32ChannelNum;
-  const bool ok =
-      pf::codec::for_channels(inst, p.s32ChannelNum, inst.au32SetParamResult, [&](int32_t i) {
-        const uint32_t status = VideoUnitDecoderSetParam(inst.ahChannel[i], &p.atDecParam[i]);
-        // A channel that refused keeps its limits, and so keeps its place size.
-        if (status == 0) pf::take_sizes(inst, p, i);
-        return status;
-      });
-  return ok ? PF_STATUS_OK : pf::kSETPARAM_DECSETPARAM;
+    if (!pf::placed(command)) return PF_STATUS_OK;
+    pf::place_picture(inst, i, out.pu8Composite, out.atPicture[i]);
+    if (command != PF_MULTIDEC_NEW_CMD_DECODE) return PF_STATUS_OK;
+    return pf::decode_channel(inst, i, in.atInput[i], out.atPicture[i]);
+  });
+  return ok ? PF_STATUS_OK : pf::kPROCESS_DECPROCESS;
 }
 
 uint32_t ImgMultiDecNewGetStatus_c(void* hHandle, void* pStatus) {
@@ -292,18 +243,10 @@ uint32_t ImgMultiDecNewGetStatus_c(void* hHandle, void* pStatus) {
   return ok ? PF_STATUS_OK : pf::kSTATUS_DECGETSTATUS;
 }
 
-uint32_t ImgMultiDecNewGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgMultiDecNewAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImageMultiDecNewDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImgMultiDecNewGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_INPUT_POINTER;
+  if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_INPUT_POINTER;
   const auto& p = *static_cast<const tMultiDecNewParam*>(pParam);
   if (const uint32_t error = pf::check_param(p, pf::kMax)) return error;
   // The instance, the save areas, and each channel's share of the composite: a host that sizes
@@ -316,16 +259,7 @@ uint32_t ImgMultiDecNewGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
   return PF_STATUS_OK;
 }
 
-const tImgProcFuncList tImageMultiDecNewFunc = {
-    ImgMultiDecNewOpen_c,
-    ImgMultiDecNewProcess_c,
-    ImgMultiDecNewClose_c,
-    ImgMultiDecNewSetParam_c,
-    ImgMultiDecNewGetVersion_c,
-    ImgMultiDecNewGetStatus_c,
-    ImgMultiDecNewAnalyzeErrorCode_c,
-    ImageMultiDecNewDebug_c,
-    ImgMultiDecNewGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE_WITH(tImageMultiDecNewFunc, ImgMultiDecNew, ImageMultiDecNewDebug_c,
+                       ImgMultiDecNewGetMemSize_c)

@@ -4,20 +4,15 @@
 #include "img_multienc.h"
 
 #include <cstdint>
-#include <iterator>
 
 #include "codec_channels.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "video_unit.h"
 
-extern "C" const char* const pas8ImgMultiEncAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_MULTIENC_" #name,
-    PF_IMG_MULTIENC_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImgMultiEncAnalyzeErrorCode) ==
-              ERR_IMG_MULTIENC_END - ERR_IMG_MULTIENC_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_MULTIENC_"
+PF_ERROR_LIST(pas8ImgMultiEncAnalyzeErrorCode, PF_IMG_MULTIENC_ERRORS, ERR_IMG_MULTIENC_BASE_)
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
@@ -25,12 +20,6 @@ namespace {
 constexpr int32_t kMax = PF_MULTIENC_MAX_CHANNELS;
 constexpr const char* kSourcePath = "../source/common/img_multienc.c";
 constexpr uint32_t kInstanceBytes = 200;
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_MULTIENC_##name,
-  PF_IMG_MULTIENC_ERRORS(PF_X)
-#undef PF_X
-};
 
 struct MultiEncInstance {
   void* hMem;
@@ -50,32 +39,19 @@ uint32_t check_count(const tMultiEncParam& p) {
 struct MultiEnc {
   using Param = tMultiEncParam;
   using Instance = MultiEncInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kOPEN_INPUT_POINTER,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = 0,
-      .dma = 0,
-      .close_pointer = kCLOSE_INPUT_POINTER,
-      .close_mem_pointer = kCLOSE_MEMHANDLE_POINTER,
-      .mem_pointer = 0,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames);
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
   static constexpr const char* kSource = kSourcePath;
 
   static uint32_t validate(const Param& p) { return check_count(p); }
-  static void global_init() {}
   // Opens the channels, each with the window holding its fresh save area.
   static uint32_t select(Instance& inst, const Param& p) {
-    inst.s32ChannelNum = p.s32ChannelNum;
-    if (!codec::allocate_saves(inst, p.s32ChannelNum, kSource)) return kOPEN_MALLOC;
-    const bool opened = codec::open_channels(
-        inst, p.s32ChannelNum,
+    return codec::open_all(
+        inst, p.s32ChannelNum, kSource, kOPEN_MALLOC, kOPEN_DECOPEN,
         [&](int32_t i, void** handle) {
           return VideoUnitMultiEncoderOpen(handle, &p.atEncParam[i], inst.hMem, codec::window());
         },
         [](void* handle) { return VideoUnitEncoderClose(handle); });
-    return opened ? PF_STATUS_OK : kOPEN_DECOPEN;
   }
   // Nothing to take before select: how many save areas and channels depends on the record.
   static uint32_t acquire(Instance&) { return PF_STATUS_OK; }
@@ -84,16 +60,12 @@ struct MultiEnc {
         inst, [](void* handle) { return VideoUnitMultiEncoderClose(handle); }, kSource,
         kCLOSE_FREE);
   }
-};
-
-constexpr ErrorTable kErrors{
-    .names = pas8ImgMultiEncAnalyzeErrorCode,
-    .count = ERR_IMG_MULTIENC_END - ERR_IMG_MULTIENC_BASE_,
-    .first_code = kOPEN_INPUT_POINTER,
-    .accept_lo = kOPEN_INPUT_POINTER,
-    .accept_hi = kEND,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
+  static uint32_t set(Instance& inst, const Param& p) {
+    if (const uint32_t error = check_count(p)) return error;
+    return codec::set_channels(inst, p.s32ChannelNum, kSETPARAM_DECSETPARAM, [&](int32_t i) {
+      return VideoUnitEncoderSetParam(inst.ahChannel[i], &p.atEncParam[i]);
+    });
+  }
 };
 
 uint32_t encode_channel(MultiEncInstance& inst, int32_t i, const tVideoUnitEncInput& in,
@@ -109,41 +81,21 @@ uint32_t encode_channel(MultiEncInstance& inst, int32_t i, const tVideoUnitEncIn
 }  // namespace
 }  // namespace pf
 
+PF_OPEN_CLOSE(ImgMultiEnc, pf::MultiEnc)
+PF_SET_PARAM(ImgMultiEnc, pf::MultiEnc)
+PF_ANALYZE_ERROR_CODE(ImgMultiEnc, pf::MultiEnc)
+
 extern "C" {
 
-uint32_t ImgMultiEncOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::MultiEnc>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgMultiEncClose_c(void* hHandle) { return pf::close<pf::MultiEnc>(hHandle); }
-
 uint32_t ImgMultiEncProcess_c(void* hHandle, void* pInput, void* pOutput) {
-  if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr) {
-    return pf::kPROCESS_INPUT_POINTER;
-  }
+  if (pf::any_null(hHandle, pInput, pOutput)) return pf::kPROCESS_INPUT_POINTER;
   auto& inst = *static_cast<pf::MultiEncInstance*>(hHandle);
   const auto& in = *static_cast<const tMultiEncInput*>(pInput);
   auto& out = *static_cast<tMultiEncOutput*>(pOutput);
-  bool failed = false;
-  for (int32_t i = 0; i < inst.s32ChannelNum; ++i) {
-    const uint32_t result = pf::encode_channel(inst, i, in.atInput[i], out.atOutput[i]);
-    out.au32Result[i] = result;
-    failed = failed || result != PF_STATUS_OK;
-  }
-  return failed ? pf::kPROCESS_DECPROCESS : PF_STATUS_OK;
-}
-
-uint32_t ImgMultiEncSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_INPUT_POINTER;
-  const auto& p = *static_cast<const tMultiEncParam*>(pParam);
-  if (const uint32_t error = pf::check_count(p)) return error;
-  auto& inst = *static_cast<pf::MultiEncInstance*>(hHandle);
-  // The channels stay those Open opened; a record with fewer blocks updates only those.
-  const int32_t count = p.s32ChannelNum < inst.s32ChannelNum ? p.s32ChannelNum : inst.s32ChannelNum;
-  const bool ok = pf::codec::for_channels(inst, count, inst.au32SetParamResult, [&](int32_t i) {
-    return VideoUnitEncoderSetParam(inst.ahChannel[i], &p.atEncParam[i]);
+  const bool ok = pf::codec::all_succeed(inst.s32ChannelNum, out.au32Result, [&](int32_t i) {
+    return pf::encode_channel(inst, i, in.atInput[i], out.atOutput[i]);
   });
-  return ok ? PF_STATUS_OK : pf::kSETPARAM_DECSETPARAM;
+  return ok ? PF_STATUS_OK : pf::kPROCESS_DECPROCESS;
 }
 
 uint32_t ImgMultiEncGetStatus_c(void* hHandle, void* pStatus) {
@@ -160,10 +112,6 @@ uint32_t ImgMultiEncGetStatus_c(void* hHandle, void* pStatus) {
 
 uint32_t ImgMultiEncGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
   return VideoUnitEncoderGetVersion(ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgMultiEncAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
 }
 
 uint32_t ImgMultiEncDebug_c(void* hHandle, void* pArg) {
@@ -186,32 +134,17 @@ uint32_t ImgMultiEncDebug_c(void* hHandle, void* pArg) {
 }
 
 uint32_t ImgMultiEncGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_INPUT_POINTER;
+  if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_INPUT_POINTER;
   const auto& p = *static_cast<const tMultiEncParam*>(pParam);
   if (const uint32_t error = pf::check_count(p)) return error;
-  uint64_t size = pf::kInstanceBytes + uint64_t{pf::codec::kSaveBytes} * p.s32ChannelNum;
-  for (int32_t i = 0; i < p.s32ChannelNum; ++i) {
-    uint32_t channel = 0;
-    if (VideoUnitEncoderGetMemSize(&p.atEncParam[i], &channel) != 0) {
-      return pf::kGETMEMSIZE_SIZE_ERROR;
-    }
-    size += channel;
-  }
-  if (size > UINT32_MAX) return pf::kGETMEMSIZE_SIZE_ERROR;
-  *pu32Size = static_cast<uint32_t>(size);
-  return PF_STATUS_OK;
+  return pf::codec::channels_mem_size(
+      p.s32ChannelNum, pf::kInstanceBytes,
+      [&](int32_t i, uint32_t* bytes) {
+        return VideoUnitEncoderGetMemSize(&p.atEncParam[i], bytes);
+      },
+      pf::kGETMEMSIZE_SIZE_ERROR, pu32Size);
 }
 
-const tImgProcFuncList tImageMultiEncFunc = {
-    ImgMultiEncOpen_c,
-    ImgMultiEncProcess_c,
-    ImgMultiEncClose_c,
-    ImgMultiEncSetParam_c,
-    ImgMultiEncGetVersion_c,
-    ImgMultiEncGetStatus_c,
-    ImgMultiEncAnalyzeErrorCode_c,
-    ImgMultiEncDebug_c,
-    ImgMultiEncGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageMultiEncFunc, ImgMultiEnc)

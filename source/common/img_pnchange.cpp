@@ -2,75 +2,31 @@
 // The PAL/NTSC change module: validation, the kernel for layout, width, direction and buffer use.
 #include "img_pnchange.h"
 
-#include <atomic>
 #include <cstdint>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "pnchange/pnchange.hpp"
 
-// A build without SIMD variants (PF_NO_SIMD) keeps every pointer on its scalar kernel.
-#ifdef PF_NO_SIMD
-#define PF_VARIANTS(...) PF_NONE, PF_NONE, PF_NONE, PF_NONE
-#else
-#define PF_VARIANTS(...) __VA_ARGS__
-#endif
-#define PF_APPLY(macro, args) macro args
+#define PF_ERROR_PREFIX "ERR_IMG_PNCHANGE_SELF_"
+PF_ERROR_LIST(pas8ImagePNChangeAnalyzeErrorCode, PF_IMG_PNCHANGE_ERRORS,
+              ERR_IMG_PNCHANGE_SELF_BASE_)
+#undef PF_ERROR_PREFIX
 
 extern "C" {
 
-const char* const pas8ImagePNChangeAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_PNCHANGE_SELF_" #name,
-    PF_IMG_PNCHANGE_ERRORS(PF_X)
-#undef PF_X
-};
-
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tPNChangeKernel ptr = c;
+#define PF_K(ptr, c, ...) tPNChangeKernel ptr = c;
 #include "pnchange/pnchange_kernels.def"
 #undef PF_K
-
-void ImagePNChangeMMXFunctions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_MMX, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "pnchange/pnchange_kernels.def"
-#undef PF_K
-}
-
-void ImagePNChangeSSE2Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSE2, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "pnchange/pnchange_kernels.def"
-#undef PF_K
-}
-
-void ImagePNChangeSSSE3Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSSE3, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "pnchange/pnchange_kernels.def"
-#undef PF_K
-}
-
-void ImagePNChangeSSE4Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSE4, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "pnchange/pnchange_kernels.def"
-#undef PF_K
-}
 
 }  // extern "C"
-
-static_assert(std::size(pas8ImagePNChangeAnalyzeErrorCode) ==
-              ERR_IMG_PNCHANGE_SELF_END - ERR_IMG_PNCHANGE_SELF_BASE_);
 
 namespace pf {
 namespace {
 
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_PNCHANGE_SELF_##name,
-  PF_IMG_PNCHANGE_ERRORS(PF_X)
-#undef PF_X
-};
-
 constexpr KernelRow<tPNChangeKernel> kKernels[] = {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_ROW, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
+#define PF_K PF_SIMD_KERNEL_ROW
 #include "pnchange/pnchange_kernels.def"
 #undef PF_K
 };
@@ -191,40 +147,17 @@ uint32_t store(PnInstance& inst, const tImagePNChangeParam& p) {
 struct PNChange {
   using Param = tImagePNChangeParam;
   using Instance = PnInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kINIT_POINTER,
-      .handle_malloc = kHANDLE_MEM_MALLOC,
-      .fast_scratch = kMALLOC_FAST_SCRATCH,
-      .dma = kGET_DMA_HANDLE,
-      .close_pointer = kCLOSE_POINTER,
-      .close_mem_pointer = kCLOSE_MEM_POINTER,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames, {.end_named = false});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "ImagePNChange Version: pelforge_v300.pnchange.001, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_pnchange";
   static constexpr bool kSelectFirst = true;
 
   static uint32_t validate(const Param& p) { return check_param(p); }
   static void global_init() { ImagePNChangeGlobalInit(); }
   static uint32_t select(Instance& inst, const Param& p) { return store(inst, p); }
-};
-
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8ImagePNChangeAnalyzeErrorCode,
-    .count = ERR_IMG_PNCHANGE_SELF_END - ERR_IMG_PNCHANGE_SELF_BASE_,
-    .first_code = kINIT_POINTER,
-    .accept_lo = kINIT_POINTER,
-    .accept_hi = kANALYZE_ERROR_CODE_HANDLE,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "ImagePNChange Version: pelforge_v300.pnchange.001, Compile time: %s %s.\n",
-    .null_buffer = kGET_VERSION_POINTER,
-    .null_length = kGET_VERSION_VERLEN_POINTER,
-    .short_buffer = kVERSION_BUFLEN_TOO_SHORT,
 };
 
 bool planes_set(const tImagePNChangePicture& pic, bool planar) {
@@ -244,34 +177,13 @@ const PnKernelSpec* pn_kernel_spec(const tPNChangeKernel* pointer) {
 
 }  // namespace pf
 
+PF_DISPATCH(ImagePNChange, pf::kKernels)
+PF_ENTRY_POINTS(ImagePNChange, pf::PNChange)
+
 extern "C" {
 
-void ImagePNChangeGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImagePNChangeMMXFunctions, ImagePNChangeSSE2Functions,
-                    ImagePNChangeSSSE3Functions, ImagePNChangeSSE4Functions);
-}
-
-uint32_t ImagePNChangeOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::PNChange>(phHandle, pParam, hMem);
-}
-
-uint32_t ImagePNChangeClose_c(void* hHandle) { return pf::close<pf::PNChange>(hHandle); }
-
-uint32_t ImagePNChangeSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_POINTER;
-  const auto& p = *static_cast<const tImagePNChangeParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p)) return error;
-  return pf::store(*static_cast<pf::PnInstance*>(hHandle), p);
-}
-
-uint32_t ImagePNChangeGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kSTATUS_POINTER;
-  *static_cast<tImagePNChangeParam*>(pStatus) = static_cast<const pf::PnInstance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
-
 uint32_t ImagePNChangeProcess_c(void* hHandle, void* pInput, void* pOutput) {
-  if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr) return pf::kINPUT_POINTER;
+  if (pf::any_null(hHandle, pInput, pOutput)) return pf::kINPUT_POINTER;
   const auto& inst = *static_cast<const pf::PnInstance*>(hHandle);
   const auto& src = *static_cast<const tImagePNChangePicture*>(pInput);
   const auto& dst = *static_cast<const tImagePNChangePicture*>(pOutput);
@@ -282,14 +194,6 @@ uint32_t ImagePNChangeProcess_c(void* hHandle, void* pInput, void* pOutput) {
   return PF_STATUS_OK;
 }
 
-uint32_t ImagePNChangeGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImagePNChangeAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImagePNChangeDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImagePNChangeGetMemSize_c(const void*, uint32_t* pu32Size) {
@@ -297,16 +201,6 @@ uint32_t ImagePNChangeGetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, 160, pf::kINIT_POINTER);
 }
 
-const tImgProcFuncList tImagePNChangeFunc = {
-    ImagePNChangeOpen_c,
-    ImagePNChangeProcess_c,
-    ImagePNChangeClose_c,
-    ImagePNChangeSetParam_c,
-    ImagePNChangeGetVersion_c,
-    ImagePNChangeGetStatus_c,
-    ImagePNChangeAnalyzeErrorCode_c,
-    ImagePNChangeDebug_c,
-    ImagePNChangeGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImagePNChangeFunc, ImagePNChange)

@@ -2,22 +2,16 @@
 // The renovation module: validation, the colour, and the choice of pattern kernel.
 #include "img_renovation.h"
 
-#include <atomic>
 #include <cstdint>
-#include <iterator>
 
 #include "banner/banner.hpp"
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 
-extern "C" const char* const pas8RenovationAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_RENOVATION_" #name,
-    PF_IMG_RENOVATION_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8RenovationAnalyzeErrorCode) ==
-              ERR_IMG_RENOVATION_END - ERR_IMG_RENOVATION_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_RENOVATION_"
+PF_ERROR_LIST(pas8RenovationAnalyzeErrorCode, PF_IMG_RENOVATION_ERRORS, ERR_IMG_RENOVATION_BASE_)
+#undef PF_ERROR_PREFIX
 
 // The module's kernel manifest: no SIMD variants, so the selectors are empty.
 #define PF_RENOVATION_KERNELS(PF_K)                                                          \
@@ -33,21 +27,12 @@ extern "C" {
 PF_RENOVATION_KERNELS(PF_DEFINE_POINTER)
 #undef PF_DEFINE_POINTER
 
-void ImgRenovationMMXFunctions(void) { PF_RENOVATION_KERNELS(PF_KERNEL_SET_MMX) }
-void ImgRenovationSSE2Functions(void) { PF_RENOVATION_KERNELS(PF_KERNEL_SET_SSE2) }
-void ImgRenovationSSSE3Functions(void) { PF_RENOVATION_KERNELS(PF_KERNEL_SET_SSSE3) }
-void ImgRenovationSSE4Functions(void) { PF_RENOVATION_KERNELS(PF_KERNEL_SET_SSE4) }
-
 }  // extern "C"
 
 namespace pf {
 namespace {
 
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_RENOVATION_##name,
-  PF_IMG_RENOVATION_ERRORS(PF_X)
-#undef PF_X
-};
+constexpr KernelRow<tRenovationKernel> kKernels[] = {PF_RENOVATION_KERNELS(PF_KERNEL_ROW)};
 
 bool valid_size(int32_t size) {
   return size >= 1 && size <= PF_RENOVATION_MAX_SIZE && size % 2 == 0;
@@ -97,17 +82,11 @@ uint32_t select_pattern(tRenovationInstance& inst, const tRenovationParam& p) {
 struct Renovation {
   using Param = tRenovationParam;
   using Instance = tRenovationInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_INPUT_HANDLE,
-      .init_pointer = kOPEN_INPUT_PARAM,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = kOPEN_MALLOC_FAST_SCRATCH,
-      .dma = kOPEN_GET_DMA_HANDLE,
-      .close_pointer = kCLOSE_INPUT_HANDLE,
-      .close_mem_pointer = kCLOSE_INPUT_MEMHANDLE,
-      .mem_pointer = kOPEN_INPUT_MEMHANDLE,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion =
+      version_spec(kErrorNames, "Version: pelforge_v300.imgrenovation.002, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_renovation.c";
   static constexpr bool kSelectFirst = true;
 
@@ -116,60 +95,13 @@ struct Renovation {
   static uint32_t select(Instance& inst, const Param& p) { return select_pattern(inst, p); }
 };
 
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8RenovationAnalyzeErrorCode,
-    .count = ERR_IMG_RENOVATION_END - ERR_IMG_RENOVATION_BASE_,
-    .first_code = kOPEN_INPUT_HANDLE,
-    .accept_lo = kOPEN_INPUT_HANDLE,
-    .accept_hi = kEND,
-    .null_buffer = kANDTF_ANALYZECODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "Version: pelforge_v300.imgrenovation.002, Compile time: %s %s.\n",
-    .null_buffer = kGETVERSION_INPUT_BUFFER,
-    .null_length = 0,
-    .short_buffer = kGETVERSION_BUFFERLEN,
-};
-
 }  // namespace
 }  // namespace pf
 
+PF_DISPATCH(ImgRenovation, pf::kKernels)
+PF_ENTRY_POINTS(ImgRenovation, pf::Renovation)
+
 extern "C" {
-
-void ImgRenovationGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImgRenovationMMXFunctions, ImgRenovationSSE2Functions,
-                    ImgRenovationSSSE3Functions, ImgRenovationSSE4Functions);
-}
-
-uint32_t ImgRenovationOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::Renovation>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgRenovationClose_c(void* hHandle) { return pf::close<pf::Renovation>(hHandle); }
-
-uint32_t ImgRenovationSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr) return pf::kSETPARAM_INPUT_HANDLE;
-  if (pParam == nullptr) return pf::kSETPARAM_INPUT_PARAM;
-  const auto& p = *static_cast<const tRenovationParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p)) return error;
-  // Checked on a copy: a refused pattern leaves the instance as it was.
-  tRenovationInstance next = *static_cast<tRenovationInstance*>(hHandle);
-  if (const uint32_t error = pf::select_pattern(next, p)) return error;
-  *static_cast<tRenovationInstance*>(hHandle) = next;
-  return PF_STATUS_OK;
-}
-
-uint32_t ImgRenovationGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr) return pf::kGETSTATUS_INPUT_HANDLE;
-  if (pStatus == nullptr) return pf::kGETSTATUS_INPUT_PARAM;
-  *static_cast<tRenovationParam*>(pStatus) =
-      static_cast<const tRenovationInstance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
 
 uint32_t ImgRenovationProcess_c(void* hHandle, void* pPicture, void* pContext) {
   if (hHandle == nullptr) return pf::kPROCESS_INPUT_HANDLE;
@@ -195,14 +127,6 @@ uint32_t ImgRenovationProcess_c(void* hHandle, void* pPicture, void* pContext) {
   return PF_STATUS_OK;
 }
 
-uint32_t ImgRenovationGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgRenovationAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImgRenovationDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImgRenovationGetMemSize_c(const void*, uint32_t* pu32Size) {
@@ -210,16 +134,6 @@ uint32_t ImgRenovationGetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, 104, pf::kOPEN_INPUT_PARAM);
 }
 
-const tImgProcFuncList TImgRenovationFuncs = {
-    ImgRenovationOpen_c,
-    ImgRenovationProcess_c,
-    ImgRenovationClose_c,
-    ImgRenovationSetParam_c,
-    ImgRenovationGetVersion_c,
-    ImgRenovationGetStatus_c,
-    ImgRenovationAnalyzeErrorCode_c,
-    ImgRenovationDebug_c,
-    ImgRenovationGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(TImgRenovationFuncs, ImgRenovation)

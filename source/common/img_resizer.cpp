@@ -3,9 +3,7 @@
 // and the plane addressing of Process.
 #include "img_resizer.h"
 
-#include <atomic>
 #include <cstdint>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
@@ -13,24 +11,14 @@
 #include "img_resizer_internal.hpp"
 #include "layout.hpp"
 
-extern "C" const char* const pas8ImageResizerSelfAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_RESIZER_" #name,
-    PF_IMAGE_RESIZER_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImageResizerSelfAnalyzeErrorCode) ==
-              ERR_IMG_RESIZER_END - ERR_IMG_RESIZER_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_RESIZER_"
+PF_ERROR_LIST(pas8ImageResizerSelfAnalyzeErrorCode, PF_IMAGE_RESIZER_ERRORS, ERR_IMG_RESIZER_BASE_)
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
 
 constexpr const char* kSourcePath = "../source/common/img_resizer.c";
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_RESIZER_##name,
-  PF_IMAGE_RESIZER_ERRORS(PF_X)
-#undef PF_X
-};
 
 // Hosts know the NV21 refusals by number, and the numbers are not the codes whose names describe
 // the conversion: each row answers with its neighbour's name (420 -> NV21 is named NV21 -> 420,
@@ -400,15 +388,11 @@ Choice decide(const tResizerGeometry& g, uint32_t mode) {
 struct Resizer {
   using Param = tImageResizerParam;
   using Instance = tImageResizerInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kSELF_INIT_POINTER,
-      .handle_malloc = kSELF_HANDLE_MEM_MALLOC,
-      .fast_scratch = kFAST_SCRATCH_MEM_MALLOC,
-      .dma = kGET_DMA_HANDLE,
-      .close_pointer = kSELF_CLOSE_POINTER,
-      .close_mem_pointer = kSELF_CLOSE_MEM_POINTER,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "ImageResizer Version: pelforge_v300.ImageResizer.034, Compile time: %s %s.\n");
   static constexpr const char* kSource = kSourcePath;
   // The kernel is chosen before the scratch is taken, so that a geometry no kernel can serve
   // fails without touching the scratch pool.
@@ -424,25 +408,43 @@ struct Resizer {
     }
     return SelectResizerFunc(&inst);
   }
-};
-
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8ImageResizerSelfAnalyzeErrorCode,
-    .count = ERR_IMG_RESIZER_END - ERR_IMG_RESIZER_BASE_,
-    .first_code = kSELF_INIT_POINTER,
-    .accept_lo = kSELF_INIT_POINTER,
-    .accept_hi = kEND,
-    .null_buffer = kSELF_ANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "ImageResizer Version: pelforge_v300.ImageResizer.034, Compile time: %s %s.\n",
-    .null_buffer = kSELF_GET_VERSION_POINTER,
-    .null_length = kSELF_GET_VERSION_VERLEN_POINTER,
-    .short_buffer = kSELF_VERSION_BUFLEN_TOO_SHORT,
+  // SetParam takes a new geometry; the extension mode stays what Open found.
+  static uint32_t set(Instance& inst, const Param& p) {
+    if (const uint32_t error = check_param(p)) return error;
+    store_geometry(inst.tGeometry, p);
+    inst.ptExtension = p.pExtension;
+    return SelectResizerFunc(&inst);
+  }
+  static void status(const Instance& inst, Param& p) {
+    const tResizerGeometry& g = inst.tGeometry;
+    auto s = [](uint32_t v) { return static_cast<int32_t>(v); };
+    p.s32SrcWidth = s(g.u32SrcWidth + g.u32CutLeft + g.u32CutRight);
+    p.s32SrcHeight = s(g.u32SrcHeight + g.u32CutTop + g.u32CutBottom);
+    p.u32SrcYuvType = g.u32SrcYuvType;
+    p.u32SrcImageType = g.u32SrcImageType;
+    p.s32CutTop = s(g.u32CutTop);
+    p.s32CutBottom = s(g.u32CutBottom);
+    p.s32CutLeft = s(g.u32CutLeft);
+    p.s32CutRight = s(g.u32CutRight);
+    p.s32DstWidth =
+        s(g.u32DstWidth + g.u32OffsetLeft + g.u32OffsetRight + g.u32FillLeft + g.u32FillRight);
+    p.s32DstHeight =
+        s(g.u32DstHeight + g.u32OffsetTop + g.u32OffsetBottom + g.u32FillTop + g.u32FillBottom);
+    p.u32DstYuvType = g.u32DstYuvType;
+    p.u32DstImageType = g.u32DstImageType;
+    p.s32OffsetTop = s(g.u32OffsetTop);
+    p.s32OffsetBottom = s(g.u32OffsetBottom);
+    p.s32OffsetLeft = s(g.u32OffsetLeft);
+    p.s32OffsetRight = s(g.u32OffsetRight);
+    p.s32FillTop = s(g.u32FillTop);
+    p.s32FillBottom = s(g.u32FillBottom);
+    p.s32FillLeft = s(g.u32FillLeft);
+    p.s32FillRight = s(g.u32FillRight);
+    p.u32FillY = g.u32FillY;
+    p.u32FillU = g.u32FillU;
+    p.u32FillV = g.u32FillV;
+    p.pExtension = inst.ptExtension;
+  }
 };
 
 }  // namespace
@@ -455,12 +457,9 @@ tResizerKernel* resizer_choice(const tResizerGeometry& geometry, uint32_t mode, 
 
 }  // namespace pf
 
-extern "C" {
+PF_ENTRY_POINTS(ImageResizer, pf::Resizer)
 
-void ImageResizerGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImageResizerMMXFunctions, ImageResizerSSE2Functions,
-                    ImageResizerSSSE3Functions, ImageResizerSSE4Functions);
-}
+extern "C" {
 
 uint32_t ImageResizerCheckParam(const tImageResizerParam* ptParam) {
   if (ptParam == nullptr) return pf::kSELF_INIT_POINTER;
@@ -475,59 +474,8 @@ uint32_t SelectResizerFunc(tImageResizerInstance* ptInstance) {
   return PF_STATUS_OK;
 }
 
-uint32_t ImageResizerOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::Resizer>(phHandle, pParam, hMem);
-}
-
-uint32_t ImageResizerClose_c(void* hHandle) { return pf::close<pf::Resizer>(hHandle); }
-
-uint32_t ImageResizerSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSELF_SETPARAM_POINTER;
-  auto* inst = static_cast<tImageResizerInstance*>(hHandle);
-  const auto& p = *static_cast<const tImageResizerParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p)) return error;
-  pf::store_geometry(inst->tGeometry, p);
-  inst->ptExtension = p.pExtension;  // the mode stays what Open found
-  return SelectResizerFunc(inst);
-}
-
-uint32_t ImageResizerGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kSELF_STATUS_POINTER;
-  const auto& inst = *static_cast<const tImageResizerInstance*>(hHandle);
-  const tResizerGeometry& g = inst.tGeometry;
-  auto& p = *static_cast<tImageResizerParam*>(pStatus);
-  auto s = [](uint32_t v) { return static_cast<int32_t>(v); };
-  p.s32SrcWidth = s(g.u32SrcWidth + g.u32CutLeft + g.u32CutRight);
-  p.s32SrcHeight = s(g.u32SrcHeight + g.u32CutTop + g.u32CutBottom);
-  p.u32SrcYuvType = g.u32SrcYuvType;
-  p.u32SrcImageType = g.u32SrcImageType;
-  p.s32CutTop = s(g.u32CutTop);
-  p.s32CutBottom = s(g.u32CutBottom);
-  p.s32CutLeft = s(g.u32CutLeft);
-  p.s32CutRight = s(g.u32CutRight);
-  p.s32DstWidth =
-      s(g.u32DstWidth + g.u32OffsetLeft + g.u32OffsetRight + g.u32FillLeft + g.u32FillRight);
-  p.s32DstHeight =
-      s(g.u32DstHeight + g.u32OffsetTop + g.u32OffsetBottom + g.u32FillTop + g.u32FillBottom);
-  p.u32DstYuvType = g.u32DstYuvType;
-  p.u32DstImageType = g.u32DstImageType;
-  p.s32OffsetTop = s(g.u32OffsetTop);
-  p.s32OffsetBottom = s(g.u32OffsetBottom);
-  p.s32OffsetLeft = s(g.u32OffsetLeft);
-  p.s32OffsetRight = s(g.u32OffsetRight);
-  p.s32FillTop = s(g.u32FillTop);
-  p.s32FillBottom = s(g.u32FillBottom);
-  p.s32FillLeft = s(g.u32FillLeft);
-  p.s32FillRight = s(g.u32FillRight);
-  p.u32FillY = g.u32FillY;
-  p.u32FillU = g.u32FillU;
-  p.u32FillV = g.u32FillV;
-  p.pExtension = inst.ptExtension;
-  return PF_STATUS_OK;
-}
-
 uint32_t ImageResizerProcess_c(void* hHandle, void* pSrc, void* pDst) {
-  if (hHandle == nullptr || pSrc == nullptr || pDst == nullptr) return pf::kSELF_INPUT_POINTER;
+  if (pf::any_null(hHandle, pSrc, pDst)) return pf::kSELF_INPUT_POINTER;
   auto& inst = *static_cast<tImageResizerInstance*>(hHandle);
   tResizerGeometry& g = inst.tGeometry;
   tImgPicture src = *static_cast<const tImgPicture*>(pSrc);
@@ -577,30 +525,12 @@ uint32_t ImageResizerProcess_c(void* hHandle, void* pSrc, void* pDst) {
   return PF_STATUS_OK;
 }
 
-uint32_t ImageResizerGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImageResizerAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImageResizerDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImageResizerGetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, 176, pf::kGETMEMSIZE_INPUT_POINTER);
 }
 
-const tImgProcFuncList tImageResizerFunc = {
-    ImageResizerOpen_c,
-    ImageResizerProcess_c,
-    ImageResizerClose_c,
-    ImageResizerSetParam_c,
-    ImageResizerGetVersion_c,
-    ImageResizerGetStatus_c,
-    ImageResizerAnalyzeErrorCode_c,
-    ImageResizerDebug_c,
-    ImageResizerGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageResizerFunc, ImageResizer)

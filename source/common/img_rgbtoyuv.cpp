@@ -3,53 +3,23 @@
 // length the kernels see.
 #include "img_rgbtoyuv.h"
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "rgb/rgb_internal.hpp"
 
-extern "C" const char* const pas8RGBtoYUVAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_RGBTOYUV_" #name,
-    PF_IMG_RGBTOYUV_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8RGBtoYUVAnalyzeErrorCode) ==
-              ERR_IMG_RGBTOYUV_END - ERR_IMG_RGBTOYUV_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_RGBTOYUV_"
+PF_ERROR_LIST(pas8RGBtoYUVAnalyzeErrorCode, PF_IMG_RGBTOYUV_ERRORS, ERR_IMG_RGBTOYUV_BASE_)
+#undef PF_ERROR_PREFIX
 
 extern "C" {
 
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tRgbToYuvKernel ptr = c;
+#define PF_K(ptr, c, ...) tRgbToYuvKernel ptr = c;
 #include "rgb/rgbtoyuv_kernels.def"
 #undef PF_K
-
-void RGBtoYUVMMXFunctions(void) {
-#define PF_K PF_KERNEL_SET_MMX
-#include "rgb/rgbtoyuv_kernels.def"
-#undef PF_K
-}
-
-void RGBtoYUVSSE2Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE2
-#include "rgb/rgbtoyuv_kernels.def"
-#undef PF_K
-}
-
-void RGBtoYUVSSSE3Functions(void) {
-#define PF_K PF_KERNEL_SET_SSSE3
-#include "rgb/rgbtoyuv_kernels.def"
-#undef PF_K
-}
-
-void RGBtoYUVSSE4Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE4
-#include "rgb/rgbtoyuv_kernels.def"
-#undef PF_K
-}
 
 }  // extern "C"
 
@@ -58,16 +28,12 @@ namespace {
 
 constexpr const char* kSourcePath = "../source/common/img_rgbtoyuv.c";
 
+// The MMX variants call the codec unit library's converters: every build has them, with or
+// without the SIMD objects.
 constexpr KernelRow<tRgbToYuvKernel> kKernels[] = {
 #define PF_K PF_KERNEL_ROW
 #include "rgb/rgbtoyuv_kernels.def"
 #undef PF_K
-};
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_RGBTOYUV_##name,
-  PF_IMG_RGBTOYUV_ERRORS(PF_X)
-#undef PF_X
 };
 
 struct CheckCodes {
@@ -133,25 +99,17 @@ void store(tRgbToYuvInstance& inst, const tRgbToYuvParam& p) {
 struct RgbToYuv {
   using Param = tRgbToYuvParam;
   using Instance = tRgbToYuvInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_INPUT_HANDLE,
-      .init_pointer = kOPEN_INPUT_PARAM,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = kOPEN_MALLOC_FAST_SCRATCH,
-      .dma = kOPEN_GET_DMA_HANDLE,
-      .close_pointer = kCLOSE_INPUT_HANDLE,
-      .close_mem_pointer = kCLOSE_INPUT_MEMHANDLE,
-      .mem_pointer = kOPEN_INPUT_MEMHANDLE,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "ImageRGB Version: pelforge_v300.ImageRGBtoYUV.005, Compile time: %s %s.\n");
   static constexpr const char* kSource = kSourcePath;
 
   static uint32_t validate(const Param& p) { return check_param(p, kOpenChecks); }
+  static uint32_t validate_set(const Param& p) { return check_param(p, kSetParamChecks); }
   static void global_init() { RGBtoYUVGlobalInit(); }
-  static uint32_t select(Instance& inst, const Param& p) {
-    store(inst, p);
-    return PF_STATUS_OK;
-  }
+  static void select(Instance& inst, const Param& p) { store(inst, p); }
   // The 5-6-5 table is every instance's own, filled once here and kept across SetParam.
   static uint32_t acquire(Instance& inst) {
     auto* table = static_cast<uint8_t*>(
@@ -168,25 +126,6 @@ struct RgbToYuv {
   }
 };
 
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8RGBtoYUVAnalyzeErrorCode,
-    .count = ERR_IMG_RGBTOYUV_END - ERR_IMG_RGBTOYUV_BASE_,
-    .first_code = kOPEN_INPUT_HANDLE,
-    .accept_lo = kOPEN_INPUT_HANDLE,
-    .accept_hi = kEND,
-    .null_buffer = kANDTF_ANALYZECODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "ImageRGB Version: pelforge_v300.ImageRGBtoYUV.005, Compile time: %s %s.\n",
-    .null_buffer = kGETVERSION_INPUT_BUFFER,
-    .null_length = 0,
-    .short_buffer = kGETVERSION_BUFFERLEN,
-};
-
 }  // namespace
 
 std::span<const KernelRow<tRgbToYuvKernel>> rgb_to_yuv_kernels() { return kKernels; }
@@ -199,34 +138,10 @@ void restore_rgb_scalar_defaults() {
 
 }  // namespace pf
 
+PF_DISPATCH(RGBtoYUV, pf::kKernels)
+PF_ENTRY_POINTS(RGBtoYUV, pf::RgbToYuv)
+
 extern "C" {
-
-void RGBtoYUVGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, RGBtoYUVMMXFunctions, RGBtoYUVSSE2Functions, RGBtoYUVSSSE3Functions,
-                    RGBtoYUVSSE4Functions);
-}
-
-uint32_t RGBtoYUVOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::RgbToYuv>(phHandle, pParam, hMem);
-}
-
-uint32_t RGBtoYUVClose_c(void* hHandle) { return pf::close<pf::RgbToYuv>(hHandle); }
-
-uint32_t RGBtoYUVSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr) return pf::kSETPARAM_INPUT_HANDLE;
-  if (pParam == nullptr) return pf::kSETPARAM_INPUT_PARAM;
-  const auto& p = *static_cast<const tRgbToYuvParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p, pf::kSetParamChecks)) return error;
-  pf::store(*static_cast<tRgbToYuvInstance*>(hHandle), p);
-  return PF_STATUS_OK;
-}
-
-uint32_t RGBtoYUVGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr) return pf::kGETSTATUS_INPUT_HANDLE;
-  if (pStatus == nullptr) return pf::kGETSTATUS_INPUT_PARAM;
-  *static_cast<tRgbToYuvParam*>(pStatus) = static_cast<const tRgbToYuvInstance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
 
 uint32_t RGBtoYUVProcess_c(void* hHandle, void* pSrc, void* pDst) {
   if (hHandle == nullptr) return pf::kPROCESS_INPUT_HANDLE;
@@ -254,14 +169,6 @@ uint32_t RGBtoYUVProcess_c(void* hHandle, void* pSrc, void* pDst) {
   return PF_STATUS_OK;
 }
 
-uint32_t RGBtoYUVGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t RGBtoYUVAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t RGBtoYUVDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t RGBtoYUVGetMemSize_c(const void*, uint32_t* pu32Size) {
@@ -269,16 +176,6 @@ uint32_t RGBtoYUVGetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, 0x40070, pf::kOPEN_INPUT_PARAM);
 }
 
-const tImgProcFuncList tRGBtoYUVFuncs = {
-    RGBtoYUVOpen_c,
-    RGBtoYUVProcess_c,
-    RGBtoYUVClose_c,
-    RGBtoYUVSetParam_c,
-    RGBtoYUVGetVersion_c,
-    RGBtoYUVGetStatus_c,
-    RGBtoYUVAnalyzeErrorCode_c,
-    RGBtoYUVDebug_c,
-    RGBtoYUVGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tRGBtoYUVFuncs, RGBtoYUV)

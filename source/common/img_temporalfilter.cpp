@@ -3,62 +3,25 @@
 // picture, the working picture for unaligned sizes, the strength ramp and the Debug command.
 #include "img_temporalfilter.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "temporal/temporal.hpp"
 
-extern "C" const char* const pas8TemporalFilterAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_TEMPORALFILTER_" #name,
-    PF_IMG_TEMPORALFILTER_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8TemporalFilterAnalyzeErrorCode) ==
-              ERR_IMG_TEMPORALFILTER_END - ERR_IMG_TEMPORALFILTER_BASE_);
-
-// A build without SIMD variants (PF_NO_SIMD) keeps the pointer on its scalar kernel.
-#ifdef PF_NO_SIMD
-#define PF_VARIANTS(...) PF_NONE, PF_NONE, PF_NONE, PF_NONE
-#else
-#define PF_VARIANTS(...) __VA_ARGS__
-#endif
-#define PF_APPLY(macro, args) macro args
+#define PF_ERROR_PREFIX "ERR_IMG_TEMPORALFILTER_"
+PF_ERROR_LIST(pas8TemporalFilterAnalyzeErrorCode, PF_IMG_TEMPORALFILTER_ERRORS,
+              ERR_IMG_TEMPORALFILTER_BASE_)
+#undef PF_ERROR_PREFIX
 
 extern "C" {
 
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tFilterframeKernel ptr = c;
+#define PF_K(ptr, c, ...) tFilterframeKernel ptr = c;
 #include "temporal/temporalfilter_kernels.def"
 #undef PF_K
-
-void ImgTemporalFilterMMXFunctions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_MMX, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "temporal/temporalfilter_kernels.def"
-#undef PF_K
-}
-
-void ImgTemporalFilterSSE2Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSE2, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "temporal/temporalfilter_kernels.def"
-#undef PF_K
-}
-
-void ImgTemporalFilterSSSE3Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSSE3, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "temporal/temporalfilter_kernels.def"
-#undef PF_K
-}
-
-void ImgTemporalFilterSSE4Functions(void) {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_SET_SSE4, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
-#include "temporal/temporalfilter_kernels.def"
-#undef PF_K
-}
 
 }  // extern "C"
 
@@ -68,15 +31,9 @@ namespace {
 constexpr const char* kSourcePath = "../source/common/img_temporalfilter.c";
 
 constexpr KernelRow<tFilterframeKernel> kKernels[] = {
-#define PF_K(ptr, c, ...) PF_APPLY(PF_KERNEL_ROW, (ptr, c, PF_VARIANTS(__VA_ARGS__)))
+#define PF_K PF_SIMD_KERNEL_ROW
 #include "temporal/temporalfilter_kernels.def"
 #undef PF_K
-};
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_TEMPORALFILTER_##name,
-  PF_IMG_TEMPORALFILTER_ERRORS(PF_X)
-#undef PF_X
 };
 
 using temporal::align8;
@@ -117,16 +74,13 @@ uint8_t* take_zeroed(void* mem, uint32_t bytes, uint32_t line) {
 struct TemporalFilter {
   using Param = tImgTemporalFilterParam;
   using Instance = tImgTemporalFilterInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kOPEN_HANDLE,
-      .handle_malloc = kOPEN_MALLOC_HANDLE,
-      .fast_scratch = kOPEN_MALLOC_FAST_SCRATCH,
-      .dma = 0,  // taken after Open's frame: the handle is kept but not required
-      .close_pointer = kCLOSE_HANDLE,
-      .close_mem_pointer = kCLOSE_HANDLE,
-      .close_free = kCLOSE_FREE,
-  };
+  // No DMA handle in the frame: Open takes it afterwards, kept but not required.
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames, {.fast_scratch = true});
+  // Neither the start marker nor the end marker is named.
+  static constexpr ErrorTable kErrors =
+      error_table(kErrorNames, {.start_named = false, .end_named = false});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "Version: pelforge_v300.temporalfilter.009, Compile time: %s %s.\n");
   static constexpr const char* kSource = kSourcePath;
   static constexpr bool kSelectFirst = true;   // the buffers are sized from the aligned values
   static constexpr bool kBuffersFirst = true;  // previous output, working picture, line buffer
@@ -170,6 +124,9 @@ struct TemporalFilter {
       *block = nullptr;
     }
   }
+  static void status(const Instance& inst, Param& p) {
+    p = {inst.s32Width, inst.s32Height, inst.s32YStride, inst.s32UVStride, inst.s32AddNoise};
+  }
 };
 
 // Copies a w x h 4:2:0 picture between line steps (w, w / 2) and (aw, aw / 2).
@@ -194,25 +151,6 @@ void copy_picture(const uint8_t* src, int32_t src_w, int32_t src_h, uint8_t* dst
   }
 }
 
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8TemporalFilterAnalyzeErrorCode,
-    .count = ERR_IMG_TEMPORALFILTER_END - ERR_IMG_TEMPORALFILTER_BASE_,
-    .first_code = kSTART_CODE,
-    .accept_lo = kOPEN_HANDLE,
-    .accept_hi = kDEBUG_MODULE,
-    .null_buffer = kANALYZE_ERROR_CODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "Version: pelforge_v300.temporalfilter.009, Compile time: %s %s.\n",
-    .null_buffer = kGETVERSION_HANDLE,
-    .null_length = kGETVERSION_POINTER,
-    .short_buffer = kGETVERSION_LENGTH,
-};
-
 }  // namespace
 
 namespace temporal {
@@ -221,12 +159,11 @@ std::span<const KernelRow<tFilterframeKernel>> temporal_filter_kernels() { retur
 
 }  // namespace pf
 
-extern "C" {
+PF_DISPATCH(ImgTemporalFilter, pf::kKernels)
+PF_GET_STATUS(ImgTemporalFilter, pf::TemporalFilter)
+PF_NAMES_AND_VERSION(ImgTemporalFilter, pf::TemporalFilter)
 
-void ImgTemporalFilterGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImgTemporalFilterMMXFunctions, ImgTemporalFilterSSE2Functions,
-                    ImgTemporalFilterSSSE3Functions, ImgTemporalFilterSSE4Functions);
-}
+extern "C" {
 
 uint32_t ImgTemporalFilterOpen_c(void** phHandle, const void* pParam, void* hMem) {
   const uint32_t status = pf::open<pf::TemporalFilter>(phHandle, pParam, hMem);
@@ -239,7 +176,7 @@ uint32_t ImgTemporalFilterOpen_c(void** phHandle, const void* pParam, void* hMem
 uint32_t ImgTemporalFilterClose_c(void* hHandle) { return pf::close<pf::TemporalFilter>(hHandle); }
 
 uint32_t ImgTemporalFilterProcess_c(void* hHandle, void* pInput, void* pOutput) {
-  if (hHandle == nullptr || pInput == nullptr || pOutput == nullptr) return pf::kPROCESS_HANDLE;
+  if (pf::any_null(hHandle, pInput, pOutput)) return pf::kPROCESS_HANDLE;
   uint8_t* picture = static_cast<tImgPicture*>(pInput)->pu8Y;
   if (picture == nullptr) return pf::kPROCESS_INPUT_POINTER;
   auto& inst = *static_cast<tImgTemporalFilterInstance*>(hHandle);
@@ -279,22 +216,6 @@ uint32_t ImgTemporalFilterSetParam_c(void* hHandle, const void* pParam) {
   return PF_STATUS_OK;
 }
 
-uint32_t ImgTemporalFilterGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kGETSTATUS_HANDLE;
-  const auto& inst = *static_cast<const tImgTemporalFilterInstance*>(hHandle);
-  *static_cast<tImgTemporalFilterParam*>(pStatus) = {inst.s32Width, inst.s32Height, inst.s32YStride,
-                                                     inst.s32UVStride, inst.s32AddNoise};
-  return PF_STATUS_OK;
-}
-
-uint32_t ImgTemporalFilterGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgTemporalFilterAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImgTemporalFilterDebug_c(void* hHandle, void* pArg) {
   if (hHandle == nullptr || pArg == nullptr) return pf::kDEBUG_HANDLE;
   const auto* text = static_cast<const char*>(pArg);
@@ -308,7 +229,7 @@ uint32_t ImgTemporalFilterDebug_c(void* hHandle, void* pArg) {
 }
 
 uint32_t ImgTemporalFilterGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_PARAM_POINTER;
+  if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_PARAM_POINTER;
   const auto& p = *static_cast<const tImgTemporalFilterParam*>(pParam);
   if (const uint32_t error = pf::check_param(p)) return error;
   *pu32Size = static_cast<uint32_t>(
@@ -316,16 +237,6 @@ uint32_t ImgTemporalFilterGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
   return PF_STATUS_OK;
 }
 
-const tImgProcFuncList tImageTemporalFilterFunc = {
-    ImgTemporalFilterOpen_c,
-    ImgTemporalFilterProcess_c,
-    ImgTemporalFilterClose_c,
-    ImgTemporalFilterSetParam_c,
-    ImgTemporalFilterGetVersion_c,
-    ImgTemporalFilterGetStatus_c,
-    ImgTemporalFilterAnalyzeErrorCode_c,
-    ImgTemporalFilterDebug_c,
-    ImgTemporalFilterGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageTemporalFilterFunc, ImgTemporalFilter)

@@ -3,53 +3,24 @@
 // output and its reset.
 #include "img_uyvyto420andtf.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "temporal/temporal.hpp"
 
-extern "C" const char* const pas8UYVYTo420AndTFAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_UYVYTO420_ANDTF_" #name,
-    PF_IMG_UYVYTO420_ANDTF_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8UYVYTo420AndTFAnalyzeErrorCode) ==
-              ERR_IMG_UYVYTO420_ANDTF_END - ERR_IMG_UYVYTO420_ANDTF_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_UYVYTO420_ANDTF_"
+PF_ERROR_LIST(pas8UYVYTo420AndTFAnalyzeErrorCode, PF_IMG_UYVYTO420_ANDTF_ERRORS,
+              ERR_IMG_UYVYTO420_ANDTF_BASE_)
+#undef PF_ERROR_PREFIX
 
 extern "C" {
 
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tUYVYTo420AndTFKernel ptr = c;
+#define PF_K(ptr, c, ...) tUYVYTo420AndTFKernel ptr = c;
 #include "temporal/uyvyto420andtf_kernels.def"
 #undef PF_K
-
-void ImgUYVYTo420AndTemporalFilterMMXFunctions(void) {
-#define PF_K PF_KERNEL_SET_MMX
-#include "temporal/uyvyto420andtf_kernels.def"
-#undef PF_K
-}
-
-void ImgUYVYTo420AndTemporalFilterSSE2Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE2
-#include "temporal/uyvyto420andtf_kernels.def"
-#undef PF_K
-}
-
-void ImgUYVYTo420AndTemporalFilterSSSE3Functions(void) {
-#define PF_K PF_KERNEL_SET_SSSE3
-#include "temporal/uyvyto420andtf_kernels.def"
-#undef PF_K
-}
-
-void ImgUYVYTo420AndTemporalFilterSSE4Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE4
-#include "temporal/uyvyto420andtf_kernels.def"
-#undef PF_K
-}
 
 }  // extern "C"
 
@@ -62,12 +33,6 @@ constexpr KernelRow<tUYVYTo420AndTFKernel> kKernels[] = {
 #define PF_K PF_KERNEL_ROW
 #include "temporal/uyvyto420andtf_kernels.def"
 #undef PF_K
-};
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_UYVYTO420_ANDTF_##name,
-  PF_IMG_UYVYTO420_ANDTF_ERRORS(PF_X)
-#undef PF_X
 };
 
 struct Output {
@@ -127,16 +92,15 @@ void store(tImgUYVYTo420AndTFInstance& inst, const tImgUYVYTo420AndTFParam& p) {
 struct UyvyTo420AndTf {
   using Param = tImgUYVYTo420AndTFParam;
   using Instance = tImgUYVYTo420AndTFInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_HANDLE,
-      .init_pointer = kOPEN_PARAM,
-      .handle_malloc = kOPEN_MALLOC_HANDLE,
-      .fast_scratch = kFAST_SCRATH,
-      .dma = kDMA_HANDLE,
-      .close_pointer = kCLOSE_HANDLE,
-      .close_mem_pointer = kCLOSE_HANDLE,
-      .mem_pointer = kOPEN_MEMHANDLE,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  // Neither the start marker nor the end marker is named.
+  static constexpr ErrorTable kErrors =
+      error_table(kErrorNames, {.start_named = false, .end_named = false});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames,
+      "UYVYTo420AndTemporalFilter Version: pelforge_v300.UYVYTo420AndTemporalFilter.002, "
+      "Compile time: %s %s.\n");
   static constexpr const char* kSource = kSourcePath;
   static constexpr bool kSelectFirst = true;   // the previous output is sized by the output
   static constexpr bool kBuffersFirst = true;  // previous output before scratch and DMA handle
@@ -149,10 +113,7 @@ struct UyvyTo420AndTf {
     return check_pair(p, kOPEN_UNSUPPORTTYPE, kOPEN_DST_INTERLACE);
   }
   static void global_init() { ImgUYVYTo420AndTemporalFilterGlobalInit(); }
-  static uint32_t select(Instance& inst, const Param& p) {
-    store(inst, p);
-    return PF_STATUS_OK;
-  }
+  static void select(Instance& inst, const Param& p) { store(inst, p); }
   static uint32_t acquire(Instance& inst) {
     inst.u32PreBytes = output_bytes(inst.tParam);
     inst.pu8PreYuv = static_cast<uint8_t*>(
@@ -167,27 +128,6 @@ struct UyvyTo420AndTf {
   }
 };
 
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8UYVYTo420AndTFAnalyzeErrorCode,
-    .count = ERR_IMG_UYVYTO420_ANDTF_END - ERR_IMG_UYVYTO420_ANDTF_BASE_,
-    .first_code = kSTART,
-    .accept_lo = kOPEN_HANDLE,
-    .accept_hi = kDMA_HANDLE,
-    .null_buffer = kANALYZECODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format =
-        "UYVYTo420AndTemporalFilter Version: pelforge_v300.UYVYTo420AndTemporalFilter.002, "
-        "Compile time: %s %s.\n",
-    .null_buffer = kGETVERSION_HANDLE,
-    .null_length = kGETVERSION_POINTER,
-    .short_buffer = kGETVERSION_LENGTH,
-};
-
 }  // namespace
 
 namespace temporal {
@@ -196,14 +136,11 @@ std::span<const KernelRow<tUYVYTo420AndTFKernel>> uyvy_tf_kernels() { return kKe
 
 }  // namespace pf
 
-extern "C" {
+PF_DISPATCH(ImgUYVYTo420AndTemporalFilter, pf::kKernels)
+PF_GET_STATUS(ImgUYVYTo420AndTemporalFilter, pf::UyvyTo420AndTf)
+PF_NAMES_AND_VERSION(ImgUYVYTo420AndTemporalFilter, pf::UyvyTo420AndTf)
 
-void ImgUYVYTo420AndTemporalFilterGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, ImgUYVYTo420AndTemporalFilterMMXFunctions,
-                    ImgUYVYTo420AndTemporalFilterSSE2Functions,
-                    ImgUYVYTo420AndTemporalFilterSSSE3Functions,
-                    ImgUYVYTo420AndTemporalFilterSSE4Functions);
-}
+extern "C" {
 
 uint32_t ImgUYVYTo420AndTemporalFilterOpen_c(void** phHandle, const void* pParam, void* hMem) {
   return pf::open<pf::UyvyTo420AndTf>(phHandle, pParam, hMem);
@@ -255,43 +192,16 @@ uint32_t ImgUYVYTo420AndTemporalFilterSetParam_c(void* hHandle, const void* pPar
   return PF_STATUS_OK;
 }
 
-uint32_t ImgUYVYTo420AndTemporalFilterGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kGET_STATUS_HANDLE;
-  *static_cast<tImgUYVYTo420AndTFParam*>(pStatus) =
-      static_cast<const tImgUYVYTo420AndTFInstance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
-
-uint32_t ImgUYVYTo420AndTemporalFilterGetVersion_c(char* ps8Buf, int32_t s32BufLen,
-                                                   uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgUYVYTo420AndTemporalFilterAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen,
-                                                         char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImgUYVYTo420AndTemporalFilterDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImgUYVYTo420AndTemporalFilterGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_PARAM_POINTER;
+  if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_PARAM_POINTER;
   const auto& p = *static_cast<const tImgUYVYTo420AndTFParam*>(pParam);
   if (const uint32_t error = pf::check_sizes(p)) return error;
   *pu32Size = pf::output_bytes(p) + 88;
   return PF_STATUS_OK;
 }
 
-const tImgProcFuncList tImageUYVYTo420AndTFFunc = {
-    ImgUYVYTo420AndTemporalFilterOpen_c,
-    ImgUYVYTo420AndTemporalFilterProcess_c,
-    ImgUYVYTo420AndTemporalFilterClose_c,
-    ImgUYVYTo420AndTemporalFilterSetParam_c,
-    ImgUYVYTo420AndTemporalFilterGetVersion_c,
-    ImgUYVYTo420AndTemporalFilterGetStatus_c,
-    ImgUYVYTo420AndTemporalFilterAnalyzeErrorCode_c,
-    ImgUYVYTo420AndTemporalFilterDebug_c,
-    ImgUYVYTo420AndTemporalFilterGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageUYVYTo420AndTFFunc, ImgUYVYTo420AndTemporalFilter)

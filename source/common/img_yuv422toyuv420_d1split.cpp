@@ -2,61 +2,32 @@
 // The D1 split module: checks the D1 and quarter sizes and runs the split kernel.
 #include "img_yuv422toyuv420_d1split.h"
 
-#include <atomic>
 #include <cstdint>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 
-extern "C" const char* const pas8ImageYUV422ToYUV420D1To4xCifSelfAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_D1_SPLIT_" #name,
-    PF_IMG_D1SPLIT_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImageYUV422ToYUV420D1To4xCifSelfAnalyzeErrorCode) ==
-              ERR_IMG_D1_SPLIT_END - ERR_IMG_D1_SPLIT_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_D1_SPLIT_"
+PF_ERROR_LIST(pas8ImageYUV422ToYUV420D1To4xCifSelfAnalyzeErrorCode, PF_IMG_D1SPLIT_ERRORS,
+              ERR_IMG_D1_SPLIT_BASE_)
+#undef PF_ERROR_PREFIX
 
 extern "C" {
 
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tYUV422ToYUV420D1To4xCifKernel ptr = c;
+#define PF_K(ptr, c, ...) tYUV422ToYUV420D1To4xCifKernel ptr = c;
 #include "d1split/d1split_kernels.def"
 #undef PF_K
-
-void ImgYUV422ToYUV420D1To4xCifMMXFunctions(void) {
-#define PF_K PF_KERNEL_SET_MMX
-#include "d1split/d1split_kernels.def"
-#undef PF_K
-}
-
-void ImgYUV422ToYUV420D1To4xCifSSE2Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE2
-#include "d1split/d1split_kernels.def"
-#undef PF_K
-}
-
-void ImgYUV422ToYUV420D1To4xCifSSSE3Functions(void) {
-#define PF_K PF_KERNEL_SET_SSSE3
-#include "d1split/d1split_kernels.def"
-#undef PF_K
-}
-
-void ImgYUV422ToYUV420D1To4xCifSSE4Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE4
-#include "d1split/d1split_kernels.def"
-#undef PF_K
-}
 
 }  // extern "C"
 
 namespace pf {
 namespace {
 
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_D1_SPLIT_##name,
-  PF_IMG_D1SPLIT_ERRORS(PF_X)
-#undef PF_X
+constexpr KernelRow<tYUV422ToYUV420D1To4xCifKernel> kKernels[] = {
+#define PF_K PF_KERNEL_ROW
+#include "d1split/d1split_kernels.def"
+#undef PF_K
 };
 
 struct CheckCodes {
@@ -94,86 +65,40 @@ void store(tYUV422ToYUV420D1To4xCifInstance& inst, const tYUV422ToYUV420D1To4xCi
 struct D1Split {
   using Param = tYUV422ToYUV420D1To4xCifParam;
   using Instance = tYUV422ToYUV420D1To4xCifInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_INPUT_HANDLE,
-      .init_pointer = kOPEN_INPUT_PARAM,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = kFAST_SCRATCH_MEM_MALLOC,
-      .dma = kGET_DMA_HANDLE,
-      .close_pointer = kCLOSE_INPUT_HANDLE,
-      .close_mem_pointer = kCLOSE_INPUT_MEMHANDLE,
-      .mem_pointer = kOPEN_INPUT_MEMHANDLE,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames,
+      "ColorSpace Version: pelforge_v300.yuv422toyuv420_d1split.001, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_yuv422toyuv420_d1split.c";
 
   static uint32_t validate(const Param& p) { return check_param(p, kOpenChecks); }
   static void global_init() { ImgYUV422ToYUV420D1To4xCifGlobalInit(); }
-  static uint32_t select(Instance& inst, const Param& p) {
+  static void select(Instance& inst, const Param& p) {
     store(inst, p);
     inst.pfnKernel = load_kernel(ImgYUV422ToYUV420D1To4xCif);
+  }
+  // SetParam keeps the kernel Open chose.
+  static uint32_t set(Instance& inst, const Param& p) {
+    if (const uint32_t error = check_param(p, kSetParamChecks)) return error;
+    store(inst, p);
     return PF_STATUS_OK;
   }
-};
-
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8ImageYUV422ToYUV420D1To4xCifSelfAnalyzeErrorCode,
-    .count = ERR_IMG_D1_SPLIT_END - ERR_IMG_D1_SPLIT_BASE_,
-    .first_code = kOPEN_INPUT_HANDLE,
-    .accept_lo = kOPEN_INPUT_HANDLE,
-    .accept_hi = kEND,
-    .null_buffer = kANDTF_ANALYZECODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format =
-        "ColorSpace Version: pelforge_v300.yuv422toyuv420_d1split.001, Compile time: %s %s.\n",
-    .null_buffer = kGETVERSION_INPUT_BUFFER,
-    .null_length = 0,
-    .short_buffer = kGETVERSION_BUFFERLEN,
+  static void status(const Instance& inst, Param& p) {
+    p.s32SrcWidth = inst.s32SrcWidth;
+    p.s32SrcHeight = inst.s32SrcHeight;
+    for (int q = 0; q < 4; ++q) p.atDst[q] = inst.atDst[q];
+  }
 };
 
 }  // namespace
 }  // namespace pf
 
+PF_DISPATCH(ImgYUV422ToYUV420D1To4xCif, pf::kKernels)
+PF_ENTRY_POINTS(ImgYUV422ToYUV420D1To4xCif, pf::D1Split)
+
 extern "C" {
-
-void ImgYUV422ToYUV420D1To4xCifGlobalInit(void) {
-  pf::dispatch_once(
-      pf::g_once, ImgYUV422ToYUV420D1To4xCifMMXFunctions, ImgYUV422ToYUV420D1To4xCifSSE2Functions,
-      ImgYUV422ToYUV420D1To4xCifSSSE3Functions, ImgYUV422ToYUV420D1To4xCifSSE4Functions);
-}
-
-uint32_t ImgYUV422ToYUV420D1To4xCifOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::D1Split>(phHandle, pParam, hMem);
-}
-
-uint32_t ImgYUV422ToYUV420D1To4xCifClose_c(void* hHandle) {
-  return pf::close<pf::D1Split>(hHandle);
-}
-
-uint32_t ImgYUV422ToYUV420D1To4xCifSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr) return pf::kSETPARAM_INPUT_HANDLE;
-  if (pParam == nullptr) return pf::kSETPARAM_INPUT_PARAM;
-  const auto& p = *static_cast<const tYUV422ToYUV420D1To4xCifParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p, pf::kSetParamChecks)) return error;
-  pf::store(*static_cast<tYUV422ToYUV420D1To4xCifInstance*>(hHandle), p);
-  return PF_STATUS_OK;
-}
-
-uint32_t ImgYUV422ToYUV420D1To4xCifGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr) return pf::kGETSTATUS_INPUT_HANDLE;
-  if (pStatus == nullptr) return pf::kGETSTATUS_INPUT_PARAM;
-  const auto& inst = *static_cast<const tYUV422ToYUV420D1To4xCifInstance*>(hHandle);
-  auto& p = *static_cast<tYUV422ToYUV420D1To4xCifParam*>(pStatus);
-  p.s32SrcWidth = inst.s32SrcWidth;
-  p.s32SrcHeight = inst.s32SrcHeight;
-  for (int q = 0; q < 4; ++q) p.atDst[q] = inst.atDst[q];
-  return PF_STATUS_OK;
-}
 
 uint32_t ImgYUV422ToYUV420D1To4xCifProcess_c(void* hHandle, void* pData, void* pReserved) {
   if (hHandle == nullptr) return pf::kPROCESS_INPUT_HANDLE;
@@ -190,16 +115,6 @@ uint32_t ImgYUV422ToYUV420D1To4xCifProcess_c(void* hHandle, void* pData, void* p
   return PF_STATUS_OK;
 }
 
-uint32_t ImgYUV422ToYUV420D1To4xCifGetVersion_c(char* ps8Buf, int32_t s32BufLen,
-                                                uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImgYUV422ToYUV420D1To4xCifAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen,
-                                                      char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImgYUV422ToYUV420D1To4xCifDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t ImgYUV422ToYUV420D1To4xCifGetMemSize_c(const void*, uint32_t* pu32Size) {
@@ -207,16 +122,6 @@ uint32_t ImgYUV422ToYUV420D1To4xCifGetMemSize_c(const void*, uint32_t* pu32Size)
   return pf::fixed_mem_size(pu32Size, 96, pf::kOPEN_INPUT_PARAM);
 }
 
-const tImgProcFuncList tYUV422ToYUV420D1To4xCifFuncs = {
-    ImgYUV422ToYUV420D1To4xCifOpen_c,
-    ImgYUV422ToYUV420D1To4xCifProcess_c,
-    ImgYUV422ToYUV420D1To4xCifClose_c,
-    ImgYUV422ToYUV420D1To4xCifSetParam_c,
-    ImgYUV422ToYUV420D1To4xCifGetVersion_c,
-    ImgYUV422ToYUV420D1To4xCifGetStatus_c,
-    ImgYUV422ToYUV420D1To4xCifAnalyzeErrorCode_c,
-    ImgYUV422ToYUV420D1To4xCifDebug_c,
-    ImgYUV422ToYUV420D1To4xCifGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tYUV422ToYUV420D1To4xCifFuncs, ImgYUV422ToYUV420D1To4xCif)

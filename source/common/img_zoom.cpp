@@ -5,28 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 
 #include "errors.hpp"
 #include "frame.hpp"
 #include "resizer_client.hpp"
 
-extern "C" const char* const pas8ImageZoomSelfAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_ZOOM_" #name,
-    PF_IMAGE_ZOOM_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImageZoomSelfAnalyzeErrorCode) ==
-              ERR_IMG_ZOOM_END - ERR_IMG_ZOOM_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_ZOOM_"
+PF_ERROR_LIST(pas8ImageZoomSelfAnalyzeErrorCode, PF_IMAGE_ZOOM_ERRORS, ERR_IMG_ZOOM_BASE_)
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_ZOOM_##name,
-  PF_IMAGE_ZOOM_ERRORS(PF_X)
-#undef PF_X
-};
 
 constexpr int32_t kMaxWidth = 12288;
 constexpr uint32_t kZoomTypes = 3;
@@ -74,66 +63,26 @@ tImgPicture picture(uint8_t* y, uint32_t y_pitch, uint32_t uv_pitch, int32_t hei
 }
 
 struct Zoom : ResizerClient<Zoom, tImageZoomParam> {
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kSELF_INIT_POINTER,
-      .handle_malloc = kSELF_HANDLE_MEM_MALLOC,
-      .fast_scratch = 0,
-      .dma = 0,
-      .close_pointer = kSELF_CLOSE_POINTER,
-      .close_mem_pointer = kSELF_CLOSE_MEM_POINTER,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames);
+  static constexpr ErrorTable kErrors =
+      error_table(kErrorNames, {.end_named = false, .delegate = ImageResizerAnalyzeErrorCode_c});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "ImageZoom Version: pelforge_v300.zoom.004, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_zoom.c";
+  static constexpr uint32_t kOwnBytes = 192;  // what the module adds to the resizer's size
   static uint32_t validate(const Param& p) { return check_param(p); }
   static tImageResizerParam resizer_record(const Param& p) { return to_resizer(p); }
 };
 
-constexpr ErrorTable kErrors{
-    .names = pas8ImageZoomSelfAnalyzeErrorCode,
-    .count = ERR_IMG_ZOOM_END - ERR_IMG_ZOOM_BASE_,
-    .first_code = kSELF_INIT_POINTER,
-    .accept_lo = kSELF_INIT_POINTER,
-    .accept_hi = kSELF_GETMEMSIZE_PARAM_POINTER,
-    .null_buffer = kSELF_ANDTF_ANALYZECODE_HANDLE,
-    .delegate = ImageResizerAnalyzeErrorCode_c,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "ImageZoom Version: pelforge_v300.zoom.004, Compile time: %s %s.\n",
-    .null_buffer = kSELF_GET_VERSION_POINTER,
-    .null_length = kSELF_GET_VERSION_VERLEN_POINTER,
-    .short_buffer = kSELF_VERSION_BUFLEN_TOO_SHORT,
-};
-
-// The bytes the module adds to the resizer's own.
-constexpr uint32_t kOwnBytes = 192;
-
 }  // namespace
 }  // namespace pf
 
+PF_ENTRY_POINTS(ImageZoom, pf::Zoom)
+
 extern "C" {
 
-uint32_t ImageZoomOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::Zoom>(phHandle, pParam, hMem);
-}
-
-uint32_t ImageZoomClose_c(void* hHandle) { return pf::close<pf::Zoom>(hHandle); }
-
-uint32_t ImageZoomSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSELF_SETPARAM_POINTER;
-  return pf::Zoom::set_param(hHandle, pParam);
-}
-
-uint32_t ImageZoomGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kSELF_STATUS_POINTER;
-  pf::Zoom::get_status(hHandle, pStatus);
-  return PF_STATUS_OK;
-}
-
 uint32_t ImageZoomProcess_c(void* hHandle, void* pBuffers, void* pReserved) {
-  if (hHandle == nullptr || pBuffers == nullptr || pReserved == nullptr) {
-    return pf::kSELF_INPUT_POINTER;
-  }
+  if (pf::any_null(hHandle, pBuffers, pReserved)) return pf::kSELF_INPUT_POINTER;
   const auto& b = *static_cast<const tImageZoomBuffers*>(pBuffers);
   if (b.pu8Src == nullptr) return pf::kSELF_INPUT_DATA_POINTER;
   if (b.pu8Dst == nullptr) return pf::kSELF_OUTPUT_DATA_POINTER;
@@ -146,36 +95,14 @@ uint32_t ImageZoomProcess_c(void* hHandle, void* pBuffers, void* pReserved) {
   return ImageResizerProcess_c(pf::Zoom::resizer_of(hHandle), &src, &dst);
 }
 
-uint32_t ImageZoomGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImageZoomAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImageZoomDebug_c(void*, void*) { return PF_STATUS_OK; }
 
-// Answers for records Open would accept, so a host sizes memory only for what can run. The
-// resizer's own checks are left to Open: GetMemSize asks the resizer nothing but its size.
 uint32_t ImageZoomGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
   if (pParam == nullptr) return pf::kSELF_GETMEMSIZE_PARAM_POINTER;
   if (pu32Size == nullptr) return pf::kGETMEMSIZE_INPUT_POINTER;
-  const auto& p = *static_cast<const tImageZoomParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p)) return error;
-  return pf::resizer_mem_size(pf::to_resizer(p), pf::kOwnBytes, pu32Size);
+  return pf::Zoom::mem_size(pParam, pu32Size);
 }
 
-const tImgProcFuncList tImageZoomFunc = {
-    ImageZoomOpen_c,
-    ImageZoomProcess_c,
-    ImageZoomClose_c,
-    ImageZoomSetParam_c,
-    ImageZoomGetVersion_c,
-    ImageZoomGetStatus_c,
-    ImageZoomAnalyzeErrorCode_c,
-    ImageZoomDebug_c,
-    ImageZoomGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tImageZoomFunc, ImageZoom)

@@ -3,28 +3,18 @@
 #include "img_zoom_uyvy.h"
 
 #include <cstdint>
-#include <iterator>
 
 #include "errors.hpp"
 #include "frame.hpp"
 #include "resizer_client.hpp"
 
-extern "C" const char* const pas8ImageZoomUYVYSelfAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_IMG_ZOOM_UYVY_" #name,
-    PF_IMAGE_ZOOM_UYVY_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8ImageZoomUYVYSelfAnalyzeErrorCode) ==
-              ERR_IMG_ZOOM_UYVY_END - ERR_IMG_ZOOM_UYVY_BASE_);
+#define PF_ERROR_PREFIX "ERR_IMG_ZOOM_UYVY_"
+PF_ERROR_LIST(pas8ImageZoomUYVYSelfAnalyzeErrorCode, PF_IMAGE_ZOOM_UYVY_ERRORS,
+              ERR_IMG_ZOOM_UYVY_BASE_)
+#undef PF_ERROR_PREFIX
 
 namespace pf {
 namespace {
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_IMG_ZOOM_UYVY_##name,
-  PF_IMAGE_ZOOM_UYVY_ERRORS(PF_X)
-#undef PF_X
-};
 
 constexpr int32_t kMaxWidth = 12288;
 constexpr int32_t kMaxHeight = 6144;
@@ -52,16 +42,13 @@ uint32_t check_param(const tImageZoomUYVYParam& p) {
 }
 
 struct ZoomUyvy : ResizerClient<ZoomUyvy, tImageZoomUYVYParam> {
-  static constexpr FrameCodes kCodes{
-      .out_pointer = 0,
-      .init_pointer = kINIT_POINTER,
-      .handle_malloc = kINIT_HANDLE_MEM_MALLOC,
-      .fast_scratch = 0,
-      .dma = 0,
-      .close_pointer = kCLOSE_POINTER,
-      .close_mem_pointer = kCLOSE_MEM_POINTER,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(kErrorNames);
+  static constexpr ErrorTable kErrors =
+      error_table(kErrorNames, {.end_named = false, .delegate = ImageResizerAnalyzeErrorCode_c});
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "ImageAptZoomUYVY Version: pelforge_v300.zoom_uyvy.002, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/img_zoom_uyvy.c";
+  static constexpr uint32_t kOwnBytes = 184;  // what the module adds to the resizer's size
   static uint32_t validate(const Param& p) { return check_param(p); }
   static tImageResizerParam resizer_record(const Param& p) {
     tImageResizerParam r{};
@@ -84,52 +71,15 @@ struct ZoomUyvy : ResizerClient<ZoomUyvy, tImageZoomUYVYParam> {
   }
 };
 
-constexpr ErrorTable kErrors{
-    .names = pas8ImageZoomUYVYSelfAnalyzeErrorCode,
-    .count = ERR_IMG_ZOOM_UYVY_END - ERR_IMG_ZOOM_UYVY_BASE_,
-    .first_code = kINIT_POINTER,
-    .accept_lo = kINIT_POINTER,
-    .accept_hi = kGETMEMSIZE_PARAM_POINTER,
-    .null_buffer = kANDTF_ANALYZECODE_HANDLE,
-    .delegate = ImageResizerAnalyzeErrorCode_c,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "ImageAptZoomUYVY Version: pelforge_v300.zoom_uyvy.002, Compile time: %s %s.\n",
-    .null_buffer = kGET_VERSION_POINTER,
-    .null_length = kGET_VERSION_VERLEN_POINTER,
-    .short_buffer = kVERSION_BUFLEN_TOO_SHORT,
-};
-
-// The bytes the module adds to the resizer's own.
-constexpr uint32_t kOwnBytes = 184;
-
 }  // namespace
 }  // namespace pf
 
+PF_ENTRY_POINTS(ImageZoomUYVY, pf::ZoomUyvy)
+
 extern "C" {
 
-uint32_t ImageZoomUYVYOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::ZoomUyvy>(phHandle, pParam, hMem);
-}
-
-uint32_t ImageZoomUYVYClose_c(void* hHandle) { return pf::close<pf::ZoomUyvy>(hHandle); }
-
-uint32_t ImageZoomUYVYSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr || pParam == nullptr) return pf::kSETPARAM_POINTER;
-  return pf::ZoomUyvy::set_param(hHandle, pParam);
-}
-
-uint32_t ImageZoomUYVYGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr || pStatus == nullptr) return pf::kSTATUS_POINTER;
-  pf::ZoomUyvy::get_status(hHandle, pStatus);
-  return PF_STATUS_OK;
-}
-
 uint32_t ImageZoomUYVYProcess_c(void* hHandle, void* pBuffers, void* pReserved) {
-  if (hHandle == nullptr || pBuffers == nullptr || pReserved == nullptr) {
-    return pf::kPROCESS_INPUT_POINTER;
-  }
+  if (pf::any_null(hHandle, pBuffers, pReserved)) return pf::kPROCESS_INPUT_POINTER;
   const auto& b = *static_cast<const tImageZoomUYVYBuffers*>(pBuffers);
   if (b.pu8Src == nullptr) return pf::kPROCESS_INPUT_DATA_POINTER;
   if (b.pu8Dst == nullptr) return pf::kPROCESS_OUTPUT_DATA_POINTER;
@@ -141,34 +91,14 @@ uint32_t ImageZoomUYVYProcess_c(void* hHandle, void* pBuffers, void* pReserved) 
   return ImageResizerProcess_c(pf::ZoomUyvy::resizer_of(hHandle), &src, &dst);
 }
 
-uint32_t ImageZoomUYVYGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t ImageZoomUYVYAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t ImageZoomUYVYDebug_c(void*, void*) { return PF_STATUS_OK; }
 
-// Answers for records Open would accept; the resizer's own checks are left to Open.
 uint32_t ImageZoomUYVGetMemSize_c(const void* pParam, uint32_t* pu32Size) {
-  if (pParam == nullptr || pu32Size == nullptr) return pf::kGETMEMSIZE_PARAM_POINTER;
-  const auto& p = *static_cast<const tImageZoomUYVYParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p)) return error;
-  return pf::resizer_mem_size(pf::ZoomUyvy::resizer_record(p), pf::kOwnBytes, pu32Size);
+  if (pf::any_null(pParam, pu32Size)) return pf::kGETMEMSIZE_PARAM_POINTER;
+  return pf::ZoomUyvy::mem_size(pParam, pu32Size);
 }
 
-const tImgProcFuncList tImageZoomUYVYFunc = {
-    ImageZoomUYVYOpen_c,
-    ImageZoomUYVYProcess_c,
-    ImageZoomUYVYClose_c,
-    ImageZoomUYVYSetParam_c,
-    ImageZoomUYVYGetVersion_c,
-    ImageZoomUYVYGetStatus_c,
-    ImageZoomUYVYAnalyzeErrorCode_c,
-    ImageZoomUYVYDebug_c,
-    ImageZoomUYVGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE_WITH(tImageZoomUYVYFunc, ImageZoomUYVY, ImageZoomUYVYDebug_c,
+                       ImageZoomUYVGetMemSize_c)

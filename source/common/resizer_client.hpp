@@ -49,14 +49,15 @@ struct ResizerClientInstance {
 };
 
 // The frame steps such a module shares. M derives from ResizerClient<M, Param> and gives
-// kSource, kCodes (frame codes; handle_malloc also covers the resizer's record), validate(p)
-// and resizer_record(p), the resizer parameters that p stands for.
+// kSource, kCodes (frame codes; handle_malloc also covers the resizer's record), kOwnBytes (what
+// GetMemSize adds to the resizer's size), validate(p) and resizer_record(p), the resizer
+// parameters that p stands for.
 template <class M, class P>
 struct ResizerClient {
   using Param = P;
   using Instance = ResizerClientInstance<P>;
 
-  static void global_init() {}  // the resizer runs its own dispatch
+  // No global_init: the resizer runs its own dispatch.
   static uint32_t acquire(Instance& inst) {
     return acquire_resizer_record(inst.hMem, inst.ptResizerParam, M::kSource,
                                   M::kCodes.handle_malloc);
@@ -71,17 +72,19 @@ struct ResizerClient {
     return status;
   }
   // SetParam once its pointers are checked: the module's checks, then the resizer's.
-  static uint32_t set_param(void* handle, const void* param) {
-    const auto& p = *static_cast<const Param*>(param);
+  static uint32_t set(Instance& inst, const Param& p) {
     if (const uint32_t error = M::validate(p)) return error;
-    auto& inst = *static_cast<Instance*>(handle);
     const uint32_t status =
         reset_resizer(inst.hResizer, *inst.ptResizerParam, M::resizer_record(p));
     if (status == PF_STATUS_OK) inst.tParam = p;
     return status;
   }
-  static void get_status(void* handle, void* status) {
-    *static_cast<Param*>(status) = static_cast<const Instance*>(handle)->tParam;
+  // GetMemSize once its pointers are checked. It answers for records Open would accept, so a
+  // host sizes memory only for what can run; the resizer's own checks are left to Open.
+  static uint32_t mem_size(const void* param, uint32_t* size) {
+    const auto& p = *static_cast<const Param*>(param);
+    if (const uint32_t error = M::validate(p)) return error;
+    return resizer_mem_size(M::resizer_record(p), M::kOwnBytes, size);
   }
   static const Param& param_of(void* handle) {
     return static_cast<const Instance*>(handle)->tParam;

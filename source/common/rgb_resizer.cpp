@@ -3,52 +3,22 @@
 // Process hands back to the caller.
 #include "rgb_resizer.h"
 
-#include <atomic>
 #include <cstdint>
-#include <iterator>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
 #include "frame.hpp"
 #include "rgb/rgb_internal.hpp"
 
-extern "C" const char* const pas8RGBResizerAnalyzeErrorCode[] = {
-#define PF_X(name) "ERR_RGB_RESIZER_" #name,
-    PF_RGB_RESIZER_ERRORS(PF_X)
-#undef PF_X
-};
-static_assert(std::size(pas8RGBResizerAnalyzeErrorCode) ==
-              ERR_RGB_RESIZER_END - ERR_RGB_RESIZER_BASE_);
+#define PF_ERROR_PREFIX "ERR_RGB_RESIZER_"
+PF_ERROR_LIST(pas8RGBResizerAnalyzeErrorCode, PF_RGB_RESIZER_ERRORS, ERR_RGB_RESIZER_BASE_)
+#undef PF_ERROR_PREFIX
 
 extern "C" {
 
-#define PF_K(ptr, c, mmx, sse2, ssse3, sse4) tRgbResizerKernel ptr = c;
+#define PF_K(ptr, c, ...) tRgbResizerKernel ptr = c;
 #include "rgb/rgb_resizer_kernels.def"
 #undef PF_K
-
-void RGBResizerMMXFunctions(void) {
-#define PF_K PF_KERNEL_SET_MMX
-#include "rgb/rgb_resizer_kernels.def"
-#undef PF_K
-}
-
-void RGBResizerSSE2Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE2
-#include "rgb/rgb_resizer_kernels.def"
-#undef PF_K
-}
-
-void RGBResizerSSSE3Functions(void) {
-#define PF_K PF_KERNEL_SET_SSSE3
-#include "rgb/rgb_resizer_kernels.def"
-#undef PF_K
-}
-
-void RGBResizerSSE4Functions(void) {
-#define PF_K PF_KERNEL_SET_SSE4
-#include "rgb/rgb_resizer_kernels.def"
-#undef PF_K
-}
 
 }  // extern "C"
 
@@ -59,12 +29,6 @@ constexpr KernelRow<tRgbResizerKernel> kKernels[] = {
 #define PF_K PF_KERNEL_ROW
 #include "rgb/rgb_resizer_kernels.def"
 #undef PF_K
-};
-
-enum : uint32_t {
-#define PF_X(name) k##name = ERR_RGB_RESIZER_##name,
-  PF_RGB_RESIZER_ERRORS(PF_X)
-#undef PF_X
 };
 
 struct CheckCodes {
@@ -120,43 +84,19 @@ bool row_bytes(uint32_t bits, int32_t pixels, int32_t* bytes) {
 struct RgbResizer {
   using Param = tRgbResizerParam;
   using Instance = tRgbResizerInstance;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = kOPEN_INPUT_HANDLE,
-      .init_pointer = kOPEN_INPUT_PARAM,
-      .handle_malloc = kOPEN_MALLOC,
-      .fast_scratch = kOPEN_MALLOC_FAST_SCRATCH,
-      .dma = kOPEN_GET_DMA_HANDLE,
-      .close_pointer = kCLOSE_INPUT_HANDLE,
-      .close_mem_pointer = kCLOSE_INPUT_MEMHANDLE,
-      .mem_pointer = kOPEN_INPUT_MEMHANDLE,
-      .close_free = kCLOSE_FREE,
-  };
+  static constexpr FrameCodes kCodes =
+      frame_codes(kErrorNames, {.fast_scratch = true, .dma = true});
+  static constexpr ErrorTable kErrors = error_table(kErrorNames);
+  static constexpr VersionSpec kVersion = version_spec(
+      kErrorNames, "ImageRGB Version: pelforge_v300.ImageRGB.001, Compile time: %s %s.\n");
   static constexpr const char* kSource = "../source/common/rgb_resizer.c";
   // A pair no kernel serves is refused once the instance exists, before the scratch is taken.
   static constexpr bool kSelectFirst = true;
 
   static uint32_t validate(const Param& p) { return check_param(p, kOpenChecks); }
+  static uint32_t validate_set(const Param& p) { return check_param(p, kSetParamChecks); }
   static void global_init() { RGBResizerGlobalInit(); }
   static uint32_t select(Instance& inst, const Param& p) { return choose_kernel(inst, p); }
-};
-
-std::atomic<uint64_t> g_once{0};
-
-constexpr ErrorTable kErrors{
-    .names = pas8RGBResizerAnalyzeErrorCode,
-    .count = ERR_RGB_RESIZER_END - ERR_RGB_RESIZER_BASE_,
-    .first_code = kOPEN_INPUT_HANDLE,
-    .accept_lo = kOPEN_INPUT_HANDLE,
-    .accept_hi = kEND,
-    .null_buffer = kANDTF_ANALYZECODE_HANDLE,
-    .delegate = nullptr,
-};
-
-constexpr VersionSpec kVersion{
-    .format = "ImageRGB Version: pelforge_v300.ImageRGB.001, Compile time: %s %s.\n",
-    .null_buffer = kGETVERSION_INPUT_BUFFER,
-    .null_length = 0,
-    .short_buffer = kGETVERSION_BUFFERLEN,
 };
 
 }  // namespace
@@ -165,34 +105,10 @@ std::span<const KernelRow<tRgbResizerKernel>> rgb_resizer_kernels() { return kKe
 
 }  // namespace pf
 
+PF_DISPATCH(RGBResizer, pf::kKernels)
+PF_ENTRY_POINTS(RGBResizer, pf::RgbResizer)
+
 extern "C" {
-
-void RGBResizerGlobalInit(void) {
-  pf::dispatch_once(pf::g_once, RGBResizerMMXFunctions, RGBResizerSSE2Functions,
-                    RGBResizerSSSE3Functions, RGBResizerSSE4Functions);
-}
-
-uint32_t RGBResizerOpen_c(void** phHandle, const void* pParam, void* hMem) {
-  return pf::open<pf::RgbResizer>(phHandle, pParam, hMem);
-}
-
-uint32_t RGBResizerClose_c(void* hHandle) { return pf::close<pf::RgbResizer>(hHandle); }
-
-uint32_t RGBResizerSetParam_c(void* hHandle, const void* pParam) {
-  if (hHandle == nullptr) return pf::kSETPARAM_INPUT_HANDLE;
-  if (pParam == nullptr) return pf::kSETPARAM_INPUT_PARAM;
-  const auto& p = *static_cast<const tRgbResizerParam*>(pParam);
-  if (const uint32_t error = pf::check_param(p, pf::kSetParamChecks)) return error;
-  return pf::choose_kernel(*static_cast<tRgbResizerInstance*>(hHandle), p);
-}
-
-uint32_t RGBResizerGetStatus_c(void* hHandle, void* pStatus) {
-  if (hHandle == nullptr) return pf::kGETSTATUS_INPUT_HANDLE;
-  if (pStatus == nullptr) return pf::kGETSTATUS_INPUT_PARAM;
-  *static_cast<tRgbResizerParam*>(pStatus) =
-      static_cast<const tRgbResizerInstance*>(hHandle)->tParam;
-  return PF_STATUS_OK;
-}
 
 uint32_t RGBResizerProcess_c(void* hHandle, void* pSrc, void* pDst) {
   if (hHandle == nullptr) return pf::kPROCESS_INPUT_HANDLE;
@@ -220,30 +136,12 @@ uint32_t RGBResizerProcess_c(void* hHandle, void* pSrc, void* pDst) {
   return PF_STATUS_OK;
 }
 
-uint32_t RGBResizerGetVersion_c(char* ps8Buf, int32_t s32BufLen, uint32_t* pu32TextLen) {
-  return PF_WRITE_VERSION(pf::kVersion, ps8Buf, s32BufLen, pu32TextLen);
-}
-
-uint32_t RGBResizerAnalyzeErrorCode_c(uint32_t u32Code, int32_t s32BufLen, char* ps8Buf) {
-  return pf::analyze_error_code(pf::kErrors, u32Code, s32BufLen, ps8Buf);
-}
-
 uint32_t RGBResizerDebug_c(void*, void*) { return PF_STATUS_OK; }
 
 uint32_t RGBResizerGetMemSize_c(const void*, uint32_t* pu32Size) {
   return pf::fixed_mem_size(pu32Size, 80, pf::kOPEN_INPUT_PARAM);
 }
 
-const tImgProcFuncList tRGBResizerFuncs = {
-    RGBResizerOpen_c,
-    RGBResizerProcess_c,
-    RGBResizerClose_c,
-    RGBResizerSetParam_c,
-    RGBResizerGetVersion_c,
-    RGBResizerGetStatus_c,
-    RGBResizerAnalyzeErrorCode_c,
-    RGBResizerDebug_c,
-    RGBResizerGetMemSize_c,
-};
-
 }  // extern "C"
+
+PF_FUNCTION_TABLE(tRGBResizerFuncs, RGBResizer)

@@ -4,7 +4,6 @@
 #ifndef PELFORGE_SOURCE_COMMON_YUV_CONVERSION_HPP_
 #define PELFORGE_SOURCE_COMMON_YUV_CONVERSION_HPP_
 
-#include <cstddef>
 #include <cstdint>
 
 #include "frame.hpp"
@@ -14,53 +13,33 @@
 
 namespace pf {
 
-struct ConversionCodes {
-  uint32_t open_handle, open_param, open_mem, open_malloc;
-  uint32_t dst_image_type;  // a destination image type the module refuses itself; 0: none
-  uint32_t setparam_handle, setparam_param;
-  uint32_t process_handle, process_buffers, process_result, process_src, process_dst;
-  uint32_t close_handle, close_mem, close_free;
-  uint32_t status_handle, status_param;
-  uint32_t memsize_param;
-};
-
-// One picture without padding: packed types are a single plane with a pitch of the width in
-// pixels; 4:2:0 holds its chroma planes right after the luma, at half the pitch.
-inline tImgPicture unpadded_picture(uint8_t* data, uint32_t yuv_type, uint32_t width,
-                                    uint32_t height) {
-  tImgPicture pic{data, nullptr, nullptr, width, width / 2, 0, 0};
-  if (!is_packed(yuv_type)) {
-    const size_t luma = static_cast<size_t>(width) * height;
-    pic.pu8U = data + luma;
-    pic.pu8V = pic.pu8U + luma / 4;
-  }
-  return pic;
-}
-
-// C gives: using Param; kCodes (ConversionCodes); kSource; kSrcYuv, kDstYuv; kFill[3];
+// C gives: using Param, Buffers; kNames (the module's kErrorNames); kDstImageTypeCode (a
+// destination image type the module refuses itself, other than frame or interlaced; 0: none);
+// kSource; kVersionFormat; kSrcYuv, kDstYuv; kFill[3];
 // static void report(void* result, uint32_t dst_image_type, uint32_t scene_change).
 template <class C>
 struct Conversion : ResizerClient<Conversion<C>, typename C::Param> {
   using Param = typename C::Param;
   using Client = ResizerClient<Conversion<C>, Param>;
-  static constexpr FrameCodes kCodes{
-      .out_pointer = C::kCodes.open_handle,
-      .init_pointer = C::kCodes.open_param,
-      .handle_malloc = C::kCodes.open_malloc,
-      .fast_scratch = 0,
-      .dma = 0,
-      .close_pointer = C::kCodes.close_handle,
-      .close_mem_pointer = C::kCodes.close_mem,
-      .mem_pointer = C::kCodes.open_mem,
-      .close_free = C::kCodes.close_free,
-  };
+  static constexpr FrameCodes kCodes = frame_codes(C::kNames);
+  static constexpr ErrorTable kErrors =
+      error_table(C::kNames, {.delegate = ImageResizerAnalyzeErrorCode_c});
+  static constexpr VersionSpec kVersion = version_spec(C::kNames, C::kVersionFormat);
   static constexpr const char* kSource = C::kSource;
+  // Process's and GetMemSize's pointer codes, spelled alike in both modules' lists.
+  static constexpr uint32_t kProcessHandle = C::kNames.required({"PROCESS_INPUT_HANDLE"});
+  static constexpr uint32_t kProcessBuffers = C::kNames.required({"PROCESS_INPUT_PARAM"});
+  static constexpr uint32_t kProcessResult = C::kNames.required({"PROCESS_OUTPUT_PARAM"});
+  static constexpr uint32_t kProcessSrc = C::kNames.required({"PROCESS_INPUT_BUFF"});
+  static constexpr uint32_t kProcessDst = C::kNames.required({"PROCESS_OUTPUT_BUFF"});
+  static constexpr uint32_t kMemSizeParam =
+      C::kNames.required({"GETMEMSIZE_PARAM_POINTER", "GETMEMSIZE_POINTER_PARAM"});
 
   // Everything else is the resizer's to judge.
   static uint32_t validate(const Param& p) {
-    if constexpr (C::kCodes.dst_image_type != 0) {
+    if constexpr (C::kDstImageTypeCode != 0) {
       if (p.s32DstImageType != PF_IMAGE_FRAME && p.s32DstImageType != PF_IMAGE_INTERLACED) {
-        return C::kCodes.dst_image_type;
+        return C::kDstImageTypeCode;
       }
     }
     return PF_STATUS_OK;
@@ -81,21 +60,9 @@ struct Conversion : ResizerClient<Conversion<C>, typename C::Param> {
     return r;
   }
 
-  static uint32_t set_param(void* handle, const void* param) {
-    if (handle == nullptr) return C::kCodes.setparam_handle;
-    if (param == nullptr) return C::kCodes.setparam_param;
-    return Client::set_param(handle, param);
-  }
-
-  static uint32_t get_status(void* handle, void* status) {
-    if (handle == nullptr) return C::kCodes.status_handle;
-    if (status == nullptr) return C::kCodes.status_param;
-    Client::get_status(handle, status);
-    return PF_STATUS_OK;
-  }
-
+  // The resizer's size for the record; a null result pointer is the resizer's to refuse.
   static uint32_t get_mem_size(const void* param, uint32_t* size) {
-    if (param == nullptr) return C::kCodes.memsize_param;
+    if (param == nullptr) return kMemSizeParam;
     const auto& p = *static_cast<const Param*>(param);
     if (const uint32_t error = validate(p)) return error;
     const tImageResizerParam record = resizer_record(p);
@@ -103,12 +70,12 @@ struct Conversion : ResizerClient<Conversion<C>, typename C::Param> {
   }
 
   static uint32_t process(void* handle, void* buffers, void* result) {
-    if (handle == nullptr) return C::kCodes.process_handle;
-    if (buffers == nullptr) return C::kCodes.process_buffers;
-    if (result == nullptr) return C::kCodes.process_result;
+    if (handle == nullptr) return kProcessHandle;
+    if (buffers == nullptr) return kProcessBuffers;
+    if (result == nullptr) return kProcessResult;
     const auto& b = *static_cast<const typename C::Buffers*>(buffers);
-    if (b.pu8Src == nullptr) return C::kCodes.process_src;
-    if (b.pu8Dst == nullptr) return C::kCodes.process_dst;
+    if (b.pu8Src == nullptr) return kProcessSrc;
+    if (b.pu8Dst == nullptr) return kProcessDst;
     const Param& p = Client::param_of(handle);
     auto u = [](int32_t v) { return static_cast<uint32_t>(v); };
     // The resizer only reads the source picture.

@@ -264,7 +264,7 @@ TEST(Demo, ListsAndSelectsJobsByNameOrFamily) {
       {"demo --list", 0, "scaling and conversion (scaling):\n  source", nullptr},
       {"demo --list", 0, "  rgb_round_trip        YUV -> RGB24 -> YUV\n", nullptr},
       {"demo --out @a --frames 2 -q --only cif_nearest,uyvy_round_trip", 0,
-       "4:2:0 -> UYVY -> 4:2:0                    2", "D1 -> CIF, bilinear"},
+       "4:2:0 -> UYVY -> 4:2:0            2", "D1 -> CIF, bilinear"},
       {"demo --out @b --frames 1 -q --only scaling", 0, "YUV -> RGB24 -> YUV", nullptr},
       {"demo --out @c --only cif", 2, "no demo job or family is called 'cif'", nullptr},
   };

@@ -358,19 +358,18 @@ int run_osd(const VerbArgs& args, const Console& console) {
                       nullptr,
                       0};
     // A refused record fails here, before any picture is read.
-    ctx.open(kOsdId, &p);
-    // The curve pivots on each picture's own mean: every picture gets an instance that measures
-    // it as it opens.
-    void* mem = ctx.mem();
-    ctx.then("osd (module 18)", f, [p, mem](uint8_t* in, uint8_t* out) {
+    std::shared_ptr<Instance> osd = ctx.open(kOsdId, &p);
+    // The curve pivots on each picture's own mean, which the module measures when it is given
+    // the picture as its reference: one SetParam per picture.
+    ctx.then("osd (module 18)", f, [p, osd](uint8_t* in, uint8_t* out) {
       tFilterOsdParam measure = p;
       measure.pu32RefPicture = reinterpret_cast<const uint32_t*>(in);
       measure.u8MeasureMean = 1;
-      Instance osd(kOsdId, &measure, mem);
+      osd->set_param(&measure);
       tFilterOsdPictures pictures{reinterpret_cast<const uint32_t*>(in),
                                   reinterpret_cast<uint32_t*>(out)};
       int context = 0;
-      osd.process(&pictures, &context);
+      osd->process(&pictures, &context);
     });
   };
   return run_stream_verb(verb, args, console);

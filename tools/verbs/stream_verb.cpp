@@ -74,7 +74,12 @@ class CombiningReader final : public FrameReader {
   bool read(uint8_t* dst) override {
     for (size_t i = 0; i < readers_.size(); ++i) {
       if (!readers_[i]->read(raw_[i].data())) {
-        if (i > 0 || count_ > 0) {
+        // Inputs of equal length all end together; only a shorter one is worth a note.
+        bool others_left = false;
+        for (size_t j = i + 1; j < readers_.size() && !others_left; ++j) {
+          others_left = readers_[j]->read(raw_[j].data());
+        }
+        if (i > 0 || others_left) {
           note_(readers_[i]->describe() + " ended after " + std::to_string(count_) +
                 " pictures; the run stops with the shortest input");
         }
