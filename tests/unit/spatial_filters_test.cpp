@@ -113,6 +113,15 @@ void fill(pft::GuardedPicture& pic, pft::Rng& rng) {
   }
 }
 
+// A picture's pitches as the filter records take them (a chroma pitch of at least 1).
+struct Pitches {
+  int32_t y, uv;
+};
+Pitches pitches(pft::GuardedPicture& pic) {
+  const tImgPicture r = pic.record();
+  return {static_cast<int32_t>(r.u32YPitch), static_cast<int32_t>(std::max(r.u32UVPitch, 1u))};
+}
+
 class SpatialFilters : public pft::VmemTest {
  protected:
   // Runs `open_process` on random pictures and compares every plane of the destination with
@@ -151,35 +160,20 @@ TEST_F(SpatialFilters, CrossAndGaussianAgainstTheirFormulas) {
     check(
         w, h, gaussian && round % 4 == 1, rng,
         [&](pft::GuardedPicture& s, pft::GuardedPicture& d) {
-          const tImgPicture a = s.record(), b = d.record();
+          const Pitches a = pitches(s), b = pitches(d);
+          const tImgPicture x = s.record(), y = d.record();
           void* handle = nullptr;
           uint32_t status;
           if (gaussian) {
-            tImgGaussFilterParam p{w,
-                                   h,
-                                   static_cast<int32_t>(a.u32YPitch),
-                                   static_cast<int32_t>(std::max(a.u32UVPitch, 1u)),
-                                   w,
-                                   h,
-                                   static_cast<int32_t>(b.u32YPitch),
-                                   static_cast<int32_t>(std::max(b.u32UVPitch, 1u)),
-                                   level,
-                                   static_cast<uint8_t>(limit)};
+            const tImgGaussFilterParam p{w, h, a.y, a.uv, w, h, b.y, b.uv, level, uint8_t(limit)};
             if ((status = ImgGaussFilterOpen_c(&handle, &p, mem())) != 0) return status;
-            tImgGaussFilterPicture pic{a.pu8Y, a.pu8U, a.pu8V, b.pu8Y, b.pu8U, b.pu8V};
+            tImgGaussFilterPicture pic{x.pu8Y, x.pu8U, x.pu8V, y.pu8Y, y.pu8U, y.pu8V};
             status = ImgGaussFilterProcess_c(handle, &pic, &pic);
             EXPECT_EQ(ImgGaussFilterClose_c(handle), 0u);
           } else {
-            tImgCrossFilterParam p{w,
-                                   h,
-                                   static_cast<int32_t>(a.u32YPitch),
-                                   static_cast<int32_t>(std::max(a.u32UVPitch, 1u)),
-                                   w,
-                                   h,
-                                   static_cast<int32_t>(b.u32YPitch),
-                                   static_cast<int32_t>(std::max(b.u32UVPitch, 1u))};
+            const tImgCrossFilterParam p{w, h, a.y, a.uv, w, h, b.y, b.uv};
             if ((status = ImgCrossFilterOpen_c(&handle, &p, mem())) != 0) return status;
-            tImgCrossFilterPicture pic{a.pu8Y, a.pu8U, a.pu8V, b.pu8Y, b.pu8U, b.pu8V};
+            tImgCrossFilterPicture pic{x.pu8Y, x.pu8U, x.pu8V, y.pu8Y, y.pu8U, y.pu8V};
             status = ImgCrossFilterProcess_c(handle, &pic, &pic);
             EXPECT_EQ(ImgCrossFilterClose_c(handle), 0u);
           }
@@ -240,15 +234,8 @@ TEST_F(SpatialFilters, VerticalFilterFramesAndFields) {
         w, h, true, rng,
         [&](pft::GuardedPicture& s, pft::GuardedPicture&) {
           const tImgPicture a = s.record();
-          const tImageFilterParam p{w,
-                                    h,
-                                    static_cast<int32_t>(a.u32YPitch),
-                                    static_cast<int32_t>(a.u32UVPitch),
-                                    PF_YUV_420,
-                                    field ? 2 : 1,
-                                    type,
-                                    0,
-                                    0};
+          const Pitches at = pitches(s);
+          const tImageFilterParam p{w, h, at.y, at.uv, PF_YUV_420, field ? 2 : 1, type, 0, 0};
           void* handle = nullptr;
           uint32_t status = ImageFilterOpen_c(&handle, &p, mem());
           if (status != 0) return status;
