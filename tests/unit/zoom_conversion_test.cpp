@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The 4:2:0 <-> packed 4:2:2 converters and the D1 split: each module described for the generic
-// tests, the scene-change flag over a sequence, and the split's line and pixel mapping.
+// tests and the split's line and pixel mapping. (The converters' pictures are the resizer's on
+// their records: zoom_modules_test.cpp; their scene-change flag: d1_kernels_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -224,36 +225,6 @@ PF_MODULE_CASE(d1split_case);
 // ---------------------------------------------------------------- pictures
 
 using ConversionPictures = pft::VmemTest;
-
-// The flag says which D1 frames start a new scene: identical frames do not, a cut does. (The
-// pictures are the resizer's on the converter's record: zoom_modules_test.cpp.)
-TEST_F(ConversionPictures, D1SceneChangesOverASequence) {
-  const int32_t w = 720, h = 64;
-  const tYUV422ToYUV420Param p{w, h, 1, w, h, 1};
-  void* handle = nullptr;
-  ASSERT_EQ(ImgYUV422ToYUV420Open_c(&handle, &p, mem()), 0u);
-  pft::Rng rng(576);
-  auto grey = [&](int base) {
-    Bytes frame(size_t(w) * h * 2);
-    for (auto& v : frame) v = uint8_t(base + int(rng.below(9)));
-    return frame;
-  };
-  const Bytes a = grey(120), b = grey(20);
-  struct Step {
-    const Bytes* frame;
-    uint32_t flag;
-  } steps[] = {{&a, 1}, {&a, 0}, {&a, 0}, {&b, 1}, {&b, 0}, {&a, 1}};
-  int n = 0;
-  for (const Step& step : steps) {
-    SCOPED_TRACE("frame " + std::to_string(n++));
-    Bytes out(size_t(w) * h * 3 / 2);
-    tYUV422ToYUV420Buffers bufs{step.frame->data(), out.data()};
-    tYUV422ToYUV420Result result{};
-    ASSERT_EQ(ImgYUV422ToYUV420Process_c(handle, &bufs, &result), 0u);
-    EXPECT_EQ(result.u32SceneChange, step.flag);
-  }
-  EXPECT_EQ(ImgYUV422ToYUV420Close_c(handle), 0u);
-}
 
 // Every sample of the four pictures against the mapping written out: picture q, line j, column
 // i comes from source line 2j + (q / 2), pixel i + (q % 2 ? 360 : 8); chroma line k from field
