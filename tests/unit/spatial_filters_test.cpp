@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "filter_cases.hpp"
 #include "guarded.hpp"
 #include "img_crossfilter.h"
 #include "img_filter.h"
@@ -98,21 +99,6 @@ void vertical(const Bytes& in, Bytes& out, int w, int first, int count) {
   }
 }
 
-// Skewed contents: random, flat, extremes, or a ramp.
-void fill(pft::GuardedPicture& pic, pft::Rng& rng) {
-  const uint32_t mode = rng.below(4);
-  for (auto& plane : pic.planes()) {
-    for (uint32_t y = 0; y < plane.rows(); ++y) {
-      for (uint32_t x = 0; x < plane.width(); ++x) {
-        plane.at(x, y) = mode == 0   ? rng.byte()
-                         : mode == 1 ? static_cast<uint8_t>(rng.below(2) * 255)
-                         : mode == 2 ? static_cast<uint8_t>(x * 9 + y * 5)
-                                     : static_cast<uint8_t>(120 + rng.below(16));
-      }
-    }
-  }
-}
-
 // A picture's pitches as the filter records take them (a chroma pitch of at least 1).
 struct Pitches {
   int32_t y, uv;
@@ -133,7 +119,7 @@ class SpatialFilters : public pft::VmemTest {
     SCOPED_TRACE(testing::Message() << w << "x" << h << (in_place ? " in place" : ""));
     pft::GuardedPicture src(PF_YUV_420, static_cast<uint32_t>(w), static_cast<uint32_t>(h), rng,
                             24);
-    fill(src, rng);
+    pft::fill_filter_content(src, rng);  // skewed: flat, extremes, ramps, edges, noise
     pft::GuardedPicture dst(PF_YUV_420, static_cast<uint32_t>(w), static_cast<uint32_t>(h), rng,
                             24);
     std::vector<Bytes> before;
