@@ -19,21 +19,16 @@
 #include "parity.hpp"
 #include "rng.hpp"
 #include "vmem_fixture.hpp"
+#include "yuv_samples.hpp"
 
 namespace {
 
 using pft::GuardedPicture;
 using pft::Rng;
+using pft::sample;
 
 constexpr uint32_t k420 = PF_YUV_420, k422P = PF_YUV_422P, kUyvy = PF_YUV_UYVY;
 constexpr uint32_t kFrame = PF_IMAGE_FRAME, kField = PF_IMAGE_FIELD, kInter = PF_IMAGE_INTERLACED;
-
-// Sample (x, y) of plane 0 (Y), 1 (U) or 2 (V) of any layout used here.
-uint8_t& sample(GuardedPicture& pic, int plane, uint32_t x, uint32_t y) {
-  if (pic.yuv_type() != kUyvy) return pic.planes()[plane].at(x, y);
-  static constexpr uint32_t kByte[] = {1, 0, 2};
-  return pic.planes()[0].at(plane == 0 ? 2 * x + 1 : 4 * x + kByte[plane], y);
-}
 
 // Calls f(plane, x, y, plane width, plane height) for every sample of a w x h picture.
 template <class F>
