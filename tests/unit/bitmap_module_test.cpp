@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "composition_helpers.hpp"
 #include "img_bmptoyuv_alpha.h"
 #include "module_cases.hpp"
 #include "rng.hpp"
@@ -22,14 +23,9 @@ struct Rgb {
   bool operator==(const Rgb&) const = default;
 };
 
-// The colour rule, written out for the test.
-int to_y(const Rgb& c) { return (76 * c.r + 150 * c.g + 29 * c.b + 128) >> 8; }
-int to_u(const Rgb& c) {
-  return std::min(((-43 * c.r - 84 * c.g + 128 * c.b + 128) >> 8) + 128, 255);
-}
-int to_v(const Rgb& c) {
-  return std::min(((128 * c.r - 107 * c.g - 20 * c.b + 128) >> 8) + 128, 255);
-}
+int to_y(const Rgb& c) { return pft::rgb_to_yuv(c.r, c.g, c.b).y; }
+int to_u(const Rgb& c) { return pft::rgb_to_yuv(c.r, c.g, c.b).u; }
+int to_v(const Rgb& c) { return pft::rgb_to_yuv(c.r, c.g, c.b).v; }
 
 void put16(Bytes& b, size_t at, uint32_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
 void put32(Bytes& b, size_t at, uint32_t v) {
@@ -287,7 +283,6 @@ TEST_F(BitmapTest, WorkedPixelsAndTheMostlyKeyBlock) {
   ASSERT_EQ(convert(b.buffer(), PF_YUV_UYVY, {1, 2, 3}, 0, full, full_alpha, full_inverse, info),
             0u);
   EXPECT_EQ(full[2], 255);  // V of red: 256 before the clamp
-  EXPECT_EQ(to_u({255, 255, 255}), 129);
 
   b.bpp = 16;
   b.compression = 3;
@@ -324,34 +319,19 @@ TEST_F(BitmapTest, RefusedFormatsAndEmptyPictures) {
   struct Row {
     const char* what;
     int bpp;
-    uint32_t compression;
-    uint32_t masks[3];
-    uint32_t layout;
-    uint32_t expected;
+    uint32_t compression, red_mask;  // the masks of 16 bits: 5-6-5 or 5-5-5 by the red one
+    uint32_t layout, expected;
   };
   const Row rows[] = {
-      {"32 bits with bit fields",
-       32,
-       3,
-       {0, 0, 0},
-       PF_YUV_420,
+      {"32 bits with bit fields", 32, 3, 0, PF_YUV_420,
        ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_DEFINED_32BMP},
-      {"16 bits without bit fields",
-       16,
-       0,
-       {0xF800, 0x7E0, 0x1F},
-       PF_YUV_420,
+      {"16 bits without bit fields", 16, 0, 0xF800, PF_YUV_420,
        ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_DEFINED_16BMP_BI_RGB},
-      {"1 bit to YUYV", 1, 0, {0, 0, 0}, PF_YUV_YUYV, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_TO_YUYV},
-      {"4 bits to YUYV", 4, 0, {0, 0, 0}, PF_YUV_YUYV, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_TO_YUYV},
-      {"5-5-5",
-       16,
-       3,
-       {0x7C00, 0x3E0, 0x1F},
-       PF_YUV_UYVY,
-       ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_DEFINED_16BMP_555},
-      {"2 bits", 2, 0, {0, 0, 0}, PF_YUV_422P, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE},
-      {"64 bits", 64, 0, {0, 0, 0}, PF_YUV_NV12, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE},
+      {"1 bit to YUYV", 1, 0, 0, PF_YUV_YUYV, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_TO_YUYV},
+      {"4 bits to YUYV", 4, 0, 0, PF_YUV_YUYV, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_TO_YUYV},
+      {"5-5-5", 16, 3, 0x7C00, PF_YUV_UYVY, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_DEFINED_16BMP_555},
+      {"2 bits", 2, 0, 0, PF_YUV_422P, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE},
+      {"64 bits", 64, 0, 0, PF_YUV_NV12, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -361,7 +341,8 @@ TEST_F(BitmapTest, RefusedFormatsAndEmptyPictures) {
     Bytes buf = b.buffer();
     buf[30] = uint8_t(row.bpp);
     put32(buf, 32, row.compression);
-    for (int i = 0; i < 3; ++i) put32(buf, 56 + 4 * size_t(i), row.masks[i]);
+    const uint32_t masks[3] = {row.red_mask, row.red_mask == 0x7C00 ? 0x3E0u : 0x7E0u, 0x1F};
+    for (int i = 0; i < 3; ++i) put32(buf, 56 + 4 * size_t(i), row.red_mask ? masks[i] : 0);
     Bytes yuv(64), alpha(64), inverse(64);
     tBmpToYuvAlphaInfo info{};
     EXPECT_EQ(convert(buf, row.layout, {0, 0, 0}, 0, yuv, alpha, inverse, info), row.expected);
