@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -180,13 +181,12 @@ Bytes expected_luma(const Ticker::Rect& logo, bool bar) {
   return y;
 }
 
-std::string describe(const tBannerLogoItem& it) {
-  return "window " + std::to_string(it.s32WinLeft) + "," + std::to_string(it.s32WinTop) + " " +
-         std::to_string(it.s32WinWidth) + "x" + std::to_string(it.s32WinHeight) + " start " +
-         std::to_string(it.s32StartX) + "," + std::to_string(it.s32StartY) + " step " +
-         std::to_string(it.s16StepX) + "," + std::to_string(it.s16StepY) + " loops " +
-         std::to_string(it.s32Loops) + " pause " + std::to_string(it.s32PauseDistX) + "," +
-         std::to_string(it.s32PauseDistY) + "x" + std::to_string(it.s32PauseFrames);
+testing::Message describe(const tBannerLogoItem& it) {
+  return testing::Message() << "window " << it.s32WinLeft << "," << it.s32WinTop << " "
+                            << it.s32WinWidth << "x" << it.s32WinHeight << " start " << it.s32StartX
+                            << "," << it.s32StartY << " step " << it.s16StepX << "," << it.s16StepY
+                            << " loops " << it.s32Loops << " pause " << it.s32PauseDistX << ","
+                            << it.s32PauseDistY << "x" << it.s32PauseFrames;
 }
 
 class BannerLogo : public pft::VmemTest {};
@@ -246,10 +246,7 @@ TEST_F(BannerLogo, LogosFollowTheMotionRuleFrameByFrame) {
 // frames; pausing every 20 pixels for 10 frames; a pause distance no step reaches means none.
 TEST_F(BannerLogo, WorkedExamples) {
   Logo logo(40, 8);
-  struct Row {
-    int pause_dist, pause_frames;
-    std::vector<int> lefts;  // where the logo's first column lands, -1: not drawn
-  };
+  // Where the logo's first column lands frame by frame (-1: not drawn).
   auto run = [&](int dist, int frames_of_pause, int frames) {
     P p = picture_param(1, 0);
     tBannerLogoItem& it = p.atLogo[0];
@@ -327,18 +324,15 @@ TEST_F(BannerLogo, SetUpsAreScaledToThePicture) {
     EXPECT_EQ(s.s16StepY, row.want_step_y);
     EXPECT_EQ(s.s32PauseDistX, row.want_pause);
     EXPECT_EQ(s.s32WinTop, row.want_top);
-    EXPECT_EQ(s.s32WinLeft, 10);
-    EXPECT_EQ(s.s32WinWidth, 100);
-    EXPECT_EQ(s.s32WinHeight, 20);
-    EXPECT_EQ(s.s32StartX, -3);  // -7 * 128 / 256, towards zero
-    EXPECT_EQ(s.s32StartY, 4);
-    EXPECT_EQ(s.s32FgWidth, 48) << "the logo's own size is as given";
+    // Window left, width, height and start halved (start x: -7 * 128 / 256, towards zero); the
+    // logo's own size as given.
+    EXPECT_EQ((std::array{s.s32WinLeft, s.s32WinWidth, s.s32WinHeight, s.s32StartX, s.s32StartY,
+                          s.s32FgWidth}),
+              (std::array{10, 100, 20, -3, 4, 48}));
+    // The bar's width, height, top and left halved, its reference now the picture's size.
     const tBannerLogoBar& b = status.atBar[0];
-    EXPECT_EQ(b.s32Width, 100);
-    EXPECT_EQ(b.s32Height, 10);
-    EXPECT_EQ(b.s32Top, 50);
-    EXPECT_EQ(b.s32Left, 15);
-    EXPECT_EQ(b.s32RefWidth, kW);
+    EXPECT_EQ((std::array{b.s32Width, b.s32Height, b.s32Top, b.s32Left, b.s32RefWidth}),
+              (std::array{100, 10, 50, 15, kW}));
     EXPECT_EQ(status.s32LogoNum, 1);
     EXPECT_EQ(ImgBannerLogoClose_c(h), 0u);
   }
