@@ -216,21 +216,15 @@ constexpr size_t kGuard = 256;
 // expects it (planes as display-ordered rows; field storage is applied when comparing).
 class Background {
  public:
+  // Black, in the picture and the model; the guard band is the same in both.
   Background(int w, int h, bool field) : w_(w), h_(h), field_(field) {
-    bytes_ = static_cast<size_t>(w) * h * 3 / 2;
-    buffer_.assign(bytes_ + kGuard, 0x5A);
-    model_.assign(bytes_, 0);
-    clear({0, 128, 128});
+    const size_t luma = static_cast<size_t>(w) * h;
+    buffer_.assign(luma * 3 / 2 + kGuard, 0x5A);
+    std::fill_n(buffer_.begin(), luma, 0);
+    std::fill_n(buffer_.begin() + static_cast<ptrdiff_t>(luma), luma / 2, 128);
+    model_ = buffer_;
   }
   uint8_t* data() { return buffer_.data(); }
-  // Both the picture and the model to one colour.
-  void clear(Yuv c) {
-    for (size_t i = 0; i < bytes_; ++i) {
-      const size_t luma = static_cast<size_t>(w_) * h_;
-      const int v = i < luma ? c.y : i < luma * 5 / 4 ? c.u : c.v;
-      buffer_[i] = model_[i] = static_cast<uint8_t>(v);
-    }
-  }
   // Paints display rows [y, y + rows) and columns [x, x + w) of a plane in the model.
   void paint(int plane, int x, int y, int w, int rows, int value) {
     const int pw = plane == 0 ? w_ : w_ / 2, ph = plane == 0 ? h_ : h_ / 2;
@@ -248,51 +242,33 @@ class Background {
     paint(1, left / 2, top / 2, w / 2, h / 2, c.u);
     paint(2, left / 2, top / 2, w / 2, h / 2, c.v);
   }
-  // Differences between picture and model as text (first few), and the guard band.
+  // The first difference between picture and model (plane, stored row and column), or "".
   std::string compare() const {
-    std::string out;
-    int shown = 0;
-    for (int plane = 0; plane < 3 && shown < 4; ++plane) {
-      const int pw = plane == 0 ? w_ : w_ / 2, ph = plane == 0 ? h_ : h_ / 2;
-      for (int r = 0; r < ph && shown < 4; ++r) {
-        for (int c = 0; c < pw && shown < 4; ++c) {
-          const uint8_t want = const_cast<Background*>(this)->at(plane, c, r);
-          const uint8_t got = buffer_[offset(plane, c, stored(r, ph))];
-          if (want != got) {
-            out += "plane " + std::to_string(plane) + " (" + std::to_string(c) + "," +
-                   std::to_string(r) + "): " + std::to_string(got) + " want " +
-                   std::to_string(want) + "; ";
-            ++shown;
-          }
-        }
-      }
-    }
-    for (size_t i = bytes_; i < buffer_.size(); ++i) {
-      if (buffer_[i] != 0x5A) return out + "guard band written";
-    }
-    return out;
+    const auto d = std::mismatch(buffer_.begin(), buffer_.end(), model_.begin());
+    if (d.first == buffer_.end()) return "";
+    const size_t i = size_t(d.first - buffer_.begin()), luma = size_t(w_) * size_t(h_);
+    if (i >= luma * 3 / 2) return "guard band written";
+    const size_t plane = i < luma ? 0 : i < luma * 5 / 4 ? 1 : 2;
+    const size_t at = i - (plane == 0 ? 0 : luma + (plane - 1) * luma / 4);
+    const size_t pw = plane == 0 ? size_t(w_) : size_t(w_) / 2;
+    return "plane " + std::to_string(plane) + " stored row " + std::to_string(at / pw) +
+           " column " + std::to_string(at % pw) + ": " + std::to_string(*d.first) + " want " +
+           std::to_string(*d.second);
   }
-  // Model sample at display position.
-  uint8_t& at(int plane, int x, int y) {
-    const int ph = plane == 0 ? h_ : h_ / 2;
-    return model_[offset(plane, x, stored(y, ph))];
-  }
-  uint8_t got(int plane, int x, int y) const {
-    const int ph = plane == 0 ? h_ : h_ / 2;
-    return buffer_[offset(plane, x, stored(y, ph))];
-  }
+  // Model and picture samples at display position.
+  uint8_t& at(int plane, int x, int y) { return model_[offset(plane, x, y)]; }
+  uint8_t got(int plane, int x, int y) const { return buffer_[offset(plane, x, y)]; }
 
  private:
-  int stored(int r, int rows) const { return pft::stored_row(r, rows, field_); }
-  size_t offset(int plane, int x, int row) const {
+  size_t offset(int plane, int x, int y) const {
     const size_t luma = static_cast<size_t>(w_) * h_;
+    const int row = pft::stored_row(y, plane == 0 ? h_ : h_ / 2, field_);
     if (plane == 0) return static_cast<size_t>(row) * w_ + x;
     return luma + (plane == 2 ? luma / 4 : 0) + static_cast<size_t>(row) * (w_ / 2) + x;
   }
 
   int w_, h_;
   bool field_;
-  size_t bytes_;
   std::vector<uint8_t> buffer_, model_;
 };
 
