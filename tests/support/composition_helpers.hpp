@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace pft {
@@ -37,6 +38,19 @@ inline int stored_row(int r, int rows, bool field) {
 inline int display_row(int s, int rows, bool field) {
   if (!field) return s;
   return s < rows / 2 ? 2 * s : 2 * (s - rows / 2) + 1;
+}
+
+// Where two buffers of one size first differ, as a byte index counted from `origin` (negative:
+// in the canaries before a picture), or "" when they are equal.
+inline std::string first_difference(const std::vector<uint8_t>& got,
+                                    const std::vector<uint8_t>& want, size_t origin = 0) {
+  for (size_t i = 0; i < got.size(); ++i) {
+    if (got[i] != want[i]) {
+      return "byte " + std::to_string(static_cast<long>(i) - static_cast<long>(origin)) + ": " +
+             std::to_string(got[i]) + " instead of " + std::to_string(want[i]);
+    }
+  }
+  return "";
 }
 
 inline void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {

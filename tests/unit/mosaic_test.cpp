@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "composition_helpers.hpp"
 #include "img_mosaic.h"
 #include "module_cases.hpp"
 #include "rng.hpp"
@@ -199,18 +200,6 @@ tImageMosaicParam random_param(pft::Rng& rng, uint32_t yuv, uint32_t type) {
   return p;
 }
 
-// Where two buffers first differ, relative to the picture (negative: in the canaries before
-// it), or "" when they are equal.
-std::string first_difference(const Bytes& actual, const Bytes& expected) {
-  for (size_t i = 0; i < actual.size(); ++i) {
-    if (actual[i] != expected[i]) {
-      return "byte " + std::to_string(static_cast<long>(i) - static_cast<long>(kGuard)) + ": " +
-             std::to_string(actual[i]) + " instead of " + std::to_string(expected[i]);
-    }
-  }
-  return "";
-}
-
 // The scalar kernels define the block rule; checkasm holds every SIMD form to its scalar twin,
 // and Process (below) runs the form the dispatch picked.
 TEST(MosaicKernels, FollowTheBlockRuleAndTouchNothingElse) {
@@ -233,9 +222,9 @@ TEST(MosaicKernels, FollowTheBlockRuleAndTouchNothingElse) {
       const Bytes expected = expected_mosaic(copied, p);
       const Bytes source = src.bytes;
       k.scalar(src.data(), out.data(), &p);
-      ASSERT_EQ(first_difference(out.bytes, expected), "");
+      ASSERT_EQ(pft::first_difference(out.bytes, expected, kGuard), "");
       if (!in_place) {
-        ASSERT_EQ(first_difference(src.bytes, source), "") << "the source changed";
+        ASSERT_EQ(pft::first_difference(src.bytes, source, kGuard), "") << "the source changed";
       }
     }
   }
@@ -264,13 +253,13 @@ TEST_F(Mosaic, ProcessPixelatesEachLayout) {
       uint8_t* pictures[2] = {pic.data(), pic.data()};
       int context = 0;
       ASSERT_EQ(ImageMosaicProcess_c(h, pictures, &context), 0u);
-      EXPECT_EQ(first_difference(pic.bytes, expected), "");
+      EXPECT_EQ(pft::first_difference(pic.bytes, expected, kGuard), "");
       // A single window of block size 1 leaves the picture as it was.
       p.u32MosaicNum = 1, p.atWindow[0] = p.atWindow[2];
       ASSERT_EQ(ImageMosaicSetParam_c(h, &p), 0u);
       const Bytes before = pic.bytes;
       ASSERT_EQ(ImageMosaicProcess_c(h, pictures, &context), 0u);
-      EXPECT_EQ(first_difference(pic.bytes, before), "");
+      EXPECT_EQ(pft::first_difference(pic.bytes, before, kGuard), "");
       uint8_t* missing[2] = {pic.data(), nullptr};
       EXPECT_EQ(ImageMosaicProcess_c(h, missing, &context),
                 ERR_IMG_MOSAIC_SELF_OUTPUT_DATA_POINTER);
