@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "composition_helpers.hpp"
 #include "guarded.hpp"
 #include "img_renovation.h"
 #include "module_cases.hpp"
@@ -17,9 +18,7 @@ namespace {
 
 using P = tRenovationParam;
 
-struct Yuv {
-  int y, u, v;
-};
+using pft::Yuv;
 
 // Colours as the pattern generator must produce them (worked by hand from the conversion): the
 // eight bars of the first set, then of the second.
@@ -62,8 +61,8 @@ TEST_F(Renovation, SolidColoursAndBarsFillEverySample) {
     for (uint32_t type : {PF_YUV_420, PF_YUV_UYVY}) {
       for (uint32_t interlace : {1u, 2u}) {
         const P p{row.pattern, row.width, row.height, type, interlace, row.r, row.g, row.b, 0};
-        SCOPED_TRACE("pattern " + std::to_string(row.pattern) + " width " +
-                     std::to_string(row.width) + " type " + std::to_string(type));
+        SCOPED_TRACE(testing::Message()
+                     << "pattern " << row.pattern << " width " << row.width << " type " << type);
         pft::GuardedPicture picture = generate(p);
         auto colour = [&](int x) -> Yuv {
           if (row.pattern == PF_RENOVATION_SOLID) {
@@ -124,8 +123,7 @@ TEST_F(Renovation, TestCardSamples) {
     pft::GuardedPicture card = generate(p);
     auto stored = [&](int y) { return uint32_t(interlace == 1 ? y : y / 2 + (y % 2) * 288); };
     for (const Sample& s : samples) {
-      SCOPED_TRACE("interlace " + std::to_string(interlace) + " at " + std::to_string(s.x) + "," +
-                   std::to_string(s.y));
+      SCOPED_TRACE(testing::Message() << "interlace " << interlace << " at " << s.x << "," << s.y);
       EXPECT_EQ(card.planes()[0].at(uint32_t(s.x), stored(s.y)), s.c.y);
       // Chroma at the sample's own chroma row: these samples lie in blocks 4 rows high or more.
       const uint32_t crow =
