@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -211,13 +212,10 @@ TEST_F(Banner, WorkedExamples) {
     void* h = nullptr;
     ASSERT_EQ(ImgBannerOpen_c(&h, &row.param, mem()), 0u);
     const auto& inst = *static_cast<const tBannerInstance*>(h);
-    EXPECT_EQ(inst.s32DrawTop, row.rect.top);
-    EXPECT_EQ(inst.s32DrawLeft, row.rect.left);
-    EXPECT_EQ(inst.s32DrawWidth, row.rect.width);
-    EXPECT_EQ(inst.s32DrawHeight, row.rect.height);
-    EXPECT_EQ(inst.u8Y, row.colour.y);
-    EXPECT_EQ(inst.u8U, row.colour.u);
-    EXPECT_EQ(inst.u8V, row.colour.v);
+    EXPECT_EQ(
+        (std::array{inst.s32DrawTop, inst.s32DrawLeft, inst.s32DrawWidth, inst.s32DrawHeight}),
+        (std::array{row.rect.top, row.rect.left, row.rect.width, row.rect.height}));
+    EXPECT_EQ((pft::Yuv{inst.u8Y, inst.u8U, inst.u8V}), row.colour);
     EXPECT_EQ(ImgBannerClose_c(h), 0u);
   }
   // Opacity 128 over luma 0 with a colour of luma 200: (0 x 127 + 200 x 128) >> 8 = 100.

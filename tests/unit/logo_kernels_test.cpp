@@ -103,22 +103,11 @@ Scene make_scene(const KernelCase& c, pft::Rng& rng) {
   const bool packed = c.yuv == PF_YUV_UYVY || c.yuv == PF_YUV_YUYV;
   p.s32BgWidth = 8 * rng.range(2, 8);
   p.s32BgHeight = 4 * rng.range(2, 10);
-  int rx = 1, ry = 1;
-  switch (c.kind) {
-    case Kind::kSame:
-      break;
-    case Kind::kQuarter:
-      rx = ry = 2;
-      break;
-    case Kind::kSixteenth:
-      rx = ry = 4;
-      break;
-    case Kind::kHalfHori:
-      rx = 2;
-      break;
-    case Kind::kBilinear:
-      break;
-  }
+  // Logo pixels per picture pixel across and down.
+  const int rx = c.kind == Kind::kQuarter || c.kind == Kind::kHalfHori ? 2
+                 : c.kind == Kind::kSixteenth                          ? 4
+                                                                       : 1;
+  const int ry = c.kind == Kind::kQuarter ? 2 : c.kind == Kind::kSixteenth ? 4 : 1;
   p.s32FgRefWidth = p.s32BgWidth * rx;
   p.s32FgRefHeight = p.s32BgHeight * ry;
   if (c.kind == Kind::kBilinear) {
