@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// Bitmap to YUV with alpha: every depth and output layout against bitmaps built here, the
+// Bitmap to YUV with alpha: every depth and output layout against bitmaps built byte by byte, the
 // block and pair chroma rules, the key and its opacity, odd sizes and the refused formats.
 #include <gtest/gtest.h>
 
