@@ -137,14 +137,18 @@ TEST_F(AddImage, RandomInsertionsMatchTheCopyRules) {
     P p = param(8 * rng.range(1, 12), 8 * rng.range(1, 10), uint32_t(rng.range(1, 2)),
                 8 * rng.range(1, 8), 8 * rng.range(1, 8), uint32_t(rng.range(1, 3)), yuv,
                 2 * rng.range(0, 20), 2 * rng.range(0, 20));
-    if (rng.chance(10)) {  // the whole background: a copy of the foreground
+    const bool whole = rng.chance(10);  // the whole background: a copy of the foreground
+    if (whole) {
       p.s32FgWidth = p.s32BgWidth, p.s32FgHeight = p.s32BgHeight, p.s32Top = p.s32Left = 0;
     } else if (rng.chance(70)) {
       p.s32TopCut = 2 * rng.range(0, 6), p.s32BottomCut = 2 * rng.range(0, 6);
       p.s32LeftCut = 2 * rng.range(0, 6), p.s32RightCut = 2 * rng.range(0, 6);
     }
     void* h = nullptr;
-    if (ImgAddImageOpen_c(&h, &p, mem()) != 0) continue;
+    if (const uint32_t status = ImgAddImageOpen_c(&h, &p, mem()); status != 0) {
+      ASSERT_FALSE(whole) << "a foreground that fills the background is refused: " << status;
+      continue;
+    }
     ++tried;
     SCOPED_TRACE(testing::Message()
                  << p.s32FgWidth << "x" << p.s32FgHeight << "/" << p.u32FgImageType << " into "
