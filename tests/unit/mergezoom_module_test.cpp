@@ -498,19 +498,22 @@ testing::Message describe(const P& p, const std::vector<Window>& w) {
 TEST_F(MergeZoomPictures, RandomLayoutsMatchTheModel) {
   pft::Rng rng(2024);
   const uint32_t aspects[][2] = {{0, 0}, {4, 3}, {16, 9}, {64, 45}, {32, 27}, {8, 6}, {0, 7}};
-  for (int round = 0; round < 120; ++round) {
-    const int style = rng.range(0, 98);
+  for (int round = 0; round < 141; ++round) {
+    // The first rounds take the styles of the edge table in turn, with lines, a border and every
+    // window shown and framed; then any style.
+    const bool sweep = round < 21;
+    const int style = sweep ? round : rng.range(0, 98);
     const int n = count_of(style);
     P p = param(uint32_t(al32MergeStyle[style][0]), 0, 0, nullptr, n + rng.range(0, 3));
     p.u32ImageType = rng.chance(30) ? PF_IMAGE_FIELD : PF_IMAGE_FRAME;
     p.u32YuvType = rng.chance(30) ? PF_YUV_422P : PF_YUV_420;
     p.u32BgWidth = uint32_t(rng.range(32, 200) * 2);
     p.u32BgHeight = uint32_t(rng.range(16, 75) * 4);
-    p.u32DrawLine = rng.chance(60) ? 1 : 0x100;
+    p.u32DrawLine = sweep || rng.chance(60) ? 1 : 0x100;
     p.u32FillEmpty = rng.chance(50) ? 1 : 0;
     p.u32BorderColour = uint32_t(rng.next() & 0xFFFFFF), p.u32BgColour = uint32_t(rng.next());
     // The largest border the style takes.
-    for (uint32_t b = 2 * uint32_t(rng.range(0, 6)); b > 0; b -= 2) {
+    for (uint32_t b = 2 * uint32_t(sweep ? 6 : rng.range(0, 6)); b > 0; b -= 2) {
       p.u32BorderWidth = b;
       void* h = nullptr;
       Window empty{};
@@ -533,14 +536,15 @@ TEST_F(MergeZoomPictures, RandomLayoutsMatchTheModel) {
                                 rng.chance(30) ? PF_YUV_422P : PF_YUV_420);
       const auto& a = aspects[rng.below(7)];
       w.u32AspectWidth = a[0], w.u32AspectHeight = a[1];
-      if (rng.chance(10)) w.u32State = 0x102;  // empty: only the low byte counts
-      w.u32FocusFlag = rng.chance(40) ? 1 : 0;
+      if (!sweep && rng.chance(10)) w.u32State = 0x102;  // empty: only the low byte counts
+      w.u32FocusFlag = sweep || rng.chance(40) ? 1 : 0;
       w.u32FocusColour = uint32_t(rng.next() & 0xFFFFFF);
       windows.push_back(w);
       inputs.emplace_back(w.u32YuvType, w.u32Width, w.u32Height, rng, 9);
     }
-    // Window numbers in another order than the slots.
-    for (int i = n - 1; i > 0; --i) {
+    // Window numbers in another order than the slots (in the sweep the large window is drawn
+    // first, so that no frame is hidden under it).
+    for (int i = n - 1; i > 0 && !sweep; --i) {
       std::swap(windows[size_t(i)].u32WindowNum, windows[rng.below(uint32_t(i) + 1)].u32WindowNum);
     }
     p.ptWindows = windows.data();
@@ -561,6 +565,7 @@ TEST_F(MergeZoomPictures, RandomLayoutsMatchTheModel) {
     }
     std::vector<tImgPicture> records;
     for (auto& in : inputs) records.push_back(in.record());
+    records.emplace_back();  // a style without windows still hands Process an array
     tImgPicture o = out.record();
     ASSERT_EQ(ImgMergeZoomProcess_c(h, &o, records.data()), 0u);
     ASSERT_EQ(ImgMergeZoomClose_c(h), 0u);
