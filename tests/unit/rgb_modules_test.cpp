@@ -178,13 +178,17 @@ TEST_F(RgbModules, YuvToRgbWindowsOrientationAndReselection) {
     uint32_t bits, opened_bits;
     int option;  // 0: none, 1: top-down, 2: top-down switched off, 3: another kind
   };
+  // The last three rows are longer than the kernels' strips, two with single columns at odd
+  // window edges.
   const Row rows[] = {
-      {8, 6, 0, 0, 8, 6, 24, 16, 0},   {8, 6, 0, 0, 8, 6, 32, 24, 1},
-      {8, 6, 0, 0, 8, 6, 16, 32, 1},   {9, 7, 1, 1, 7, 5, 24, 32, 1},
-      {9, 7, 1, 1, 7, 5, 32, 16, 0},   {9, 7, 1, 3, 5, 3, 16, 24, 0},
-      {9, 7, 2, 2, 7, 5, 16, 24, 1},   {9, 7, 6, 8, 1, 1, 16, 32, 0},
-      {1, 1, 0, 0, 1, 1, 16, 24, 1},   {17, 3, 0, 5, 12, 3, 32, 16, 2},
-      {16, 4, 1, 3, 10, 2, 24, 16, 3}, {33, 9, 3, 0, 33, 5, 16, 24, 2},
+      {8, 6, 0, 0, 8, 6, 24, 16, 0},     {8, 6, 0, 0, 8, 6, 32, 24, 1},
+      {8, 6, 0, 0, 8, 6, 16, 32, 1},     {9, 7, 1, 1, 7, 5, 24, 32, 1},
+      {9, 7, 1, 1, 7, 5, 32, 16, 0},     {9, 7, 1, 3, 5, 3, 16, 24, 0},
+      {9, 7, 2, 2, 7, 5, 16, 24, 1},     {9, 7, 6, 8, 1, 1, 16, 32, 0},
+      {1, 1, 0, 0, 1, 1, 16, 24, 1},     {17, 3, 0, 5, 12, 3, 32, 16, 2},
+      {16, 4, 1, 3, 10, 2, 24, 16, 3},   {33, 9, 3, 0, 33, 5, 16, 24, 2},
+      {600, 5, 1, 3, 593, 4, 24, 32, 1}, {601, 4, 0, 1, 598, 3, 16, 24, 0},
+      {530, 3, 1, 0, 530, 2, 32, 16, 2},
   };
   const tYuv420ToRgbOption options[] = {
       {0, 0}, {PF_YUV420TORGB_OPTION_TOP_DOWN, 1}, {PF_YUV420TORGB_OPTION_TOP_DOWN, 0}, {7, 1}};
@@ -342,7 +346,9 @@ TEST_F(RgbModules, MmxKernelsMatchTheScalarKernels) {
   struct Row {
     int32_t w, h, slack;  // odd slacks give odd source pitches
   };
-  const Row rows[] = {{2, 2, 0}, {16, 8, 1}, {38, 6, 5}, {64, 30, 0}, {6, 14, 3}};
+  // The last two rows are longer than the kernels' strips and end in a part of one.
+  const Row rows[] = {{2, 2, 0},  {16, 8, 1},  {38, 6, 5}, {64, 30, 0},
+                      {6, 14, 3}, {530, 4, 3}, {722, 2, 1}};
   pft::Rng rng(36);
   for (const Row& row : rows) {
     for (uint32_t bits : {16u, 24u, 32u}) {
