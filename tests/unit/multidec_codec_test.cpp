@@ -10,7 +10,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -65,24 +64,6 @@ TEST_F(MultiDecReal, InterleavedChannelsDecodeExactlyAsFfmpeg) {
   ASSERT_EQ(decoded.size(), feeds.size());
   for (size_t i = 0; i < feeds.size(); ++i) {
     expect_same_pictures(decoded[i], feeds[i].reference, "channel " + std::to_string(i));
-  }
-}
-
-TEST_F(MultiDecReal, InstancesOnTwoThreadsTakeTurnsOnTheWindow) {
-  std::vector<std::vector<std::vector<Frame>>> results(2);
-  std::vector<void*> mems = {VideoMemCreate(), VideoMemCreate()};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 2; ++t) {
-    threads.emplace_back([&, t] { results[t] = decode_interleaved(mems[t], streams()); });
-  }
-  for (std::thread& t : threads) t.join();
-  for (int t = 0; t < 2; ++t) {
-    ASSERT_EQ(results[t].size(), streams().size());
-    for (size_t i = 0; i < streams().size(); ++i) {
-      expect_same_pictures(results[t][i], streams()[i].reference, "thread " + std::to_string(t));
-    }
-    EXPECT_EQ(pft::stats_of(mems[t]).u64LiveBlocks, 0u);
-    VideoMemDestroy(mems[t]);
   }
 }
 
