@@ -22,6 +22,7 @@
 #include "guarded.hpp"
 #include "parity.hpp"
 #include "rng.hpp"
+#include "video_mem.h"
 
 namespace pfc {
 
@@ -73,6 +74,29 @@ double cycles_per_call(Call call) {
 }
 
 using Pictures = std::vector<pft::GuardedPicture>;
+
+// A module instance on a memory handle of its own, opened on `param` by `open`; the families
+// whose kernels need an instance swap the kernel it calls. Null `handle`: Open refused.
+struct Opened {
+  using OpenFn = uint32_t (*)(void**, const void*, void*);
+  using CloseFn = uint32_t (*)(void*);
+  void* mem = VideoMemCreate();
+  void* handle = nullptr;
+  CloseFn close;
+  Opened(OpenFn open, CloseFn close_fn, const void* param) : close(close_fn) {
+    if (open(&handle, param, mem) != 0) handle = nullptr;
+  }
+  Opened(const Opened&) = delete;
+  Opened& operator=(const Opened&) = delete;
+  ~Opened() {
+    if (handle != nullptr) close(handle);
+    VideoMemDestroy(mem);
+  }
+  template <class Instance>
+  Instance* as() const {
+    return static_cast<Instance*>(handle);
+  }
+};
 
 // What a family tells the loop about its kernels of type Fn and its cases.
 template <class Fn, class Case>

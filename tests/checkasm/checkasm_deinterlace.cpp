@@ -14,25 +14,10 @@
 #include "img_deblock_internal.hpp"
 #include "img_deinterlace.h"
 #include "img_deinterlace_internal.hpp"
-#include "video_mem.h"
 
 namespace {
 
 using pfc::Pictures;
-
-// An open instance of one of the two modules with its memory handle.
-struct Opened {
-  void* mem = VideoMemCreate();
-  void* handle = nullptr;
-  uint32_t (*close)(void*) = nullptr;
-  Opened() = default;
-  Opened(const Opened&) = delete;
-  Opened& operator=(const Opened&) = delete;
-  ~Opened() {
-    if (handle != nullptr) close(handle);
-    VideoMemDestroy(mem);
-  }
-};
 
 // ---- deinterlace ----
 
@@ -41,19 +26,17 @@ struct DeinterlaceCase {
   int frames;
 };
 
-tImgDeinterlaceParam with_strides(tImgDeinterlaceParam p, const pft::GuardedPicture& picture) {
-  p.s32YStride = static_cast<int32_t>(picture.planes()[0].pitch());
-  p.s32UVStride = static_cast<int32_t>(picture.planes()[1].pitch());
-  return p;
+// The module opened on `p` with the pictures' strides.
+std::unique_ptr<pfc::Opened> open_deinterlace(tImgDeinterlaceParam p, const Pictures& pictures) {
+  p.s32YStride = static_cast<int32_t>(pictures.front().planes()[0].pitch());
+  p.s32UVStride = static_cast<int32_t>(pictures.front().planes()[1].pitch());
+  return std::make_unique<pfc::Opened>(ImgDeinterlaceOpen_c, ImgDeinterlaceClose_c, &p);
 }
 
-bool open_deinterlace(Opened& o, const tImgDeinterlaceParam& p) {
-  o.close = ImgDeinterlaceClose_c;
-  return ImgDeinterlaceOpen_c(&o.handle, &p, o.mem) == 0;
-}
-
-void process_deinterlace(Opened& o, tImgDeinterlaceKernel kernel, pft::GuardedPicture& picture) {
-  static_cast<tImgDeinterlaceInstance*>(o.handle)->pfnKernel = kernel;
+void process_deinterlace(const pfc::Opened& o, tImgDeinterlaceKernel kernel,
+                         pft::GuardedPicture& picture) {
+  if (o.handle == nullptr) return;
+  o.as<tImgDeinterlaceInstance>()->pfnKernel = kernel;
   uint8_t* planes[3] = {picture.planes()[0].data(), picture.planes()[1].data(),
                         picture.planes()[2].data()};
   ImgDeinterlaceProcess_c(o.handle, planes, planes);
@@ -103,17 +86,23 @@ Pictures deblock_pictures(const DeblockCase& c, uint64_t seed) {
   return pictures;
 }
 
-tImgDeblockParam deblock_param(int32_t w, int32_t h, const Pictures& pictures) {
+// The module opened on the pictures' size and strides.
+std::unique_ptr<pfc::Opened> open_deblock(const Pictures& pictures) {
   const pft::GuardedPicture& src = pictures.front();
   const pft::GuardedPicture& dst = pictures.back();
   auto pitch = [](const pft::GuardedPicture& p, int k) {
     return static_cast<int32_t>(p.planes()[k].pitch());
   };
-  return {w, h, pitch(src, 0), pitch(src, 1), w, h, pitch(dst, 0), pitch(dst, 1)};
+  const auto w = static_cast<int32_t>(src.planes()[0].width());
+  const auto h = static_cast<int32_t>(src.planes()[0].rows());
+  const tImgDeblockParam p{w, h, pitch(src, 0), pitch(src, 1), w, h, pitch(dst, 0), pitch(dst, 1)};
+  return std::make_unique<pfc::Opened>(ImgDeblockOpen_c, ImgDeblockClose_c, &p);
 }
 
-void process_deblock(Opened& o, tImgDeblockKernel kernel, Pictures& pictures, int32_t qp) {
-  static_cast<tImgDeblockInstance*>(o.handle)->pfnKernel = kernel;
+void process_deblock(const pfc::Opened& o, tImgDeblockKernel kernel, Pictures& pictures,
+                     int32_t qp) {
+  if (o.handle == nullptr) return;
+  o.as<tImgDeblockInstance>()->pfnKernel = kernel;
   pft::GuardedPicture& src = pictures.front();
   pft::GuardedPicture& dst = pictures.back();
   tImgDeblockData data{src.planes()[0].data(),
@@ -124,11 +113,6 @@ void process_deblock(Opened& o, tImgDeblockKernel kernel, Pictures& pictures, in
                        dst.planes()[2].data(),
                        qp};
   ImgDeblockProcess_c(o.handle, &data, &data);
-}
-
-bool open_deblock(Opened& o, const tImgDeblockParam& p) {
-  o.close = ImgDeblockClose_c;
-  return ImgDeblockOpen_c(&o.handle, &p, o.mem) == 0;
 }
 
 // ---- the families ----
@@ -146,9 +130,8 @@ int run_deinterlace(const pfc::Options& o, uint32_t flags) {
   };
   f.make = deinterlace_pictures;
   f.run = [](const DeinterlaceCase& c, tImgDeinterlaceKernel kernel, Pictures& pictures) {
-    Opened instance;
-    if (!open_deinterlace(instance, with_strides(c.param, pictures.front()))) return;
-    for (auto& picture : pictures) process_deinterlace(instance, kernel, picture);
+    const auto instance = open_deinterlace(c.param, pictures);
+    for (auto& picture : pictures) process_deinterlace(*instance, kernel, picture);
   };
   f.describe = [](const DeinterlaceCase& c) {
     return pft::describe(c.param) + ", " + std::to_string(c.frames) + " pictures";
@@ -157,8 +140,7 @@ int run_deinterlace(const pfc::Options& o, uint32_t flags) {
   f.bench = [](size_t row) -> Bench {
     const DeinterlaceCase c{{720, 576, 0, 0, static_cast<int32_t>(row), 1}, 1};
     auto pictures = std::make_shared<Pictures>(deinterlace_pictures(c, 7));
-    auto instance = std::make_shared<Opened>();
-    if (!open_deinterlace(*instance, with_strides(c.param, pictures->front()))) return {};
+    std::shared_ptr<pfc::Opened> instance = open_deinterlace(c.param, *pictures);
     return {[=](tImgDeinterlaceKernel k) { process_deinterlace(*instance, k, pictures->front()); },
             "720x576"};
   };
@@ -176,9 +158,7 @@ int run_deblock(const pfc::Options& o, uint32_t flags) {
   };
   f.make = deblock_pictures;
   f.run = [](const DeblockCase& c, tImgDeblockKernel kernel, Pictures& pictures) {
-    Opened instance;
-    const tImgDeblockParam p = deblock_param(c.param.s32SrcWidth, c.param.s32SrcHeight, pictures);
-    if (open_deblock(instance, p)) process_deblock(instance, kernel, pictures, c.qp);
+    process_deblock(*open_deblock(pictures), kernel, pictures, c.qp);
   };
   f.describe = [](const DeblockCase& c) {
     return std::to_string(c.param.s32SrcWidth) + "x" + std::to_string(c.param.s32SrcHeight) +
@@ -187,8 +167,7 @@ int run_deblock(const pfc::Options& o, uint32_t flags) {
   f.bench = [](size_t) -> std::pair<std::function<void(tImgDeblockKernel)>, std::string> {
     const DeblockCase c{{720, 576, 0, 0, 720, 576, 0, 0}, 12, false};
     auto pictures = std::make_shared<Pictures>(deblock_pictures(c, 7));
-    auto instance = std::make_shared<Opened>();
-    if (!open_deblock(*instance, deblock_param(720, 576, *pictures))) return {};
+    std::shared_ptr<pfc::Opened> instance = open_deblock(*pictures);
     return {[=](tImgDeblockKernel k) { process_deblock(*instance, k, *pictures, c.qp); },
             "720x576"};
   };

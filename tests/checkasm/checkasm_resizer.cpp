@@ -15,26 +15,13 @@
 
 namespace {
 
-// A resizer instance opened on a case; the harness swaps the kernel it calls.
-struct Instance {
-  void* mem = VideoMemCreate();
-  void* handle = nullptr;
-  explicit Instance(const tImageResizerParam& p) {
-    if (ImageResizerOpen_c(&handle, &p, mem) != 0) handle = nullptr;
-  }
-  Instance(const Instance&) = delete;
-  Instance& operator=(const Instance&) = delete;
-  ~Instance() {
-    if (handle != nullptr) ImageResizerClose_c(handle);
-    VideoMemDestroy(mem);
-  }
-  void process(tResizerKernel kernel, pfc::Pictures& pics) {
-    if (handle == nullptr) return;
-    static_cast<tImageResizerInstance*>(handle)->pfnKernel = kernel;
-    tImgPicture src = pics[0].record(), dst = pics[1].record();
-    ImageResizerProcess_c(handle, &src, &dst);
-  }
-};
+// The resizer instance running `kernel` on the first picture into the second.
+void process(const pfc::Opened& instance, tResizerKernel kernel, pfc::Pictures& pics) {
+  if (instance.handle == nullptr) return;
+  instance.as<tImageResizerInstance>()->pfnKernel = kernel;
+  tImgPicture src = pics[0].record(), dst = pics[1].record();
+  ImageResizerProcess_c(instance.handle, &src, &dst);
+}
 
 // Cases whose geometry makes the decision table pick `pointer`.
 std::vector<tImageResizerParam> cases_for(tResizerKernel* pointer, pft::Rng& rng, int wanted,
@@ -86,7 +73,7 @@ int run_resizer(const pfc::Options& o, uint32_t flags) {
   f.make = pictures_for;
   // A fresh instance per run: the scalar and the variant start from the same state.
   f.run = [](const tImageResizerParam& p, tResizerKernel kernel, pfc::Pictures& pics) {
-    Instance(p).process(kernel, pics);
+    process(pfc::Opened(ImageResizerOpen_c, ImageResizerClose_c, &p), kernel, pics);
   };
   f.describe = [](const tImageResizerParam& p) { return pft::describe(p); };
   f.model = [](tResizerKernel v) { return pft::divergent_model(v); };
@@ -104,9 +91,9 @@ int run_resizer(const pfc::Options& o, uint32_t flags) {
         *std::max_element(cases.begin(), cases.end(), [](const auto& a, const auto& b) {
           return a.s32SrcWidth * a.s32SrcHeight < b.s32SrcWidth * b.s32SrcHeight;
         });
-    auto instance = std::make_shared<Instance>(p);
+    auto instance = std::make_shared<pfc::Opened>(ImageResizerOpen_c, ImageResizerClose_c, &p);
     auto pics = std::make_shared<pfc::Pictures>(pictures_for(p, 1));
-    return {[instance, pics](tResizerKernel k) { instance->process(k, *pics); }, pft::describe(p)};
+    return {[instance, pics](tResizerKernel k) { process(*instance, k, *pics); }, pft::describe(p)};
   };
   return pfc::run_family("resizer", f, o, flags);
 }
