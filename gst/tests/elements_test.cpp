@@ -196,7 +196,7 @@ TEST(Elements, RefusalsArePostedWithTheModulesCode) {
     SCOPED_TRACE(r.pipeline);
     pfgst_test::RunResult out = run(r.pipeline);
     ASSERT_NE(out.error, "");
-    const GstStructure* d = out.error_details;
+    const GstStructure* d = out.error_details.get();
     const char* name = d != nullptr ? gst_structure_get_string(d, "pelforge-error") : nullptr;
     guint code = 0;
     if (d != nullptr) gst_structure_get_uint(d, "pelforge-code", &code);
@@ -408,7 +408,8 @@ TEST(Elements, MotionIsPostedAtTheFrameItHappens) {
   ASSERT_EQ(out.frames.size(), 8u);
   EXPECT_TRUE(out.bytes() == clip);  // the pictures pass unchanged
   std::string posted;
-  for (const GstStructure* s : out.element_messages) {
+  for (const auto& message : out.element_messages) {
+    const GstStructure* s = message.get();
     if (!gst_structure_has_name(s, "pelforge-motion")) continue;
     guint64 frame = 0;
     gst_structure_get_uint64(s, "frame", &frame);
