@@ -190,9 +190,9 @@ TEST(StreamVerb, OptionsConversionsReportsAndErrors) {
     const Verb* verb;
     const char* args;  // "@name" is a file in the test's directory
     int status;
-    std::string err_part;  // "" : nothing on standard error
-    const char* out_part;  // "" : nothing on standard output
-    std::function<void()> check;
+    std::string err_part;                   // "" : nothing on standard error
+    const char* out_part;                   // "" : nothing on standard output
+    std::function<void()> check = nullptr;  // the files written, when a row looks at them
   };
   const Row rows[] = {
       {&kTint, "--help", 0, "", "Options of tint:\n  --add N"},
