@@ -175,14 +175,15 @@ void check_family(const Family<Fn, Case>& f, const Options& o, uint32_t flags, T
     }
     // Timing stops at the first failure: a wrong kernel's speed means nothing.
     if (!o.bench || tally.failures != 0 || !f.bench) continue;
-    const auto [call, words] = f.bench(r);
+    const auto bench = f.bench(r);
+    const std::function<void(Fn)>& call = bench.first;
     if (!call) continue;
     const double scalar = cycles_per_call([&] { call(row.scalar); });
     for (int isa = 0; isa < 4; ++isa) {
       if (selected[isa] == nullptr) continue;
       const double cycles = cycles_per_call([&] { call(selected[isa]); });
       std::printf("  %-44s %-6s %10.0f cycles  x%5.2f  (%s)\n", row.name, pf::kIsaName[isa], cycles,
-                  scalar / cycles, words.c_str());
+                  scalar / cycles, bench.second.c_str());
     }
   }
 }
