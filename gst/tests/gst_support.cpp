@@ -15,23 +15,6 @@
 
 namespace pfgst_test {
 
-RunResult::RunResult(RunResult&& o) noexcept
-    : frames(std::move(o.frames)),
-      caps(std::move(o.caps)),
-      buffer_flags(std::move(o.buffer_flags)),
-      error(std::move(o.error)),
-      error_details(o.error_details),
-      element_messages(std::move(o.element_messages)),
-      eos(o.eos) {
-  o.error_details = nullptr;
-  o.element_messages.clear();
-}
-
-RunResult::~RunResult() {
-  if (error_details != nullptr) gst_structure_free(error_details);
-  for (GstStructure* s : element_messages) gst_structure_free(s);
-}
-
 std::vector<uint8_t> RunResult::bytes() const {
   std::vector<uint8_t> all;
   for (const auto& f : frames) all.insert(all.end(), f.begin(), f.end());
@@ -77,7 +60,7 @@ bool drain(GstBus* bus, RunResult& r) {
           g_clear_error(&err);
           const GstStructure* details = nullptr;
           gst_message_parse_error_details(m, &details);
-          if (details != nullptr) r.error_details = gst_structure_copy(details);
+          if (details != nullptr) r.error_details.reset(gst_structure_copy(details));
         }
         ended = true;
         break;
@@ -87,7 +70,7 @@ bool drain(GstBus* bus, RunResult& r) {
         break;
       case GST_MESSAGE_ELEMENT:
         if (const GstStructure* s = gst_message_get_structure(m)) {
-          r.element_messages.push_back(gst_structure_copy(s));
+          r.element_messages.emplace_back(gst_structure_copy(s));
         }
         break;
       default:
