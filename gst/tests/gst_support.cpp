@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -141,10 +142,29 @@ std::string cli_output(const std::string& arguments) {
   return {bytes.begin(), bytes.end()};
 }
 
+namespace {
+
+// Each test runs in a process of its own (ctest), so a process's files carry its pid and go
+// when it exits: the work directory does not grow with every run.
+void remove_own_files() {
+  const std::string prefix = std::to_string(getpid()) + "_";
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(PF_GST_TEST_DIR, ec)) {
+    if (entry.path().filename().string().rfind(prefix, 0) == 0) {
+      std::filesystem::remove(entry.path(), ec);
+    }
+  }
+}
+
+}  // namespace
+
 std::string temp_path(const std::string& name) {
-  const std::string dir = std::string(PF_GST_TEST_DIR);
-  mkdir(dir.c_str(), 0755);
-  return dir + "/" + std::to_string(getpid()) + "_" + name;
+  static const bool registered = [] {
+    mkdir(PF_GST_TEST_DIR, 0755);
+    return std::atexit(remove_own_files) == 0;
+  }();
+  (void)registered;
+  return std::string(PF_GST_TEST_DIR) + "/" + std::to_string(getpid()) + "_" + name;
 }
 
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
