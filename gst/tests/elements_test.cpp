@@ -58,107 +58,72 @@ std::string raw_input(const Source& s, const std::string& name) {
          (s.interlaced ? " --in-layout interlaced " : " ") + path;
 }
 
+// Runs `pipeline` and the command line `command` (with -o added): `frames` pictures of the
+// same bytes. The pipeline's run, for more checks.
+pfgst_test::RunResult expect_cli_bytes(const std::string& pipeline, size_t frames,
+                                       const std::string& command) {
+  pfgst_test::RunResult out = run(pipeline);
+  EXPECT_EQ(out.error, "");
+  EXPECT_EQ(out.frames.size(), frames);
+  const std::string expected = temp_path("cli.yuv");
+  EXPECT_EQ(cli(command + " -o " + expected), 0) << command;
+  EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected)) << command;
+  return out;
+}
+
+const Source kI420{"I420", 320, 240}, kNv12{"NV12", 320, 240}, kUyvy{"UYVY", 320, 240},
+    kInterlaced{"I420", 320, 240, true};
+// 180 and 90 are not multiples of 4: GStreamer pads the rows of these pictures.
+const Source kPadded{"I420", 180, 120}, kPaddedUyvy{"UYVY", 180, 120};
+
 struct Row {
-  const char* name;
   Source in;
   const char* element;   // the element and its properties, then output caps if any
-  const char* verb;      // the command line: verb and options before the input
-  const char* options;   // and after it (output size and format, the verb's own options)
+  const char* command;   // the command line's verb, then its options after the input
   const char* caps_has;  // text the negotiated output caps hold
 };
 
 const Row kRows[] = {
-    {"scale_convert",
-     {"I420", 320, 240},
-     "pfscale ! video/x-raw,format=UYVY,width=176,height=144",
-     "resize",
-     "-s 176x144 -pix_fmt uyvy422",
-     "UYVY"},
-    {"scale_through_i420",
-     {"NV12", 320, 240},
-     "pfscale ! video/x-raw,format=YUY2,width=160,height=120",
-     "resize",
-     "-s 160x120 -pix_fmt yuyv422",
-     "YUY2"},
-    {"scale_nearest",
-     {"I420", 320, 240},
-     "pfscale method=nearest ! video/x-raw,width=200,height=100",
-     "resize",
-     "-s 200x100 --nearest",
-     "I420"},
-    {"scale_pillarbox",
-     {"I420", 320, 240},
-     "pfscale add-borders=true fill-color=0x2080C0 ! video/x-raw,width=320,height=120",
-     "resize",
-     "-s 320x120 --fill 0,0,80,80 --fill-color 32,128,192",
+    {kI420, "pfscale ! video/x-raw,format=UYVY,width=176,height=144",
+     "resize -s 176x144 -pix_fmt uyvy422", "UYVY"},
+    {kNv12, "pfscale ! video/x-raw,format=YUY2,width=160,height=120",
+     "resize -s 160x120 -pix_fmt yuyv422", "YUY2"},
+    {kI420, "pfscale method=nearest ! video/x-raw,width=200,height=100",
+     "resize -s 200x100 --nearest", "I420"},
+    {kI420, "pfscale add-borders=true fill-color=0x2080C0 ! video/x-raw,width=320,height=120",
+     "resize -s 320x120 --fill 0,0,80,80 --fill-color 32,128,192",
      "pixel-aspect-ratio=(fraction)1/1"},
-    {"scale_interlaced",
-     {"I420", 320, 240, true},
-     "pfscale ! video/x-raw,width=176,height=120",
-     "resize",
-     "-s 176x120",
+    {kInterlaced, "pfscale ! video/x-raw,width=176,height=120", "resize -s 176x120",
      "interlace-mode=(string)interleaved"},
-    {"scale_padded_strides",
-     {"I420", 180, 120},
-     "pfscale ! video/x-raw,format=NV12,width=90,height=60",
-     "resize",
-     "-s 90x60 -pix_fmt nv12",
-     "NV12"},
-    {"denoise", {"I420", 320, 240}, "pfdenoise strength=5", "denoise", "--strength 5", "I420"},
-    {"denoise_padded_strides", {"I420", 180, 120}, "pfdenoise", "denoise", "", "I420"},
-    {"sharpen", {"I420", 180, 120}, "pfsharpen strength=96", "sharpen", "--strength 96", "I420"},
-    {"blur", {"I420", 320, 240}, "pfblur level=4 limit=12", "blur", "--level 4 --limit 12", "I420"},
-    {"deinterlace",
-     {"I420", 320, 240, true},
-     "pfdeinterlace mode=3",
-     "deinterlace",
-     "--mode 3",
+    {kPadded, "pfscale ! video/x-raw,format=NV12,width=90,height=60",
+     "resize -s 90x60 -pix_fmt nv12", "NV12"},
+    {kI420, "pfdenoise strength=5", "denoise --strength 5", "I420"},
+    {kPadded, "pfdenoise", "denoise", "I420"},
+    {kPadded, "pfsharpen strength=96", "sharpen --strength 96", "I420"},
+    {kI420, "pfblur level=4 limit=12", "blur --level 4 --limit 12", "I420"},
+    {kInterlaced, "pfdeinterlace mode=3", "deinterlace --mode 3",
      "interlace-mode=(string)progressive"},
-    {"deinterlace_mode0",
-     {"I420", 320, 240, true},
-     "pfdeinterlace mode=0",
-     "deinterlace",
-     "--mode 0",
-     "progressive"},
-    {"deblock", {"I420", 320, 240}, "pfdeblock quantiser=12", "deblock", "--qp 12", "I420"},
-    {"dering", {"I420", 320, 240}, "pfdering quantiser=20", "dering", "--qp 20", "I420"},
-    {"banner",
-     {"I420", 320, 240},
-     "pfbanner boxes=\"0,180,320,40,16,32,160,160;-8,-8,60,40,255,255,0\"",
-     "banner",
-     "--box 0,180,320,40,16,32,160,160 --box -8,-8,60,40,255,255,0",
-     "I420"},
-    {"banner_uyvy",
-     {"UYVY", 320, 240},
-     "pfbanner boxes=100,100,300,300,0,0,255,100",
-     "banner",
-     "--box 100,100,300,300,0,0,255,100",
-     "UYVY"},
-    {"mosaic",
-     {"I420", 320, 240},
-     "pfmosaic windows=\"40,40,120,80,16;0,200,320,40,8\"",
-     "mosaic",
-     "--window 40,40,120,80,16 --window 0,200,320,40,8",
-     "I420"},
-    {"mosaic_uyvy",
-     {"UYVY", 180, 120},
-     "pfmosaic windows=10,10,64,64,12",
-     "mosaic",
-     "--window 10,10,64,64,12",
-     "UYVY"},
+    {kInterlaced, "pfdeinterlace mode=0", "deinterlace --mode 0", "progressive"},
+    {kI420, "pfdeblock quantiser=12", "deblock --qp 12", "I420"},
+    {kI420, "pfdering quantiser=20", "dering --qp 20", "I420"},
+    {kI420, "pfbanner boxes=\"0,180,320,40,16,32,160,160;-8,-8,60,40,255,255,0\"",
+     "banner --box 0,180,320,40,16,32,160,160 --box -8,-8,60,40,255,255,0", "I420"},
+    {kUyvy, "pfbanner boxes=100,100,300,300,0,0,255,100",
+     "banner --box 100,100,300,300,0,0,255,100", "UYVY"},
+    {kI420, "pfmosaic windows=\"40,40,120,80,16;0,200,320,40,8\"",
+     "mosaic --window 40,40,120,80,16 --window 0,200,320,40,8", "I420"},
+    {kPaddedUyvy, "pfmosaic windows=10,10,64,64,12", "mosaic --window 10,10,64,64,12", "UYVY"},
 };
 
 TEST(Elements, MakeTheCommandLinesBytes) {
   for (const Row& row : kRows) {
-    SCOPED_TRACE(row.name);
-    const std::string input = raw_input(row.in, row.name);
-    pfgst_test::RunResult out = run(source(row.in) + " ! " + row.element);
-    ASSERT_EQ(out.error, "");
-    ASSERT_EQ(out.frames.size(), 3u);
+    SCOPED_TRACE(row.element);
+    std::string command = row.command;
+    const size_t verb_end = std::min(command.find(' '), command.size());
+    command.insert(verb_end, " " + raw_input(row.in, "row"));
+    const pfgst_test::RunResult out =
+        expect_cli_bytes(source(row.in) + " ! " + row.element, 3, command);
     EXPECT_NE(out.caps.find(row.caps_has), std::string::npos) << out.caps;
-    const std::string expected = temp_path(std::string(row.name) + "_cli.yuv");
-    ASSERT_EQ(cli(std::string(row.verb) + " " + input + " " + row.options + " -o " + expected), 0);
-    EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
   }
 }
 
@@ -176,12 +141,8 @@ TEST(Elements, PatternSourceMakesTheCommandLinesPictures) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.element);
-    pfgst_test::RunResult out = run(std::string("pfpatternsrc num-buffers=2 ") + r.element);
-    ASSERT_EQ(out.error, "");
-    ASSERT_EQ(out.frames.size(), 2u);
-    const std::string expected = temp_path("pattern.yuv");
-    ASSERT_EQ(cli(std::string("pattern ") + r.pattern + " -frames 2 -f yuv -o " + expected), 0);
-    EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
+    expect_cli_bytes(std::string("pfpatternsrc num-buffers=2 ") + r.element, 2,
+                     std::string("pattern ") + r.pattern + " -frames 2 -f yuv");
   }
 }
 
@@ -193,58 +154,41 @@ TEST(Elements, ScalerNegotiatesEveryFormatPair) {
     const std::string input = raw_input(in, std::string("pair_") + from);
     for (const char* to : formats) {
       SCOPED_TRACE(std::string(from) + " -> " + to);
-      pfgst_test::RunResult out =
-          run(source(in, 2) + " ! pfscale ! video/x-raw,format=" + to + ",width=64,height=48");
-      ASSERT_EQ(out.error, "");
-      ASSERT_EQ(out.frames.size(), 2u);
-      const std::string expected = temp_path("pair_cli.yuv");
-      ASSERT_EQ(cli("resize " + input + " -frames 2 -s 64x48 -pix_fmt " + cli_format(to) + " -o " +
-                    expected),
-                0);
-      EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
+      expect_cli_bytes(
+          source(in, 2) + " ! pfscale ! video/x-raw,format=" + to + ",width=64,height=48", 2,
+          "resize " + input + " -frames 2 -s 64x48 -pix_fmt " + cli_format(to));
     }
   }
 }
 
 // Refusals end the pipeline with an error on the bus: a module's carries its code and name.
 TEST(Elements, RefusalsArePostedWithTheModulesCode) {
+  const std::string src = "videotestsrc num-buffers=2 ! video/x-raw,format=I420,",
+                    i420 = src + "width=320,height=240 ! ";
   const struct {
-    const char* pipeline;
+    std::string pipeline;
     guint code;          // 0: not a module's refusal
     const char* naming;  // in the error's name (module) or text (other)
   } rows[] = {
-      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! capssetter "
-       "caps=video/x-raw,interlace-mode=interleaved ! pfscale method=nearest ! "
-       "video/x-raw,width=160,height=120",
+      {i420 + "capssetter caps=video/x-raw,interlace-mode=interleaved ! pfscale method=nearest ! "
+              "video/x-raw,width=160,height=120",
        0xC6A00021u, "ERR_IMG_RESIZER_420TO420_YUVTYPE_ILLEGAL"},
-      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfmosaic "
-       "windows=300,0,100,100,8",
-       0, "ERR_IMG_MOSAIC"},
-      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfbanner "
-       "boxes=1,2,3",
-       0, "boxes"},
-      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pflogo "
-       "location=/nonexistent/logo.png",
-       0, "cannot read the logo"},
-      {"pfmerge name=m style=8 ! video/x-raw,width=352,height=288 ! appsink name=out "
-       "videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=176,height=144 ! m.",
+      {i420 + "pfmosaic windows=300,0,100,100,8", 0, "ERR_IMG_MOSAIC"},
+      {i420 + "pfbanner boxes=1,2,3", 0, "boxes"},
+      {i420 + "pflogo location=/nonexistent/logo.png", 0, "cannot read the logo"},
+      {"pfmerge name=m style=8 ! video/x-raw,width=352,height=288 ! appsink name=out " + src +
+           "width=176,height=144 ! m.",
        0, "ERR_IMG_MERGE_BG_STYLE"},
-      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfmotion "
-       "areas=0,0,400,100",
-       0, "ERR_IMG_MOTIONSURVEIL"},
+      {i420 + "pfmotion areas=0,0,400,100", 0, "ERR_IMG_MOTIONSURVEIL"},
       // Caps the modules cannot serve never reach them: sizes, steps and formats.
-      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=2200,height=240 ! pfsharpen", 0,
-       "not-negotiated"},
-      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=324,height=240 ! capssetter "
-       "caps=video/x-raw,interlace-mode=interleaved ! pfdeinterlace",
+      {src + "width=2200,height=240 ! pfsharpen", 0, "not-negotiated"},
+      {src + "width=324,height=240 ! capssetter caps=video/x-raw,interlace-mode=interleaved ! "
+             "pfdeinterlace",
        0, "not-negotiated"},
-      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=324,height=240 ! pflogo", 0,
-       "not-negotiated"},
+      {src + "width=324,height=240 ! pflogo", 0, "not-negotiated"},
       {"videotestsrc num-buffers=2 ! video/x-raw,format=NV12,width=320,height=240 ! pfdenoise", 0,
        "not-negotiated"},
-      {"videotestsrc num-buffers=2 ! video/x-raw,format=I420,width=320,height=240 ! pfscale ! "
-       "video/x-raw,width=161,height=120",
-       0, "not-negotiated"},
+      {i420 + "pfscale ! video/x-raw,width=161,height=120", 0, "not-negotiated"},
       {"pfpatternsrc kind=testcard num-buffers=2 ! video/x-raw,width=352,height=288", 0,
        "not-negotiated"},
   };
@@ -252,7 +196,7 @@ TEST(Elements, RefusalsArePostedWithTheModulesCode) {
     SCOPED_TRACE(r.pipeline);
     pfgst_test::RunResult out = run(r.pipeline);
     ASSERT_NE(out.error, "");
-    const GstStructure* d = out.error_details;
+    const GstStructure* d = out.error_details.get();
     const char* name = d != nullptr ? gst_structure_get_string(d, "pelforge-error") : nullptr;
     guint code = 0;
     if (d != nullptr) gst_structure_get_uint(d, "pelforge-code", &code);
@@ -360,12 +304,8 @@ TEST(Elements, LogoMakesTheCommandLinesPictures) {
     const std::string input = raw_input(in, std::string("logo_") + format);
     for (const std::string& logo : {bmp, png}) {
       SCOPED_TRACE(std::string(format) + " " + logo);
-      pfgst_test::RunResult out = run(source(in) + " ! pflogo x=32 y=16 location=" + logo);
-      ASSERT_EQ(out.error, "");
-      ASSERT_EQ(out.frames.size(), 3u);
-      const std::string expected = temp_path("logo_cli.yuv");
-      ASSERT_EQ(cli("logo " + input + " -i " + logo + " --at 32,16 -o " + expected), 0);
-      EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
+      expect_cli_bytes(source(in) + " ! pflogo x=32 y=16 location=" + logo, 3,
+                       "logo " + input + " -i " + logo + " --at 32,16");
     }
   }
   const Source in{"I420", 320, 240};
@@ -437,16 +377,10 @@ TEST(Elements, MergeComposesTheCommandLinesWall) {
       inputs += " -s " + size_text(w, h) + " " + path;
       pipeline += " " + src + " ! m.sink_" + std::to_string(i);
     }
-    pfgst_test::RunResult out = run(pipeline);
-    ASSERT_EQ(out.error, "");
-    ASSERT_EQ(out.frames.size(), 3u);
     std::string verb = r.verb;
-    const size_t at = verb.find(" ");
-    verb.insert(at, inputs);
+    verb.insert(verb.find(' '), inputs);
     if (const size_t l = verb.find("LAYOUT"); l != std::string::npos) verb.replace(l, 6, layout);
-    const std::string expected = temp_path("merge_cli.yuv");
-    ASSERT_EQ(cli(verb + " -o " + expected), 0);
-    EXPECT_TRUE(out.bytes() == pfgst_test::read_file(expected));
+    expect_cli_bytes(pipeline, 3, verb);
   }
 }
 
@@ -474,7 +408,8 @@ TEST(Elements, MotionIsPostedAtTheFrameItHappens) {
   ASSERT_EQ(out.frames.size(), 8u);
   EXPECT_TRUE(out.bytes() == clip);  // the pictures pass unchanged
   std::string posted;
-  for (const GstStructure* s : out.element_messages) {
+  for (const auto& message : out.element_messages) {
+    const GstStructure* s = message.get();
     if (!gst_structure_has_name(s, "pelforge-motion")) continue;
     guint64 frame = 0;
     gst_structure_get_uint64(s, "frame", &frame);

@@ -10,27 +10,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace pfgst_test {
-
-RunResult::RunResult(RunResult&& o) noexcept
-    : frames(std::move(o.frames)),
-      caps(std::move(o.caps)),
-      buffer_flags(std::move(o.buffer_flags)),
-      error(std::move(o.error)),
-      error_details(o.error_details),
-      element_messages(std::move(o.element_messages)),
-      eos(o.eos) {
-  o.error_details = nullptr;
-  o.element_messages.clear();
-}
-
-RunResult::~RunResult() {
-  if (error_details != nullptr) gst_structure_free(error_details);
-  for (GstStructure* s : element_messages) gst_structure_free(s);
-}
 
 std::vector<uint8_t> RunResult::bytes() const {
   std::vector<uint8_t> all;
@@ -77,7 +61,7 @@ bool drain(GstBus* bus, RunResult& r) {
           g_clear_error(&err);
           const GstStructure* details = nullptr;
           gst_message_parse_error_details(m, &details);
-          if (details != nullptr) r.error_details = gst_structure_copy(details);
+          if (details != nullptr) r.error_details.reset(gst_structure_copy(details));
         }
         ended = true;
         break;
@@ -87,7 +71,7 @@ bool drain(GstBus* bus, RunResult& r) {
         break;
       case GST_MESSAGE_ELEMENT:
         if (const GstStructure* s = gst_message_get_structure(m)) {
-          r.element_messages.push_back(gst_structure_copy(s));
+          r.element_messages.emplace_back(gst_structure_copy(s));
         }
         break;
       default:
@@ -158,10 +142,29 @@ std::string cli_output(const std::string& arguments) {
   return {bytes.begin(), bytes.end()};
 }
 
+namespace {
+
+// Each test runs in a process of its own (ctest), so a process's files carry its pid and go
+// when it exits: the work directory does not grow with every run.
+void remove_own_files() {
+  const std::string prefix = std::to_string(getpid()) + "_";
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(PF_GST_TEST_DIR, ec)) {
+    if (entry.path().filename().string().rfind(prefix, 0) == 0) {
+      std::filesystem::remove(entry.path(), ec);
+    }
+  }
+}
+
+}  // namespace
+
 std::string temp_path(const std::string& name) {
-  const std::string dir = std::string(PF_GST_TEST_DIR);
-  mkdir(dir.c_str(), 0755);
-  return dir + "/" + std::to_string(getpid()) + "_" + name;
+  static const bool registered = [] {
+    mkdir(PF_GST_TEST_DIR, 0755);
+    return std::atexit(remove_own_files) == 0;
+  }();
+  (void)registered;
+  return std::string(PF_GST_TEST_DIR) + "/" + std::to_string(getpid()) + "_" + name;
 }
 
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {

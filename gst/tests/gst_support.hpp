@@ -8,25 +8,26 @@
 #include <gst/gst.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace pfgst_test {
 
+struct StructureFree {
+  void operator()(GstStructure* s) const { gst_structure_free(s); }
+};
+using Structure = std::unique_ptr<GstStructure, StructureFree>;
+
 struct RunResult {
-  std::vector<std::vector<uint8_t>> frames;     // contiguous pictures, in order
-  std::string caps;                             // the appsink's negotiated caps
-  std::vector<guint32> buffer_flags;            // GstBuffer flags of each picture
-  std::string error;                            // the first error message's text, or empty
-  GstStructure* error_details = nullptr;        // its details, owned by the result
-  std::vector<GstStructure*> element_messages;  // element messages, owned by the result
+  std::vector<std::vector<uint8_t>> frames;  // contiguous pictures, in order
+  std::string caps;                          // the appsink's negotiated caps
+  std::vector<guint32> buffer_flags;         // GstBuffer flags of each picture
+  std::string error;                         // the first error message's text, or empty
+  Structure error_details;                   // its details
+  std::vector<Structure> element_messages;
   bool eos = false;
 
-  RunResult() = default;
-  RunResult(const RunResult&) = delete;
-  RunResult& operator=(const RunResult&) = delete;
-  RunResult(RunResult&& o) noexcept;
-  ~RunResult();
   std::vector<uint8_t> bytes() const;  // all frames back to back
 };
 

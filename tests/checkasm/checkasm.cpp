@@ -70,15 +70,14 @@ bool wanted(const Options& options, const char* name) {
   return fnmatch(options.function.c_str(), name, 0) == 0;
 }
 
-void report_family(const char* family, const int (&tested)[4], const int (&failed)[4], bool list) {
+void report_family(const char* family, const Tally& tally, bool list) {
   if (list) return;
   bool any = false;
-  static const char* const kIsa[4] = {"mmx", "sse2", "ssse3", "sse4"};
   for (int isa = 0; isa < 4; ++isa) {
-    if (tested[isa] == 0) continue;
+    if (tally.tested[isa] == 0) continue;
     any = true;
-    std::printf("%s %s %-6s (%d cases)\n", failed[isa] == 0 ? "[OK]    " : "[FAILED]", family,
-                kIsa[isa], tested[isa]);
+    std::printf("%s %s %-6s (%d cases)\n", tally.failed[isa] == 0 ? "[OK]    " : "[FAILED]", family,
+                pf::kIsaName[isa], tally.tested[isa]);
   }
   if (!any) std::printf("[OK]     %s: no variant runs on this processor\n", family);
 }

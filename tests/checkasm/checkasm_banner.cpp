@@ -1,17 +1,12 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The banner's rectangle kernels in the parity harness: random rectangles, colours and opacities
 // on guarded pictures of the storage each kernel serves, odd pitches included.
-#include <cstdio>
-#include <functional>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "banner/banner.hpp"
 #include "checkasm.hpp"
-#include "guarded.hpp"
 #include "img_banner.h"
-#include "parity.hpp"
-#include "rng.hpp"
 
 namespace {
 
@@ -48,80 +43,47 @@ tBannerInstance random_instance(pft::Rng& rng, const Serves& s, int max_width, i
   return b;
 }
 
+pfc::Pictures picture_of(const tBannerInstance& b, uint64_t seed) {
+  pft::Rng rng(seed);
+  pfc::Pictures pictures;
+  pictures.emplace_back(b.u32YuvType, static_cast<uint32_t>(b.s32BgWidth),
+                        static_cast<uint32_t>(b.s32BgHeight), rng, 37);
+  return pictures;
+}
+
+void draw(const tBannerInstance& b, tBannerKernel kernel, pfc::Pictures& pictures) {
+  const tImgPicture pic = pictures[0].record();
+  kernel(&pic, &b, b.u8Opacity);
+}
+
 int run_banner(const pfc::Options& o, uint32_t flags) {
-  int tested[4] = {}, failed[4] = {};
-  int failures = 0;
-  for (const auto& row : pf::banner_kernels()) {
-    if (!pfc::wanted(o, row.name)) continue;
-    if (o.list) {
-      std::printf("%-48s", row.name);
-      for (int isa = 0; isa < 4; ++isa) {
-        if (row.variant[isa] != nullptr) std::printf(" %s", pf::kIsaName[isa]);
-      }
-      std::printf("\n");
-      continue;
-    }
-    pf::KernelRow<tBannerKernel> selected = row;
-    bool any = false;
-    for (int isa = 0; isa < 4; ++isa) {
-      if ((!o.isa.empty() && o.isa != pf::kIsaName[isa]) || (flags & pf::kIsaFlag[isa]) == 0) {
-        selected.variant[isa] = nullptr;
-      }
-      any |= selected.variant[isa] != nullptr;
-    }
-    if (!any) continue;
-    const Serves s = serves(row.name);
-    pft::Rng rng(o.seed ^ std::hash<std::string>{}(row.name));
-    for (int c = 0; c < 4 * o.cases; ++c) {
-      const tBannerInstance banner = random_instance(rng, s, 80, 48);
-      const uint64_t seed = rng.next();
-      auto make = [&](uint64_t picture_seed) {
-        pft::Rng r(picture_seed);
-        std::vector<pft::GuardedPicture> pictures;
-        pictures.emplace_back(banner.u32YuvType, static_cast<uint32_t>(banner.s32BgWidth),
-                              static_cast<uint32_t>(banner.s32BgHeight), r, 37);
-        return pictures;
-      };
-      auto run = [&](tBannerKernel kernel, std::vector<pft::GuardedPicture>& pictures) {
-        const tImgPicture pic = pictures[0].record();
-        kernel(&pic, &banner, banner.u8Opacity);
-      };
-      for (const std::string& m : pft::compare_variants(selected, seed, make, run)) {
-        std::printf("[FAILED] %s (picture %dx%d, rect %d,%d %dx%d, opacity %d)\n", m.c_str(),
-                    banner.s32BgWidth, banner.s32BgHeight, banner.s32DrawLeft, banner.s32DrawTop,
-                    banner.s32DrawWidth, banner.s32DrawHeight, banner.u8Opacity);
-        ++failures;
-        for (int isa = 0; isa < 4; ++isa) {
-          if (m.find(std::string(" ") + pf::kIsaName[isa] + " ") != std::string::npos) {
-            ++failed[isa];
-          }
-        }
-      }
-      for (int isa = 0; isa < 4; ++isa) tested[isa] += selected.variant[isa] != nullptr;
-    }
-    if (o.bench && failures == 0) {
-      pft::Rng r(1);
-      tBannerInstance banner = random_instance(r, s, 2, 2);
-      banner.s32BgWidth = 720, banner.s32BgHeight = 576;
-      banner.s32DrawTop = 400, banner.s32DrawLeft = 0;
-      banner.s32DrawWidth = 720, banner.s32DrawHeight = 120;
-      banner.u8Opacity = 160;
-      pft::GuardedPicture picture(banner.u32YuvType, 720, 576, r);
-      const tImgPicture pic = picture.record();
-      const double scalar =
-          pfc::cycles_per_call([&] { row.scalar(&pic, &banner, banner.u8Opacity); });
-      for (int isa = 0; isa < 4; ++isa) {
-        if (selected.variant[isa] == nullptr) continue;
-        const tBannerKernel variant = selected.variant[isa];
-        const double cycles =
-            pfc::cycles_per_call([&] { variant(&pic, &banner, banner.u8Opacity); });
-        std::printf("  %-44s %-6s %10.0f cycles  x%5.2f  (720x576, lower third)\n", row.name,
-                    pf::kIsaName[isa], cycles, scalar / cycles);
-      }
-    }
-  }
-  pfc::report_family("banner", tested, failed, o.list);
-  return failures;
+  const auto rows = pf::banner_kernels();
+  pfc::Family<tBannerKernel, tBannerInstance> f;
+  f.rows = rows;
+  f.cases = [&](pft::Rng& rng, size_t row, int count) {
+    const Serves s = serves(rows[row].name);
+    return pfc::random_cases<tBannerInstance>(
+        rng, 4 * count, [&](pft::Rng& r, int) { return random_instance(r, s, 80, 48); });
+  };
+  f.make = picture_of;
+  f.run = draw;
+  f.describe = [](const tBannerInstance& b) {
+    return "picture " + std::to_string(b.s32BgWidth) + "x" + std::to_string(b.s32BgHeight) +
+           ", rect " + std::to_string(b.s32DrawLeft) + "," + std::to_string(b.s32DrawTop) + " " +
+           std::to_string(b.s32DrawWidth) + "x" + std::to_string(b.s32DrawHeight) + ", opacity " +
+           std::to_string(b.u8Opacity);
+  };
+  f.bench = [&](size_t row) -> std::pair<std::function<void(tBannerKernel)>, std::string> {
+    pft::Rng r(1);
+    tBannerInstance b = random_instance(r, serves(rows[row].name), 2, 2);
+    b.s32BgWidth = 720, b.s32BgHeight = 576;
+    b.s32DrawTop = 400, b.s32DrawLeft = 0;
+    b.s32DrawWidth = 720, b.s32DrawHeight = 120;
+    b.u8Opacity = 160;
+    auto pics = std::make_shared<pfc::Pictures>(picture_of(b, 1));
+    return {[b, pics](tBannerKernel k) { draw(b, k, *pics); }, "720x576, lower third"};
+  };
+  return pfc::run_family("banner", f, o, flags);
 }
 
 }  // namespace

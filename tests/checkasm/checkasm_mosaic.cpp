@@ -2,16 +2,12 @@
 // The mosaic kernels in the parity harness: random pictures and pitches, up to 32 windows of
 // every block size (the SIMD forms treat 2, 4, 8, 16 and more, and the others, each their own
 // way), in place and into another buffer; each picture is one buffer with canaries around it.
-#include <cstdio>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "checkasm.hpp"
-#include "guarded.hpp"
 #include "img_mosaic.h"
 #include "mosaic/mosaic.hpp"
-#include "parity.hpp"
-#include "rng.hpp"
 
 namespace {
 
@@ -56,80 +52,53 @@ size_t buffer_bytes(const tImageMosaicParam& p, bool packed) {
   return lines > copy ? lines : copy;
 }
 
-// A picture buffer as the one plane of a guarded picture: one row of `bytes`, canaries around.
-std::vector<pft::GuardedPicture> pictures(size_t bytes, bool in_place, uint64_t seed) {
+struct Case {
+  tImageMosaicParam param;
+  bool packed, in_place;
+};
+
+// A picture buffer as the one plane of a guarded picture: one row of its bytes, canaries around.
+pfc::Pictures pictures(const Case& c, uint64_t seed) {
+  const auto half = static_cast<uint32_t>((buffer_bytes(c.param, c.packed) + 1) / 2);
   pft::Rng rng(seed);
-  std::vector<pft::GuardedPicture> out;
-  out.emplace_back(PF_YUV_UYVY, static_cast<uint32_t>((bytes + 1) / 2), 1, rng);
-  if (!in_place) out.emplace_back(PF_YUV_UYVY, static_cast<uint32_t>((bytes + 1) / 2), 1, rng);
+  pfc::Pictures out;
+  out.emplace_back(PF_YUV_UYVY, half, 1, rng);
+  if (!c.in_place) out.emplace_back(PF_YUV_UYVY, half, 1, rng);
   return out;
 }
 
-void call(tMosaicKernel kernel, const tImageMosaicParam& p,
-          std::vector<pft::GuardedPicture>& pics) {
-  uint8_t* src = pics[0].planes()[0].data();
-  uint8_t* dst = pics.back().planes()[0].data();
-  kernel(src, dst, &p);
+void call(const Case& c, tMosaicKernel kernel, pfc::Pictures& pics) {
+  kernel(pics[0].planes()[0].data(), pics.back().planes()[0].data(), &c.param);
 }
 
 int run_mosaic(const pfc::Options& o, uint32_t flags) {
-  int failures = 0;
-  int tested[4] = {}, failed[4] = {};
-  for (const auto& row : pf::mosaic::mosaic_kernels()) {
-    if (!pfc::wanted(o, row.name)) continue;
-    if (o.list) {
-      std::printf("%-48s", row.name);
-      for (int isa = 0; isa < 4; ++isa) {
-        if (row.variant[isa] != nullptr) std::printf(" %s", pf::kIsaName[isa]);
-      }
-      std::printf("\n");
-      continue;
-    }
-    pf::KernelRow<tMosaicKernel> selected = row;
-    for (int isa = 0; isa < 4; ++isa) {
-      if (!o.isa.empty() && o.isa != pf::kIsaName[isa]) selected.variant[isa] = nullptr;
-    }
-    const bool packed = packed_kernel(row.name), field = field_kernel(row.name);
-    const uint64_t row_seed = o.seed ^ std::hash<std::string>{}(row.name);
-    pft::Rng rng(row_seed);
-    // Four times the usual count: the cases are small and the block sizes many.
-    for (int n = 0; n < 4 * o.cases; ++n) {
-      const tImageMosaicParam p = random_param(rng, packed, field, false);
-      const bool in_place = rng.chance(50);
-      const uint64_t seed = rng.next();
-      const size_t bytes = buffer_bytes(p, packed);
-      auto make = [&](uint64_t s) { return pictures(bytes, in_place, s); };
-      auto run = [&](tMosaicKernel k, std::vector<pft::GuardedPicture>& pics) { call(k, p, pics); };
-      const auto messages = pft::compare_variants(selected, seed, make, run);
-      for (int isa = 0; isa < 4; ++isa) {
-        if (selected.variant[isa] == nullptr || (flags & pf::kIsaFlag[isa]) == 0) continue;
-        ++tested[isa];
-        for (const std::string& m : messages) {
-          if (m.find(std::string(" ") + pf::kIsaName[isa] + " ") != std::string::npos)
-            ++failed[isa];
-        }
-      }
-      for (const std::string& m : messages) {
-        std::printf("[FAILED] %s (%dx%d pitch %d, %u windows, %s)\n", m.c_str(), p.s32Width,
-                    p.s32Height, p.s32YStride, p.u32MosaicNum, in_place ? "in place" : "copy");
-        ++failures;
-      }
-    }
-    if (o.bench && failures == 0) {
-      const tImageMosaicParam p = random_param(rng, packed, field, true);
-      auto pics = pictures(buffer_bytes(p, packed), false, 1);
-      const double scalar = pfc::cycles_per_call([&] { call(row.scalar, p, pics); });
-      for (int isa = 0; isa < 4; ++isa) {
-        if (selected.variant[isa] == nullptr || (flags & pf::kIsaFlag[isa]) == 0) continue;
-        const tMosaicKernel variant = selected.variant[isa];
-        const double cycles = pfc::cycles_per_call([&] { call(variant, p, pics); });
-        std::printf("  %-44s %-6s %10.0f cycles  x%5.2f  (720x576, 4 windows, copy)\n", row.name,
-                    pf::kIsaName[isa], cycles, scalar / cycles);
-      }
-    }
-  }
-  pfc::report_family("mosaic", tested, failed, o.list);
-  return failures;
+  const auto rows = pf::mosaic::mosaic_kernels();
+  pfc::Family<tMosaicKernel, Case> f;
+  f.rows = rows;
+  // Four times the usual count: the cases are small and the block sizes many.
+  f.cases = [&](pft::Rng& rng, size_t row, int count) {
+    const bool packed = packed_kernel(rows[row].name), field = field_kernel(rows[row].name);
+    return pfc::random_cases<Case>(rng, 4 * count, [&](pft::Rng& r, int) {
+      const tImageMosaicParam p = random_param(r, packed, field, false);
+      return Case{p, packed, r.chance(50)};
+    });
+  };
+  f.make = pictures;
+  f.run = call;
+  f.describe = [](const Case& c) {
+    const tImageMosaicParam& p = c.param;
+    return std::to_string(p.s32Width) + "x" + std::to_string(p.s32Height) + " pitch " +
+           std::to_string(p.s32YStride) + ", " + std::to_string(p.u32MosaicNum) + " windows, " +
+           (c.in_place ? "in place" : "copy");
+  };
+  f.bench = [&](size_t row) -> std::pair<std::function<void(tMosaicKernel)>, std::string> {
+    const bool packed = packed_kernel(rows[row].name);
+    pft::Rng rng(o.seed);
+    const Case c{random_param(rng, packed, field_kernel(rows[row].name), true), packed, false};
+    auto pics = std::make_shared<pfc::Pictures>(pictures(c, 1));
+    return {[c, pics](tMosaicKernel k) { call(c, k, *pics); }, "720x576, 4 windows, copy"};
+  };
+  return pfc::run_family("mosaic", f, o, flags);
 }
 
 }  // namespace

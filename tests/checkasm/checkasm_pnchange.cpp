@@ -2,16 +2,13 @@
 // The PAL/NTSC change kernels in the parity harness: each SSE2 twin against its scalar kernel in
 // separate buffers, in place, and (PAL to NTSC, 4:2:0) repacked inside one buffer, with planes
 // at every alignment and random contents.
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "checkasm.hpp"
-#include "guarded.hpp"
 #include "img_pnchange.h"
-#include "parity.hpp"
 #include "pnchange/pnchange.hpp"
-#include "rng.hpp"
 
 namespace {
 
@@ -45,75 +42,73 @@ tImagePNChangePicture at(pft::GuardedPicture& pic, size_t shift, const std::vect
   return p;
 }
 
+// One case: where the pictures lie for one kernel, and how far off alignment.
+struct Case {
+  Place place;
+  size_t shift;
+  uint32_t line;  // bytes
+  Flat src, dst, pal;
+};
+
+pfc::Pictures make(const Case& c, uint64_t seed) {
+  pft::Rng rng(seed);
+  pfc::Pictures pics;
+  // One spare line gives the shifted planes room.
+  if (c.place == Place::kSeparate) {
+    pics.emplace_back(PF_YUV_UYVY, c.line / 2, c.src.lines + 1, rng);
+    pics.emplace_back(PF_YUV_UYVY, c.line / 2, c.dst.lines + 1, rng);
+  } else {
+    pics.emplace_back(PF_YUV_UYVY, c.line / 2, c.pal.lines + 1, rng);
+  }
+  return pics;
+}
+
+void run(const Case& c, tPNChangeKernel kernel, pfc::Pictures& pics) {
+  const bool separate = c.place == Place::kSeparate;
+  const tImagePNChangePicture s = at(pics[0], c.shift, separate ? c.src.planes : c.pal.planes);
+  const tImagePNChangePicture d =
+      separate ? at(pics[1], c.shift, c.dst.planes)
+               : at(pics[0], c.shift, c.place == Place::kInPlace ? c.pal.planes : c.dst.planes);
+  kernel(&s, &d);
+}
+
 int run_pnchange(const pfc::Options& o, uint32_t flags) {
-  int failures = 0, tested = 0;
-  for (const auto& row : pf::pnchange_kernels()) {
-    if (!pfc::wanted(o, row.name)) continue;
-    if (o.list) {
-      std::printf("%-48s sse2\n", row.name);
-      continue;
-    }
-    if (!o.isa.empty() && o.isa != "sse2") continue;
-    const Spec& spec = *pf::pn_kernel_spec(row.pointer);
+  const auto rows = pf::pnchange_kernels();
+  auto case_of = [rows](size_t row, Place place, size_t shift) {
+    const Spec& spec = *pf::pn_kernel_spec(rows[row].pointer);
     const bool to_pal = spec.direction == pf::PnDirection::kNtscToPal;
+    return Case{place,
+                shift,
+                static_cast<uint32_t>(line_bytes(spec)),
+                flat(spec, !to_pal),
+                flat(spec, to_pal),
+                flat(spec, true)};
+  };
+  pfc::Family<tPNChangeKernel, Case> f;
+  f.rows = rows;
+  f.cases = [&](pft::Rng& rng, size_t row, int count) {
+    const Spec& spec = *pf::pn_kernel_spec(rows[row].pointer);
     std::vector<Place> places = {Place::kSeparate};
     if (spec.one_buffer) places.push_back(Place::kInPlace);
-    if (spec.one_buffer && !to_pal && spec.layout != pf::PnLayout::kUyvyFrame)
+    if (spec.one_buffer && spec.direction != pf::PnDirection::kNtscToPal &&
+        spec.layout != pf::PnLayout::kUyvyFrame)
       places.push_back(Place::kRepacked);
-    const auto lb = static_cast<uint32_t>(line_bytes(spec));
-    const Flat src = flat(spec, !to_pal), dst = flat(spec, to_pal), pal = flat(spec, true);
-    pft::Rng seeds(o.seed ^ std::hash<std::string>{}(row.name));
-    for (int c = 0; c < o.cases; ++c) {
-      const Place place = places[static_cast<size_t>(c) % places.size()];
-      const uint64_t seed = seeds.next();
-      const size_t shift = seed % 16;
-      auto make = [&](uint64_t s) {
-        pft::Rng rng(s);
-        std::vector<pft::GuardedPicture> pics;
-        // One spare line gives the shifted planes room.
-        if (place == Place::kSeparate) {
-          pics.emplace_back(PF_YUV_UYVY, lb / 2, src.lines + 1, rng);
-          pics.emplace_back(PF_YUV_UYVY, lb / 2, dst.lines + 1, rng);
-        } else {
-          pics.emplace_back(PF_YUV_UYVY, lb / 2, pal.lines + 1, rng);
-        }
-        return pics;
-      };
-      auto run = [&](tPNChangeKernel kernel, std::vector<pft::GuardedPicture>& pics) {
-        const tImagePNChangePicture s =
-            at(pics[0], shift, place == Place::kSeparate ? src.planes : pal.planes);
-        const tImagePNChangePicture d =
-            place == Place::kSeparate
-                ? at(pics[1], shift, dst.planes)
-                : at(pics[0], shift, place == Place::kInPlace ? pal.planes : dst.planes);
-        kernel(&s, &d);
-      };
-      for (const std::string& m : pft::compare_variants(row, seed, make, run)) {
-        std::printf("[FAILED] %s (%s)\n", m.c_str(), kPlaceName[static_cast<int>(place)]);
-        ++failures;
-      }
-      if ((flags & VIDEOMEM_CPU_SSE2) != 0) ++tested;
-    }
-    if (o.bench && failures == 0 && (flags & VIDEOMEM_CPU_SSE2) != 0) {
-      pft::Rng rng(1);
-      std::vector<pft::GuardedPicture> pics;
-      pics.emplace_back(PF_YUV_UYVY, lb / 2, src.lines, rng);
-      pics.emplace_back(PF_YUV_UYVY, lb / 2, dst.lines, rng);
-      const tImagePNChangePicture s = at(pics[0], 0, src.planes), d = at(pics[1], 0, dst.planes);
-      const double scalar = pfc::cycles_per_call([&] { row.scalar(&s, &d); });
-      const double sse2 = pfc::cycles_per_call([&] { row.variant[pf::kSse2](&s, &d); });
-      std::printf("  %-44s sse2   %10.0f cycles  x%5.2f\n", row.name, sse2, scalar / sse2);
-    }
-  }
-  if (!o.list) {
-    if (tested == 0) {
-      std::printf("[OK]     pnchange: no variant runs on this processor\n");
-    } else {
-      std::printf("%s pnchange sse2   (%d cases)\n", failures == 0 ? "[OK]    " : "[FAILED]",
-                  tested);
-    }
-  }
-  return failures;
+    return pfc::random_cases<Case>(rng, count, [&](pft::Rng& r, int i) {
+      return case_of(row, places[static_cast<size_t>(i) % places.size()], r.below(16));
+    });
+  };
+  f.make = make;
+  f.run = run;
+  f.describe = [](const Case& c) {
+    return std::string(kPlaceName[static_cast<int>(c.place)]) + ", shift " +
+           std::to_string(c.shift);
+  };
+  f.bench = [&](size_t row) -> std::pair<std::function<void(tPNChangeKernel)>, std::string> {
+    const Case c = case_of(row, Place::kSeparate, 0);
+    auto pics = std::make_shared<pfc::Pictures>(make(c, 1));
+    return {[c, pics](tPNChangeKernel k) { run(c, k, *pics); }, "separate buffers"};
+  };
+  return pfc::run_family("pnchange", f, o, flags);
 }
 
 }  // namespace

@@ -2,14 +2,12 @@
 // The temporal filter's SSE2 kernel in the parity harness. It computes a different filter from
 // the block blend of Filterframe_c, so it is held to the model of its own definition
 // (temporal_model.hpp), on random sizes, strengths and difference spreads with guard bands.
-#include <cstdio>
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "checkasm.hpp"
-#include "guarded.hpp"
-#include "parity.hpp"
-#include "rng.hpp"
 #include "temporal/temporal.hpp"
 #include "temporal_model.hpp"
 
@@ -40,9 +38,9 @@ Case random_case(pft::Rng& rng, bool big) {
 
 // The current picture and the previous output, each one contiguous 4:2:0 buffer: one guarded
 // plane of aw bytes by ah * 3 / 2 rows (a packed picture of aw / 2 pixels has that shape).
-std::vector<pft::GuardedPicture> pictures(const Case& c, uint64_t seed) {
+pfc::Pictures pictures(const Case& c, uint64_t seed) {
   pft::Rng rng(seed);
-  std::vector<pft::GuardedPicture> pics;
+  pfc::Pictures pics;
   const auto w = static_cast<uint32_t>(c.aw / 2), rows = static_cast<uint32_t>(c.ah * 3 / 2);
   pics.emplace_back(PF_YUV_UYVY, w, rows, rng);
   pics.emplace_back(PF_YUV_UYVY, w, rows, rng);
@@ -57,59 +55,37 @@ std::vector<pft::GuardedPicture> pictures(const Case& c, uint64_t seed) {
   return pics;
 }
 
-void run(const Case& c, tFilterframeKernel kernel, std::vector<pft::GuardedPicture>& pics,
-         std::vector<uint8_t>& lines) {
+void run(const Case& c, tFilterframeKernel kernel, pfc::Pictures& pics) {
   tImgTemporalFilterInstance inst{};
   inst.s32AlignedWidth = c.aw;
   inst.s32AlignedHeight = c.ah;
   for (int i = 0; i < 3; ++i) inst.as32Strength[i] = c.strength[i];
-  lines.assign(static_cast<size_t>(37 * c.aw + 864), 0x5A);
+  std::vector<uint8_t> lines(static_cast<size_t>(37 * c.aw + 864), 0x5A);
   inst.pu8LineBuf = lines.data();
   kernel(&inst, pics[0].planes()[0].data(), pics[1].planes()[0].data());
 }
 
 int run_temporal(const pfc::Options& o, uint32_t flags) {
-  int tested[4] = {}, failed[4] = {};
-  int failures = 0;
-  for (const auto& row : pf::temporal::temporal_filter_kernels()) {
-    if (!pfc::wanted(o, row.name)) continue;
-    if (o.list) {
-      std::printf("%-48s%s\n", row.name, row.variant[pf::kSse2] != nullptr ? " sse2" : "");
-      continue;
-    }
-    const tFilterframeKernel variant = row.variant[pf::kSse2];
-    const bool isa = o.isa.empty() || o.isa == "sse2";
-    if (variant == nullptr || !isa || (flags & pf::kIsaFlag[pf::kSse2]) == 0) continue;
-    const pf::KernelRow<tFilterframeKernel> modelled{
-        row.name, row.pointer, window_model, {nullptr, variant, nullptr, nullptr}};
-    pft::Rng seeds(o.seed ^ std::hash<std::string>{}(row.name));
-    std::vector<uint8_t> lines;
-    for (int i = 0; i < o.cases; ++i) {
-      const uint64_t seed = seeds.next();
-      pft::Rng rng(seed);
-      const Case c = random_case(rng, false);
-      for (const std::string& m : pft::compare_variants(
-               modelled, seed, [&](uint64_t s) { return pictures(c, s); },
-               [&](tFilterframeKernel k, auto&pics) { run(c, k, pics, lines); })) {
-        std::printf("[FAILED] %s (against its model, %dx%d)\n", m.c_str(), c.aw, c.ah);
-        ++failed[pf::kSse2];
-        ++failures;
-      }
-      ++tested[pf::kSse2];
-    }
-    if (o.bench && failures == 0) {
-      pft::Rng rng(o.seed);
-      Case c = random_case(rng, true);
-      c.spread = 6;
-      auto pics = pictures(c, 1);
-      const double scalar = pfc::cycles_per_call([&] { run(c, row.scalar, pics, lines); });
-      const double simd = pfc::cycles_per_call([&] { run(c, variant, pics, lines); });
-      std::printf("  %-44s %-6s %10.0f cycles, scalar block blend %10.0f  (720x576)\n", row.name,
-                  "sse2", simd, scalar);
-    }
-  }
-  pfc::report_family("temporal", tested, failed, o.list);
-  return failures;
+  pfc::Family<tFilterframeKernel, Case> f;
+  f.rows = pf::temporal::temporal_filter_kernels();
+  f.cases = [](pft::Rng& rng, size_t, int count) {
+    return pfc::random_cases<Case>(rng, count,
+                                   [](pft::Rng& r, int) { return random_case(r, false); });
+  };
+  f.make = pictures;
+  f.run = run;
+  f.describe = [](const Case& c) { return std::to_string(c.aw) + "x" + std::to_string(c.ah); };
+  f.model = [](tFilterframeKernel) { return window_model; };
+  // The scalar kernel is the block blend, a different filter: the ratio compares the two.
+  f.bench = [&](size_t) -> std::pair<std::function<void(tFilterframeKernel)>, std::string> {
+    pft::Rng rng(o.seed);
+    Case c = random_case(rng, true);
+    c.spread = 6;
+    auto pics = std::make_shared<pfc::Pictures>(pictures(c, 1));
+    return {[c, pics](tFilterframeKernel k) { run(c, k, *pics); },
+            "720x576, against the scalar block blend"};
+  };
+  return pfc::run_family("temporal", f, o, flags);
 }
 
 }  // namespace

@@ -5,27 +5,10 @@
 # per channel and into a wall ffprobe reads; `pelforge multienc` makes streams ffmpeg decodes to
 # within a PSNR bound of their input; bad inputs end with a message and a non-zero status.
 # Usage: codec_e2e.sh PATH_TO_PELFORGE. Exit status 77: ffmpeg is missing (test skipped).
-set -euo pipefail
-
-pelforge=${1:?usage: codec_e2e.sh PATH_TO_PELFORGE}
-for tool in ffmpeg ffprobe; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed; this end-to-end test needs ffmpeg and ffprobe"
-    exit 77
-  fi
-done
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
-probe() {
-  ffprobe -v error -count_frames -select_streams v:0 \
-    -show_entries stream=codec_name,width,height,nb_read_frames -of csv=p=0 "$1" | cut -d, -f1-4
-}
+# shellcheck source=tests/cli/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
+need ffmpeg ffprobe
+codec_probe() { probe "$1" codec_name,width,height,nb_read_frames | cut -d, -f1-4; }
 
 cd "$tmp"
 ff -f lavfi -i testsrc2=size=352x288:rate=25 -frames:v 20 -c:v libx264 -bf 2 a.h264
@@ -47,7 +30,7 @@ done
 
 # 2. The wall: size from the grid and the pictures, one wall per step with a new picture.
 "$pelforge" multidec "${inputs[@]}" -o wall.y4m --preview prev -q 2>log || fail "wall: $(cat log)"
-[ "$(probe wall.y4m)" = "rawvideo,1280,720,21" ] || fail "wall reads as '$(probe wall.y4m)'"
+[ "$(codec_probe wall.y4m)" = "rawvideo,1280,720,21" ] || fail "wall reads as '$(codec_probe wall.y4m)'"
 [ -s prev/wall_first.png ] && [ -s prev/wall_last.png ] || fail "no wall previews"
 "$pelforge" multidec a.h264 b.m2v --grid 2x1 -S 704x288 -o - -q 2>log >wall2.y4m ||
   fail "wall to a pipe: $(cat log)"
@@ -60,14 +43,14 @@ for codec in h264 mpeg2; do
   "$pelforge" multienc in1.y4m in2.y4m -c "$codec" -b 2M -o "out%d.$codec" -q 2>log ||
     fail "multienc $codec: $(cat log)"
   name=$([ "$codec" = h264 ] && echo h264 || echo mpeg2video)
-  [ "$(probe "out1.$codec")" = "$name,352,288,25" ] || fail "out1.$codec: $(probe "out1.$codec")"
-  [ "$(probe "out2.$codec")" = "$name,320,240,25" ] || fail "out2.$codec: $(probe "out2.$codec")"
+  [ "$(codec_probe "out1.$codec")" = "$name,352,288,25" ] || fail "out1.$codec: wrong stream"
+  [ "$(codec_probe "out2.$codec")" = "$name,320,240,25" ] || fail "out2.$codec: wrong stream"
   # Compared as raw pictures: container timestamps must not pair the wrong pictures.
   ff -i "out1.$codec" -fps_mode passthrough -f rawvideo -pix_fmt yuv420p dec.yuv
   ff -i in1.y4m -f rawvideo src.yuv
-  psnr=$(ffmpeg -nostdin -hide_banner -f rawvideo -s 352x288 -i dec.yuv -f rawvideo -s 352x288 \
-    -i src.yuv -lavfi psnr -f null - 2>&1 | sed -n 's/.*average:\([0-9.]*\).*/\1/p')
-  awk -v p="$psnr" 'BEGIN { exit !(p > 30) }' || fail "$codec PSNR $psnr"
+  read -r _ _ _ psnr <<<"$(psnr null -f rawvideo -s 352x288 -i dec.yuv -f rawvideo -s 352x288 \
+    -i src.yuv)"
+  at_least "$psnr" 30 || fail "$codec PSNR $psnr"
 done
 
 # 4. Refusals: a file that is no video, a missing file, a codec the encoder lacks, no pattern.
@@ -77,10 +60,6 @@ for args in "multidec junk.h264 -o w.y4m" "multidec nothere.mp4 -o w.y4m"; do
   if "$pelforge" $args -q 2>log; then fail "$args succeeded"; fi
   grep -q "error" log || fail "$args: no message"
 done
-status=0
-"$pelforge" multienc in1.y4m -c vp9 -o x.bin 2>log || status=$?
-[ "$status" = 2 ] || fail "unknown codec: status $status"
-status=0
-"$pelforge" multienc in1.y4m in2.y4m -o same.h264 2>log || status=$?
-[ "$status" = 2 ] || fail "two inputs, one output: status $status"
+expect_status 2 "$pelforge" multienc in1.y4m -c vp9 -o x.bin
+expect_status 2 "$pelforge" multienc in1.y4m in2.y4m -o same.h264
 echo "codec verbs agree with ffmpeg"

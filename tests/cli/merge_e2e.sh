@@ -6,21 +6,9 @@
 # storage, they must equal xstack followed by il's deinterleave. A clip of the wrong size is
 # refused unless --scale brings it to its window.
 # Usage: merge_e2e.sh PATH_TO_PELFORGE. Exit status 77: ffmpeg is missing (test skipped).
-set -euo pipefail
-
-pelforge=${1:?usage: merge_e2e.sh PATH_TO_PELFORGE}
-if ! command -v ffmpeg >/dev/null 2>&1; then
-  echo "SKIP: ffmpeg is not installed; this end-to-end test needs it"
-  exit 77
-fi
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
+# shellcheck source=tests/cli/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
+need ffmpeg
 
 # Four different moving clips, 352x288, 6 frames each.
 for i in 1 2 3 4; do
@@ -55,13 +43,8 @@ echo "2x2 wall in field storage: identical to xstack,il=l=d:c=d"
 # 3. A clip that does not fit its window is refused (exit status 2), and --scale makes it fit.
 ff -f lavfi -i "testsrc2=size=320x240:rate=25" -frames:v 2 -pix_fmt yuv420p -f rawvideo \
   "$tmp/small.yuv"
-set +e
-"$pelforge" merge -q -s 320x240 "$tmp/small.yuv" --style full -s 720x576 -o "$tmp/no.yuv" \
-  2>"$tmp/refused.log"
-status=$?
-set -e
-[ "$status" -eq 2 ] || fail "a clip of the wrong size gave exit status $status, expected 2"
-grep -q "add --scale" "$tmp/refused.log" || fail "no hint at --scale: $(cat "$tmp/refused.log")"
+expect_error 2 "add --scale" \
+  "$pelforge" merge -q -s 320x240 "$tmp/small.yuv" --style full -s 720x576 -o "$tmp/no.yuv"
 "$pelforge" merge -q -s 320x240 "$tmp/small.yuv" --style full --scale -s 720x576 \
   -o "$tmp/scaled.yuv" 2>"$tmp/scaled.log" ||
   fail "pelforge merge --scale failed: $(cat "$tmp/scaled.log")"

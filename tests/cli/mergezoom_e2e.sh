@@ -7,23 +7,9 @@
 # picture's own size is a plain copy); a wall of clips of other sizes and shapes in field storage
 # is read back by ffprobe with the size and count asked for.
 # Usage: mergezoom_e2e.sh PATH_TO_PELFORGE. Exit status 77: ffmpeg is missing (test skipped).
-set -euo pipefail
-
-pelforge=${1:?usage: mergezoom_e2e.sh PATH_TO_PELFORGE}
-for tool in ffmpeg ffprobe; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed; this end-to-end test needs ffmpeg and ffprobe"
-    exit 77
-  fi
-done
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
+# shellcheck source=tests/cli/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
+need ffmpeg ffprobe
 
 # 1. Picture in picture against overlay, whole and cut.
 ff -f lavfi -i "testsrc2=size=720x576:rate=25" -frames:v 5 -pix_fmt yuv420p "$tmp/bg.y4m"
@@ -60,8 +46,7 @@ ff -f lavfi -i "smptebars=size=240x320:rate=25" -frames:v 3 -pix_fmt yuv422p "$t
 "$pelforge" mergezoom "$tmp/wide.y4m" "$tmp/tall.y4m" "$tmp/c0.y4m" --grid 3x3 --zoom auto \
   --lines --focus 2 -s 1280x720 --out-layout field -o "$tmp/field.y4m" -q 2>"$tmp/log" ||
   fail "mergezoom 3x3: $(cat "$tmp/log")"
-read -r w h n < <(ffprobe -v error -select_streams v:0 -count_frames \
-  -show_entries stream=width,height,nb_read_frames -of csv=p=0 "$tmp/field.y4m" | tr ',' ' ')
-[ "$w x $h x $n" = "1280 x 720 x 3" ] || fail "the 3x3 wall reads as $w x $h x $n"
+wall=$(probe "$tmp/field.y4m" width,height,nb_read_frames)
+[ "$wall" = "1280,720,3" ] || fail "the 3x3 wall reads as $wall"
 
 echo "insert and mergezoom end to end: ok"

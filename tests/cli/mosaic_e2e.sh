@@ -5,15 +5,8 @@
 # ffmpeg installed, on a clip piped through pelforge that ffprobe then reads back. Windows past
 # the picture are usage errors (status 2) that name the window.
 # Usage: mosaic_e2e.sh PATH_TO_PELFORGE
-set -euo pipefail
-
-pelforge=${1:?usage: mosaic_e2e.sh PATH_TO_PELFORGE}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+# shellcheck source=tests/cli/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
 
 # outside_unchanged IN OUT FMT WIDTH HEIGHT SKIP PREFIX X Y W H: the files' first SKIP bytes are
 # a stream header, each picture is preceded by PREFIX bytes. cmp lists every byte that differs
@@ -52,20 +45,14 @@ for fmt in yuv420p uyvy422; do
 done
 
 for window in 100,100,100,60,16 0,0,32,32,33 -2,0,8,8,2; do
-  set +e
-  "$pelforge" mosaic -s 176x144 "$tmp/in_yuv420p.yuv" --window=$window -o "$tmp/x.yuv" \
-    2>"$tmp/err.log"
-  status=$?
-  set -e
-  [ "$status" -eq 2 ] || fail "--window $window gave status $status, expected 2"
-  grep -q -- "--window $window" "$tmp/err.log" || fail "no message names $window"
+  expect_error 2 "--window $window" \
+    "$pelforge" mosaic -s 176x144 "$tmp/in_yuv420p.yuv" --window=$window -o "$tmp/x.yuv"
 done
 
-if ! command -v ffmpeg >/dev/null 2>&1 || ! command -v ffprobe >/dev/null 2>&1; then
+if ! have ffmpeg ffprobe; then
   echo "note: ffmpeg is not installed; the clip check is skipped"
   exit 0
 fi
-ff() { ffmpeg -nostdin -hide_banner -loglevel error "$@"; }
 ff -f lavfi -i testsrc2=size=720x576:rate=25 -frames:v 5 -pix_fmt yuv420p -f yuv4mpegpipe - |
   "$pelforge" mosaic - --window 201,133,250,170,12 -q -o - >"$tmp/clip_out.y4m" ||
   fail "pelforge mosaic in a pipe failed"
@@ -77,8 +64,7 @@ ff -f lavfi -i testsrc2=size=720x576:rate=25 -frames:v 5 -pix_fmt yuv420p -f yuv
 outside_unchanged "$tmp/clip_in.y4m" "$tmp/clip_out.y4m" yuv420p 720 576 \
   "$(head -n 1 "$tmp/clip_in.y4m" | wc -c)" 6 201 133 250 170 ||
   fail "the clip changed outside the window"
-probe=$(ffprobe -v error -count_frames -select_streams v:0 \
-  -show_entries stream=width,height,nb_read_frames -of csv=p=0 "$tmp/clip_out.y4m")
+probe=$(probe "$tmp/clip_out.y4m" width,height,nb_read_frames)
 [ "$probe" = "720,576,5" ] || fail "ffprobe reads '$probe', expected 720,576,5"
 echo "ffmpeg clip: every byte outside the window unchanged"
 echo "mosaic end-to-end: all checks passed"

@@ -6,20 +6,9 @@
 # the second never; the alarm previews must be PNG pictures. Then `pelforge pn` against ffmpeg:
 # PAL to NTSC is its crop of the middle 480 lines, and back to PAL its pad with black.
 # Usage: motion_e2e.sh PATH_TO_PELFORGE. Exit status 77: ffmpeg is missing (test skipped).
-set -euo pipefail
-
-pelforge=${1:?usage: motion_e2e.sh PATH_TO_PELFORGE}
-if ! command -v ffmpeg >/dev/null 2>&1; then
-  echo "SKIP: ffmpeg is not installed; this end-to-end test needs it"
-  exit 77
-fi
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+# shellcheck source=tests/cli/e2e_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/e2e_common.sh"
+need ffmpeg
 
 ffmpeg -nostdin -hide_banner -loglevel error \
   -f lavfi -i "color=c=0x808080:size=352x288:rate=25[bg];color=c=white:size=32x32[box];[bg][box]overlay=x='8*n':y=100" \
@@ -63,7 +52,6 @@ grep -q "^frame $((enters - 1)): no motion\$" "$tmp/lines.txt" ||
   fail "plain report: $(sed -n "${enters}p" "$tmp/lines.txt")"
 echo "alarm from frame $first in the watched area; $alarms alarm pictures"
 
-ff() { ffmpeg -nostdin -hide_banner -loglevel error "$@"; }
 ff -f lavfi -i testsrc2=size=720x576:rate=25 -frames:v 5 -pix_fmt yuv420p -f rawvideo "$tmp/pal.yuv"
 ff -s 720x576 -pix_fmt yuv420p -f rawvideo -i "$tmp/pal.yuv" -vf crop=720:480:0:48 \
   -f rawvideo "$tmp/ntsc_ref.yuv"

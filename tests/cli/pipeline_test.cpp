@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // Pictures through planned chains of library modules: lossless format and storage conversions
 // (including the routes through yuv420p the resizer needs for some pairs), placement margins,
-// and the RGB modules with rows that need re-spacing.
+// the RGB modules with rows that need re-spacing, and the geometry helpers.
 #include "pipeline.hpp"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "cli.hpp"
 #include "modules.hpp"
 #include "rng.hpp"
+#include "verbs/zoom_stages.hpp"
 #include "video_mem.h"
 
 namespace pf::cli {
@@ -185,6 +187,26 @@ TEST(Pipeline, RgbOrdersDepthsAndRowSpacing) {
     }
     EXPECT_EQ(convert(w565, w24, words), expected);
     EXPECT_EQ(convert(w24, w565, expected), words) << "24 -> 16 keeps the top bits";
+  }
+}
+
+// The bars resize --keep-aspect hands to ImageAptZoom: the picture's shape kept, centred,
+// multiples of 4 that leave an even picture.
+TEST(Metrics, KeepAspectBarsCentreThePictureInItsShape) {
+  struct Row {
+    int w, h, out_w, out_h;
+    std::array<int, 4> bars;  // top, bottom, left, right
+  } rows[] = {
+      {720, 576, 1280, 720, {0, 0, 192, 188}},  // 5:4 into 16:9: pillarbox, 900 wide
+      {1920, 1080, 720, 576, {84, 88, 0, 0}},   // 16:9 into 5:4: letterbox, 404 high
+      {720, 576, 360, 288, {0, 0, 0, 0}},       // the same shape: no bars
+      {352, 288, 352, 288, {0, 0, 0, 0}},
+      {640, 480, 720, 576, {20, 16, 0, 0}},     // 4:3 into 5:4: 540 high
+      {100, 1000, 720, 576, {0, 0, 332, 332}},  // very tall: 57.6 wide rounds to 56
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(keep_aspect_bars(r.w, r.h, r.out_w, r.out_h), r.bars)
+        << r.w << "x" << r.h << " into " << r.out_w << "x" << r.out_h;
   }
 }
 

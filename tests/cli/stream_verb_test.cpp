@@ -190,25 +190,23 @@ TEST(StreamVerb, OptionsConversionsReportsAndErrors) {
     const Verb* verb;
     const char* args;  // "@name" is a file in the test's directory
     int status;
-    std::string err_part;  // "" : nothing on standard error
-    const char* out_part;  // "" : nothing on standard output
-    std::function<void()> check;
+    std::string err_part;                   // "" : nothing on standard error
+    const char* out_part;                   // "" : nothing on standard output
+    std::function<void()> check = nullptr;  // the files written, when a row looks at them
   };
   const Row rows[] = {
-      {&kTint, "--help", 0, "", "Options of tint:\n  --add N", [] {}},
-      {&kTint, "-h", 0, "", "tint works on yuv420p; other input", [] {}},
-      {&kTint, "--help", 0, "", "Examples:\n  pelforge tint in.y4m", [] {}},
-      {&kTint, "--help", 0, "", "--preview-every N", [] {}},
-      {&kStack, "--help", 0, "", "INPUT..., -i FILE", [] {}},
+      {&kTint, "--help", 0, "", "Options of tint:\n  --add N"},
+      {&kTint, "-h", 0, "", "tint works on yuv420p; other input"},
+      {&kTint, "--help", 0, "", "Examples:\n  pelforge tint in.y4m"},
+      {&kTint, "--help", 0, "", "--preview-every N"},
+      {&kStack, "--help", 0, "", "INPUT..., -i FILE"},
       // The verb's own options next to the common ones, in any order; the module stage runs.
       {&kTint, "-s 64x32 @in.yuv --add 20 -o @a.yuv -q", 0, "", "",
        [&] { EXPECT_EQ(file("a.yuv"), luma_plus(raw, kPicture, 20)); }},
-      {&kTint, "--add=-300 @in.yuv", 2, "pelforge tint: error: --add: '-300' is outside -255", "",
-       [] {}},
-      {&kTint, "--add x @in.yuv", 2, "(pelforge tint --help lists the options)", "", [] {}},
-      {&kTint, "--half=1 @in.yuv", 2, "--half takes no value", "", [] {}},
-      {&kTint, "--bogus @in.yuv", 2, "unknown option --bogus (see pelforge tint --help)", "",
-       [] {}},
+      {&kTint, "--add=-300 @in.yuv", 2, "pelforge tint: error: --add: '-300' is outside -255", ""},
+      {&kTint, "--add x @in.yuv", 2, "(pelforge tint --help lists the options)", ""},
+      {&kTint, "--half=1 @in.yuv", 2, "--half takes no value", ""},
+      {&kTint, "--bogus @in.yuv", 2, "unknown option --bogus (see pelforge tint --help)", ""},
       // Other input is converted in front of the stages and back behind them, with notes.
       {&kTint, "-s 64x32 -pix_fmt uyvy422 @in.uyvy --add 20 -o @b.uyvy", 0,
        "tint works on yuv420p 64x32 frame: converting", "",
@@ -216,7 +214,7 @@ TEST(StreamVerb, OptionsConversionsReportsAndErrors) {
          EXPECT_EQ(uyvy_luma(file("b.uyvy")), luma_plus(uyvy_luma(file("in.uyvy")), kW * kH, 20));
        }},
       {&kTint, "-s 64x32 -pix_fmt uyvy422 @in.uyvy -o @c.uyvy", 0,
-       "converting yuv420p 64x32 frame to uyvy422 64x32 frame for the output", "", [] {}},
+       "converting yuv420p 64x32 frame to uyvy422 64x32 frame for the output", ""},
       // ... and to what the output asks for, without a note when the command line asked.
       {&kTint, "-s 64x32 @in.yuv -pix_fmt nv12 -o @d.nv12", 0, "4 pictures", "",
        [&] { EXPECT_EQ(file("d.nv12"), file("ref.nv12")); }},
@@ -226,10 +224,9 @@ TEST(StreamVerb, OptionsConversionsReportsAndErrors) {
        [&] { EXPECT_EQ(file("f.yuv").size(), 4 * kPicture); }},
       // Reports: one line per picture with state kept across pictures, on standard output, or
       // on standard error when pictures go there; no output file is needed.
-      {&kTint, "-s 64x32 @in.yuv -frames 3 --report -q", 0, "", "frame 0: 2048\nframe 1: 20",
-       [] {}},
-      {&kTint, "-s 64x32 @thin.yuv --report", 0, "(no pictures written)", "frame 0: 2048\n", [] {}},
-      {&kTint, "-s 64x32 @in.yuv --report -o - -q", 0, "frame 3: ", "", [] {}},
+      {&kTint, "-s 64x32 @in.yuv -frames 3 --report -q", 0, "", "frame 0: 2048\nframe 1: 20"},
+      {&kTint, "-s 64x32 @thin.yuv --report", 0, "(no pictures written)", "frame 0: 2048\n"},
+      {&kTint, "-s 64x32 @in.yuv --report -o - -q", 0, "frame 3: ", ""},
       // Extra outputs go through the same writers and conversions as -o.
       {&kTint, "-s 64x32 @in.yuv --copy-to @copy.yuv -o @g.yuv -q", 0, "", "",
        [&] { EXPECT_EQ(file("copy.yuv"), file("g.yuv")); }},
@@ -244,7 +241,7 @@ TEST(StreamVerb, OptionsConversionsReportsAndErrors) {
       {&kTint, "-s 64x32 @in.yuv --refuse -o @h.yuv", 1,
        "IMG_RESIZER refused to open: " + hex_code(ERR_IMG_RESIZER_C674X_SELF_DSTWIDTH_ILLEGAL) +
            " ERR_IMG_RESIZER_C674X_SELF_DSTWIDTH_ILLEGAL",
-       "", [] {}},
+       ""},
       {&kTint, "-s 64x32 @in.yuv --fail-at 2 -o @i.yuv", 1,
        "could not process a picture: " + hex_code(ERR_IMG_RESIZER_SELF_INPUT_DATA_POINTER) +
            " ERR_IMG_RESIZER_SELF_INPUT_DATA_POINTER",
@@ -257,13 +254,12 @@ TEST(StreamVerb, OptionsConversionsReportsAndErrors) {
          EXPECT_EQ(s.substr(0, kW * kH), raw.substr(0, kW * kH));
          EXPECT_EQ(s.substr(kW * kH, kW * kH), uyvy_luma(file("in.uyvy")).substr(0, kW * kH));
        }},
-      {&kStack, "--in-size 64x32 @in.yuv -i @in.yuv -o @t.yuv", 0, "4 pictures", "", [] {}},
+      {&kStack, "--in-size 64x32 @in.yuv -i @in.yuv -o @t.yuv", 0, "4 pictures", ""},
       {&kStack, "-s 64x32 @in.yuv -s 64x32 @in.yuv -s 32x32 @thin.yuv -o @u.yuv", 2,
-       "stack: the inputs differ in width", "", [] {}},
-      {&kStack, "-s 64x32 @in.yuv -o @v.yuv", 2, "stack needs at least 2 inputs", "", [] {}},
-      {&kStack, "@in.yuv @in.yuv @in.yuv @in.yuv -o @v.yuv", 2, "takes at most 3 inputs; '", "",
-       [] {}},
-      {&kStack, "- - -o @v.yuv", 2, "only one input can be standard input", "", [] {}},
+       "stack: the inputs differ in width", ""},
+      {&kStack, "-s 64x32 @in.yuv -o @v.yuv", 2, "stack needs at least 2 inputs", ""},
+      {&kStack, "@in.yuv @in.yuv @in.yuv @in.yuv -o @v.yuv", 2, "takes at most 3 inputs; '", ""},
+      {&kStack, "- - -o @v.yuv", 2, "only one input can be standard input", ""},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.verb->name) + " " + r.args);
@@ -284,7 +280,7 @@ TEST(StreamVerb, OptionsConversionsReportsAndErrors) {
     EXPECT_EQ(o.status, r.status) << o.err;
     EXPECT_TRUE(r.err_part.empty() ? o.err.empty() : contains(o.err, r.err_part)) << o.err;
     EXPECT_TRUE(*r.out_part ? contains(o.out, r.out_part) : o.out.empty()) << o.out;
-    r.check();
+    if (r.check) r.check();
   }
 }
 

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "composition_helpers.hpp"
 #include "guarded.hpp"
 #include "img_banner.h"
 #include "module_cases.hpp"
@@ -18,18 +20,6 @@
 namespace {
 
 using P = tBannerParam;
-
-struct Colour {
-  int y, u, v;
-};
-
-// The colour rule, with floor division standing in for the arithmetic shift.
-int floor_div256(int n) { return n >= 0 ? n / 256 : -((-n + 255) / 256); }
-Colour convert(int r, int g, int b) {
-  return {floor_div256(76 * r + 150 * g + 29 * b + 128),
-          std::min(floor_div256(-43 * r - 84 * g + 128 * b + 128) + 128, 255),
-          std::min(floor_div256(128 * r - 107 * g - 20 * b + 128) + 128, 255)};
-}
 
 struct Rect {
   int top, left, width, height;
@@ -46,71 +36,53 @@ Rect placed(const P& p) {
   return {top & ~1, left & ~1, width & ~1, height & ~1};
 }
 
-// Frame row held by stored row s of a plane of `rows` rows: field-separated planes keep the even
-// frame rows in their first half and the odd ones after it.
-int frame_row(int s, int rows, bool field) {
-  if (!field) return s;
-  return s < rows / 2 ? 2 * s : 2 * (s - rows / 2) + 1;
-}
-
-uint8_t paint(uint8_t sample, int colour, int opacity) {
-  if (opacity == 255) return static_cast<uint8_t>(colour);
-  return static_cast<uint8_t>((sample * (255 - opacity) + colour * opacity) >> 8);
-}
-
-// Applies the banner to copies of the picture's planes, sample by sample.
-void expect_banner(const P& p, std::vector<pft::GuardedPlane>& planes) {
-  if (p.u8Opacity == 0) return;
-  const Rect r = placed(p);
-  const Colour c = convert(p.u8R, p.u8G, p.u8B);
-  const bool field = p.u32ImageType == PF_IMAGE_FIELD;
-  const int height = p.s32BgHeight;
+// Paints rectangle r (in picture pixels, inside the picture) into copies of a picture's planes,
+// sample by sample: which stored rows of a field-separated plane hold which frame rows, which
+// bytes of a packed pair are chroma, which chroma rows and columns the rectangle covers.
+void paint_model(std::vector<pft::GuardedPlane>& planes, uint32_t yuv, bool field, Rect r,
+                 pft::Yuv c, int opacity) {
+  if (opacity == 0 || r.width <= 0 || r.height <= 0) return;
+  auto paint = [&](pft::GuardedPlane& plane, int x, int s, int colour) {
+    uint8_t& b = plane.at(uint32_t(x), uint32_t(s));
+    b = uint8_t(opacity == 255 ? colour : (b * (255 - opacity) + colour * opacity) >> 8);
+  };
   auto in = [](int v, int first, int count) { return v >= first && v < first + count; };
-  if (p.u32BgYuvType == PF_YUV_UYVY || p.u32BgYuvType == PF_YUV_YUYV) {
-    const bool uyvy = p.u32BgYuvType == PF_YUV_UYVY;
-    pft::GuardedPlane& plane = planes[0];
-    for (int s = 0; s < height; ++s) {
-      if (!in(frame_row(s, height, field), r.top, r.height)) continue;
-      for (int j = 0; j < 2 * p.s32BgWidth; ++j) {
-        if (!in(j / 2, r.left, r.width)) continue;
-        const int role = j % 4;  // UYVY: U Y V Y; YUYV: Y U Y V
-        const int value = uyvy ? (role == 0   ? c.u
-                                  : role == 2 ? c.v
-                                              : c.y)
-                               : (role == 1   ? c.u
-                                  : role == 3 ? c.v
-                                              : c.y);
-        auto& b = plane.at(static_cast<uint32_t>(j), static_cast<uint32_t>(s));
-        b = paint(b, value, p.u8Opacity);
-      }
+  const bool packed = yuv == PF_YUV_UYVY || yuv == PF_YUV_YUYV, uyvy = yuv == PF_YUV_UYVY;
+  const int rows = int(planes[0].rows());
+  for (int s = 0; s < rows; ++s) {
+    if (!in(pft::display_row(s, rows, field), r.top, r.height)) continue;
+    if (!packed) {
+      for (int x = r.left; x < r.left + r.width; ++x) paint(planes[0], x, s, c.y);
+      continue;
     }
-    return;
-  }
-  for (int s = 0; s < height; ++s) {
-    if (!in(frame_row(s, height, field), r.top, r.height)) continue;
-    for (int x = r.left; x < r.left + r.width; ++x) {
-      auto& b = planes[0].at(static_cast<uint32_t>(x), static_cast<uint32_t>(s));
-      b = paint(b, c.y, p.u8Opacity);
+    for (int j = 2 * r.left; j < 2 * (r.left + r.width); ++j) {
+      const int role = j % 4;  // UYVY: U Y V Y; YUYV: Y U Y V
+      const bool luma = (role % 2 == 1) == uyvy, u = role == (uyvy ? 0 : 1);
+      paint(planes[0], j, s, luma ? c.y : u ? c.u : c.v);
     }
   }
-  const int chroma_rows = height / 2;
-  for (int s = 0; s < chroma_rows; ++s) {
-    if (!in(frame_row(s, chroma_rows, field), r.top / 2, r.height / 2)) continue;
+  if (packed) return;
+  const bool half = yuv != PF_YUV_422P;
+  const int crows = half ? rows / 2 : rows;
+  for (int s = 0; s < crows; ++s) {
+    if (!in(pft::display_row(s, crows, field), half ? r.top / 2 : r.top,
+            half ? r.height / 2 : r.height)) {
+      continue;
+    }
     for (int x = r.left / 2; x < r.left / 2 + r.width / 2; ++x) {
-      const auto row = static_cast<uint32_t>(s);
-      if (p.u32BgYuvType == PF_YUV_NV12) {
-        auto& u = planes[1].at(static_cast<uint32_t>(2 * x), row);
-        auto& v = planes[1].at(static_cast<uint32_t>(2 * x + 1), row);
-        u = paint(u, c.u, p.u8Opacity);
-        v = paint(v, c.v, p.u8Opacity);
+      if (yuv == PF_YUV_NV12) {
+        paint(planes[1], 2 * x, s, c.u), paint(planes[1], 2 * x + 1, s, c.v);
       } else {
-        auto& u = planes[1].at(static_cast<uint32_t>(x), row);
-        auto& v = planes[2].at(static_cast<uint32_t>(x), row);
-        u = paint(u, c.u, p.u8Opacity);
-        v = paint(v, c.v, p.u8Opacity);
+        paint(planes[1], x, s, c.u), paint(planes[2], x, s, c.v);
       }
     }
   }
+}
+
+// Applies the banner to copies of the picture's planes.
+void expect_banner(const P& p, std::vector<pft::GuardedPlane>& planes) {
+  paint_model(planes, p.u32BgYuvType, p.u32ImageType == PF_IMAGE_FIELD, placed(p),
+              pft::rgb_to_yuv(p.u8R, p.u8G, p.u8B), p.u8Opacity);
 }
 
 P random_param(pft::Rng& rng) {
@@ -133,13 +105,12 @@ P random_param(pft::Rng& rng) {
   return p;
 }
 
-std::string describe(const P& p) {
-  return "picture " + std::to_string(p.s32BgWidth) + "x" + std::to_string(p.s32BgHeight) +
-         " type " + std::to_string(p.u32BgYuvType) + "/" + std::to_string(p.u32ImageType) +
-         " rect " + std::to_string(p.s32Left) + "," + std::to_string(p.s32Top) + " " +
-         std::to_string(p.s32Width) + "x" + std::to_string(p.s32Height) + " ref " +
-         std::to_string(p.s32RefWidth) + "x" + std::to_string(p.s32RefHeight) + " opacity " +
-         std::to_string(p.u8Opacity);
+testing::Message describe(const P& p) {
+  return testing::Message() << "picture " << p.s32BgWidth << "x" << p.s32BgHeight << " type "
+                            << p.u32BgYuvType << "/" << p.u32ImageType << " rect " << p.s32Left
+                            << "," << p.s32Top << " " << p.s32Width << "x" << p.s32Height << " ref "
+                            << p.s32RefWidth << "x" << p.s32RefHeight << " opacity "
+                            << int(p.u8Opacity);
 }
 
 class Banner : public pft::VmemTest {};
@@ -215,8 +186,8 @@ TEST_F(Banner, WorkedExamples) {
   struct Row {
     const char* what;
     P param;
-    Rect rect;      // placed, in picture pixels
-    Colour colour;  // converted
+    Rect rect;        // placed, in picture pixels
+    pft::Yuv colour;  // converted
   };
   const Row rows[] = {
       {"clipped at the right edge",
@@ -241,13 +212,10 @@ TEST_F(Banner, WorkedExamples) {
     void* h = nullptr;
     ASSERT_EQ(ImgBannerOpen_c(&h, &row.param, mem()), 0u);
     const auto& inst = *static_cast<const tBannerInstance*>(h);
-    EXPECT_EQ(inst.s32DrawTop, row.rect.top);
-    EXPECT_EQ(inst.s32DrawLeft, row.rect.left);
-    EXPECT_EQ(inst.s32DrawWidth, row.rect.width);
-    EXPECT_EQ(inst.s32DrawHeight, row.rect.height);
-    EXPECT_EQ(inst.u8Y, row.colour.y);
-    EXPECT_EQ(inst.u8U, row.colour.u);
-    EXPECT_EQ(inst.u8V, row.colour.v);
+    EXPECT_EQ(
+        (std::array{inst.s32DrawTop, inst.s32DrawLeft, inst.s32DrawWidth, inst.s32DrawHeight}),
+        (std::array{row.rect.top, row.rect.left, row.rect.width, row.rect.height}));
+    EXPECT_EQ((pft::Yuv{inst.u8Y, inst.u8U, inst.u8V}), row.colour);
     EXPECT_EQ(ImgBannerClose_c(h), 0u);
   }
   // Opacity 128 over luma 0 with a colour of luma 200: (0 x 127 + 200 x 128) >> 8 = 100.
@@ -318,37 +286,17 @@ TEST(DrawBanner, FillsTheClippedRectangle) {
                                     static_cast<int32_t>(record.u32UVPitch),
                                     image,
                                     type};
-    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " type " + std::to_string(type) +
-                 "/" + std::to_string(image) + " rect " + std::to_string(rect.s32Left) + "," +
-                 std::to_string(rect.s32Top) + " " + std::to_string(rect.s32Width) + "x" +
-                 std::to_string(rect.s32Height));
+    SCOPED_TRACE(testing::Message()
+                 << w << "x" << h << " type " << type << "/" << image << " rect " << rect.s32Left
+                 << "," << rect.s32Top << " " << rect.s32Width << "x" << rect.s32Height);
+    // The rectangle clipped to the picture, opaque; NV12 chroma is left alone.
     auto expected = picture.planes();
-    const Colour c = convert(rect.u8R, rect.u8G, rect.u8B);
     const int left = std::max(rect.s32Left, 0), top = std::max(rect.s32Top, 0);
     const int right = std::min(rect.s32Left + rect.s32Width, w);
     const int bottom = std::min(rect.s32Top + rect.s32Height, h);
-    const bool field = image != PF_IMAGE_FRAME;
-    if (right > left && bottom > top) {
-      const int width = right - left, height = bottom - top;
-      for (int s = 0; s < h; ++s) {
-        const int r = frame_row(s, h, field);
-        if (r < top || r >= bottom) continue;
-        for (int x = left; x < right; ++x) expected[0].at(uint32_t(x), uint32_t(s)) = uint8_t(c.y);
-      }
-      if (type != PF_YUV_NV12) {
-        const bool half_rows = type == PF_YUV_420;
-        const int rows = half_rows ? h / 2 : h;
-        const int first = half_rows ? top / 2 : top, count = half_rows ? height / 2 : height;
-        for (int s = 0; s < rows; ++s) {
-          const int r = frame_row(s, rows, field);
-          if (r < first || r >= first + count) continue;
-          for (int x = left / 2; x < left / 2 + width / 2; ++x) {
-            expected[1].at(uint32_t(x), uint32_t(s)) = uint8_t(c.u);
-            expected[2].at(uint32_t(x), uint32_t(s)) = uint8_t(c.v);
-          }
-        }
-      }
-    }
+    paint_model(expected, type, image != PF_IMAGE_FRAME, {top, left, right - left, bottom - top},
+                pft::rgb_to_yuv(rect.u8R, rect.u8G, rect.u8B), 255);
+    if (type == PF_YUV_NV12) expected[1] = picture.planes()[1];
     ASSERT_EQ(ImgDrawBanner(nullptr, &rect, &target), 0u);
     EXPECT_EQ(picture.check_guards(), "");
     for (size_t k = 0; k < expected.size(); ++k) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -180,16 +181,30 @@ Bytes expected_luma(const Ticker::Rect& logo, bool bar) {
   return y;
 }
 
-std::string describe(const tBannerLogoItem& it) {
-  return "window " + std::to_string(it.s32WinLeft) + "," + std::to_string(it.s32WinTop) + " " +
-         std::to_string(it.s32WinWidth) + "x" + std::to_string(it.s32WinHeight) + " start " +
-         std::to_string(it.s32StartX) + "," + std::to_string(it.s32StartY) + " step " +
-         std::to_string(it.s16StepX) + "," + std::to_string(it.s16StepY) + " loops " +
-         std::to_string(it.s32Loops) + " pause " + std::to_string(it.s32PauseDistX) + "," +
-         std::to_string(it.s32PauseDistY) + "x" + std::to_string(it.s32PauseFrames);
+testing::Message describe(const tBannerLogoItem& it) {
+  return testing::Message() << "window " << it.s32WinLeft << "," << it.s32WinTop << " "
+                            << it.s32WinWidth << "x" << it.s32WinHeight << " start " << it.s32StartX
+                            << "," << it.s32StartY << " step " << it.s16StepX << "," << it.s16StepY
+                            << " loops " << it.s32Loops << " pause " << it.s32PauseDistX << ","
+                            << it.s32PauseDistY << "x" << it.s32PauseFrames;
 }
 
-class BannerLogo : public pft::VmemTest {};
+class BannerLogo : public pft::VmemTest {
+ protected:
+  // One more frame on a black picture: where the logo's first column lands in `row` (-1: not
+  // drawn), and whether the bar strip of the last two rows is there.
+  int frame(void* h, int row = 0, bool* bar = nullptr) {
+    picture_.assign(kW * kH * 3 / 2, 0);
+    uint8_t* planes[1] = {picture_.data()};
+    EXPECT_EQ(ImgBannerLogoProcess_c(h, planes, &context_), 0u);
+    if (bar != nullptr) *bar = picture_[size_t((kH - 1) * kW)] == kBarLuma;
+    const auto first = picture_.begin() + row * kW;
+    const auto at = std::find(first, first + kW, kLogoLuma);
+    return at == first + kW ? -1 : int(at - first);
+  }
+  Bytes picture_;
+  int context_ = 0;
+};
 
 // Random windows inside, across and beyond every edge, steps both ways along both axes (and
 // none), pauses and several passes: frame by frame the picture holds the bar and the logo
@@ -246,10 +261,7 @@ TEST_F(BannerLogo, LogosFollowTheMotionRuleFrameByFrame) {
 // frames; pausing every 20 pixels for 10 frames; a pause distance no step reaches means none.
 TEST_F(BannerLogo, WorkedExamples) {
   Logo logo(40, 8);
-  struct Row {
-    int pause_dist, pause_frames;
-    std::vector<int> lefts;  // where the logo's first column lands, -1: not drawn
-  };
+  // Where the logo's first column lands frame by frame (-1: not drawn).
   auto run = [&](int dist, int frames_of_pause, int frames) {
     P p = picture_param(1, 0);
     tBannerLogoItem& it = p.atLogo[0];
@@ -260,16 +272,7 @@ TEST_F(BannerLogo, WorkedExamples) {
     void* h = nullptr;
     EXPECT_EQ(ImgBannerLogoOpen_c(&h, &p, mem()), 0u);
     std::vector<int> seen;
-    Bytes picture(kW * kH * 3 / 2);
-    int context = 0;
-    for (int f = 0; f < frames; ++f) {
-      std::fill(picture.begin(), picture.end(), 0);
-      uint8_t* planes[1] = {picture.data()};
-      EXPECT_EQ(ImgBannerLogoProcess_c(h, planes, &context), 0u);
-      const uint8_t* row = picture.data() + 8 * kW;
-      const auto at = std::find(row, row + kW, kLogoLuma);
-      seen.push_back(at == row + kW ? -1 : int(at - row));
-    }
+    for (int f = 0; f < frames; ++f) seen.push_back(frame(h, 8));
     EXPECT_EQ(ImgBannerLogoClose_c(h), 0u);
     return seen;
   };
@@ -327,18 +330,15 @@ TEST_F(BannerLogo, SetUpsAreScaledToThePicture) {
     EXPECT_EQ(s.s16StepY, row.want_step_y);
     EXPECT_EQ(s.s32PauseDistX, row.want_pause);
     EXPECT_EQ(s.s32WinTop, row.want_top);
-    EXPECT_EQ(s.s32WinLeft, 10);
-    EXPECT_EQ(s.s32WinWidth, 100);
-    EXPECT_EQ(s.s32WinHeight, 20);
-    EXPECT_EQ(s.s32StartX, -3);  // -7 * 128 / 256, towards zero
-    EXPECT_EQ(s.s32StartY, 4);
-    EXPECT_EQ(s.s32FgWidth, 48) << "the logo's own size is as given";
+    // Window left, width, height and start halved (start x: -7 * 128 / 256, towards zero); the
+    // logo's own size as given.
+    EXPECT_EQ((std::array{s.s32WinLeft, s.s32WinWidth, s.s32WinHeight, s.s32StartX, s.s32StartY,
+                          s.s32FgWidth}),
+              (std::array{10, 100, 20, -3, 4, 48}));
+    // The bar's width, height, top and left halved, its reference now the picture's size.
     const tBannerLogoBar& b = status.atBar[0];
-    EXPECT_EQ(b.s32Width, 100);
-    EXPECT_EQ(b.s32Height, 10);
-    EXPECT_EQ(b.s32Top, 50);
-    EXPECT_EQ(b.s32Left, 15);
-    EXPECT_EQ(b.s32RefWidth, kW);
+    EXPECT_EQ((std::array{b.s32Width, b.s32Height, b.s32Top, b.s32Left, b.s32RefWidth}),
+              (std::array{100, 10, 50, 15, kW}));
     EXPECT_EQ(status.s32LogoNum, 1);
     EXPECT_EQ(ImgBannerLogoClose_c(h), 0u);
   }
@@ -357,22 +357,11 @@ TEST_F(BannerLogo, SetParamRestartsOnlyWhatChanged) {
   p.atBar[0] = {kW, 2, kH - 2, 0, kW, kH, 100, 100, 100, 255};
   void* h = nullptr;
   ASSERT_EQ(ImgBannerLogoOpen_c(&h, &p, mem()), 0u);
-  Bytes picture(kW * kH * 3 / 2);
-  int context = 0;
-  // The logo's left edge and whether the bar is there, after one more frame.
-  auto frame = [&](bool* bar = nullptr) {
-    std::fill(picture.begin(), picture.end(), 0);
-    uint8_t* planes[1] = {picture.data()};
-    EXPECT_EQ(ImgBannerLogoProcess_c(h, planes, &context), 0u);
-    if (bar != nullptr) *bar = picture[size_t((kH - 1) * kW)] == kBarLuma;
-    const auto at = std::find(picture.begin(), picture.begin() + kW, kLogoLuma);
-    return at == picture.begin() + kW ? -1 : int(at - picture.begin());
-  };
-  for (int f = 0; f < 3; ++f) frame();
-  EXPECT_EQ(frame(), 12);
+  for (int f = 0; f < 3; ++f) frame(h);
+  EXPECT_EQ(frame(h), 12);
   // The same record again: the logo runs on.
   ASSERT_EQ(ImgBannerLogoSetParam_c(h, &p), 0u);
-  EXPECT_EQ(frame(), 16);
+  EXPECT_EQ(frame(h), 16);
 
   // More logos and bars: every allocation of the new instances may fail, and then nothing is
   // left behind and the first logo runs on where it was.
@@ -395,12 +384,12 @@ TEST_F(BannerLogo, SetParamRestartsOnlyWhatChanged) {
   }
   ASSERT_EQ(status, 0u);
   EXPECT_GT(live_blocks(), live);
-  EXPECT_EQ(frame(), 0) << "the new logos start at their start; the first runs on under them";
+  EXPECT_EQ(frame(h), 0) << "the new logos start at their start; the first runs on under them";
 
   // Back to one logo and one bar: the other instances are given back.
   ASSERT_EQ(ImgBannerLogoSetParam_c(h, &p), 0u);
   EXPECT_EQ(live_blocks(), live);
-  EXPECT_EQ(frame(), 24);
+  EXPECT_EQ(frame(h), 24);
 
   // A control record that disables the logo hides its bar too; one that leaves a running logo
   // alone refuses a new picture size.
@@ -409,11 +398,11 @@ TEST_F(BannerLogo, SetParamRestartsOnlyWhatChanged) {
   off.atLogo[0].pItemControl = &control;
   ASSERT_EQ(ImgBannerLogoSetParam_c(h, &off), 0u);
   bool bar = true;
-  EXPECT_EQ(frame(&bar), -1);
+  EXPECT_EQ(frame(h, 0, &bar), -1);
   EXPECT_FALSE(bar);
   control = {PF_BANNERLOGO_CONTROL_MAGIC, 1, 1};
   ASSERT_EQ(ImgBannerLogoSetParam_c(h, &off), 0u);
-  EXPECT_EQ(frame(&bar), 0) << "re-initialised: back at its start";
+  EXPECT_EQ(frame(h, 0, &bar), 0) << "re-initialised: back at its start";
   EXPECT_TRUE(bar);
   control.u32Apply = 0;
   P smaller = off;
@@ -421,7 +410,7 @@ TEST_F(BannerLogo, SetParamRestartsOnlyWhatChanged) {
   EXPECT_EQ(ImgBannerLogoSetParam_c(h, &smaller), ERR_IMG_BANNERLOGO_SET_ENABLE);
   off.atLogo[0].s16StepX = 8;  // ignored: the running logo is left alone
   ASSERT_EQ(ImgBannerLogoSetParam_c(h, &off), 0u);
-  EXPECT_EQ(frame(), 4);
+  EXPECT_EQ(frame(h), 4);
   EXPECT_EQ(ImgBannerLogoClose_c(h), 0u);
 }
 
@@ -439,12 +428,9 @@ TEST_F(BannerLogo, BarsFollowTheirLogos) {
   for (int i = 0; i < 4; ++i) p.atBar[i] = {8, 2, 40 + 4 * i, 0, kW, kH, 100, 100, 100, 255};
   void* h = nullptr;
   ASSERT_EQ(ImgBannerLogoOpen_c(&h, &p, mem()), 0u);
-  Bytes picture(kW * kH * 3 / 2, 0);
-  uint8_t* planes[1] = {picture.data()};
-  int context = 0;
-  ASSERT_EQ(ImgBannerLogoProcess_c(h, planes, &context), 0u);
+  EXPECT_EQ(frame(h), 0);
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(picture[size_t((40 + 4 * i) * kW)], i == 1 ? 0 : kBarLuma) << "bar " << i;
+    EXPECT_EQ(picture_[size_t((40 + 4 * i) * kW)], i == 1 ? 0 : kBarLuma) << "bar " << i;
   }
   EXPECT_EQ(ImgBannerLogoClose_c(h), 0u);
 }

@@ -19,21 +19,16 @@
 #include "parity.hpp"
 #include "rng.hpp"
 #include "vmem_fixture.hpp"
+#include "yuv_samples.hpp"
 
 namespace {
 
 using pft::GuardedPicture;
 using pft::Rng;
+using pft::sample;
 
 constexpr uint32_t k420 = PF_YUV_420, k422P = PF_YUV_422P, kUyvy = PF_YUV_UYVY;
 constexpr uint32_t kFrame = PF_IMAGE_FRAME, kField = PF_IMAGE_FIELD, kInter = PF_IMAGE_INTERLACED;
-
-// Sample (x, y) of plane 0 (Y), 1 (U) or 2 (V) of any layout used here.
-uint8_t& sample(GuardedPicture& pic, int plane, uint32_t x, uint32_t y) {
-  if (pic.yuv_type() != kUyvy) return pic.planes()[plane].at(x, y);
-  static constexpr uint32_t kByte[] = {1, 0, 2};
-  return pic.planes()[0].at(plane == 0 ? 2 * x + 1 : 4 * x + kByte[plane], y);
-}
 
 // Calls f(plane, x, y, plane width, plane height) for every sample of a w x h picture.
 template <class F>
@@ -346,18 +341,7 @@ TEST(BilinearKernels, MembersMatchTheirDefinitions) {
 
 // ---- Through the resizer ----
 
-using BilinearResizer = pft::VmemTest;
-
-// Opens, processes and closes; the kernel the resizer chose.
-tResizerKernel resize(void* mem, const tImageResizerParam& p, tImgPicture src, tImgPicture dst) {
-  void* handle = nullptr;
-  EXPECT_EQ(ImageResizerOpen_c(&handle, &p, mem), 0u);
-  if (handle == nullptr) return nullptr;
-  const tResizerKernel kernel = static_cast<tImageResizerInstance*>(handle)->pfnKernel;
-  EXPECT_EQ(ImageResizerProcess_c(handle, &src, &dst), 0u);
-  EXPECT_EQ(ImageResizerClose_c(handle), 0u);
-  return kernel;
-}
+using BilinearResizer = pft::ResizerRunTest;
 
 TEST_F(BilinearResizer, InterlacedDestinationsKeepEachFillBandExact) {
   // Fills of 4k + 2 lines on interlaced UYVY and 4:2:2 planar destinations: each field gets half
@@ -373,7 +357,7 @@ TEST_F(BilinearResizer, InterlacedDestinationsKeepEachFillBandExact) {
       Rng rng(5);
       GuardedPicture src(st, 16, 12, rng), dst(dt, 28, static_cast<uint32_t>(p.s32DstHeight), rng);
       for (auto& plane : src.planes()) plane.fill(200);
-      resize(mem(), p, src.record(), dst.record());
+      run(p, src, dst);
       for (size_t k = 0; k < dst.planes().size(); ++k) {
         const pft::GuardedPlane& out = dst.planes()[k];
         const uint32_t left = dt == kUyvy ? 4 : k == 0 ? 2 : 1;  // fill left, in bytes
@@ -429,8 +413,7 @@ TEST_F(BilinearResizer, CifFrameToD1FieldIsTheFieldFilterWithSsse3) {
     p.u32DstYuvType = k420, p.u32DstImageType = kField,
     p.s32FillTop = static_cast<int32_t>(fill_top);
     GuardedPicture dst(k420, 720, 576 + fill_top, rng), old = dst;
-    EXPECT_TRUE(resize(mem(), p, src.record(), dst.record()) ==
-                ConvertCifFrameto720x576FieldFilter_ssse3);
+    EXPECT_TRUE(run(p, src, dst) == ConvertCifFrameto720x576FieldFilter_ssse3);
     EXPECT_TRUE(field_filtered(src, old, dst, cif)) << "fill " << fill_top;
   }
 }

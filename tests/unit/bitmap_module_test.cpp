@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// Bitmap to YUV with alpha: every depth and output layout against bitmaps built here, the
+// Bitmap to YUV with alpha: every depth and output layout against bitmaps built byte by byte, the
 // block and pair chroma rules, the key and its opacity, odd sizes and the refused formats.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "composition_helpers.hpp"
 #include "img_bmptoyuv_alpha.h"
 #include "module_cases.hpp"
 #include "rng.hpp"
@@ -16,101 +17,13 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using pft::Bitmap;
+using pft::put32;
+using pft::Rgb;
 
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb&) const = default;
-};
-
-// The colour rule, written out for the test.
-int to_y(const Rgb& c) { return (76 * c.r + 150 * c.g + 29 * c.b + 128) >> 8; }
-int to_u(const Rgb& c) {
-  return std::min(((-43 * c.r - 84 * c.g + 128 * c.b + 128) >> 8) + 128, 255);
-}
-int to_v(const Rgb& c) {
-  return std::min(((128 * c.r - 107 * c.g - 20 * c.b + 128) >> 8) + 128, 255);
-}
-
-void put16(Bytes& b, size_t at, uint32_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
-void put32(Bytes& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
-
-// A bitmap as the module reads it: the file's 14-byte header with 2 padding bytes after the
-// signature, then everything else of the file. `pixels` is top-down; the palette (for depths
-// under 16) is given, and pixels of those depths are palette indices in `index`.
-struct Bitmap {
-  int width = 0, height = 0, bpp = 24;
-  uint32_t compression = 0;
-  uint32_t masks[3] = {0xF800, 0x7E0, 0x1F};
-  std::vector<Rgb> palette;
-  std::vector<Rgb> pixels;  // width * height, top row first (16, 24, 32 bits)
-  std::vector<int> index;   // width * height palette indices (1, 4, 8 bits)
-
-  Rgb colour(int x, int y) const {
-    if (bpp < 16) return palette[size_t(index[size_t(y * width + x)])];
-    const Rgb c = pixels[size_t(y * width + x)];
-    if (bpp == 16) return {c.r & 0xF8, c.g & 0xFC, c.b & 0xF8};
-    return c;
-  }
-
-  Bytes buffer() const {
-    const size_t stride = size_t(((bpp * width + 31) & ~31) / 8);
-    const size_t palette_bytes = 4 * palette.size();
-    const size_t masks_bytes = bpp == 16 ? 12 : 0;
-    const size_t file_offset = 54 + palette_bytes + masks_bytes;
-    Bytes file(file_offset + stride * size_t(height));
-    file[0] = 'B', file[1] = 'M';
-    put32(file, 2, uint32_t(file.size()));
-    put32(file, 10, uint32_t(file_offset));
-    put32(file, 14, 40);
-    put32(file, 18, uint32_t(width));
-    put32(file, 22, uint32_t(height));
-    put16(file, 26, 1);
-    put16(file, 28, uint32_t(bpp));
-    put32(file, 30, compression);
-    for (size_t i = 0; i < palette.size(); ++i) {
-      file[54 + 4 * i] = uint8_t(palette[i].b);
-      file[55 + 4 * i] = uint8_t(palette[i].g);
-      file[56 + 4 * i] = uint8_t(palette[i].r);
-    }
-    if (bpp == 16) {
-      for (int i = 0; i < 3; ++i) put32(file, 54 + 4 * size_t(i), masks[i]);
-    }
-    for (int y = 0; y < height; ++y) {
-      uint8_t* row = file.data() + file_offset + size_t(height - 1 - y) * stride;
-      for (int x = 0; x < width; ++x) {
-        const size_t i = size_t(y * width + x);
-        switch (bpp) {
-          case 1:
-            row[x / 8] = uint8_t(row[x / 8] | (index[i] << (7 - x % 8)));
-            break;
-          case 4:
-            row[x / 2] = uint8_t(row[x / 2] | (x % 2 ? index[i] : index[i] << 4));
-            break;
-          case 8:
-            row[x] = uint8_t(index[i]);
-            break;
-          case 16: {
-            const Rgb& c = pixels[i];
-            const uint32_t v = uint32_t((c.r >> 3) << 11 | (c.g >> 2) << 5 | (c.b >> 3));
-            row[2 * x] = uint8_t(v), row[2 * x + 1] = uint8_t(v >> 8);
-            break;
-          }
-          default: {
-            uint8_t* p = row + size_t(x) * size_t(bpp / 8);
-            p[0] = uint8_t(pixels[i].b), p[1] = uint8_t(pixels[i].g), p[2] = uint8_t(pixels[i].r);
-            if (bpp == 32) p[3] = 0xA5;  // ignored
-          }
-        }
-      }
-    }
-    Bytes buf(file.size() + 2);
-    std::memcpy(buf.data(), file.data(), 2);
-    std::memcpy(buf.data() + 4, file.data() + 2, file.size() - 2);
-    return buf;
-  }
-};
+int to_y(const Rgb& c) { return pft::rgb_to_yuv(c.r, c.g, c.b).y; }
+int to_u(const Rgb& c) { return pft::rgb_to_yuv(c.r, c.g, c.b).u; }
+int to_v(const Rgb& c) { return pft::rgb_to_yuv(c.r, c.g, c.b).v; }
 
 // A random bitmap whose colours come from a few values, so that key pixels are common.
 Bitmap random_bitmap(int bpp, int w, int h, const Rgb& key, pft::Rng& rng) {
@@ -287,7 +200,6 @@ TEST_F(BitmapTest, WorkedPixelsAndTheMostlyKeyBlock) {
   ASSERT_EQ(convert(b.buffer(), PF_YUV_UYVY, {1, 2, 3}, 0, full, full_alpha, full_inverse, info),
             0u);
   EXPECT_EQ(full[2], 255);  // V of red: 256 before the clamp
-  EXPECT_EQ(to_u({255, 255, 255}), 129);
 
   b.bpp = 16;
   b.compression = 3;
@@ -324,34 +236,19 @@ TEST_F(BitmapTest, RefusedFormatsAndEmptyPictures) {
   struct Row {
     const char* what;
     int bpp;
-    uint32_t compression;
-    uint32_t masks[3];
-    uint32_t layout;
-    uint32_t expected;
+    uint32_t compression, red_mask;  // the masks of 16 bits: 5-6-5 or 5-5-5 by the red one
+    uint32_t layout, expected;
   };
   const Row rows[] = {
-      {"32 bits with bit fields",
-       32,
-       3,
-       {0, 0, 0},
-       PF_YUV_420,
+      {"32 bits with bit fields", 32, 3, 0, PF_YUV_420,
        ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_DEFINED_32BMP},
-      {"16 bits without bit fields",
-       16,
-       0,
-       {0xF800, 0x7E0, 0x1F},
-       PF_YUV_420,
+      {"16 bits without bit fields", 16, 0, 0xF800, PF_YUV_420,
        ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_DEFINED_16BMP_BI_RGB},
-      {"1 bit to YUYV", 1, 0, {0, 0, 0}, PF_YUV_YUYV, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_TO_YUYV},
-      {"4 bits to YUYV", 4, 0, {0, 0, 0}, PF_YUV_YUYV, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_TO_YUYV},
-      {"5-5-5",
-       16,
-       3,
-       {0x7C00, 0x3E0, 0x1F},
-       PF_YUV_UYVY,
-       ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_DEFINED_16BMP_555},
-      {"2 bits", 2, 0, {0, 0, 0}, PF_YUV_422P, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE},
-      {"64 bits", 64, 0, {0, 0, 0}, PF_YUV_NV12, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE},
+      {"1 bit to YUYV", 1, 0, 0, PF_YUV_YUYV, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_TO_YUYV},
+      {"4 bits to YUYV", 4, 0, 0, PF_YUV_YUYV, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_TO_YUYV},
+      {"5-5-5", 16, 3, 0x7C00, PF_YUV_UYVY, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE_DEFINED_16BMP_555},
+      {"2 bits", 2, 0, 0, PF_YUV_422P, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE},
+      {"64 bits", 64, 0, 0, PF_YUV_NV12, ERR_IMG_BMPTOYUV_UNSUPPORT_BMP_TYPE},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -361,7 +258,8 @@ TEST_F(BitmapTest, RefusedFormatsAndEmptyPictures) {
     Bytes buf = b.buffer();
     buf[30] = uint8_t(row.bpp);
     put32(buf, 32, row.compression);
-    for (int i = 0; i < 3; ++i) put32(buf, 56 + 4 * size_t(i), row.masks[i]);
+    const uint32_t masks[3] = {row.red_mask, row.red_mask == 0x7C00 ? 0x3E0u : 0x7E0u, 0x1F};
+    for (int i = 0; i < 3; ++i) put32(buf, 56 + 4 * size_t(i), row.red_mask ? masks[i] : 0);
     Bytes yuv(64), alpha(64), inverse(64);
     tBmpToYuvAlphaInfo info{};
     EXPECT_EQ(convert(buf, row.layout, {0, 0, 0}, 0, yuv, alpha, inverse, info), row.expected);

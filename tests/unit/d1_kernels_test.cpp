@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The scene-change flag of the resizer's D1 UYVY -> 4:2:0 conversions: its thresholds on flat
-// pictures, and the flag and the means through Open, Process and SetParam. (Their line mappings
-// and direct calls are checked with the other same-size kernels in copy_kernels_test.cpp.)
+// pictures, and the flag and the means through Open, Process and SetParam of the resizer and of
+// the UYVY -> 4:2:0 converter. (Their line mappings and direct calls are checked with the other
+// same-size kernels in copy_kernels_test.cpp.)
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "img_resizer.h"
+#include "img_yuv422toyuv420.h"
 #include "vmem_fixture.hpp"
 
 namespace {
@@ -61,33 +64,48 @@ TEST(D1Kernels, SceneChangeThresholds) {
 
 class D1Resizer : public pft::VmemTest {};
 
-TEST_F(D1Resizer, SceneChangeThroughProcess) {
+// One sequence through the resizer and through the UYVY -> 4:2:0 converter, which hands the flag
+// on in its result record: the first picture after Open starts a scene, the same picture again
+// does not, a cut does; SetParam keeps the means the next picture is compared with.
+TEST_F(D1Resizer, SceneChangeThroughTheResizerAndTheConverter) {
   tImageResizerParam p{};
   p.s32SrcWidth = p.s32DstWidth = 720, p.s32SrcHeight = p.s32DstHeight = 576;
   p.u32SrcYuvType = PF_YUV_UYVY, p.u32DstYuvType = PF_YUV_420;
   p.u32SrcImageType = p.u32DstImageType = PF_IMAGE_FRAME;
-  void* handle = nullptr;
-  ASSERT_EQ(ImageResizerOpen_c(&handle, &p, mem()), 0u);
-  const tResizerGeometry& g = static_cast<tImageResizerInstance*>(handle)->tGeometry;
+  const tYUV422ToYUV420Param c{720, 576, 1, 720, 576, 1};
+  void* resizer = nullptr;
+  void* converter = nullptr;
+  ASSERT_EQ(ImageResizerOpen_c(&resizer, &p, mem()), 0u);
+  ASSERT_EQ(ImgYUV422ToYUV420Open_c(&converter, &c, mem()), 0u);
+  const tResizerGeometry& g = static_cast<tImageResizerInstance*>(resizer)->tGeometry;
   EXPECT_EQ(g.u32MeanY + g.u32MeanU + g.u32MeanV, 0u) << "means after Open";
   const std::vector<uint8_t> grey = flat_uyvy(720, 576, 128, 128, 128);
   const std::vector<uint8_t> black = flat_uyvy(720, 576, 16, 128, 128);
   std::vector<uint8_t> out(720 * 576 * 3 / 2);
-  auto process = [&](const std::vector<uint8_t>& picture) {
-    tImgPicture s{const_cast<uint8_t*>(picture.data()), nullptr, nullptr, 720, 0, 0, 0};
-    tImgPicture d{out.data(), nullptr, nullptr, 720, 360, 0xAB, 0};
-    EXPECT_EQ(ImageResizerProcess_c(handle, &s, &d), 0u);
-    return d.u32Spare1;
-  };
-  EXPECT_EQ(process(grey), 1u) << "grey after Open";
-  EXPECT_EQ(process(grey), 0u) << "the same grey frame again";
-  EXPECT_EQ(g.u32MeanY, 128u);
-  ASSERT_EQ(ImageResizerSetParam_c(handle, &p), 0u);
-  EXPECT_EQ(g.u32MeanY, 128u) << "SetParam keeps the means";
-  EXPECT_EQ(process(grey), 0u) << "grey after SetParam";
-  EXPECT_EQ(process(black), 1u) << "black after grey";
-  EXPECT_EQ(process(black), 0u) << "black again";
-  EXPECT_EQ(ImageResizerClose_c(handle), 0u);
+  const struct {
+    const std::vector<uint8_t>& picture;
+    uint32_t flag;
+    bool set_param_first;
+  } steps[] = {{grey, 1, false},  {grey, 0, false},  {grey, 0, true},
+               {black, 1, false}, {black, 0, false}, {grey, 1, false}};
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE("picture " + std::to_string(i));
+    if (steps[i].set_param_first) {
+      ASSERT_EQ(ImageResizerSetParam_c(resizer, &p), 0u);
+      EXPECT_EQ(g.u32MeanY, 128u) << "SetParam keeps the means";
+    }
+    uint8_t* in = const_cast<uint8_t*>(steps[i].picture.data());
+    tImgPicture s{in, nullptr, nullptr, 720, 0, 0, 0},
+        d{out.data(), nullptr, nullptr, 720, 360, 0xAB, 0};
+    EXPECT_EQ(ImageResizerProcess_c(resizer, &s, &d), 0u);
+    EXPECT_EQ(d.u32Spare1, steps[i].flag) << "resizer";
+    tYUV422ToYUV420Buffers buffers{in, out.data()};
+    tYUV422ToYUV420Result result{};
+    EXPECT_EQ(ImgYUV422ToYUV420Process_c(converter, &buffers, &result), 0u);
+    EXPECT_EQ(result.u32SceneChange, steps[i].flag) << "converter";
+  }
+  EXPECT_EQ(ImageResizerClose_c(resizer), 0u);
+  EXPECT_EQ(ImgYUV422ToYUV420Close_c(converter), 0u);
 }
 
 }  // namespace

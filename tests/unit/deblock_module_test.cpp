@@ -14,12 +14,14 @@
 #include "guarded.hpp"
 #include "img_deblock.h"
 #include "module_cases.hpp"
+#include "picture_data.hpp"
 #include "rng.hpp"
 #include "vmem_fixture.hpp"
 
 namespace {
 
 using P = tImgDeblockParam;
+using pft::Grid;
 
 pft::ModuleCase deblock_case() {
   pft::ModuleCase m;
@@ -128,19 +130,6 @@ int flat_pairs(const Seg& s) {
   return n;
 }
 
-struct Grid {
-  int w, rows;
-  std::vector<int> v;
-  int& at(int x, int y) { return v[size_t(y) * w + x]; }
-};
-
-Grid grid(const pft::GuardedPlane& p) {
-  Grid g{int(p.width()), int(p.rows()), {}};
-  for (uint32_t y = 0; y < p.rows(); ++y)
-    for (uint32_t x = 0; x < p.width(); ++x) g.v.push_back(p.at(x, y));
-  return g;
-}
-
 // One group of segments across an edge: four lines of the horizontal pass (vertical edges), or
 // eight columns of the vertical pass.
 void horizontal_group(std::vector<Seg>& s, int64_t qp) {
@@ -219,9 +208,7 @@ class Deblock : public pft::VmemTest {
     EXPECT_EQ(ImgDeblockProcess_c(handle, &d, &d), 0u);
     EXPECT_EQ(ImgDeblockClose_c(handle), 0u);
     EXPECT_EQ(dst.check_guards(), "");
-    std::vector<Grid> out;
-    for (auto& plane : dst.planes()) out.push_back(grid(plane));
-    return out;
+    return pft::grids(dst);
   }
 };
 
@@ -235,8 +222,8 @@ TEST_F(Deblock, MatchesTheModelOnRandomBlockyPictures) {
                  (in_place ? " in place" : ""));
     pft::GuardedPicture src(PF_YUV_420, w, h, rng, 24);
     pft::fill_blocky_content(src, rng);
-    std::vector<Grid> expected;
-    for (auto& plane : src.planes()) expected.push_back(deblock_model(grid(plane), qp));
+    std::vector<Grid> expected = pft::grids(src);
+    for (Grid& g : expected) g = deblock_model(g, qp);
     pft::GuardedPicture other(PF_YUV_420, w, h, rng, 24);
     const std::vector<Grid> actual = run(src, in_place ? src : other, qp);
     for (size_t k = 0; k < 3; ++k) ASSERT_EQ(actual[k].v, expected[k].v) << "plane " << k;
@@ -268,7 +255,7 @@ TEST_F(Deblock, WorkedEdges) {
     pft::GuardedPicture src(PF_YUV_420, 16, 16, rng, 5), dst(PF_YUV_420, 16, 16, rng, 3);
     for (uint32_t y = 0; y < 16; ++y)
       for (uint32_t x = 0; x < 16; ++x) src.planes()[0].at(x, y) = uint8_t(r.luma(int(x), int(y)));
-    const Grid before = grid(src.planes()[0]);
+    const Grid before(src.planes()[0]);
     Grid out = run(src, dst, r.qp)[0];
     if (std::string(r.what) == "QP 0 bump across y = 8") {
       EXPECT_EQ(out.v, std::vector<int>(256, 50));  // the bump is smoothed away

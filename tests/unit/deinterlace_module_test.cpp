@@ -16,12 +16,14 @@
 #include "img_deinterlace_internal.hpp"
 #include "module_cases.hpp"
 #include "parity.hpp"
+#include "picture_data.hpp"
 #include "rng.hpp"
 #include "vmem_fixture.hpp"
 
 namespace {
 
 using P = tImgDeinterlaceParam;
+using pft::Grid;
 
 pft::ModuleCase deinterlace_case() {
   pft::ModuleCase m;
@@ -106,20 +108,6 @@ PF_MODULE_CASE(deinterlace_case);
 int h(int v) { return (v + 1) >> 1; }
 int avg(int a, int b) { return (a + b + 1) >> 1; }
 int median3(int a, int b, int c) { return a + b + c - std::min({a, b, c}) - std::max({a, b, c}); }
-
-// One plane as a grid of ints, copied out of (and compared with) a guarded plane.
-struct Grid {
-  int w = 0, rows = 0;
-  std::vector<int> v;
-  explicit Grid(const pft::GuardedPlane& p)
-      : w(static_cast<int>(p.width())), rows(static_cast<int>(p.rows())), v(size_t(w) * rows) {
-    for (int y = 0; y < rows; ++y) {
-      for (int x = 0; x < w; ++x) at(x, y) = p.at(uint32_t(x), uint32_t(y));
-    }
-  }
-  int& at(int x, int y) { return v[size_t(y) * w + x]; }
-  int at(int x, int y) const { return v[size_t(y) * w + x]; }
-};
 
 // Line numbers of field A and field B in a plane of `rows` lines.
 struct Fields {
@@ -267,7 +255,7 @@ class Deinterlace : public pft::VmemTest {
   // Runs the model on the picture's present content and checks the module's result against it.
   static void process_and_check(void* handle, const P& p, pft::GuardedPicture& pic,
                                 std::vector<int>& history) {
-    std::vector<Grid> expected(pic.planes().begin(), pic.planes().end());
+    std::vector<Grid> expected = pft::grids(pic);
     const std::vector<Grid> before = expected;
     model(p, expected, history, sse2_comb());
     process(handle, pic);
@@ -423,18 +411,6 @@ TEST_F(Deinterlace, StatusDefaultsAndTheModeWithoutAFieldSeparatedForm) {
   P status{};
   ASSERT_EQ(ImgDeinterlaceGetStatus_c(handle, &status), 0u);
   EXPECT_EQ(status.s32UVStride, 40);  // 0 means half the luma stride
-  // Each mode runs the kernel the dispatch installed for it.
-  const uint32_t flags = pft::cpu_flags();
-  for (int mode = 0; mode < 4; ++mode) {
-    const auto& row = pf::deinterlace_kernels()[size_t(mode)];
-    tImgDeinterlaceKernel expected = row.scalar;
-    for (int isa = 0; isa < 4; ++isa)
-      if ((flags & pf::kIsaFlag[isa]) != 0 && row.variant[isa] != nullptr)
-        expected = row.variant[isa];
-    const P m{64, 32, 80, 0, mode, 1};
-    ASSERT_EQ(ImgDeinterlaceSetParam_c(handle, &m), 0u);
-    EXPECT_EQ(static_cast<tImgDeinterlaceInstance*>(handle)->pfnKernel, expected) << mode;
-  }
   ASSERT_EQ(ImgDeinterlaceSetParam_c(handle, &p), 0u);
   // Mode 0 has no field-separated form: refused after the values are stored, and the kernel
   // chosen before (line repetition) now repeats field-separated pictures.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "guarded.hpp"
 #include "img_logo.h"
 #include "rng.hpp"
 #include "vmem_fixture.hpp"
@@ -17,7 +18,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-constexpr size_t kGuard = 64;
 
 enum class Kind { kSame, kQuarter, kSixteenth, kHalfHori, kBilinear };
 
@@ -51,21 +51,9 @@ const KernelCase kCases[] = {
     {"AddBilinearLogoNV12Field", &AddBilinearLogoNV12Field, PF_YUV_NV12, true, Kind::kBilinear},
 };
 
-// One plane with canaries on every side and random slack in its pitch.
-struct Plane {
-  Bytes bytes;
-  size_t pitch = 0, rows = 0;
-  uint8_t* origin() { return bytes.data() + kGuard * pitch + kGuard; }
-  uint8_t& at(size_t x, size_t y) { return origin()[y * pitch + x]; }
-};
-
-Plane make_plane(size_t width, size_t rows, pft::Rng& rng) {
-  Plane p;
-  p.pitch = width + rng.below(9) + 2 * kGuard;
-  p.rows = rows;
-  p.bytes.resize(p.pitch * (rows + 2 * kGuard));
-  for (auto& b : p.bytes) b = rng.byte();
-  return p;
+// A plane with canaries on every side and random slack in its pitch.
+pft::GuardedPlane make_plane(size_t width, size_t rows, pft::Rng& rng) {
+  return pft::GuardedPlane(uint32_t(width), uint32_t(rows), uint32_t(width + rng.below(9)), rng);
 }
 
 uint8_t mix(uint8_t logo, uint8_t bg, uint8_t alpha, bool paste) {
@@ -105,7 +93,7 @@ int64_t step(int64_t src, int64_t out) { return out > 1 ? ((src << 16) - 65536) 
 struct Scene {
   tLogoParam p{};
   Bytes logo, alpha;
-  std::vector<Plane> planes;  // Y, U, V (NV12: Y, pairs; packed: one)
+  std::vector<pft::GuardedPlane> planes;  // Y, U, V (NV12: Y, pairs; packed: one)
 };
 
 // A random logo of `c.kind` on a random background, within what the checks accept.
@@ -115,22 +103,11 @@ Scene make_scene(const KernelCase& c, pft::Rng& rng) {
   const bool packed = c.yuv == PF_YUV_UYVY || c.yuv == PF_YUV_YUYV;
   p.s32BgWidth = 8 * rng.range(2, 8);
   p.s32BgHeight = 4 * rng.range(2, 10);
-  int rx = 1, ry = 1;
-  switch (c.kind) {
-    case Kind::kSame:
-      break;
-    case Kind::kQuarter:
-      rx = ry = 2;
-      break;
-    case Kind::kSixteenth:
-      rx = ry = 4;
-      break;
-    case Kind::kHalfHori:
-      rx = 2;
-      break;
-    case Kind::kBilinear:
-      break;
-  }
+  // Logo pixels per picture pixel across and down.
+  const int rx = c.kind == Kind::kQuarter || c.kind == Kind::kHalfHori ? 2
+                 : c.kind == Kind::kSixteenth                          ? 4
+                                                                       : 1;
+  const int ry = c.kind == Kind::kQuarter ? 2 : c.kind == Kind::kSixteenth ? 4 : 1;
   p.s32FgRefWidth = p.s32BgWidth * rx;
   p.s32FgRefHeight = p.s32BgHeight * ry;
   if (c.kind == Kind::kBilinear) {
@@ -175,11 +152,7 @@ Scene make_scene(const KernelCase& c, pft::Rng& rng) {
     s.planes.push_back(make_plane(bw, bh, rng));
     s.planes.push_back(make_plane(bw / 2, bh / 2, rng));
     // U and V share the record's one chroma pitch.
-    Plane v = make_plane(bw / 2, bh / 2, rng);
-    v.pitch = s.planes[1].pitch;
-    v.bytes.resize(s.planes[1].bytes.size());
-    for (auto& b : v.bytes) b = rng.byte();
-    s.planes.push_back(v);
+    s.planes.emplace_back(uint32_t(bw / 2), uint32_t(bh / 2), s.planes[1].pitch(), rng);
   }
   return s;
 }
@@ -351,25 +324,21 @@ TEST_F(LogoKernels, EveryKernelMatchesTheModel) {
       void* h = nullptr;
       ASSERT_EQ(ImgLogoOpen_c(&h, &s.p, mem()), 0u);
       tImgPicture pic{};
-      pic.pu8Y = s.planes[0].origin();
-      pic.u32YPitch = uint32_t(s.planes[0].pitch);
-      if (s.planes.size() > 1) {
-        pic.pu8U = s.planes[1].origin();
-        pic.u32UVPitch = uint32_t(s.planes[1].pitch);
-      }
-      if (s.planes.size() > 2) pic.pu8V = s.planes[2].origin();
+      pic.pu8Y = s.planes[0].data();
+      pic.u32YPitch = s.planes[0].pitch();
+      if (s.planes.size() > 1) pic.pu8U = s.planes[1].data(), pic.u32UVPitch = s.planes[1].pitch();
+      if (s.planes.size() > 2) pic.pu8V = s.planes[2].data();
       int context = 0;
       EXPECT_EQ(ImgLogoProcessPrivate_c(h, &pic, &context), 0u);
       EXPECT_EQ(ImgLogoClose_c(h), 0u);
       for (size_t i = 0; i < s.planes.size(); ++i) {
-        const Bytes& got = s.planes[i].bytes;
-        const Bytes& want = expected.planes[i].bytes;
+        const pft::ByteView got = s.planes[i].raw();
+        const pft::ByteView want = expected.planes[i].raw();
         const auto diff = std::mismatch(got.begin(), got.end(), want.begin());
         if (diff.first != got.end()) {
-          const size_t at = size_t(diff.first - got.begin()), pitch = s.planes[i].pitch;
-          ADD_FAILURE() << "plane " << i << " differs at x " << long(at % pitch) - long(kGuard)
-                        << ", y " << long(at / pitch) - long(kGuard) << ": " << int(*diff.first)
-                        << " instead of " << int(*diff.second);
+          ADD_FAILURE() << "plane " << i << " differs "
+                        << s.planes[i].describe(size_t(diff.first - got.begin())) << ": "
+                        << int(*diff.first) << " instead of " << int(*diff.second);
           break;
         }
       }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "composition_helpers.hpp"
 #include "img_bmptoyuv_alpha.h"
 #include "img_logo.h"
 #include "module_cases.hpp"
@@ -410,17 +411,11 @@ TEST_F(Logo, PicturesWithoutPlanesOrWithShortPitchesAreRefused) {
 TEST_F(Logo, BitmapRoundTrip) {
   // An 8 x 4 24-bit bitmap: left half key (magenta), right half white.
   const int w = 8, h = 4;
-  Bytes file(54 + size_t(w * 3 * h));
-  file[0] = 'B', file[1] = 'M', file[10] = 54, file[14] = 40, file[18] = w, file[22] = h;
-  file[26] = 1, file[28] = 24;
-  for (int i = 0; i < w * h; ++i) {
-    uint8_t* px = file.data() + 54 + 3 * i;
-    const bool key = i % w < 4;
-    px[0] = 255, px[1] = key ? 0 : 255, px[2] = 255;
-  }
-  Bytes buf(file.size() + 2);
-  std::memcpy(buf.data(), file.data(), 2);
-  std::memcpy(buf.data() + 4, file.data() + 2, file.size() - 2);
+  pft::Bitmap bmp;
+  bmp.width = w, bmp.height = h;
+  for (int i = 0; i < w * h; ++i)
+    bmp.pixels.push_back(i % w < 4 ? pft::Rgb{255, 0, 255} : pft::Rgb{255, 255, 255});
+  const Bytes buf = bmp.buffer();
   tBmpToYuvAlphaParam bp{PF_YUV_420, 255, 0, 255, 0};
   void* conv = nullptr;
   ASSERT_EQ(ImgBMPToYUVAlphaOpen_c(&conv, &bp, mem()), 0u);

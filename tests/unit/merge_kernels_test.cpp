@@ -5,21 +5,14 @@
 // bottom edges too; guard bands catch any write outside the destination planes.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
+#include "composition_helpers.hpp"
 #include "guarded.hpp"
 #include "img_merge.h"
 #include "rng.hpp"
 
 namespace {
-
-// Storage row of display row r in a plane of `rows` rows; a field picture keeps the even display
-// rows in its first half.
-int storage_row(int r, int rows, bool field) {
-  if (!field) return r;
-  return r % 2 == 0 ? r / 2 : rows / 2 + r / 2;
-}
 
 struct Kernel {
   const char* name;
@@ -50,7 +43,7 @@ void expect_plane(const pft::GuardedPlane& src, bool src_field, pft::GuardedPlan
     const int s = src_field ? (r % 2 == 0 ? r / 2 : pairs + r / 2) : r;
     const int d = first + r;
     if (d >= rows) continue;
-    const int stored = storage_row(d, rows, dst_field);
+    const int stored = pft::stored_row(d, rows, dst_field);
     for (int b = 0; b < bytes && col + b < static_cast<int>(dst.width()); ++b) {
       dst.at(static_cast<uint32_t>(col + b), static_cast<uint32_t>(stored)) =
           src.at(static_cast<uint32_t>(b), static_cast<uint32_t>(s));
@@ -69,9 +62,8 @@ TEST(MergeKernels, CopyEveryPairingOverRandomContents) {
     // destination takes window rows in steps of 4 (whole chroma line pairs of each field).
     const int x = 2 * rng.range(0, W / 2 - 1);
     const int y = k.dst_field ? 4 * rng.range(0, H / 4 - 1) : 2 * rng.range(0, H / 2 - 1);
-    SCOPED_TRACE(std::string(k.name) + " " + std::to_string(w) + "x" + std::to_string(h) +
-                 " pitch " + std::to_string(pitch) + " at " + std::to_string(x) + "," +
-                 std::to_string(y) + " into " + std::to_string(W) + "x" + std::to_string(H));
+    SCOPED_TRACE(testing::Message() << k.name << " " << w << "x" << h << " pitch " << pitch
+                                    << " at " << x << "," << y << " into " << W << "x" << H);
     std::vector<pft::GuardedPlane> src, dst;
     if (k.packed) {
       src.emplace_back(2 * w, h, 2 * pitch, rng);
@@ -105,18 +97,6 @@ TEST(MergeKernels, CopyEveryPairingOverRandomContents) {
       ASSERT_TRUE(src[p].raw() == before[p].raw()) << "source plane " << p << " changed";
     }
   }
-}
-
-// The pointers start on the scalar kernels: the module has no variants to install.
-TEST(MergeKernels, PointersStartOnTheScalarKernels) {
-  EXPECT_EQ(MergePictureFrame420, &MergePictureFrame420_c);
-  EXPECT_EQ(MergePictureField420, &MergePictureField420_c);
-  EXPECT_EQ(MergePictureFieldFrame420, &MergePictureFieldFrame420_c);
-  EXPECT_EQ(MergePictureFrameField420, &MergePictureFrameField420_c);
-  EXPECT_EQ(MergePictureFrame422, &MergePictureFrame422_c);
-  EXPECT_EQ(MergePictureField422, &MergePictureField422_c);
-  EXPECT_EQ(MergePictureFieldFrame422, &MergePictureFieldFrame422_c);
-  EXPECT_EQ(MergePictureFrameField422, &MergePictureFrameField422_c);
 }
 
 }  // namespace

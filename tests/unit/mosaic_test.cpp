@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// The mosaic module: validation order, every kernel (scalar and SIMD, and through Process)
-// against the block rule computed pixel by pixel on random pictures with canaries around them,
-// the records a host may shorten, and the count limit.
+// The mosaic module: the scalar kernels and Process against the block rule computed pixel by
+// pixel on random pictures with canaries around them, the records a host may shorten, and the
+// count limit.
 #include "mosaic/mosaic.hpp"
 
 #include <gtest/gtest.h>
@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "composition_helpers.hpp"
 #include "img_mosaic.h"
 #include "module_cases.hpp"
-#include "parity.hpp"
 #include "rng.hpp"
 #include "vmem_fixture.hpp"
 
@@ -203,47 +203,16 @@ tImageMosaicParam random_param(pft::Rng& rng, uint32_t yuv, uint32_t type) {
   return p;
 }
 
-// Where two buffers first differ, relative to the picture (negative: in the canaries before
-// it), or "" when they are equal.
-std::string first_difference(const Bytes& actual, const Bytes& expected) {
-  for (size_t i = 0; i < actual.size(); ++i) {
-    if (actual[i] != expected[i]) {
-      return "byte " + std::to_string(static_cast<long>(i) - static_cast<long>(kGuard)) + ": " +
-             std::to_string(actual[i]) + " instead of " + std::to_string(expected[i]);
-    }
-  }
-  return "";
-}
-
-struct KernelUnderTest {
-  const char* name;
-  tMosaicKernel kernel;
-  uint32_t yuv, type;
-};
-
-// Every kernel form the processor runs, with the layout it serves.
-std::vector<KernelUnderTest> kernels_under_test() {
-  std::vector<KernelUnderTest> out;
-  const uint32_t flags = pft::cpu_flags();
-  for (const auto& row : pf::mosaic::mosaic_kernels()) {
-    const std::string name = row.name;
-    const uint32_t yuv = name.find("422") != std::string::npos ? PF_YUV_UYVY : PF_YUV_420;
-    const uint32_t type = name.find("Field") != std::string::npos ? PF_IMAGE_FIELD : PF_IMAGE_FRAME;
-    out.push_back({row.name, row.scalar, yuv, type});
-    for (int isa = 0; isa < 4; ++isa) {
-      if (row.variant[isa] != nullptr && (flags & pf::kIsaFlag[isa]) != 0) {
-        out.push_back({row.name, row.variant[isa], yuv, type});
-      }
-    }
-  }
-  return out;
-}
-
+// The scalar kernels define the block rule; checkasm holds every SIMD form to its scalar twin,
+// and Process (below) runs the form the dispatch picked.
 TEST(MosaicKernels, FollowTheBlockRuleAndTouchNothingElse) {
   pft::Rng rng(20261206);
-  for (const KernelUnderTest& k : kernels_under_test()) {
+  for (const auto& k : pf::mosaic::mosaic_kernels()) {
+    const std::string name = k.name;
+    const uint32_t yuv = name.find("422") != std::string::npos ? PF_YUV_UYVY : PF_YUV_420;
+    const uint32_t type = name.find("Field") != std::string::npos ? PF_IMAGE_FIELD : PF_IMAGE_FRAME;
     for (int n = 0; n < 60; ++n) {
-      const tImageMosaicParam p = random_param(rng, k.yuv, k.type);
+      const tImageMosaicParam p = random_param(rng, yuv, type);
       const bool in_place = rng.chance(40);
       SCOPED_TRACE(testing::Message() << k.name << " case " << n << ": " << p.s32Width << "x"
                                       << p.s32Height << " pitch " << p.s32YStride << ", "
@@ -255,10 +224,10 @@ TEST(MosaicKernels, FollowTheBlockRuleAndTouchNothingElse) {
       if (!in_place) std::memcpy(copied.data() + kGuard, src.data(), copy_bytes(p));
       const Bytes expected = expected_mosaic(copied, p);
       const Bytes source = src.bytes;
-      k.kernel(src.data(), out.data(), &p);
-      ASSERT_EQ(first_difference(out.bytes, expected), "");
+      k.scalar(src.data(), out.data(), &p);
+      ASSERT_EQ(pft::first_difference(out.bytes, expected, kGuard), "");
       if (!in_place) {
-        ASSERT_EQ(first_difference(src.bytes, source), "") << "the source changed";
+        ASSERT_EQ(pft::first_difference(src.bytes, source, kGuard), "") << "the source changed";
       }
     }
   }
@@ -287,13 +256,13 @@ TEST_F(Mosaic, ProcessPixelatesEachLayout) {
       uint8_t* pictures[2] = {pic.data(), pic.data()};
       int context = 0;
       ASSERT_EQ(ImageMosaicProcess_c(h, pictures, &context), 0u);
-      EXPECT_EQ(first_difference(pic.bytes, expected), "");
+      EXPECT_EQ(pft::first_difference(pic.bytes, expected, kGuard), "");
       // A single window of block size 1 leaves the picture as it was.
       p.u32MosaicNum = 1, p.atWindow[0] = p.atWindow[2];
       ASSERT_EQ(ImageMosaicSetParam_c(h, &p), 0u);
       const Bytes before = pic.bytes;
       ASSERT_EQ(ImageMosaicProcess_c(h, pictures, &context), 0u);
-      EXPECT_EQ(first_difference(pic.bytes, before), "");
+      EXPECT_EQ(pft::first_difference(pic.bytes, before, kGuard), "");
       uint8_t* missing[2] = {pic.data(), nullptr};
       EXPECT_EQ(ImageMosaicProcess_c(h, missing, &context),
                 ERR_IMG_MOSAIC_SELF_OUTPUT_DATA_POINTER);

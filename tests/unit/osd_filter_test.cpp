@@ -107,9 +107,9 @@ TEST_F(OsdFilter, MatchesADirectComputation) {
               uint32_t(h),
               ref.data(),
               1};
-    SCOPED_TRACE("case " + std::to_string(i) + ": " + std::to_string(w) + "x" + std::to_string(h) +
-                 " weight " + std::to_string(p.u8CenterWeight) + " brightness " +
-                 std::to_string(p.s16Brightness) + " contrast " + std::to_string(p.s16Contrast));
+    SCOPED_TRACE(testing::Message()
+                 << "case " << i << ": " << w << "x" << h << " weight " << int(p.u8CenterWeight)
+                 << " brightness " << p.s16Brightness << " contrast " << p.s16Contrast);
     const Pixels src = random_pixels(ref.size(), rng);
     Pixels dst = random_pixels(ref.size(), rng);
     const Pixels expected = filtered(src, dst, w, h, p, mean_of(ref));
@@ -131,8 +131,8 @@ TEST_F(OsdFilter, WorkedLevels) {
       {0, -128, 100, 110, 100}, {-20, 0, 100, 10, 0},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(std::to_string(row.brightness) + "/" + std::to_string(row.contrast) + " level " +
-                 std::to_string(row.level));
+    SCOPED_TRACE(testing::Message()
+                 << row.brightness << "/" << row.contrast << " level " << int(row.level));
     const uint32_t grey = row.reference_grey * 0x010101u;
     const Pixels ref(9, grey);
     const P p{0, row.brightness, row.contrast, 3, 3, ref.data(), 1};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "composition_helpers.hpp"
 #include "guarded.hpp"
 #include "img_renovation.h"
 #include "module_cases.hpp"
@@ -17,29 +18,14 @@ namespace {
 
 using P = tRenovationParam;
 
-struct Yuv {
-  int y, u, v;
-};
+using pft::Yuv;
 
-// Colours as the pattern generator must produce them (worked by hand from the conversion).
-constexpr Yuv kBars[2][8] = {
-    {{254, 129, 129},
-     {225, 1, 149},
-     {29, 255, 108},
-     {149, 44, 21},
-     {38, 107, 192},
-     {76, 85, 255},
-     {105, 213, 236},
-     {0, 128, 128}},
-    {{254, 129, 129},
-     {216, 6, 155},
-     {164, 180, 12},
-     {127, 57, 38},
-     {127, 200, 219},
-     {90, 77, 245},
-     {38, 251, 102},
-     {0, 128, 128}},
-};
+// Colours as the pattern generator must produce them (worked by hand from the conversion): the
+// eight bars of the first set, then of the second.
+constexpr Yuv kBars[16] = {{254, 129, 129}, {225, 1, 149}, {29, 255, 108},  {149, 44, 21},
+                           {38, 107, 192},  {76, 85, 255}, {105, 213, 236}, {0, 128, 128},
+                           {254, 129, 129}, {216, 6, 155}, {164, 180, 12},  {127, 57, 38},
+                           {127, 200, 219}, {90, 77, 245}, {38, 251, 102},  {0, 128, 128}};
 
 class Renovation : public pft::VmemTest {
  protected:
@@ -75,14 +61,14 @@ TEST_F(Renovation, SolidColoursAndBarsFillEverySample) {
     for (uint32_t type : {PF_YUV_420, PF_YUV_UYVY}) {
       for (uint32_t interlace : {1u, 2u}) {
         const P p{row.pattern, row.width, row.height, type, interlace, row.r, row.g, row.b, 0};
-        SCOPED_TRACE("pattern " + std::to_string(row.pattern) + " width " +
-                     std::to_string(row.width) + " type " + std::to_string(type));
+        SCOPED_TRACE(testing::Message()
+                     << "pattern " << row.pattern << " width " << row.width << " type " << type);
         pft::GuardedPicture picture = generate(p);
         auto colour = [&](int x) -> Yuv {
           if (row.pattern == PF_RENOVATION_SOLID) {
             return row.b == 255 && row.r == 0 ? Yuv{29, 255, 108} : Yuv{254, 129, 129};
           }
-          return kBars[row.pattern == PF_RENOVATION_BARS2][x / (row.width / 8)];
+          return kBars[(row.pattern == PF_RENOVATION_BARS2 ? 8 : 0) + x / (row.width / 8)];
         };
         auto& planes = picture.planes();
         for (uint32_t y = 0; y < uint32_t(row.height); ++y) {
@@ -123,47 +109,21 @@ TEST_F(Renovation, TestCardSamples) {
     int x, y;
     Yuv c;
   };
-  const Yuv black{16, 128, 128}, white{235, 128, 128}, field{16, 240, 240};
+  const Yuv black{16, 128, 128}, white{235, 128, 128}, field{16, 240, 240}, grey{128, 128, 128};
   const Sample samples[] = {
-      {0, 0, black},
-      {4, 0, white},
-      {19, 11, white},
-      {20, 0, black},
-      {60, 0, white},
-      {99, 11, white},
-      {100, 4, black},
-      {620, 0, white},
-      {660, 0, black},
-      {704, 0, white},
-      {716, 0, black},
-      {8, 48, white},
-      {8, 84, black},
-      {8, 480, white},
-      {4, 556, white},
-      {30, 556, black},
-      {60, 570, white},
-      {704, 570, white},
-      {716, 570, black},
-      {704, 120, white},
-      {719, 120, black},
-      {30, 24, field},
-      {20, 30, white},
-      {60, 30, white},
-      {30, 48, white},
-      {30, 51, white},
-      {30, 52, field},
-      {700, 40, white},
-      {110, 540, field},
-      {690, 540, field},
-      {360, 288, Yuv{128, 128, 128}},
-  };
+      {0, 0, black},     {4, 0, white},    {19, 11, white},   {20, 0, black},    {60, 0, white},
+      {99, 11, white},   {100, 4, black},  {620, 0, white},   {660, 0, black},   {704, 0, white},
+      {716, 0, black},   {8, 48, white},   {8, 84, black},    {8, 480, white},   {4, 556, white},
+      {30, 556, black},  {60, 570, white}, {704, 570, white}, {716, 570, black}, {704, 120, white},
+      {719, 120, black}, {30, 24, field},  {20, 30, white},   {60, 30, white},   {30, 48, white},
+      {30, 51, white},   {30, 52, field},  {700, 40, white},  {110, 540, field}, {690, 540, field},
+      {360, 288, grey}};
   for (uint32_t interlace : {1u, 2u}) {
     const P p{PF_RENOVATION_TESTCARD, 720, 576, PF_YUV_420, interlace, 0, 0, 0, 0};
     pft::GuardedPicture card = generate(p);
     auto stored = [&](int y) { return uint32_t(interlace == 1 ? y : y / 2 + (y % 2) * 288); };
     for (const Sample& s : samples) {
-      SCOPED_TRACE("interlace " + std::to_string(interlace) + " at " + std::to_string(s.x) + "," +
-                   std::to_string(s.y));
+      SCOPED_TRACE(testing::Message() << "interlace " << interlace << " at " << s.x << "," << s.y);
       EXPECT_EQ(card.planes()[0].at(uint32_t(s.x), stored(s.y)), s.c.y);
       // Chroma at the sample's own chroma row: these samples lie in blocks 4 rows high or more.
       const uint32_t crow =

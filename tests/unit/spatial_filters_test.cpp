@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "filter_cases.hpp"
 #include "guarded.hpp"
 #include "img_crossfilter.h"
 #include "img_filter.h"
@@ -98,19 +99,13 @@ void vertical(const Bytes& in, Bytes& out, int w, int first, int count) {
   }
 }
 
-// Skewed contents: random, flat, extremes, or a ramp.
-void fill(pft::GuardedPicture& pic, pft::Rng& rng) {
-  const uint32_t mode = rng.below(4);
-  for (auto& plane : pic.planes()) {
-    for (uint32_t y = 0; y < plane.rows(); ++y) {
-      for (uint32_t x = 0; x < plane.width(); ++x) {
-        plane.at(x, y) = mode == 0   ? rng.byte()
-                         : mode == 1 ? static_cast<uint8_t>(rng.below(2) * 255)
-                         : mode == 2 ? static_cast<uint8_t>(x * 9 + y * 5)
-                                     : static_cast<uint8_t>(120 + rng.below(16));
-      }
-    }
-  }
+// A picture's pitches as the filter records take them (a chroma pitch of at least 1).
+struct Pitches {
+  int32_t y, uv;
+};
+Pitches pitches(pft::GuardedPicture& pic) {
+  const tImgPicture r = pic.record();
+  return {static_cast<int32_t>(r.u32YPitch), static_cast<int32_t>(std::max(r.u32UVPitch, 1u))};
 }
 
 class SpatialFilters : public pft::VmemTest {
@@ -124,7 +119,7 @@ class SpatialFilters : public pft::VmemTest {
     SCOPED_TRACE(testing::Message() << w << "x" << h << (in_place ? " in place" : ""));
     pft::GuardedPicture src(PF_YUV_420, static_cast<uint32_t>(w), static_cast<uint32_t>(h), rng,
                             24);
-    fill(src, rng);
+    pft::fill_filter_content(src, rng);  // skewed: flat, extremes, ramps, edges, noise
     pft::GuardedPicture dst(PF_YUV_420, static_cast<uint32_t>(w), static_cast<uint32_t>(h), rng,
                             24);
     std::vector<Bytes> before;
@@ -151,35 +146,20 @@ TEST_F(SpatialFilters, CrossAndGaussianAgainstTheirFormulas) {
     check(
         w, h, gaussian && round % 4 == 1, rng,
         [&](pft::GuardedPicture& s, pft::GuardedPicture& d) {
-          const tImgPicture a = s.record(), b = d.record();
+          const Pitches a = pitches(s), b = pitches(d);
+          const tImgPicture x = s.record(), y = d.record();
           void* handle = nullptr;
           uint32_t status;
           if (gaussian) {
-            tImgGaussFilterParam p{w,
-                                   h,
-                                   static_cast<int32_t>(a.u32YPitch),
-                                   static_cast<int32_t>(std::max(a.u32UVPitch, 1u)),
-                                   w,
-                                   h,
-                                   static_cast<int32_t>(b.u32YPitch),
-                                   static_cast<int32_t>(std::max(b.u32UVPitch, 1u)),
-                                   level,
-                                   static_cast<uint8_t>(limit)};
+            const tImgGaussFilterParam p{w, h, a.y, a.uv, w, h, b.y, b.uv, level, uint8_t(limit)};
             if ((status = ImgGaussFilterOpen_c(&handle, &p, mem())) != 0) return status;
-            tImgGaussFilterPicture pic{a.pu8Y, a.pu8U, a.pu8V, b.pu8Y, b.pu8U, b.pu8V};
+            tImgGaussFilterPicture pic{x.pu8Y, x.pu8U, x.pu8V, y.pu8Y, y.pu8U, y.pu8V};
             status = ImgGaussFilterProcess_c(handle, &pic, &pic);
             EXPECT_EQ(ImgGaussFilterClose_c(handle), 0u);
           } else {
-            tImgCrossFilterParam p{w,
-                                   h,
-                                   static_cast<int32_t>(a.u32YPitch),
-                                   static_cast<int32_t>(std::max(a.u32UVPitch, 1u)),
-                                   w,
-                                   h,
-                                   static_cast<int32_t>(b.u32YPitch),
-                                   static_cast<int32_t>(std::max(b.u32UVPitch, 1u))};
+            const tImgCrossFilterParam p{w, h, a.y, a.uv, w, h, b.y, b.uv};
             if ((status = ImgCrossFilterOpen_c(&handle, &p, mem())) != 0) return status;
-            tImgCrossFilterPicture pic{a.pu8Y, a.pu8U, a.pu8V, b.pu8Y, b.pu8U, b.pu8V};
+            tImgCrossFilterPicture pic{x.pu8Y, x.pu8U, x.pu8V, y.pu8Y, y.pu8U, y.pu8V};
             status = ImgCrossFilterProcess_c(handle, &pic, &pic);
             EXPECT_EQ(ImgCrossFilterClose_c(handle), 0u);
           }
@@ -240,15 +220,8 @@ TEST_F(SpatialFilters, VerticalFilterFramesAndFields) {
         w, h, true, rng,
         [&](pft::GuardedPicture& s, pft::GuardedPicture&) {
           const tImgPicture a = s.record();
-          const tImageFilterParam p{w,
-                                    h,
-                                    static_cast<int32_t>(a.u32YPitch),
-                                    static_cast<int32_t>(a.u32UVPitch),
-                                    PF_YUV_420,
-                                    field ? 2 : 1,
-                                    type,
-                                    0,
-                                    0};
+          const Pitches at = pitches(s);
+          const tImageFilterParam p{w, h, at.y, at.uv, PF_YUV_420, field ? 2 : 1, type, 0, 0};
           void* handle = nullptr;
           uint32_t status = ImageFilterOpen_c(&handle, &p, mem());
           if (status != 0) return status;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 // The 4:2:0 <-> packed 4:2:2 converters and the D1 split: each module described for the generic
-// tests, the converters' pictures against the resizer run directly and against the D1 line
-// mapping, the scene-change flag over a sequence, and the split's line and pixel mapping.
+// tests and the split's line and pixel mapping. (The converters' pictures are the resizer's on
+// their records: zoom_modules_test.cpp; their scene-change flag: d1_kernels_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include "img_yuv422toyuv420.h"
 #include "img_yuv422toyuv420_d1split.h"
 #include "module_cases.hpp"
+#include "picture_data.hpp"
 #include "rng.hpp"
 #include "video_mem.h"
 #include "vmem_fixture.hpp"
@@ -21,12 +22,7 @@ namespace {
 
 using pft::Bytes;
 using pft::edit;
-
-Bytes random_bytes(size_t n, pft::Rng& rng) {
-  Bytes b(n);
-  for (auto& v : b) v = rng.byte();
-  return b;
-}
+using pft::random_bytes;
 
 constexpr size_t kGuard = 64;
 
@@ -235,125 +231,7 @@ PF_MODULE_CASE(d1split_case);
 
 // ---------------------------------------------------------------- pictures
 
-class ConversionPictures : public pft::VmemTest {
- protected:
-  // The resizer run directly on the record a converter should build, on unpadded pictures.
-  Bytes by_resizer(const tImageResizerParam& r, const Bytes& src, const Bytes& canvas) {
-    Bytes in = src, out = canvas;
-    auto picture = [](uint8_t* data, uint32_t yuv, int32_t w, int32_t h) {
-      const size_t luma = size_t(w) * size_t(h);
-      if (yuv == PF_YUV_UYVY) return tImgPicture{data, nullptr, nullptr, uint32_t(w), 0, 0, 0};
-      return tImgPicture{data, data + luma, data + luma * 5 / 4, uint32_t(w), uint32_t(w) / 2, 0,
-                         0};
-    };
-    tImgPicture s = picture(in.data(), r.u32SrcYuvType, r.s32SrcWidth, r.s32SrcHeight);
-    tImgPicture d = picture(out.data(), r.u32DstYuvType, r.s32DstWidth, r.s32DstHeight);
-    void* h = nullptr;
-    EXPECT_EQ(ImageResizerOpen_c(&h, &r, mem()), 0u);
-    EXPECT_EQ(ImageResizerProcess_c(h, &s, &d), 0u);
-    EXPECT_EQ(ImageResizerClose_c(h), 0u);
-    return out;
-  }
-};
-
-tImageResizerParam converter_record(bool to_packed, const int32_t (&s)[6]) {
-  tImageResizerParam r{};
-  r.s32SrcWidth = s[0], r.s32SrcHeight = s[1], r.u32SrcImageType = uint32_t(s[2]);
-  r.s32DstWidth = s[3], r.s32DstHeight = s[4], r.u32DstImageType = uint32_t(s[5]);
-  r.u32SrcYuvType = to_packed ? PF_YUV_420 : PF_YUV_UYVY;
-  r.u32DstYuvType = to_packed ? PF_YUV_UYVY : PF_YUV_420;
-  if (to_packed) r.u32FillY = 1, r.u32FillU = 128, r.u32FillV = 128;
-  return r;
-}
-
-TEST_F(ConversionPictures, ConvertersMakeTheResizersPictureOfTheirRecord) {
-  struct Row {
-    bool to_packed;
-    int32_t sizes[6];  // source w, h, image type, destination w, h, image type
-  } rows[] = {
-      {true, {64, 32, 1, 64, 32, 1}},    {true, {64, 32, 2, 64, 32, 1}},
-      {true, {64, 32, 3, 64, 32, 3}},    {true, {64, 32, 1, 96, 48, 1}},
-      {true, {64, 32, 2, 32, 16, 1}},    {false, {64, 32, 1, 64, 32, 1}},
-      {false, {64, 32, 1, 64, 32, 2}},   {false, {64, 32, 1, 32, 16, 1}},
-      {false, {64, 32, 3, 48, 16, 3}},   {false, {720, 64, 1, 352, 32, 1}},
-      {false, {720, 64, 1, 176, 32, 1}}, {false, {720, 64, 1, 720, 64, 2}},
-  };
-  pft::Rng rng(0x4224);
-  for (const Row& row : rows) {
-    const int32_t* s = row.sizes;
-    SCOPED_TRACE(std::string(row.to_packed ? "420 -> 422 " : "422 -> 420 ") + std::to_string(s[0]) +
-                 "x" + std::to_string(s[1]) + "/" + std::to_string(s[2]) + " -> " +
-                 std::to_string(s[3]) + "x" + std::to_string(s[4]) + "/" + std::to_string(s[5]));
-    const size_t src_luma = size_t(s[0]) * size_t(s[1]), dst_luma = size_t(s[3]) * size_t(s[4]);
-    const Bytes src = random_bytes(row.to_packed ? src_luma * 3 / 2 : src_luma * 2, rng);
-    const Bytes canvas =
-        random_bytes((row.to_packed ? dst_luma * 2 : dst_luma * 3 / 2) + kGuard, rng);
-    Bytes out = canvas;
-    void* h = nullptr;
-    uint32_t result[2] = {0, 0};
-    if (row.to_packed) {
-      const tYUV420ToYUV422Param p{s[0], s[1], s[2], s[3], s[4], s[5]};
-      ASSERT_EQ(ImgYUV420ToYUV422Open_c(&h, &p, mem()), 0u);
-      tYUV420ToYUV422Buffers b{src.data(), out.data()};
-      ASSERT_EQ(ImgYUV420ToYUV422Process_c(h, &b, result), 0u);
-      EXPECT_EQ(ImgYUV420ToYUV422Close_c(h), 0u);
-    } else {
-      const tYUV422ToYUV420Param p{s[0], s[1], s[2], s[3], s[4], s[5]};
-      ASSERT_EQ(ImgYUV422ToYUV420Open_c(&h, &p, mem()), 0u);
-      tYUV422ToYUV420Buffers b{src.data(), out.data()};
-      ASSERT_EQ(ImgYUV422ToYUV420Process_c(h, &b, result), 0u);
-      EXPECT_EQ(ImgYUV422ToYUV420Close_c(h), 0u);
-    }
-    EXPECT_EQ(result[0], uint32_t(s[5]));
-    EXPECT_TRUE(out == by_resizer(converter_record(row.to_packed, row.sizes), src, canvas));
-    EXPECT_TRUE(std::equal(canvas.end() - kGuard, canvas.end(), out.end() - kGuard));
-  }
-}
-
-// A D1 frame: luma copied line by line, chroma line k from source line 2k; and the flag says
-// which pictures start a new scene (identical frames do not, a cut does).
-TEST_F(ConversionPictures, D1FramesAndTheirSceneChanges) {
-  const int32_t w = 720, h = 64;
-  const tYUV422ToYUV420Param p{w, h, 1, w, h, 1};
-  void* handle = nullptr;
-  ASSERT_EQ(ImgYUV422ToYUV420Open_c(&handle, &p, mem()), 0u);
-  pft::Rng rng(576);
-  auto grey = [&](int base) {
-    Bytes frame(size_t(w) * h * 2);
-    for (auto& v : frame) v = uint8_t(base + int(rng.below(9)));
-    return frame;
-  };
-  const Bytes a = grey(120), b = grey(20);
-  struct Step {
-    const Bytes* frame;
-    uint32_t flag;
-  } steps[] = {{&a, 1}, {&a, 0}, {&a, 0}, {&b, 1}, {&b, 0}, {&a, 1}};
-  int n = 0;
-  for (const Step& step : steps) {
-    SCOPED_TRACE("frame " + std::to_string(n++));
-    const Bytes& in = *step.frame;
-    Bytes out(size_t(w) * h * 3 / 2 + kGuard, 0xEE);
-    tYUV422ToYUV420Buffers bufs{in.data(), out.data()};
-    tYUV422ToYUV420Result result{};
-    ASSERT_EQ(ImgYUV422ToYUV420Process_c(handle, &bufs, &result), 0u);
-    EXPECT_EQ(result.u32DstImageType, 1u);
-    EXPECT_EQ(result.u32SceneChange, step.flag);
-    const uint8_t* u = out.data() + size_t(w) * h;
-    const uint8_t* v = u + size_t(w) * h / 4;
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) {
-        const uint8_t* pair = &in[(size_t(y) * w + size_t(x & ~1)) * 2];
-        ASSERT_EQ(out[size_t(y) * w + size_t(x)], pair[1 + 2 * (x & 1)]) << x << "," << y;
-        if (y % 2 == 0 && x % 2 == 0) {
-          ASSERT_EQ(u[size_t(y / 2) * (w / 2) + size_t(x / 2)], pair[0]) << x << "," << y;
-          ASSERT_EQ(v[size_t(y / 2) * (w / 2) + size_t(x / 2)], pair[2]) << x << "," << y;
-        }
-      }
-    }
-    EXPECT_TRUE(std::all_of(out.end() - kGuard, out.end(), [](uint8_t c) { return c == 0xEE; }));
-  }
-  EXPECT_EQ(ImgYUV422ToYUV420Close_c(handle), 0u);
-}
+using ConversionPictures = pft::VmemTest;
 
 // Every sample of the four pictures against the mapping written out: picture q, line j, column
 // i comes from source line 2j + (q / 2), pixel i + (q % 2 ? 360 : 8); chroma line k from field

@@ -147,8 +147,7 @@ struct Rgb565Writer {
 //
 // The loops below are written for the compiler's vectoriser at the baseline instruction set:
 // 16-bit lanes, restrict pointers, no branch on a pixel value or on the format inside a loop,
-// and strips of kStrip pixels whose working arrays stay in L1. Two rows that share their chroma
-// go through one loop.
+// and strips of kStrip pixels whose working arrays stay in L1.
 //
 // They compute exactly what the tables give while the tables hold the values Open writes. With
 // Y, u = U - 128 and v = V - 128 the table sums are 298 Y - 4768 + C, where C is 409 v (red),
@@ -158,13 +157,38 @@ struct Rgb565Writer {
 //   G = Y - v  + ((42 Y - 100 u + 48 v - 4768) >> 8)
 //   B = Y + 2u + ((42 Y + 5 u - 4768) >> 8)
 // Every result lies in -278..534, where the clip table is a plain clamp to 0..255.
+//
+// A strip is walked by chroma sample: one step takes a sample's terms and the two pixels of
+// each row that share them, whose luma arrives as one 16-bit load (even pixel in the low byte).
+// The terms are thus computed once per sample, at chroma resolution, and never widened to one
+// entry per pixel; the two pixels of a step come out side by side in the stores.
 
 #define PF_RESTRICT __restrict__
 
-constexpr int32_t kStrip = 128;  // pixels per strip
+constexpr int32_t kStrip = 256;  // pixels per strip; even, so a strip is whole chroma samples
+constexpr int32_t kStripPairs = kStrip / 2;
 
-// Pixels move between three- and four-byte forms as 64-bit words, in memory order.
+// Pixels move between byte and word forms in memory order.
 static_assert(std::endian::native == std::endian::little);
+
+// GCC turns a vector multiplication by a constant into shifts and adds, which costs more than
+// the multiply instructions it saves when several products are summed per lane; weights that
+// pass through keep_multiply (outside the loop: inside, the barrier stops the vectoriser) stay
+// multiplications.
+template <class T>
+inline T keep_multiply(T v) {
+#if defined(__GNUC__)
+  asm("" : "+r"(v));
+#endif
+  return v;
+}
+
+inline uint16_t load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+inline void store16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
 
 // The tables are public and writable. A host that changed entries (and has not opened an
 // instance since, which would put them back) gets the table-driven walk, which reads them.
@@ -190,51 +214,45 @@ bool tables_hold_their_values() {
          std::memcmp(al32Clip_Tab, kClip.data(), sizeof kClip) == 0;
 }
 
-// The chroma terms of the pixels of one strip, one entry per pixel (hi: added as it is, lo:
-// added to 42 Y before the shift). One slot more than a strip holds: a strip that starts on an
-// odd column stores its pairs from slot 1 on and may fill slot kStrip.
-struct ChromaStrip {
-  alignas(16) int16_t b_hi[kStrip + 1];
-  alignas(16) int16_t b_lo[kStrip + 1];
-  alignas(16) int16_t g_hi[kStrip + 1];
-  alignas(16) int16_t g_lo[kStrip + 1];
-  alignas(16) int16_t r_hi[kStrip + 1];
-  alignas(16) int16_t r_lo[kStrip + 1];
+// One chroma sample's terms: blue adds b_hi, green subtracts v and red adds it; the *_lo terms
+// are added to 42 Y before the shift.
+struct SampleTerms {
+  int16_t b_hi, v, b_lo, g_lo, r_lo;
 };
 
-inline void set_chroma(ChromaStrip& c, int32_t k, int16_t u, int16_t v) {
-  c.b_hi[k] = static_cast<int16_t>(2 * u);
-  c.b_lo[k] = static_cast<int16_t>(5 * u - 4768);
-  c.g_hi[k] = static_cast<int16_t>(-v);
-  c.g_lo[k] = static_cast<int16_t>(-100 * u + 48 * v - 4768);
-  c.r_hi[k] = v;
-  c.r_lo[k] = static_cast<int16_t>(153 * v - 4768);
+// The multipliers of the chroma terms: 5, 100, 48, 153 (through keep_multiply in loops).
+struct TermWeights {
+  int16_t b_u, g_u, g_v, r_v;
+};
+constexpr TermWeights kTermWeights{5, 100, 48, 153};
+
+inline SampleTerms centred_terms(int16_t u, int16_t v, const TermWeights& w) {
+  return {static_cast<int16_t>(2 * u), v, static_cast<int16_t>(w.b_u * u - 4768),
+          static_cast<int16_t>(w.g_v * v - w.g_u * u - 4768),
+          static_cast<int16_t>(w.r_v * v - 4768)};
 }
 
-// Terms for pixels first_x .. first_x + n - 1 of a row whose chroma row is u_row, v_row.
-void fill_chroma_strip(const uint8_t* PF_RESTRICT u_row, const uint8_t* PF_RESTRICT v_row,
-                       int32_t first_x, int32_t n, ChromaStrip& PF_RESTRICT c) {
-  int32_t k = 0;
-  if (first_x % 2 != 0) {
-    set_chroma(c, 0, static_cast<int16_t>(u_row[first_x / 2] - 128),
-               static_cast<int16_t>(v_row[first_x / 2] - 128));
-    k = 1;
-  }
-  const uint8_t* PF_RESTRICT u = u_row + (first_x + k) / 2;
-  const uint8_t* PF_RESTRICT v = v_row + (first_x + k) / 2;
-  const int32_t pairs = (n - k + 1) / 2;
-  for (int32_t i = 0; i < pairs; ++i) {  // vectorised: chroma terms
-    const auto cu = static_cast<int16_t>(u[i] - 128), cv = static_cast<int16_t>(v[i] - 128);
-    const auto b_hi = static_cast<int16_t>(2 * cu), b_lo = static_cast<int16_t>(5 * cu - 4768);
-    const auto g_hi = static_cast<int16_t>(-cv);
-    const auto g_lo = static_cast<int16_t>(-100 * cu + 48 * cv - 4768);
-    const auto r_lo = static_cast<int16_t>(153 * cv - 4768);
-    c.b_hi[k + 2 * i] = c.b_hi[k + 2 * i + 1] = b_hi;
-    c.b_lo[k + 2 * i] = c.b_lo[k + 2 * i + 1] = b_lo;
-    c.g_hi[k + 2 * i] = c.g_hi[k + 2 * i + 1] = g_hi;
-    c.g_lo[k + 2 * i] = c.g_lo[k + 2 * i + 1] = g_lo;
-    c.r_hi[k + 2 * i] = c.r_hi[k + 2 * i + 1] = cv;
-    c.r_lo[k + 2 * i] = c.r_lo[k + 2 * i + 1] = r_lo;
+inline SampleTerms sample_terms(uint8_t u_byte, uint8_t v_byte, const TermWeights& w) {
+  return centred_terms(static_cast<int16_t>(u_byte - 128), static_cast<int16_t>(v_byte - 128), w);
+}
+
+// The terms of a strip's chroma samples.
+struct ChromaStrip {
+  alignas(16) int16_t u[kStripPairs];
+  alignas(16) int16_t v[kStripPairs];
+  SampleTerms at(int32_t i, const TermWeights& w) const { return centred_terms(u[i], v[i], w); }
+};
+
+TermWeights term_weights() {
+  return {keep_multiply(kTermWeights.b_u), keep_multiply(kTermWeights.g_u),
+          keep_multiply(kTermWeights.g_v), keep_multiply(kTermWeights.r_v)};
+}
+
+void fill_chroma_strip(const uint8_t* PF_RESTRICT u, const uint8_t* PF_RESTRICT v, int32_t samples,
+                       ChromaStrip& PF_RESTRICT c) {
+  for (int32_t i = 0; i < samples; ++i) {  // vectorised: chroma terms
+    c.u[i] = static_cast<int16_t>(u[i] - 128);
+    c.v[i] = static_cast<int16_t>(v[i] - 128);
   }
 }
 
@@ -247,70 +265,97 @@ inline int16_t clamp_byte(int16_t v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 struct Channels {
   int16_t b, g, r;
 };
-inline Channels channels(uint8_t luma, const ChromaStrip& c, int32_t x) {
-  const int16_t y = luma;
-  const auto l = static_cast<int16_t>(42 * y);
-  return {channel(y, l, c.b_hi[x], c.b_lo[x]), channel(y, l, c.g_hi[x], c.g_lo[x]),
-          channel(y, l, c.r_hi[x], c.r_lo[x])};
+// k42 is 42, held by keep_multiply in the loops.
+inline Channels channels(int16_t y, int16_t k42, const SampleTerms& t) {
+  const auto l = static_cast<int16_t>(k42 * y);
+  return {channel(y, l, t.b_hi, t.b_lo), channel(y, l, static_cast<int16_t>(-t.v), t.g_lo),
+          channel(y, l, t.v, t.r_lo)};
 }
+
+// The per-format writers. pixel() stores a single pixel (a window edge that splits a chroma
+// sample); strip<kRows>() stores `pairs` pixel pairs of one or two rows from even columns.
+// `carry` holds each row's running 5-6-5 carry from the row's left edge on.
 
 // Blue, green, red, 0: two 16-bit halves, which the vectoriser interleaves without widening.
-inline void store_bgr0(uint8_t* out, const Channels& ch) {
-  const auto bg = static_cast<uint16_t>(clamp_byte(ch.b) | clamp_byte(ch.g) << 8);
-  const auto r0 = static_cast<uint16_t>(clamp_byte(ch.r));
-  std::memcpy(out, &bg, 2);
-  std::memcpy(out + 2, &r0, 2);
-}
-
-template <int kRows>
-void bgr0_strip(const uint8_t* PF_RESTRICT y0, const uint8_t* PF_RESTRICT y1,
-                const ChromaStrip& PF_RESTRICT c, int32_t n, uint8_t* PF_RESTRICT out0,
-                uint8_t* PF_RESTRICT out1) {
-  for (int32_t x = 0; x < n; ++x) {  // vectorised: BGR0 pixels
-    store_bgr0(out0 + 4 * x, channels(y0[x], c, x));
-    if constexpr (kRows == 2) store_bgr0(out1 + 4 * x, channels(y1[x], c, x));
-  }
-}
-
-// Four-byte pixels to three-byte ones, two per 8-byte store; each store runs two bytes into the
-// next pair, which the next store rewrites. The row's last pair stores its six bytes only.
-void pack_bgr24(const uint8_t* PF_RESTRICT quads, int32_t n, uint8_t* PF_RESTRICT out,
-                bool row_ends) {
-  const int32_t pairs = n / 2;
-  const int32_t full = row_ends ? pairs - 1 : pairs;
-  for (int32_t i = 0; i < full; ++i) {
-    uint64_t q;
-    std::memcpy(&q, quads + 8 * i, 8);
-    q = (q & 0xFFFFFFu) | (q >> 8 & 0xFFFFFF000000u);
-    std::memcpy(out + 6 * i, &q, 8);
-  }
-  if (row_ends && pairs > 0) {
-    uint64_t q;
-    std::memcpy(&q, quads + 8 * (pairs - 1), 8);
-    q = (q & 0xFFFFFFu) | (q >> 8 & 0xFFFFFF000000u);
-    std::memcpy(out + 6 * (pairs - 1), &q, 6);
-  }
-}
-
-// The per-format strip writers. `carry` holds each row's running 5-6-5 carry across strips.
 struct Bgr0Format {
   static constexpr int kBytes = 4;
+  static void pixel(uint8_t* out, const Channels& ch, uint32_t& /*carry*/) {
+    store16(out, static_cast<uint16_t>(clamp_byte(ch.b) | clamp_byte(ch.g) << 8));
+    store16(out + 2, static_cast<uint16_t>(clamp_byte(ch.r)));
+  }
   template <int kRows>
-  static void strip(const uint8_t* y0, const uint8_t* y1, const ChromaStrip& c, int32_t n,
-                    uint8_t* out0, uint8_t* out1, uint32_t* /*carry*/, bool /*row_ends*/) {
-    bgr0_strip<kRows>(y0, y1, c, n, out0, out1);
+  static void strip(const uint8_t* PF_RESTRICT y0, const uint8_t* PF_RESTRICT y1,
+                    const ChromaStrip& PF_RESTRICT c, int32_t pairs, uint8_t* PF_RESTRICT out0,
+                    uint8_t* PF_RESTRICT out1, uint32_t* /*carry*/, bool /*row_ends*/) {
+    const auto k42 = keep_multiply<int16_t>(42);
+    const TermWeights tw = term_weights();
+    for (int32_t i = 0; i < pairs; ++i) {  // vectorised: BGR0 pixels
+      const SampleTerms t = c.at(i, tw);
+      const uint16_t w0 = load16(y0 + 2 * i);
+      put_pair(out0 + 8 * i, channels(static_cast<int16_t>(w0 & 0xFF), k42, t),
+               channels(static_cast<int16_t>(w0 >> 8), k42, t));
+      if constexpr (kRows == 2) {
+        const uint16_t w1 = load16(y1 + 2 * i);
+        put_pair(out1 + 8 * i, channels(static_cast<int16_t>(w1 & 0xFF), k42, t),
+                 channels(static_cast<int16_t>(w1 >> 8), k42, t));
+      }
+    }
+  }
+  static void put_pair(uint8_t* out, const Channels& even, const Channels& odd) {
+    store16(out, static_cast<uint16_t>(clamp_byte(even.b) | clamp_byte(even.g) << 8));
+    store16(out + 2, static_cast<uint16_t>(clamp_byte(even.r)));
+    store16(out + 4, static_cast<uint16_t>(clamp_byte(odd.b) | clamp_byte(odd.g) << 8));
+    store16(out + 6, static_cast<uint16_t>(clamp_byte(odd.r)));
   }
 };
 
+// Three-byte pixels. A pair's six bytes go to an 8-byte slot in L1 as three 16-bit words, which
+// the vectoriser interleaves like the four-byte form; the fourth word repeats the third so that
+// every lane stores something it computed (a constant there makes GCC store word by word). The
+// slots then go to the picture as unrolled 8-byte moves, each running two bytes into the next
+// pair, which the next move rewrites; the last pair of the window's row stores its six bytes
+// only, so nothing outside the window changes.
 struct Bgr24Format {
   static constexpr int kBytes = 3;
+  static void pixel(uint8_t* out, const Channels& ch, uint32_t& /*carry*/) {
+    out[0] = static_cast<uint8_t>(clamp_byte(ch.b));
+    out[1] = static_cast<uint8_t>(clamp_byte(ch.g));
+    out[2] = static_cast<uint8_t>(clamp_byte(ch.r));
+  }
+  static void put_pair(uint16_t* slot, const Channels& even, const Channels& odd) {
+    const auto last = static_cast<uint16_t>(clamp_byte(odd.g) | clamp_byte(odd.r) << 8);
+    slot[0] = static_cast<uint16_t>(clamp_byte(even.b) | clamp_byte(even.g) << 8);
+    slot[1] = static_cast<uint16_t>(clamp_byte(even.r) | clamp_byte(odd.b) << 8);
+    slot[2] = last;
+    slot[3] = last;
+  }
+  static void pack(const uint16_t* PF_RESTRICT slots, int32_t pairs, bool row_ends,
+                   uint8_t* PF_RESTRICT out) {
+    const int32_t whole = row_ends ? pairs - 1 : pairs;
+#pragma GCC unroll 4
+    for (int32_t k = 0; k < whole; ++k) std::memcpy(out + 6 * k, slots + 4 * k, 8);
+    if (whole < pairs) std::memcpy(out + 6 * whole, slots + 4 * whole, 6);
+  }
   template <int kRows>
-  static void strip(const uint8_t* y0, const uint8_t* y1, const ChromaStrip& c, int32_t n,
-                    uint8_t* out0, uint8_t* out1, uint32_t* /*carry*/, bool row_ends) {
-    alignas(16) uint8_t quads[2][4 * kStrip];
-    bgr0_strip<kRows>(y0, y1, c, n, quads[0], quads[1]);
-    pack_bgr24(quads[0], n, out0, row_ends);
-    if constexpr (kRows == 2) pack_bgr24(quads[1], n, out1, row_ends);
+  static void strip(const uint8_t* PF_RESTRICT y0, const uint8_t* PF_RESTRICT y1,
+                    const ChromaStrip& PF_RESTRICT c, int32_t pairs, uint8_t* PF_RESTRICT out0,
+                    uint8_t* PF_RESTRICT out1, uint32_t* /*carry*/, bool row_ends) {
+    alignas(16) uint16_t slots[2][4 * kStripPairs];
+    const auto k42 = keep_multiply<int16_t>(42);
+    const TermWeights tw = term_weights();
+    for (int32_t i = 0; i < pairs; ++i) {  // vectorised: BGR pixel pairs
+      const SampleTerms t = c.at(i, tw);
+      const uint16_t w0 = load16(y0 + 2 * i);
+      put_pair(slots[0] + 4 * i, channels(static_cast<int16_t>(w0 & 0xFF), k42, t),
+               channels(static_cast<int16_t>(w0 >> 8), k42, t));
+      if constexpr (kRows == 2) {
+        const uint16_t w1 = load16(y1 + 2 * i);
+        put_pair(slots[1] + 4 * i, channels(static_cast<int16_t>(w1 & 0xFF), k42, t),
+                 channels(static_cast<int16_t>(w1 >> 8), k42, t));
+      }
+    }
+    pack(slots[0], pairs, row_ends, out0);
+    if constexpr (kRows == 2) pack(slots[1], pairs, row_ends, out1);
   }
 };
 
@@ -320,59 +365,105 @@ struct Bgr24Format {
 // by side), and a last loop adds the carries, clamps and packs.
 struct Rgb565Format {
   static constexpr int kBytes = 2;
-  struct Row {
-    alignas(16) int16_t b[kStrip];
-    alignas(16) int16_t g[kStrip];
-    alignas(16) int16_t r[kStrip];
-    alignas(16) uint16_t low[kStrip];  // low three bits of r, g, b in nibbles 0, 1, 2
+  // The even or the odd pixels of a row's pairs.
+  struct Half {
+    alignas(16) int16_t b[kStripPairs];
+    alignas(16) int16_t g[kStripPairs];
+    alignas(16) int16_t r[kStripPairs];
+    alignas(16) uint16_t low[kStripPairs];  // low three bits of r, g, b in nibbles 0, 1, 2
   };
-  static void values(const uint8_t* PF_RESTRICT y, const ChromaStrip& PF_RESTRICT c, int32_t n,
+  struct Row {
+    Half even, odd;
+  };
+  static uint16_t low_bits(const Channels& ch) {
+    return static_cast<uint16_t>((ch.r & 7) | (ch.g & 7) << 4 | (ch.b & 7) << 8);
+  }
+  // e: the carries into the pixel, in the nibbles of low_bits.
+  static uint16_t pack565(int16_t b, int16_t g, int16_t r, uint32_t e) {
+    const int16_t cr = clamp_byte(static_cast<int16_t>(r + (e & 7)));
+    const int16_t cg = clamp_byte(static_cast<int16_t>(g + (e >> 4 & 7)));
+    const int16_t cb = clamp_byte(static_cast<int16_t>(b + (e >> 8 & 7)));
+    return static_cast<uint16_t>((cr & 0xF8) << 8 | (cg << 3 & 0x7E0) | cb >> 3);
+  }
+  static void pixel(uint8_t* out, const Channels& ch, uint32_t& carry) {
+    store16(out, pack565(ch.b, ch.g, ch.r, carry));
+    carry = (carry + low_bits(ch)) & 0x777u;
+  }
+  static void put(Half& h, int32_t i, const Channels& ch) {
+    h.b[i] = ch.b;
+    h.g[i] = ch.g;
+    h.r[i] = ch.r;
+    h.low[i] = low_bits(ch);
+  }
+  static void values(const uint8_t* PF_RESTRICT y, const ChromaStrip& PF_RESTRICT c, int32_t pairs,
                      Row& PF_RESTRICT row) {
-    for (int32_t x = 0; x < n; ++x) {  // vectorised: 5-6-5 values
-      const Channels ch = channels(y[x], c, x);
-      row.b[x] = ch.b;
-      row.g[x] = ch.g;
-      row.r[x] = ch.r;
-      row.low[x] = static_cast<uint16_t>((ch.r & 7) | (ch.g & 7) << 4 | (ch.b & 7) << 8);
+    const auto k42 = keep_multiply<int16_t>(42);
+    const TermWeights tw = term_weights();
+    for (int32_t i = 0; i < pairs; ++i) {  // vectorised: 5-6-5 values
+      const SampleTerms t = c.at(i, tw);
+      const uint16_t w = load16(y + 2 * i);
+      put(row.even, i, channels(static_cast<int16_t>(w & 0xFF), k42, t));
+      put(row.odd, i, channels(static_cast<int16_t>(w >> 8), k42, t));
     }
   }
-  static void pack(const Row& PF_RESTRICT row, int32_t n, uint8_t* PF_RESTRICT out) {
-    for (int32_t x = 0; x < n; ++x) {  // vectorised: 5-6-5 pixels
-      const uint16_t e = row.low[x];   // the carries into this pixel, by now
-      const int16_t r = clamp_byte(static_cast<int16_t>(row.r[x] + (e & 7)));
-      const int16_t g = clamp_byte(static_cast<int16_t>(row.g[x] + (e >> 4 & 7)));
-      const int16_t b = clamp_byte(static_cast<int16_t>(row.b[x] + (e >> 8 & 7)));
-      const auto pixel = static_cast<uint16_t>((r & 0xF8) << 8 | (g << 3 & 0x7E0) | b >> 3);
-      std::memcpy(out + 2 * x, &pixel, 2);
+  static void pack(const Row& PF_RESTRICT row, int32_t pairs, uint8_t* PF_RESTRICT out) {
+    for (int32_t i = 0; i < pairs; ++i) {  // vectorised: 5-6-5 pixels
+      const Half& e = row.even;
+      const Half& o = row.odd;
+      store16(out + 4 * i, pack565(e.b[i], e.g[i], e.r[i], e.low[i]));
+      store16(out + 4 * i + 2, pack565(o.b[i], o.g[i], o.r[i], o.low[i]));
     }
+  }
+  // Nibble sums stay below 16, so masking after each step keeps them apart. Each slot of `low`
+  // turns from the pixel's own low bits into the carry it receives.
+  static uint32_t run_carry(Half& even, Half& odd, int32_t i, uint32_t e) {
+    const uint32_t own_even = even.low[i];
+    even.low[i] = static_cast<uint16_t>(e);
+    e = (e + own_even) & 0x777u;
+    const uint32_t own_odd = odd.low[i];
+    odd.low[i] = static_cast<uint16_t>(e);
+    return (e + own_odd) & 0x777u;
+  }
+  // The same for a whole row, four pairs at a time in the four 16-bit lanes of a 64-bit word:
+  // two shifted additions give each lane the sum of the pairs up to it, so the serial part is one
+  // addition per four pairs instead of two per pair.
+  static uint32_t run_carries(Half& even, Half& odd, int32_t pairs, uint32_t e) {
+    constexpr uint64_t kLanes = 0x0001000100010001u, kMask = 0x777u * kLanes;
+    const uint64_t spread = keep_multiply(kLanes);  // one multiplication copies e to every lane
+    int32_t i = 0;
+    for (; i + 4 <= pairs; i += 4) {
+      uint64_t own_even, own_odd;
+      std::memcpy(&own_even, even.low + i, 8);
+      std::memcpy(&own_odd, odd.low + i, 8);
+      const uint64_t pair = (own_even + own_odd) & kMask;
+      uint64_t upto = (pair + (pair << 16)) & kMask;
+      upto = (upto + (upto << 32)) & kMask;  // lane k: pairs 0..k
+      const uint64_t into_even = ((upto << 16) + e * spread) & kMask;
+      const uint64_t into_odd = (into_even + own_even) & kMask;
+      std::memcpy(even.low + i, &into_even, 8);
+      std::memcpy(odd.low + i, &into_odd, 8);
+      e = static_cast<uint32_t>((e + (upto >> 48)) & 0x777u);
+    }
+    for (; i < pairs; ++i) e = run_carry(even, odd, i, e);
+    return e;
   }
   template <int kRows>
-  static void strip(const uint8_t* y0, const uint8_t* y1, const ChromaStrip& c, int32_t n,
+  static void strip(const uint8_t* y0, const uint8_t* y1, const ChromaStrip& c, int32_t pairs,
                     uint8_t* out0, uint8_t* out1, uint32_t* carry, bool /*row_ends*/) {
-    Row rows[2];
-    values(y0, c, n, rows[0]);
-    if constexpr (kRows == 2) values(y1, c, n, rows[1]);
-    // Nibble sums stay below 16, so masking after each step keeps them apart. Each slot of
-    // `low` turns from the pixel's own low bits into the carry it receives.
-    uint32_t e0 = carry[0], e1 = carry[1];
-    for (int32_t x = 0; x < n; ++x) {
-      const uint32_t own0 = rows[0].low[x];
-      rows[0].low[x] = static_cast<uint16_t>(e0);
-      e0 = (e0 + own0) & 0x777u;
-      if constexpr (kRows == 2) {
-        const uint32_t own1 = rows[1].low[x];
-        rows[1].low[x] = static_cast<uint16_t>(e1);
-        e1 = (e1 + own1) & 0x777u;
-      }
+    Row rows[kRows];
+    values(y0, c, pairs, rows[0]);
+    if constexpr (kRows == 2) values(y1, c, pairs, rows[1]);
+    carry[0] = run_carries(rows[0].even, rows[0].odd, pairs, carry[0]);
+    pack(rows[0], pairs, out0);
+    if constexpr (kRows == 2) {
+      carry[1] = run_carries(rows[1].even, rows[1].odd, pairs, carry[1]);
+      pack(rows[1], pairs, out1);
     }
-    carry[0] = e0;
-    carry[1] = e1;
-    pack(rows[0], n, out0);
-    if constexpr (kRows == 2) pack(rows[1], n, out1);
   }
 };
 
-// The window walk of convert_window, strip by strip.
+// The window walk of convert_window, strip by strip. A window edge on an odd column leaves a
+// single pixel of a chroma sample, converted on its own.
 template <class Format>
 void convert_window_fast(const tYuv420ToRgbInstance& inst, const uint8_t* yuv, uint8_t* rgb,
                          int32_t win_w, int32_t win_h) {
@@ -383,7 +474,7 @@ void convert_window_fast(const tYuv420ToRgbInstance& inst, const uint8_t* yuv, u
   const uint8_t* u_plane = y_plane + width * height;
   const uint8_t* v_plane = u_plane + chroma_w * chroma_h;
   const ptrdiff_t row_bytes = width * Format::kBytes;
-  const int32_t top = p.s32WinTop, left = p.s32WinLeft;
+  const int32_t top = p.s32WinTop, left = p.s32WinLeft, right = left + win_w;
   ChromaStrip chroma;
   for (int32_t j = 0; j < win_h;) {
     const int32_t src_y = top + j;
@@ -392,26 +483,37 @@ void convert_window_fast(const tYuv420ToRgbInstance& inst, const uint8_t* yuv, u
     uint8_t* out[2];
     for (int r = 0; r < 2; ++r) {
       const ptrdiff_t y = src_y + std::min(r, rows - 1);
-      luma[r] = y_plane + y * width + left;
+      luma[r] = y_plane + y * width;
       const ptrdiff_t dst_y = inst.u32TopDown != 0 ? y : height - 1 - y;
-      out[r] = rgb + dst_y * row_bytes + static_cast<ptrdiff_t>(left) * Format::kBytes;
+      out[r] = rgb + dst_y * row_bytes;
     }
     const uint8_t* u_row = u_plane + (src_y / 2) * chroma_w;
     const uint8_t* v_row = v_plane + (src_y / 2) * chroma_w;
     uint32_t carry[2] = {0, 0};
-    for (int32_t i = 0; i < win_w; i += kStrip) {
-      const int32_t n = std::min(kStrip, win_w - i);
-      const bool row_ends = i + n == win_w;
-      fill_chroma_strip(u_row, v_row, left + i, n, chroma);
-      const ptrdiff_t at = static_cast<ptrdiff_t>(i) * Format::kBytes;
+    auto single = [&](int32_t x) {
+      const SampleTerms t = sample_terms(u_row[x / 2], v_row[x / 2], kTermWeights);
+      for (int r = 0; r < rows; ++r) {
+        Format::pixel(out[r] + static_cast<ptrdiff_t>(x) * Format::kBytes,
+                      channels(luma[r][x], 42, t), carry[r]);
+      }
+    };
+    int32_t x = left;
+    if (x % 2 != 0 && x < right) single(x++);
+    while (right - x >= 2) {
+      const int32_t n = std::min(kStrip, (right - x) & ~1);
+      const bool row_ends = x + n == right;
+      fill_chroma_strip(u_row + x / 2, v_row + x / 2, n / 2, chroma);
+      const ptrdiff_t at = static_cast<ptrdiff_t>(x) * Format::kBytes;
       if (rows == 2) {
-        Format::template strip<2>(luma[0] + i, luma[1] + i, chroma, n, out[0] + at, out[1] + at,
+        Format::template strip<2>(luma[0] + x, luma[1] + x, chroma, n / 2, out[0] + at, out[1] + at,
                                   carry, row_ends);
       } else {
-        Format::template strip<1>(luma[0] + i, luma[0] + i, chroma, n, out[0] + at, out[0] + at,
-                                  carry, row_ends);
+        Format::template strip<1>(luma[0] + x, nullptr, chroma, n / 2, out[0] + at, nullptr, carry,
+                                  row_ends);
       }
+      x += n;
     }
+    if (x < right) single(x);
     j += rows;
   }
 }
@@ -535,19 +637,8 @@ void resize(const tRgbResizerParam& p, const tRgbResizerSrc& src, const tRgbResi
 // The colour rule in 16-bit lanes, for the vectoriser. Y's weights add up to 255, so its sum
 // fits unsigned 16 bits. U's sum 128 B - 43 R - 84 G + 128 lies in -32257..32768, one past the
 // signed range; with T = 128 B - 43 R - 84 G, (T + 128) >> 8 = ((T >> 1) + 64) >> 7, which
-// stays inside it (V likewise). The result lies in 1..256 before the clamp at 255.
-//
-// GCC turns a vector multiplication by a constant into shifts and adds, which costs more than
-// the multiply instructions it saves when three products are summed per lane; the weights pass
-// through keep_multiply so that the vectoriser multiplies.
-template <class T>
-inline T keep_multiply(T v) {
-#if defined(__GNUC__)
-  asm("" : "+r"(v));
-#endif
-  return v;
-}
-
+// stays inside it (V likewise). The result lies in 1..256 before the clamp at 255. The weights
+// pass through keep_multiply.
 struct Weights {
   uint16_t yr, yg, yb;  // 76, 150, 29
   int16_t ur, ug;       // 43, 84
@@ -574,23 +665,7 @@ inline uint8_t v_of(int16_t r, int16_t g, int16_t b, const Weights& w) {
   return chroma_of(static_cast<int16_t>(128 * r - w.vg * g - w.vb * b));
 }
 
-inline uint16_t load16(const uint8_t* p) {
-  uint16_t v;
-  std::memcpy(&v, p, 2);
-  return v;
-}
-
-// Pixel readers: channel values of pixel x as 16-bit numbers. Four-byte pixels are read as two
-// 16-bit halves, which the vectoriser splits with shifts and masks.
-struct ReadBgr0 {
-  static void get(const uint8_t* row, int32_t x, uint16_t& r, uint16_t& g, uint16_t& b) {
-    const uint16_t bg = load16(row + 4 * x), r0 = load16(row + 4 * x + 2);
-    b = bg & 0xFF;
-    g = bg >> 8;
-    r = r0 & 0xFF;
-  }
-};
-
+// The 5-6-5 reader: channel values of pixel x as 16-bit numbers, widened by shifting.
 struct ReadRgb565 {
   static void get(const uint8_t* row, int32_t x, uint16_t& r, uint16_t& g, uint16_t& b) {
     const uint16_t w = load16(row + 2 * x);
@@ -623,28 +698,6 @@ void chroma_row(const uint8_t* PF_RESTRICT src, int32_t blocks, uint8_t* PF_REST
   }
 }
 
-// Three-byte pixels are widened to four bytes a strip at a time (the vectoriser has no cheap
-// way to split triplets at the baseline instruction set), two pixels per 8-byte load and store
-// to halve the stores that bound this loop. A load takes the two pixels' six bytes and two of
-// the next pixel's; the row's last pair, which has no next pixel, is read byte-exactly.
-void widen_bgr24(const uint8_t* PF_RESTRICT src, int32_t n, bool row_ends,
-                 uint8_t* PF_RESTRICT quads) {
-  const int32_t pairs = n / 2;  // n is even
-  const int32_t whole = row_ends ? pairs - 1 : pairs;
-  for (int32_t i = 0; i < whole; ++i) {
-    uint64_t w;
-    std::memcpy(&w, src + 6 * i, 8);
-    w = (w & 0xFFFFFFu) | (w << 8 & 0xFFFFFF00000000u);
-    std::memcpy(quads + 8 * i, &w, 8);
-  }
-  if (row_ends && pairs > 0) {
-    uint64_t w = 0;
-    std::memcpy(&w, src + 6 * (pairs - 1), 6);
-    w = (w & 0xFFFFFFu) | (w << 8 & 0xFFFFFF00000000u);
-    std::memcpy(quads + 8 * (pairs - 1), &w, 8);
-  }
-}
-
 struct RgbToYuvRows {
   const uint8_t* top;
   const uint8_t* bottom;
@@ -661,17 +714,109 @@ void convert_rows(const RgbToYuvRows& r, int32_t width, const Weights& w) {
   chroma_row<Read>(r.top, width / 2, r.u, r.v, w);
 }
 
-void convert_rows_bgr24(const RgbToYuvRows& r, int32_t width, const Weights& w) {
-  alignas(16) uint8_t quads[2][4 * kStrip];
-  for (int32_t x = 0; x < width; x += kStrip) {  // kStrip is even, and so is width
-    const int32_t n = std::min(kStrip, width - x);
-    const bool row_ends = x + n == width;
-    widen_bgr24(r.top + 3 * x, n, row_ends, quads[0]);
-    widen_bgr24(r.bottom + 3 * x, n, row_ends, quads[1]);
-    luma_row<ReadBgr0>(quads[0], n, r.y_top + x, w);
-    luma_row<ReadBgr0>(quads[1], n, r.y_bottom + x, w);
-    chroma_row<ReadBgr0>(quads[0], n / 2, r.u + x / 2, r.v + x / 2, w);
+// Four-byte pixels: the luma of both rows in one loop, each pixel read as two 16-bit halves
+// (blue and green, red and the unused byte), which the vectoriser splits with one interleave;
+// then U and V from the top row's even pixels, each read as one 32-bit word, whose lanes the
+// vectoriser takes from every other pixel without the interleaves that 16-bit halves would cost.
+void luma_rows_bgr0(const uint8_t* PF_RESTRICT top, const uint8_t* PF_RESTRICT bottom, int32_t n,
+                    uint8_t* PF_RESTRICT y_top, uint8_t* PF_RESTRICT y_bottom, const Weights& w) {
+  for (int32_t x = 0; x < n; ++x) {  // vectorised: luma of four-byte pixels
+    const uint16_t bg0 = load16(top + 4 * x), r0 = load16(top + 4 * x + 2);
+    y_top[x] = luma_of(r0 & 0xFF, bg0 >> 8, bg0 & 0xFF, w);
+    const uint16_t bg1 = load16(bottom + 4 * x), r1 = load16(bottom + 4 * x + 2);
+    y_bottom[x] = luma_of(r1 & 0xFF, bg1 >> 8, bg1 & 0xFF, w);
   }
+}
+
+void chroma_row_bgr0(const uint8_t* PF_RESTRICT src, int32_t blocks, uint8_t* PF_RESTRICT u,
+                     uint8_t* PF_RESTRICT v, const Weights& w) {
+  for (int32_t i = 0; i < blocks; ++i) {  // vectorised: chroma of four-byte pixels
+    uint32_t p;
+    std::memcpy(&p, src + 8 * i, 4);
+    const auto r = static_cast<int16_t>(p >> 16 & 0xFF), g = static_cast<int16_t>(p >> 8 & 0xFF);
+    const auto b = static_cast<int16_t>(p & 0xFF);
+    u[i] = u_of(r, g, b, w);
+    v[i] = v_of(r, g, b, w);
+  }
+}
+
+// Three-byte pixels go by pairs: one step reads a pixel pair of each row as 16-bit words, splits
+// the words into channels and writes both pixels' luma, and U and V from the top row's even
+// pixel, so the chroma costs no second pass over the source. A pair is read from an 8-byte slot
+// holding its six bytes, b g r b g r, and two bytes that are not read.
+struct Pixel {
+  uint16_t r, g, b;
+};
+
+struct Bgr24Pair {
+  static constexpr int kStride = 8;
+  static void get(const uint8_t* p, Pixel& even, Pixel& odd) {
+    const uint16_t w0 = load16(p), w1 = load16(p + 2), w2 = load16(p + 4);
+    even = {static_cast<uint16_t>(w1 & 0xFF), static_cast<uint16_t>(w0 >> 8),
+            static_cast<uint16_t>(w0 & 0xFF)};
+    odd = {static_cast<uint16_t>(w2 >> 8), static_cast<uint16_t>(w2 & 0xFF),
+           static_cast<uint16_t>(w1 >> 8)};
+  }
+};
+
+// Every store of the loop is a 16-bit word (two luma bytes; U and V side by side in a strip
+// array that a second loop splits), which keeps the vectoriser at eight pairs per step, where a
+// byte store would make it take sixteen and run out of registers.
+template <class Pair>
+void convert_pairs(const uint8_t* PF_RESTRICT top, const uint8_t* PF_RESTRICT bottom, int32_t pairs,
+                   uint8_t* PF_RESTRICT y_top, uint8_t* PF_RESTRICT y_bottom,
+                   uint16_t* PF_RESTRICT uv, const Weights& w) {
+  for (int32_t i = 0; i < pairs; ++i) {  // vectorised: pixel pairs to YUV
+    Pixel a, b, c, d;
+    Pair::get(top + Pair::kStride * i, a, b);
+    Pair::get(bottom + Pair::kStride * i, c, d);
+    store16(y_top + 2 * i,
+            static_cast<uint16_t>(luma_of(a.r, a.g, a.b, w) | luma_of(b.r, b.g, b.b, w) << 8));
+    store16(y_bottom + 2 * i,
+            static_cast<uint16_t>(luma_of(c.r, c.g, c.b, w) | luma_of(d.r, d.g, d.b, w) << 8));
+    const auto sr = static_cast<int16_t>(a.r), sg = static_cast<int16_t>(a.g);
+    const auto sb = static_cast<int16_t>(a.b);
+    uv[i] = static_cast<uint16_t>(u_of(sr, sg, sb, w) | v_of(sr, sg, sb, w) << 8);
+  }
+}
+
+void split_uv(const uint16_t* PF_RESTRICT uv, int32_t n, uint8_t* PF_RESTRICT u,
+              uint8_t* PF_RESTRICT v) {
+  for (int32_t i = 0; i < n; ++i) {  // vectorised: U and V apart
+    u[i] = static_cast<uint8_t>(uv[i]);
+    v[i] = static_cast<uint8_t>(uv[i] >> 8);
+  }
+}
+
+// A row pair strip by strip: Pair reads the strip's source, from `load(row, x, pairs, buffer)`.
+template <class Pair, class Load>
+void convert_rows_by_pairs(const RgbToYuvRows& r, int32_t width, const Weights& w, Load load) {
+  alignas(16) uint8_t buffers[2][4 * kStrip];
+  alignas(16) uint16_t uv[kStrip / 2];
+  for (int32_t x = 0; x < width; x += kStrip) {  // kStrip is even, and so is width
+    const int32_t pairs = std::min(kStrip, width - x) / 2;
+    const uint8_t* top = load(r.top, x, pairs, buffers[0]);
+    const uint8_t* bottom = load(r.bottom, x, pairs, buffers[1]);
+    convert_pairs<Pair>(top, bottom, pairs, r.y_top + x, r.y_bottom + x, uv, w);
+    split_uv(uv, pairs, r.u + x / 2, r.v + x / 2);
+  }
+}
+
+// Three-byte pixels into slots, a strip at a time (the vectoriser has no cheap way to split
+// triplets at the baseline instruction set). One 8-byte load per pair takes its six bytes and
+// two of the next pair, which the slot may hold since nothing reads them; the row's last pair,
+// which has no next pair, is copied byte-exactly. Unrolled plain moves beat the vectoriser's
+// shuffles here: two instructions per pair.
+void bgr24_to_slots(const uint8_t* PF_RESTRICT src, int32_t pairs, bool row_ends,
+                    uint8_t* PF_RESTRICT slots) {
+  const int32_t whole = row_ends ? pairs - 1 : pairs;
+#pragma GCC unroll 4
+  for (int32_t k = 0; k < whole; ++k) {
+    uint64_t c;
+    std::memcpy(&c, src + 6 * k, 8);
+    std::memcpy(slots + 8 * k, &c, 8);
+  }
+  if (whole < pairs) std::memcpy(slots + 8 * whole, src + 6 * whole, 6);
 }
 
 template <int kPixelBytes>
@@ -696,9 +841,14 @@ void rgb_to_yuv420(const tRgbToYuvInstance& inst, const uint8_t* rgb, uint8_t* y
     if constexpr (kPixelBytes == 2) {
       convert_rows<ReadRgb565>(rows, width, w);
     } else if constexpr (kPixelBytes == 3) {
-      convert_rows_bgr24(rows, width, w);
+      convert_rows_by_pairs<Bgr24Pair>(
+          rows, width, w, [width](const uint8_t* row, int32_t x, int32_t pairs, uint8_t* slots) {
+            bgr24_to_slots(row + 3 * x, pairs, x + 2 * pairs == width, slots);
+            return static_cast<const uint8_t*>(slots);
+          });
     } else {
-      convert_rows<ReadBgr0>(rows, width, w);
+      luma_rows_bgr0(rows.top, rows.bottom, width, rows.y_top, rows.y_bottom, w);
+      chroma_row_bgr0(rows.top, width / 2, rows.u, rows.v, w);
     }
   }
 }
