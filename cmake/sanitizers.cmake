@@ -10,3 +10,8 @@ if(PF_SANITIZE)
     add_compile_options(-Wno-maybe-uninitialized)
   endif()
 endif()
+# Fuzzing builds: coverage instrumentation everywhere, so that libFuzzer sees which branches of
+# the library an input reached (the fuzz executables themselves add -fsanitize=fuzzer).
+if(PF_BUILD_FUZZERS AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

@@ -519,6 +519,13 @@ uint32_t ImageResizerProcess_c(void* hHandle, void* pSrc, void* pDst) {
   }
   if (src.pu8Y == dst.pu8Y) return pf::kSELF_INPUT_OUTPUT_POINTER_SAME;
 
+  // A SetParam whose kernel choice was refused leaves the new geometry next to the kernel chosen
+  // for the old one, and that kernel would lay the old picture's lines over the new geometry,
+  // past the caller's planes. Such an instance processes nothing until a record is accepted and
+  // says why with the choice's own code (the choice is a table lookup, cheap per picture).
+  if (const pf::Choice choice = pf::decide(g, inst.u32ExtensionMode); choice.pointer == nullptr) {
+    return choice.error;
+  }
   inst.pfnKernel(&inst.pvFastScratch, &g, &src, &dst);
   // The D1 conversions report a scene change in the destination record; hand it back.
   static_cast<tImgPicture*>(pDst)->u32Spare1 = dst.u32Spare1;

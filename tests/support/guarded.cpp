@@ -1,18 +1,109 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "guarded.hpp"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <sstream>
+#include <utility>
 
 namespace pft {
+namespace {
 
-GuardedPlane::GuardedPlane(uint32_t width, uint32_t rows, uint32_t pitch, Rng& rng)
+PageGuard side_from_environment() {
+  const char* text = std::getenv("PF_PAGE_GUARD");
+  if (text == nullptr) return PageGuard::kTail;
+  if (std::strcmp(text, "head") == 0) return PageGuard::kHead;
+  if (std::strcmp(text, "off") == 0) return PageGuard::kOff;
+  return PageGuard::kTail;
+}
+
+std::atomic<PageGuard>& current_side() {
+  static std::atomic<PageGuard> side{side_from_environment()};
+  return side;
+}
+
+size_t page_size() {
+  static const size_t size = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  return size;
+}
+
+}  // namespace
+
+PageGuard page_guard() { return current_side().load(std::memory_order_relaxed); }
+void set_page_guard(PageGuard side) { current_side().store(side, std::memory_order_relaxed); }
+const char* page_guard_name(PageGuard side) {
+  return side == PageGuard::kHead ? "head" : side == PageGuard::kTail ? "tail" : "off";
+}
+
+PageBuffer::PageBuffer(size_t size, PageGuard side) : size_(size), side_(side) {
+  const size_t page = page_size();
+  const size_t span = (size + page - 1) / page * page;
+  map_size_ = span + 2 * page;
+  map_ = mmap(nullptr, map_size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (map_ == MAP_FAILED) {
+    map_ = nullptr;
+    throw std::bad_alloc();
+  }
+  auto* base = static_cast<uint8_t*>(map_);
+  if (side != PageGuard::kOff) {
+    mprotect(base, page, PROT_NONE);
+    mprotect(base + page + span, page, PROT_NONE);
+  }
+  data_ = side == PageGuard::kHead ? base + page : base + page + span - size;
+}
+
+PageBuffer::PageBuffer(const PageBuffer& other) : PageBuffer(other.size_, other.side_) {
+  if (size_ != 0) std::memcpy(data_, other.data_, size_);
+}
+
+PageBuffer& PageBuffer::operator=(const PageBuffer& other) {
+  if (this != &other) *this = PageBuffer(other);
+  return *this;
+}
+
+PageBuffer::PageBuffer(PageBuffer&& other) noexcept
+    : map_(std::exchange(other.map_, nullptr)),
+      map_size_(std::exchange(other.map_size_, 0)),
+      data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      side_(other.side_) {}
+
+PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
+  if (this != &other) {
+    release();
+    map_ = std::exchange(other.map_, nullptr);
+    map_size_ = std::exchange(other.map_size_, 0);
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    side_ = other.side_;
+  }
+  return *this;
+}
+
+PageBuffer::~PageBuffer() { release(); }
+
+void PageBuffer::release() {
+  if (map_ != nullptr) munmap(map_, map_size_);
+  map_ = nullptr;
+  data_ = nullptr;
+  size_ = 0;
+}
+
+GuardedPlane::GuardedPlane(uint32_t width, uint32_t rows, uint32_t pitch, Rng& rng, PageGuard side)
     : width_(width), rows_(rows), pitch_(pitch) {
-  const size_t total = static_cast<size_t>(kRowGuard * 2 + rows) * pitch + 2 * kSideGuard;
-  origin_ = kSideGuard + static_cast<size_t>(kRowGuard) * pitch;
-  storage_.resize(total);
-  for (auto& b : storage_) b = rng.byte();
-  canary_ = storage_;
+  const size_t above = static_cast<size_t>(kRowGuard) * pitch + kSideGuard;
+  const size_t plane = rows == 0 ? 0 : static_cast<size_t>(rows - 1) * pitch + width;
+  const size_t below = static_cast<size_t>(rows == 0 ? 0 : pitch - width) +
+                       static_cast<size_t>(kRowGuard) * pitch + kSideGuard;
+  origin_ = side == PageGuard::kHead ? 0 : above;
+  storage_ = PageBuffer(origin_ + plane + (side == PageGuard::kTail ? 0 : below), side);
+  canary_.resize(storage_.size());
+  for (size_t i = 0; i < storage_.size(); ++i) storage_.data()[i] = canary_[i] = rng.byte();
 }
 
 bool GuardedPlane::inside(size_t index) const {
@@ -53,7 +144,7 @@ std::string GuardedPlane::describe(size_t index) const {
 
 std::string GuardedPlane::check_guards() const {
   for (size_t i = 0; i < storage_.size(); ++i) {
-    if (!inside(i) && storage_[i] != canary_[i]) return "write " + describe(i);
+    if (!inside(i) && storage_.data()[i] != canary_[i]) return "write " + describe(i);
   }
   return {};
 }

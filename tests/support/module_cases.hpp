@@ -18,18 +18,85 @@
 #ifndef PELFORGE_TESTS_SUPPORT_MODULE_CASES_HPP_
 #define PELFORGE_TESTS_SUPPORT_MODULE_CASES_HPP_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "guarded.hpp"
 #include "pelforge.h"
 
 namespace pft {
 
 using Bytes = std::vector<uint8_t>;
+
+// The families of the command line and the fuzz targets; each module belongs to one.
+enum class Family { kScaling, kComposition, kOverlay, kFilters, kAnalysis, kCodecs };
+const char* family_name(Family family);
+
+// Asked for more picture memory than a run allows (a record that Open accepts may describe a
+// 12288 x 12288 picture; the fuzzers skip such runs rather than page in gigabytes).
+struct TooLarge {};
+
+// The buffers of one run of a module, each in pages of its own against a protected page (the
+// side the run was made for), filled from content bytes: a fuzzer's input, or a fixed pattern.
+// byte() and rest() consume the content (choices a run makes, a codec's access unit); buffers
+// repeat it from where it stands without consuming it, so that a large picture does not eat the
+// input. Everything stays valid until the Pictures object goes.
+class Pictures {
+ public:
+  explicit Pictures(PageGuard side = page_guard(), const uint8_t* content = nullptr,
+                    size_t content_size = 0, size_t budget = size_t{96} << 20);
+  Pictures(const Pictures&) = delete;
+  Pictures& operator=(const Pictures&) = delete;
+
+  // `bytes` bytes, filled with content; throws TooLarge past the budget.
+  uint8_t* buffer(size_t bytes);
+  // Negative or absurd sizes from a record count as too large rather than wrapping around.
+  uint8_t* buffer(int64_t bytes);
+  // A whole picture in one buffer as the modules that take one address lay it out: `pitch`
+  // (pixels for the packed types) by `height` luma lines, the chroma planes after the luma.
+  uint8_t* picture(uint32_t yuv_type, int64_t pitch, int64_t height);
+  // One plane of `rows` rows `pitch` bytes apart, exactly as long as its last row's `width`
+  // bytes reach, so that the last byte touches the protected page.
+  uint8_t* plane(int64_t width, int64_t rows, int64_t pitch);
+  // A picture record of `yuv_type` (any of the PF_YUV_ codes) for a w x h picture, each plane in
+  // a buffer of its own, the pitches a little longer than the rows when `slack` (even, so that
+  // packed pitches stay whole pixels).
+  tImgPicture picture_record(uint32_t yuv_type, int64_t width, int64_t height, bool slack = true);
+  // A text logo's character widths: for each of `lines` lines, cells of 2..17 columns adding up
+  // to `width` at most, then a 0; `chars` cells in all at most.
+  uint8_t* char_widths(int64_t chars, int64_t lines, int64_t width);
+  // A typed record (zeroed) that lives as long as the buffers.
+  template <class T>
+  T* record() {
+    auto* p = reinterpret_cast<T*>(buffer(sizeof(T)));
+    std::memset(static_cast<void*>(p), 0, sizeof(T));
+    return p;
+  }
+  // The next content byte (a repeating pattern when the content runs out).
+  uint8_t byte();
+  // The rest of the content as one buffer (codec input), at least one byte.
+  std::pair<uint8_t*, size_t> rest();
+  PageGuard side() const { return side_; }
+
+ private:
+  PageGuard side_;
+  const uint8_t* content_;
+  size_t content_size_, position_ = 0, budget_, used_ = 0, filled_ = 0;
+  std::vector<PageBuffer> buffers_;
+};
+
+// The product of sizes taken from a record; a negative factor or a product beyond 2^40 (which a
+// record may well ask for) throws TooLarge instead of overflowing.
+int64_t product(std::initializer_list<int64_t> factors);
+
+// Bytes a whole picture of `yuv_type` takes (Pictures::picture); -1 for an unknown type.
+int64_t picture_bytes(uint32_t yuv_type, int64_t pitch, int64_t height);
 
 // The bytes of a parameter record.
 template <class Record>
@@ -72,6 +139,9 @@ struct ModuleCase {
   uint32_t accept_lo = 0, accept_hi = 0;
   uint32_t null_name = 0;
   bool delegates = false;
+  // Analysers of private instances whose codes the module returns unchanged without naming them
+  // itself (its own analyser refuses them): a status is known when one of these names it.
+  std::vector<uint32_t (*)(uint32_t code, int32_t length, char* name)> inner_names;
 
   // Version: the tag between "Version: " and the comma ("pelforge_v300.logo.012"), the codes for
   // a null buffer, a null length pointer (0: the module has none) and a short buffer, and the
@@ -88,9 +158,18 @@ struct ModuleCase {
   size_t status_size = 0;
   // Whether SetParam takes the same record as Open (and accepts the valid one unchanged).
   bool setparam_takes_param = true;
-  // Runs Process (once or more) on an instance opened on `param`, with pictures it owns; returns
-  // the first non-zero status. Null: Process is not exercised here.
-  std::function<uint32_t(const tImgProcFuncList& entry, void* handle)> process;
+  Family family = Family::kScaling;
+  // Runs Process (once or more) on an instance that Open or SetParam accepted `record` for, with
+  // pictures of the sizes the record describes taken from `pictures`; returns the first non-zero
+  // status. The generic tests pass `param`, the fuzzers whatever record the module accepted, so
+  // every size comes from the record. Null: Process is not exercised.
+  std::function<uint32_t(const tImgProcFuncList& entry, void* handle, const void* record,
+                         Pictures& pictures)>
+      run;
+  // Points the pointers a record holds (a logo, a reference table) at buffers from `pictures`
+  // sized from the record; the fuzzers call it on every record they make up. Null: the record
+  // holds no pointer.
+  std::function<void(void* record, Pictures& pictures)> bind;
   // GetMemSize for `param`, when the module states one.
   std::optional<uint32_t> mem_size;
 
@@ -116,6 +195,9 @@ struct ModuleCase {
   // Refused records, each through Open and SetParam.
   std::vector<ValidationRow> rows;
 };
+
+// Whether the module's analyser (with its delegation), or one of its inner_names, names `code`.
+bool nameable(const ModuleCase& m, uint32_t code);
 
 using ModuleCaseFactory = ModuleCase (*)();
 bool register_module_case(ModuleCaseFactory factory);

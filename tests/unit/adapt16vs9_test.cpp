@@ -25,6 +25,7 @@ pft::ModuleCase adapt16vs9_case() {
   using pft::edit;
   pft::ModuleCase m;
   m.name = "adapt16vs9";
+  m.family = pft::Family::kComposition;
   m.entry = {ImageAdapt16vs9Open_c,
              ImageAdapt16vs9Process_c,
              ImageAdapt16vs9Close_c,
@@ -45,9 +46,9 @@ pft::ModuleCase adapt16vs9_case() {
   m.null_version_length = ERR_IMG_ADAPT_16VS9_SELF_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_ADAPT_16VS9_SELF_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(valid_param());
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes pic(720 * 576 * 3 / 2, 90);
-    uint8_t* planes[1] = {pic.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImageAdapt16vs9Param*>(record);
+    uint8_t* planes[1] = {pics.picture(p.u32YuvType, 720, p.s32Height)};
     int context = 0;
     return e.Process(h, planes, &context);
   };

@@ -49,9 +49,12 @@ pft::ModuleCase addimage_case() {
   m.null_version = ERR_IMG_ADD_IMAGE_VERSION_INPUT_POINTER;
   m.short_version = ERR_IMG_ADD_IMAGE_VERSION_LEN;
   m.param = pft::record_bytes(param(64, 48, 1, 32, 16, 2, PF_YUV_420, 8, 16, 2, 2, 4, 0));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes fg(bytes_of(420, 32, 16), 90), bg(bytes_of(420, 64, 48), 7);
-    uint8_t* pictures[2] = {fg.data(), bg.data()};
+  m.family = pft::Family::kComposition;
+  // Each picture in one buffer of its own size; the background is written in place.
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const P*>(record);
+    uint8_t* pictures[2] = {pics.picture(p.u32FgYuvType, p.s32FgWidth, p.s32FgHeight),
+                            pics.picture(p.u32BgYuvType, p.s32BgWidth, p.s32BgHeight)};
     return e.Process(h, pictures, pictures);
   };
   m.mem_size = 216;

@@ -331,6 +331,7 @@ TEST(DrawBanner, RefusesRecordsItCannotUse) {
 pft::ModuleCase banner_case() {
   pft::ModuleCase m;
   m.name = "banner";
+  m.family = pft::Family::kOverlay;
   m.entry = tBannerFuncs;
   m.table = &tBannerFuncs;
   m.id = 9;
@@ -343,9 +344,9 @@ pft::ModuleCase banner_case() {
   m.short_version = ERR_IMG_BANNER_BUFFERLEN;
   m.param = pft::record_bytes(P{40, 20, 4, 6, 64, 32, 10, 200, 30, 180, 64, 32, 1, 0, 420});
   m.mem_size = 112;
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> picture(64 * 32 * 3 / 2, 16);
-    uint8_t* planes[1] = {picture.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const P*>(record);
+    uint8_t* planes[1] = {pics.picture(p.u32BgYuvType, p.s32BgWidth, p.s32BgHeight)};
     int context = 0;
     return e.Process(h, planes, &context);
   };

@@ -502,14 +502,40 @@ pft::ModuleCase bannerlogo_case() {
   m.short_version = ERR_IMG_BANNERLOGO_BUFFERLEN;
   m.param = pft::record_bytes(case_param());
   m.mem_size = PF_BANNERLOGO_MEM_SIZE;
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes picture(64 * 32 * 3 / 2, 16);
-    uint8_t* planes[1] = {picture.data()};
+  m.family = pft::Family::kOverlay;
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const P*>(record);
+    uint8_t* planes[1] = {pics.picture(p.u32BgYuvType, p.s32BgWidth, p.s32BgHeight)};
     int context = 0;
-    for (int f = 0; f < 40; ++f) {
+    // Forty frames let the logos move through their windows; a huge picture (the record takes
+    // any width) gets fewer, so that a fuzzer's run stays well under a second.
+    const int64_t pixels = std::max<int64_t>(int64_t{p.s32BgWidth} * p.s32BgHeight, 1);
+    const int64_t frames = std::clamp<int64_t>((int64_t{8} << 20) / pixels, 1, 40);
+    for (int64_t f = 0; f < frames; ++f) {
       if (const uint32_t status = e.Process(h, planes, &context)) return status;
     }
     return 0u;
+  };
+  // Every logo's pixels, alpha, character widths and control record, as long as its item says.
+  m.bind = [](void* record, pft::Pictures& pics) {
+    auto& p = *static_cast<P*>(record);
+    for (tBannerLogoItem& it : p.atLogo) {
+      const int64_t w = it.s32FgWidth, rows = it.s32FgHeight;
+      if (w < 0 || rows < 0 || w > 2048 || rows > 2048) throw pft::TooLarge{};
+      const bool packed = it.u32FgYuvType == PF_YUV_UYVY || it.u32FgYuvType == PF_YUV_YUYV;
+      it.pu8FgData = pics.buffer(packed ? 2 * w * rows : w * rows * 3 / 2);
+      it.pu8FgAlpha = pics.buffer(packed ? 2 * w * rows : w * rows * 5 / 4);
+      it.pu8ItemSpare = nullptr;
+      const int64_t lines = it.s32LineHeight > 0 ? rows / it.s32LineHeight + 1 : 1;
+      it.pu8CharWidth = pics.char_widths(it.s32CharNum, lines, w);
+      it.pItemControl = nullptr;
+      if ((pics.byte() & 3) == 0) {
+        it.pItemControl = pics.record<tBannerLogoControl>();
+        it.pItemControl->u32Magic = PF_BANNERLOGO_CONTROL_MAGIC;
+        it.pItemControl->u32Apply = pics.byte() & 1;
+        it.pItemControl->u32Enable = pics.byte() & 1;
+      }
+    }
   };
   m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_BANNERLOGO_OPEN_POINTER;
   m.close_null = ERR_IMG_BANNERLOGO_CLOSE_HANDLE;

@@ -282,6 +282,7 @@ TEST_F(BitmapTest, RefusedFormatsAndEmptyPictures) {
 pft::ModuleCase bitmap_case() {
   pft::ModuleCase m;
   m.name = "bmptoyuv_alpha";
+  m.family = pft::Family::kOverlay;
   m.entry = {ImgBMPToYUVAlphaOpen_c,
              ImgBMPToYUVAlphaProcess_c,
              ImgBMPToYUVAlphaClose_c,
@@ -303,13 +304,36 @@ pft::ModuleCase bitmap_case() {
   m.null_version_length = ERR_IMG_BMPTOYUV_ALPHA_GETVERSION_POINTER;
   m.short_version = ERR_IMG_BMPTOYUV_ALPHA_GETVERSION_LENGTH;
   m.param = pft::record_bytes(tBmpToYuvAlphaParam{PF_YUV_420, 0, 0, 0, 0});
-  m.process = [](const tImgProcFuncList& e, void* h) {
+  // The module is not told how long a bitmap is, so its input is always a well-formed one (the
+  // bitmap reader's fuzz target covers the rest): any depth, size and colours, every palette
+  // index inside a full palette.
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tBmpToYuvAlphaParam*>(record);
+    static constexpr int kDepths[] = {1, 4, 8, 16, 24, 32};
     Bitmap b;
-    b.width = 4, b.height = 4, b.bpp = 24;
-    b.pixels.assign(16, {200, 100, 0});
-    const Bytes buf = b.buffer();
-    Bytes yuv(24), alpha(24), inverse(24);
-    tBmpToYuvAlphaData data{buf.data(), yuv.data(), inverse.data(), alpha.data()};
+    b.bpp = kDepths[pics.byte() % 6];
+    b.width = 1 + pics.byte() % 48, b.height = 1 + pics.byte() % 40;
+    if (b.bpp < 16) {
+      for (int i = 0; i < (1 << b.bpp); ++i) b.palette.push_back({pics.byte(), pics.byte(), 0});
+      for (int i = 0; i < b.width * b.height; ++i) b.index.push_back(pics.byte() % (1 << b.bpp));
+    } else {
+      for (int i = 0; i < b.width * b.height; ++i) {
+        b.pixels.push_back({pics.byte(), pics.byte(), pics.byte()});
+      }
+    }
+    const Bytes file = b.buffer();
+    uint8_t* bmp = pics.buffer(file.size());
+    std::copy(file.begin(), file.end(), bmp);
+    const int64_t w = b.width & ~1, rows = b.height & ~1;
+    const int64_t bytes = p.u32YuvType == PF_YUV_422P ? 2 * w * rows : w * rows * 3 / 2;
+    const int64_t packed = 2 * w * rows;
+    const bool is_packed = p.u32YuvType == PF_YUV_UYVY || p.u32YuvType == PF_YUV_YUYV;
+    const int64_t alpha = is_packed                     ? packed
+                          : p.u32YuvType == PF_YUV_422P ? 2 * w * rows
+                                                        : w * rows * 5 / 4;
+    tBmpToYuvAlphaData data{bmp, pics.buffer(is_packed ? packed : bytes), pics.buffer(alpha),
+                            pics.buffer(alpha)};
+    if ((pics.byte() & 3) == 0) data.pu8AlphaInv = nullptr;
     tBmpToYuvAlphaInfo info{};
     return e.Process(h, &data, &info);
   };

@@ -26,6 +26,7 @@ using pft::Grid;
 pft::ModuleCase deblock_case() {
   pft::ModuleCase m;
   m.name = "deblock";
+  m.family = pft::Family::kFilters;
   m.entry = {ImgDeblockOpen_c,
              ImgDeblockProcess_c,
              ImgDeblockClose_c,
@@ -46,11 +47,15 @@ pft::ModuleCase deblock_case() {
   m.short_version = 0xC2400010;
   m.param = pft::record_bytes(P{16, 16, 16, 8, 16, 16, 24, 12});
   m.mem_size = 72;
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> src(16 * 16 * 3 / 2, 9), dst(24 * 16 * 3 / 2);
-    tImgDeblockData d{src.data(), src.data() + 256, src.data() + 320,
-                      dst.data(), dst.data() + 384, dst.data() + 480,
-                      8};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& r = *static_cast<const P*>(record);
+    tImgDeblockData d{pics.plane(r.s32SrcWidth, r.s32SrcHeight, r.s32SrcYStride),
+                      pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
+                      pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
+                      pics.plane(r.s32DstWidth, r.s32DstHeight, r.s32DstYStride),
+                      pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride),
+                      pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride),
+                      1 + pics.byte() % 31};
     return e.Process(h, &d, &d);
   };
   m.open_null_out = m.open_null_param = m.open_null_mem = 0xC2400001;

@@ -28,6 +28,7 @@ using pft::Grid;
 pft::ModuleCase deinterlace_case() {
   pft::ModuleCase m;
   m.name = "deinterlace";
+  m.family = pft::Family::kFilters;
   m.entry = {ImgDeinterlaceOpen_c,
              ImgDeinterlaceProcess_c,
              ImgDeinterlaceClose_c,
@@ -50,10 +51,17 @@ pft::ModuleCase deinterlace_case() {
   m.short_version = 0xC7400010;
   m.param = pft::record_bytes(P{32, 16, 40, 24, 3, 1});
   m.mem_size = 10 * 32 + 32 * 16 / 2 + 144;
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> picture(40 * 16 + 2 * 24 * 8, 77);
-    uint8_t* planes[3] = {picture.data(), nullptr, nullptr};
-    return e.Process(h, planes, planes);
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const P*>(record);
+    const int32_t uvs = p.s32UVStride != 0 ? p.s32UVStride : p.s32YStride / 2;
+    uint8_t* planes[3] = {pics.plane(p.s32Width, p.s32Height, p.s32YStride),
+                          pics.plane(p.s32Width / 2, p.s32Height / 2, uvs),
+                          pics.plane(p.s32Width / 2, p.s32Height / 2, uvs)};
+    // Several pictures: mode 3 keeps a reduced copy of the last one.
+    for (int i = 0; i < 3; ++i) {
+      if (const uint32_t status = e.Process(h, planes, planes)) return status;
+    }
+    return 0u;
   };
   m.open_null_out = m.open_null_param = m.open_null_mem = 0xC7400001;
   m.close_null = m.close_no_mem = 0xC740000B;

@@ -24,6 +24,7 @@ using pft::Grid;
 pft::ModuleCase dering_case() {
   pft::ModuleCase m;
   m.name = "dering";
+  m.family = pft::Family::kFilters;
   m.entry = {ImgDeringOpen_c,
              ImgDeringProcess_c,
              ImgDeringClose_c,
@@ -44,9 +45,12 @@ pft::ModuleCase dering_case() {
   m.short_version = 0xC2C0000E;
   m.param = pft::record_bytes(P{24, 24, 32, 12});
   m.mem_size = 56;
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> y(32 * 24, 50), u(12 * 12, 60), v(12 * 12, 70);
-    tImgDeringData d{y.data(), u.data(), v.data(), 10};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& r = *static_cast<const P*>(record);
+    tImgDeringData d{pics.plane(r.s32Width, r.s32Height, r.s32YStride),
+                     pics.plane(r.s32Width / 2, r.s32Height / 2, r.s32UVStride),
+                     pics.plane(r.s32Width / 2, r.s32Height / 2, r.s32UVStride),
+                     1 + pics.byte() % 31};
     return e.Process(h, &d, &d);
   };
   m.open_null_out = m.open_null_param = m.open_null_mem = 0xC2C00001;

@@ -37,15 +37,19 @@ pft::ModuleCase generate_case() {
   m.accept_lo = ERR_IMG_GENERATE_IMAGE_OPEN_PARAM_POINTER;
   m.accept_hi = ERR_IMG_GENERATE_IMAGE_GETMEMSIZE_HEIGHT;
   m.null_name = ERR_IMG_GENERATE_IMAGE_ANALYZECODE_HANDLE;
+  // The renovation instance's codes come back unchanged; this analyser does not name them.
+  m.inner_names = {ImgRenovationAnalyzeErrorCode_c};
   m.version_tag = "pelforge_v300.generateimage.003";
   m.null_version = ERR_IMG_GENERATE_IMAGE_GETVERSION_HANDLE;
   m.null_version_length = ERR_IMG_GENERATE_IMAGE_GETVERSION_POINTER;
   m.short_version = ERR_IMG_GENERATE_IMAGE_GETVERSION_LENGTH;
   m.param = pft::record_bytes(P{PF_RENOVATION_BARS, 64, 16});
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes picture(64 * 16 * 3 / 2);
-    uint8_t* planes[3] = {picture.data(), nullptr, nullptr};
-    return e.Process(h, planes, planes);
+  m.family = pft::Family::kOverlay;
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const P*>(record);
+    uint8_t* planes[3] = {pics.picture(PF_YUV_420, p.s32Width, p.s32Height), nullptr, nullptr};
+    int context = 0;
+    return e.Process(h, planes, &context);
   };
   m.mem_size = 104 + 92;
   m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_GENERATE_IMAGE_OPEN_PARAM_POINTER;

@@ -182,7 +182,8 @@ TEST(CopyPackedVariants, GaplessAndPaddedPitchesGiveTheSamePicture) {
       GuardedPicture gapless(dt, w, 8, rng, 0), padded(dt, w, 8, rng, 11);
       for (size_t p = 0; p < src_gapless.planes().size(); ++p) {
         auto &from = src_gapless.planes()[p], &to = src_padded.planes()[p];
-        for (uint32_t y = 0; y < 8; ++y) std::memcpy(&to.at(0, y), &from.at(0, y), from.width());
+        for (uint32_t y = 0; y < from.rows(); ++y)
+          std::memcpy(&to.at(0, y), &from.at(0, y), from.width());
       }
       tResizerGeometry g{};
       g.u32SrcWidth = g.u32DstWidth = w, g.u32SrcHeight = g.u32DstHeight = 8;

@@ -332,8 +332,8 @@ TEST_F(LogoKernels, EveryKernelMatchesTheModel) {
       EXPECT_EQ(ImgLogoProcessPrivate_c(h, &pic, &context), 0u);
       EXPECT_EQ(ImgLogoClose_c(h), 0u);
       for (size_t i = 0; i < s.planes.size(); ++i) {
-        const Bytes& got = s.planes[i].raw();
-        const Bytes& want = expected.planes[i].raw();
+        const pft::ByteView got = s.planes[i].raw();
+        const pft::ByteView want = expected.planes[i].raw();
         const auto diff = std::mismatch(got.begin(), got.end(), want.begin());
         if (diff.first != got.end()) {
           ADD_FAILURE() << "plane " << i << " differs "

@@ -44,6 +44,7 @@ pft::ModuleCase logo_case() {
   using pft::edit;
   pft::ModuleCase m;
   m.name = "logo";
+  m.family = pft::Family::kOverlay;
   m.entry = {ImgLogoOpen_c,
              ImgLogoProcess_c,
              ImgLogoClose_c,
@@ -63,11 +64,34 @@ pft::ModuleCase logo_case() {
   m.null_version = ERR_IMG_LOGO_VER_POINTER;
   m.short_version = ERR_IMG_LOGO_BUFFERLEN;
   m.param = pft::record_bytes(valid_param());
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes pic(64 * 32 * 3 / 2, 50);
-    uint8_t* planes[3] = {pic.data(), pic.data() + 64 * 32, pic.data() + 64 * 32 * 5 / 4};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tLogoParam*>(record);
+    const int64_t w = p.s32BgWidth, rows = p.s32BgHeight;
+    uint8_t* planes[3] = {};
+    if (p.u32BgYuvType == PF_YUV_UYVY || p.u32BgYuvType == PF_YUV_YUYV) {
+      planes[0] = pics.plane(2 * w, rows, 2 * w);
+    } else if (p.u32BgYuvType == PF_YUV_NV12) {
+      planes[0] = pics.plane(w, rows, w);
+      planes[1] = pics.plane(w, rows / 2, w);
+    } else {
+      planes[0] = pics.plane(w, rows, w);
+      planes[1] = pics.plane(w / 2, rows / 2, w / 2);
+      planes[2] = pics.plane(w / 2, rows / 2, w / 2);
+    }
     int context = 0;
     return e.Process(h, planes, &context);
+  };
+  // The logo, its alpha and the character widths of a text logo, as long as the record says.
+  m.bind = [](void* record, pft::Pictures& pics) {
+    auto& p = *static_cast<tLogoParam*>(record);
+    const int64_t w = p.s32FgWidth, rows = p.s32FgHeight;
+    const bool packed = p.u32FgYuvType == PF_YUV_UYVY || p.u32FgYuvType == PF_YUV_YUYV;
+    if (w < 0 || rows < 0 || w > 4096 || rows > 4096) throw pft::TooLarge{};
+    p.pu8FgData = pics.buffer(packed ? 2 * w * rows : w * rows * 3 / 2);
+    p.pu8FgAlpha = pics.buffer(packed ? 2 * w * rows : w * rows * 5 / 4);
+    p.pu8FgSpare = nullptr;
+    const int64_t lines = p.s32LineHeight > 0 ? rows / p.s32LineHeight + 1 : 1;
+    p.pu8CharWidth = pics.char_widths(p.s32CharNum, lines, w);
   };
   m.mem_size = PF_LOGO_MEM_SIZE;
   m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_LOGO_OPEN_POINTER;

@@ -788,11 +788,26 @@ pft::ModuleCase merge_case() {
   p.atWindow[3].u8Empty = 1;
   m.param = pft::record_bytes(p);
   m.mem_size = 112 + 3704;
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> out(352 * 288 * 3 / 2), pic(176 * 144 * 3 / 2, 40);
+  m.family = pft::Family::kComposition;
+  // Each slot's picture as large as its window record says (the module checks that size against
+  // the style's window), in one buffer or in planes of its own; the background likewise.
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& rec = *static_cast<const tImgMergeParam*>(record);
     uint8_t* array[PF_MERGE_PICTURE_ENTRIES] = {};
-    for (int i = 0; i < 3; ++i) array[i] = pic.data();
-    array[PF_MERGE_OUTPUT_Y] = out.data();
+    const auto place = [&](int y, int u, int v, int64_t w, int64_t rows) {
+      if ((pics.byte() & 1) != 0) {
+        array[y] = pics.picture(PF_YUV_420, w, rows);
+      } else {
+        const tImgPicture pic = pics.picture_record(PF_YUV_420, w, rows, false);
+        array[y] = pic.pu8Y, array[u] = pic.pu8U, array[v] = pic.pu8V;
+      }
+    };
+    for (int i = 0; i < PF_MERGE_MAX_WINDOWS; ++i) {
+      const tImgMergeWindow& wnd = rec.atWindow[i];
+      if (wnd.u8Empty == 0) place(i, 64 + i, 128 + i, wnd.u32Width, wnd.u32Height);
+    }
+    place(PF_MERGE_OUTPUT_Y, PF_MERGE_OUTPUT_Y + 1, PF_MERGE_OUTPUT_Y + 2, rec.u32BgWidth,
+          rec.u32BgHeight);
     int context = 0;
     return e.Process(h, array, &context);
   };

@@ -48,15 +48,6 @@ P param(uint32_t style, uint32_t width, uint32_t height, Window* windows, int32_
   return p;
 }
 
-// A picture in one buffer (null chroma pointers) for the generic tests.
-struct Contiguous {
-  Bytes bytes;
-  tImgPicture record{};
-  Contiguous(uint32_t w, uint32_t h, uint8_t value) : bytes(size_t(w) * h * 3 / 2, value) {
-    record.pu8Y = bytes.data(), record.u32YPitch = w;
-  }
-};
-
 // The valid record of the generic tests: 2x2 tiling of 128x96, four 40x30 pictures... of even
 // size, border 2, lines and focus on window 3.
 std::vector<Window>& case_windows() {
@@ -77,6 +68,16 @@ std::function<void(void*)> windows_edit(std::function<void(std::vector<Window>&)
   auto windows = std::make_shared<std::vector<Window>>(case_windows());
   change(*windows);
   return [windows](void* record) { static_cast<P*>(record)->ptWindows = windows->data(); };
+}
+
+// The window count of a style code; 0 for a code that is not a style.
+int style_windows(uint32_t style) {
+  for (int s = 0; s < PF_MERGE_ZOOM_STYLE_COUNT; ++s) {
+    if (al32MergeStyle[s][0] != 0 && uint32_t(al32MergeStyle[s][0]) == style) {
+      return al32MergeStyle[s][1];
+    }
+  }
+  return 0;
 }
 
 pft::ModuleCase mergezoom_case() {
@@ -105,13 +106,48 @@ pft::ModuleCase mergezoom_case() {
   // GetStatus fills the windows only through the caller's own pointer.
   m.status_echoes_param = false;
   m.status_size = sizeof(P);
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Contiguous out(128, 96, 7);
-    std::vector<Contiguous> pictures;
-    for (const Window& w : case_windows()) pictures.emplace_back(w.u32Width, w.u32Height, 90);
-    std::vector<tImgPicture> in;
-    for (auto& p : pictures) in.push_back(p.record);
-    return e.Process(h, &out.record, in.data());
+  m.family = pft::Family::kComposition;
+  // The output and every picture window's input as large as the records say, each either in one
+  // buffer (null chroma pointers) or in planes of their own.
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const P*>(record);
+    const auto place = [&](uint32_t yuv, int64_t w, int64_t rows) {
+      if ((pics.byte() & 1) != 0) return pics.picture_record(yuv, w, rows);
+      tImgPicture one{};
+      one.pu8Y = pics.picture(yuv, w, rows);
+      one.u32YPitch = static_cast<uint32_t>(w);
+      return one;
+    };
+    tImgPicture out = place(p.u32YuvType, p.u32BgWidth, p.u32BgHeight);
+    // A style without windows still takes an array (never null).
+    const size_t count = size_t(style_windows(p.u32MergeStyle));
+    std::vector<tImgPicture> in(std::max<size_t>(count, 1));
+    for (size_t i = 0; i < count; ++i) {
+      const Window& w = p.ptWindows[i];
+      if ((w.u32State & 0xFF) != PF_MERGE_ZOOM_STATE_EMPTY) {
+        in[i] = place(w.u32YuvType, w.u32Width, w.u32Height);
+      }
+    }
+    return e.Process(h, &out, in.data());
+  };
+  // Window records of the style's count exactly (so that reading one more faults), valid ones of
+  // small sizes with a field or two changed now and then.
+  m.bind = [](void* record, pft::Pictures& pics) {
+    auto& p = *static_cast<P*>(record);
+    const int count = style_windows(p.u32MergeStyle);
+    auto* windows = reinterpret_cast<Window*>(pics.buffer(int64_t(sizeof(Window)) * count));
+    for (int i = 0; i < count; ++i) {
+      const uint32_t image = uint32_t(1 + pics.byte() % 3);
+      windows[i] = picture_window(uint32_t(i + 1), 2u * (1 + pics.byte() % 64),
+                                  4u * (1 + pics.byte() % 32), uint32_t(1 + pics.byte() % 5), image,
+                                  (pics.byte() & 1) != 0 ? PF_YUV_422P : PF_YUV_420);
+      const uint8_t change = pics.byte();
+      if ((change & 7) == 0) {
+        auto* words = reinterpret_cast<uint32_t*>(&windows[i]);
+        words[change / 8 % (sizeof(Window) / 4)] = pics.byte();
+      }
+    }
+    p.ptWindows = count == 0 && (pics.byte() & 1) != 0 ? nullptr : windows;
   };
   m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER;
   m.close_null = ERR_IMG_MERGE_ZOOM_CLOSE_INPUT_POINTER;
@@ -643,7 +679,8 @@ TEST_F(MergeZoomPictures, ProcessChecksBeforeDrawing) {
                            picture_window(3, 40, 30), picture_window(4, 40, 30)};
   P p = param(20400, 128, 96, w.data(), 4);
   pft::GuardedPicture pic(PF_YUV_420, 40, 30, rng), out(PF_YUV_420, 128, 96, rng);
-  const std::vector<uint8_t> untouched = out.planes()[0].raw();
+  const pft::ByteView before = out.planes()[0].raw();
+  const std::vector<uint8_t> untouched(before.begin(), before.end());
   std::vector<tImgPicture> in(4, pic.record());
   void* h = nullptr;
   ASSERT_EQ(ImgMergeZoomOpen_c(&h, &p, mem()), 0u);
@@ -659,7 +696,7 @@ TEST_F(MergeZoomPictures, ProcessChecksBeforeDrawing) {
   w[3].u32WindowNum = 2;
   ASSERT_EQ(ImgMergeZoomSetParam_c(h, &p), 0u);
   EXPECT_EQ(ImgMergeZoomProcess_c(h, &o, in.data()), ERR_IMG_MERGE_ZOOM_PROCESS_INPUT_POSITION);
-  EXPECT_EQ(out.planes()[0].raw(), untouched);
+  EXPECT_TRUE(out.planes()[0].raw() == pft::ByteView(untouched.data(), untouched.size()));
   // An empty window needs no picture.
   w[3].u32WindowNum = 4, w[3].u32State = 2;
   ASSERT_EQ(ImgMergeZoomSetParam_c(h, &p), 0u);

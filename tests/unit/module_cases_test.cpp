@@ -47,10 +47,15 @@ size_t status_bytes(const ModuleCase& m) {
   return m.status_echoes_param ? m.param.size() : m.status_size;
 }
 
-// Whether the module's analyser (with its delegation) can name `code`.
-bool nameable(const ModuleCase& m, uint32_t code) {
-  char name[256];
-  return m.entry.AnalyzeErrorCode(code, sizeof name, name) == PF_STATUS_OK;
+// Process through the case's run on pictures of `param`, once with every plane against a
+// protected page after it and once with a protected page before it: a read or write past either
+// end of a plane faults at once.
+uint32_t run_guarded(const ModuleCase& m, void* h) {
+  for (const pft::PageGuard side : {pft::PageGuard::kTail, pft::PageGuard::kHead}) {
+    pft::Pictures pictures(side);
+    if (const uint32_t status = m.run(m.entry, h, m.param.data(), pictures)) return status;
+  }
+  return PF_STATUS_OK;
 }
 
 TEST(ModuleCases, EveryRegisteredModuleHasACase) {
@@ -59,6 +64,16 @@ TEST(ModuleCases, EveryRegisteredModuleHasACase) {
     bool found = false;
     for (const ModuleCase& m : pft::module_cases()) found |= m.id == d->u32ModuleId;
     EXPECT_TRUE(found) << "module " << d->u32ModuleId << " (" << d->ps8Name << ") has no case";
+  }
+}
+
+// A module that opens must say how to run Process, or neither its family's fuzz target nor the
+// page-guarded runs below would ever reach its kernels.
+TEST(ModuleCases, EveryOpenableModuleDescribesProcess) {
+  for (const ModuleCase& m : pft::module_cases()) {
+    if (openable(m)) {
+      EXPECT_TRUE(m.run) << m.name << " has no run";
+    }
   }
 }
 
@@ -216,8 +231,8 @@ TEST(ModuleCases, LifeCycleGivesBackEverything) {
     void* h = nullptr;
     ASSERT_EQ(e.Open(&h, m.param.data(), mem.get()), 0u);
     ASSERT_NE(h, nullptr);
-    if (m.process) {
-      EXPECT_EQ(m.process(e, h), 0u);
+    if (m.run) {
+      EXPECT_EQ(run_guarded(m, h), 0u);
     }
     if (status_bytes(m) != 0) {
       // Padding inside the record stays as the caller left it: zero, as in `param`.
@@ -233,8 +248,8 @@ TEST(ModuleCases, LifeCycleGivesBackEverything) {
     }
     if (m.setparam_takes_param) {
       EXPECT_EQ(e.SetParam(h, m.param.data()), 0u);
-      if (m.process) {
-        EXPECT_EQ(m.process(e, h), 0u);
+      if (m.run) {
+        EXPECT_EQ(run_guarded(m, h), 0u);
       }
     }
     if (m.mem_size) {
@@ -282,6 +297,10 @@ TEST(ModuleCases, RefusedRecordsChangeNothing) {
         }
       }
     }
+    // And the instance still processes the pictures of the record it was opened with.
+    if (m.run) {
+      EXPECT_EQ(run_guarded(m, h), 0u) << "Process after the refused records";
+    }
     EXPECT_EQ(e.Close(h), 0u);
   }
 }
@@ -311,18 +330,34 @@ TEST(ModuleCases, FailedAllocationsRollBack) {
       if (n <= m.open_failures.size()) {
         EXPECT_EQ(status, m.open_failures[n - 1]) << "allocation " << n;
       } else {
-        EXPECT_TRUE(nameable(m, status)) << std::hex << status << " for allocation " << n;
+        EXPECT_TRUE(pft::nameable(m, status)) << std::hex << status << " for allocation " << n;
       }
     }
     EXPECT_TRUE(opened);
-    if (m.dma_failure != 0) {
-      VideoMemFailDma(mem.get(), 1);
+    // The n-th DMA handle request failing, for every n until Open succeeds: a module that keeps
+    // inner instances asks once for itself and once for each of them, and whichever fails, the
+    // instances opened before it must be closed again.
+    opened = false;
+    for (uint32_t n = 1; n <= 256 && !opened; ++n) {
+      VideoMemFailDmaRequest(mem.get(), n);
       void* h = kSentinel;
-      EXPECT_EQ(e.Open(&h, m.param.data(), mem.get()), m.dma_failure);
-      VideoMemFailDma(mem.get(), 0);
-      EXPECT_EQ(h, kSentinel);
-      EXPECT_EQ(mem.live(), 0u);
+      const uint32_t status = e.Open(&h, m.param.data(), mem.get());
+      VideoMemFailDmaRequest(mem.get(), 0);
+      if (status == PF_STATUS_OK) {
+        opened = true;
+        EXPECT_EQ(e.Close(h), 0u);
+        EXPECT_TRUE(n > 1 || m.dma_failure == 0) << "no DMA handle asked for";
+        continue;
+      }
+      EXPECT_EQ(h, kSentinel) << "DMA request " << n;
+      EXPECT_EQ(mem.live(), 0u) << "leak when DMA request " << n << " fails";
+      if (n == 1 && m.dma_failure != 0) {
+        EXPECT_EQ(status, m.dma_failure);
+      } else {
+        EXPECT_TRUE(pft::nameable(m, status)) << std::hex << status << " for DMA request " << n;
+      }
     }
+    EXPECT_TRUE(opened);
     // SetParam of a module that allocates there gives back what it took when that fails.
     if (m.setparam_takes_param) {
       void* h = nullptr;
@@ -333,7 +368,7 @@ TEST(ModuleCases, FailedAllocationsRollBack) {
         const uint32_t status = e.SetParam(h, m.param.data());
         VideoMemFailAllocation(mem.get(), 0);
         if (status == PF_STATUS_OK) break;
-        EXPECT_TRUE(nameable(m, status)) << std::hex << status;
+        EXPECT_TRUE(pft::nameable(m, status)) << std::hex << status;
         EXPECT_EQ(mem.live(), live) << "SetParam leaked when allocation " << n << " failed";
       }
       EXPECT_EQ(e.Close(h), 0u);
@@ -356,7 +391,10 @@ TEST(ModuleCases, InstancesRunSideBySide) {
           failures.fetch_add(1);
           continue;
         }
-        if (m.process && m.process(m.entry, h) != 0) failures.fetch_add(1);
+        if (m.run) {
+          pft::Pictures pictures;
+          if (m.run(m.entry, h, m.param.data(), pictures) != 0) failures.fetch_add(1);
+        }
         if (m.entry.Close(h) != 0) failures.fetch_add(1);
       }
       if (pft::stats_of(mem).u64LiveBlocks != 0) failures.fetch_add(1);
@@ -367,6 +405,45 @@ TEST(ModuleCases, InstancesRunSideBySide) {
     for (std::thread& t : threads) t.join();
     EXPECT_EQ(failures.load(), 0);
   }
+}
+
+// The very first Open of every module, racing in several threads: one thread runs the module's
+// dispatch while the others may copy kernel pointers it is storing. ctest runs each test in a
+// process of its own, so no Open has happened before this one (CI also runs it first under
+// ThreadSanitizer). Every instance must work, whichever kernel it got.
+TEST(ModuleCases, FirstOpensRaceInThreads) {
+  std::vector<const ModuleCase*> cases;
+  for (const ModuleCase& m : pft::module_cases()) {
+    if (openable(m)) cases.push_back(&m);
+  }
+  constexpr int kThreads = 4;
+  std::atomic<int> waiting{kThreads}, failures{0};
+  auto worker = [&](int t) {
+    void* mem = VideoMemCreate();
+    waiting.fetch_sub(1);
+    while (waiting.load() > 0) std::this_thread::yield();
+    // Each thread walks the modules from a different place, so every module's first Open meets
+    // another thread's.
+    for (size_t k = 0; k < cases.size(); ++k) {
+      const ModuleCase& m = *cases[(k + static_cast<size_t>(t)) % cases.size()];
+      void* h = nullptr;
+      if (m.entry.Open(&h, m.param.data(), mem) != 0) {
+        failures.fetch_add(1);
+        continue;
+      }
+      if (m.run) {
+        pft::Pictures pictures;
+        if (m.run(m.entry, h, m.param.data(), pictures) != 0) failures.fetch_add(1);
+      }
+      if (m.entry.Close(h) != 0) failures.fetch_add(1);
+    }
+    if (pft::stats_of(mem).u64LiveBlocks != 0) failures.fetch_add(1);
+    VideoMemDestroy(mem);
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) threads.emplace_back(worker, t);
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(failures.load(), 0);
 }
 
 }  // namespace

@@ -57,9 +57,12 @@ pft::ModuleCase mosaic_case() {
   m.null_version_length = ERR_IMG_MOSAIC_SELF_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_MOSAIC_SELF_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(valid_param());
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes src(64 * 32 * 3 / 2, 50), dst(src.size(), 0);
-    uint8_t* pictures[2] = {src.data(), dst.data()};
+  m.family = pft::Family::kComposition;
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImageMosaicParam*>(record);
+    uint8_t* src = pics.picture(p.u32YuvType, p.s32YStride, p.s32Height);
+    uint8_t* pictures[2] = {
+        src, (pics.byte() & 1) != 0 ? src : pics.picture(p.u32YuvType, p.s32YStride, p.s32Height)};
     int context = 0;
     return e.Process(h, pictures, &context);
   };

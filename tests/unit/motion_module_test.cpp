@@ -366,10 +366,11 @@ pft::ModuleCase motion_case() {
   add_area(p, 0, 0, 352, 288);
   m.param = pft::record_bytes(p);
   m.mem_size = 305456;
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes picture(352 * 288, 17);
-    uint8_t result = 0;
-    tImageMotionSurveilInput in{picture.data(), &result};
+  m.family = pft::Family::kAnalysis;
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& r = *static_cast<const tImageMotionSurveilParam*>(record);
+    uint8_t& result = *pics.buffer(size_t{1});
+    tImageMotionSurveilInput in{pics.plane(r.s32Width, r.s32Height, r.s32Width), &result};
     uint32_t status = e.Process(h, &in, &result);
     if (status == 0) status = e.Process(h, &in, &result);
     return status;

@@ -364,6 +364,7 @@ TEST_F(MultiDecReal, CommandsOutsideTheirValues) {
 pft::ModuleCase multidec_case() {
   pft::ModuleCase m;
   m.name = "multidec";
+  m.family = pft::Family::kCodecs;
   m.entry = {ImgMultiDecOpen_c,
              ImgMultiDecProcess_c,
              ImgMultiDecClose_c,
@@ -386,10 +387,31 @@ pft::ModuleCase multidec_case() {
   m.param = pft::record_bytes(p);
   m.status_echoes_param = false;
   m.status_size = sizeof(tMultiDecStatus);
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    auto in = std::make_unique<tMultiDecInput>();  // every channel skips
-    auto out = std::make_unique<tMultiDecOutput>();
-    return e.Process(h, in.get(), out.get());
+  // Each channel given a command from the content; the rest of the content is the access unit
+  // of every channel that decodes. Results are per channel, so only the call's status counts.
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& rec = *static_cast<const tMultiDecParam*>(record);
+    auto* in = pics.record<tMultiDecInput>();
+    auto* out = pics.record<tMultiDecOutput>();
+    const int n = std::clamp(rec.s32ChannelNum, 0, PF_MULTIDEC_MAX_CHANNELS);
+    for (int i = 0; i < n; ++i) {
+      const tVideoUnitDecParam& c = rec.atDecParam[i];
+      in->au32Command[i] = pics.byte() % 3;
+      const int64_t w = c.u32Width, rows = c.u32Height;
+      out->atOutput[i].u32YPitch = static_cast<uint32_t>(w);
+      out->atOutput[i].u32UVPitch = static_cast<uint32_t>((w + 1) / 2);
+      out->atOutput[i].pu8Y = pics.plane(w, rows, w);
+      out->atOutput[i].pu8U = pics.plane((w + 1) / 2, (rows + 1) / 2, (w + 1) / 2);
+      out->atOutput[i].pu8V = pics.plane((w + 1) / 2, (rows + 1) / 2, (w + 1) / 2);
+    }
+    const auto [unit, length] = pics.rest();
+    for (int i = 0; i < n; ++i) {
+      in->atInput[i].pu8Data = unit;
+      in->atInput[i].u32Length = static_cast<uint32_t>(length);
+    }
+    // A unit a channel cannot decode is that channel's result; the call reports it in general.
+    const uint32_t status = e.Process(h, in, out);
+    return status == ERR_IMG_MULTIDEC_PROCESS_DECPROCESS ? 0u : status;
   };
   uint32_t size = 1576 + 3 * 6144;
   for (int i = 0; i < 3; ++i) {
@@ -423,6 +445,7 @@ PF_MODULE_CASE(multidec_case);
 pft::ModuleCase multidec_new_case() {
   pft::ModuleCase m;
   m.name = "multidec_new";
+  m.family = pft::Family::kCodecs;
   m.entry = {ImgMultiDecNewOpen_c,
              ImgMultiDecNewProcess_c,
              ImgMultiDecNewClose_c,
@@ -448,13 +471,25 @@ pft::ModuleCase multidec_new_case() {
   m.param = pft::record_bytes(p);
   m.status_echoes_param = false;
   m.status_size = sizeof(tMultiDecNewStatus);
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    auto in = std::make_unique<tMultiDecNewInput>();
-    auto out = std::make_unique<tMultiDecNewOutput>();
-    std::vector<uint8_t> composite((64 * 48 + 32 * 16) * 3 / 2);
-    in->au32Command[0] = in->au32Command[1] = PF_MULTIDEC_NEW_CMD_PLACE;
-    out->pu8Composite = composite.data();
-    return e.Process(h, in.get(), out.get());
+  // The composite is as large as every channel's picture together, which is what GetMemSize
+  // counts for it; commands and the access unit come from the content.
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& rec = *static_cast<const tMultiDecNewParam*>(record);
+    auto* in = pics.record<tMultiDecNewInput>();
+    auto* out = pics.record<tMultiDecNewOutput>();
+    const int n = std::clamp(rec.s32ChannelNum, 0, PF_MULTIDEC_NEW_MAX_CHANNELS);
+    int64_t luma = 0;
+    for (int i = 0; i < n; ++i) {
+      luma += int64_t{rec.atDecParam[i].u32Width} * rec.atDecParam[i].u32Height;
+      in->au32Command[i] = 1 + pics.byte() % 3;
+    }
+    out->pu8Composite = pics.buffer(luma * 3 / 2);
+    const auto [unit, length] = pics.rest();
+    for (int i = 0; i < n; ++i) {
+      in->atInput[i].pu8Data = unit;
+      in->atInput[i].u32Length = static_cast<uint32_t>(length);
+    }
+    return e.Process(h, in, out);
   };
   m.mem_size = 10784 + 2 * 6144 + (64 * 48 + 32 * 16) * 3 / 2;
   m.open_null_out = m.open_null_param = m.open_null_mem = 0xC6000001;

@@ -5,6 +5,7 @@
 // Debug answers are combined is checked call by call against the stand-in library.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -185,6 +186,7 @@ TEST_F(MultiEncReal, ChannelFaultsStayWithTheirChannel) {
 pft::ModuleCase multienc_case() {
   pft::ModuleCase m;
   m.name = "multienc";
+  m.family = pft::Family::kCodecs;
   m.entry = {ImgMultiEncOpen_c,
              ImgMultiEncProcess_c,
              ImgMultiEncClose_c,
@@ -207,15 +209,28 @@ pft::ModuleCase multienc_case() {
   m.param = pft::record_bytes(p);
   m.status_echoes_param = false;
   m.status_size = sizeof(tMultiEncStatus);
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> picture(64 * 48 * 3 / 2, 90), packet(1 << 16);
-    auto in = std::make_unique<tMultiEncInput>();
-    auto out = std::make_unique<tMultiEncOutput>();
-    for (int i = 0; i < 2; ++i) {
-      in->atInput[i] = {picture.data(), picture.data() + 64 * 48, picture.data() + 64 * 60};
-      out->atOutput[i] = {packet.data(), uint32_t(packet.size()), 0, 0, 0, 0};
+  // Each channel's picture as the record's pitches describe it (0: the width), and a packet
+  // buffer of a size from the content, sometimes too short.
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& rec = *static_cast<const tMultiEncParam*>(record);
+    auto* in = pics.record<tMultiEncInput>();
+    auto* out = pics.record<tMultiEncOutput>();
+    const int n = std::clamp(rec.s32ChannelNum, 0, PF_MULTIENC_MAX_CHANNELS);
+    for (int i = 0; i < n; ++i) {
+      const tVideoUnitEncParam& c = rec.atEncParam[i];
+      const int64_t w = c.u32Width, rows = c.u32Height;
+      const int64_t ys = c.u32YPitch != 0 ? c.u32YPitch : w;
+      const int64_t uvs = c.u32UVPitch != 0 ? c.u32UVPitch : w / 2;
+      if ((pics.byte() & 7) != 0) {
+        in->atInput[i] = {pics.plane(w, rows, ys), pics.plane(w / 2, rows / 2, uvs),
+                          pics.plane(w / 2, rows / 2, uvs)};
+      }
+      const size_t size = size_t{1} << (6 + pics.byte() % 12);
+      out->atOutput[i] = {pics.buffer(size), uint32_t(size), 0, 0, 0, 0};
     }
-    return e.Process(h, in.get(), out.get());
+    // A packet buffer too short for a channel is that channel's result.
+    const uint32_t status = e.Process(h, in, out);
+    return status == ERR_IMG_MULTIENC_PROCESS_DECPROCESS ? 0u : status;
   };
   uint32_t size = 200 + 2 * 6144;
   for (int i = 0; i < 2; ++i) {

@@ -204,6 +204,7 @@ const Pixels& case_reference() {
 pft::ModuleCase osd_case() {
   pft::ModuleCase m;
   m.name = "filterosd";
+  m.family = pft::Family::kOverlay;
   m.entry = tFilterOSDFunc;
   m.table = &tFilterOSDFunc;
   m.id = 18;
@@ -217,11 +218,19 @@ pft::ModuleCase osd_case() {
   m.param = pft::record_bytes(P{4, 12, 40, 8, 6, case_reference().data(), 1});
   m.status_echoes_param = false;  // GetStatus is not offered
   m.mem_size = 5436;
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Pixels src(8 * 6, 0x00102030u), dst(8 * 6);
-    tFilterOsdPictures pictures{src.data(), dst.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const P*>(record);
+    const int64_t bytes = pft::product({4, p.u32Width, p.u32Height});
+    tFilterOsdPictures pictures{reinterpret_cast<const uint32_t*>(pics.buffer(bytes)),
+                                reinterpret_cast<uint32_t*>(pics.buffer(bytes))};
     int context = 0;
     return e.Process(h, &pictures, &context);
+  };
+  m.bind = [](void* record, pft::Pictures& pics) {
+    auto& p = *static_cast<P*>(record);
+    const int64_t bytes = pft::product({4, p.u32Width, p.u32Height});
+    p.pu32RefPicture =
+        (pics.byte() & 7) != 0 ? reinterpret_cast<const uint32_t*>(pics.buffer(bytes)) : nullptr;
   };
   m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_OSD_OPEN_POINTER;
   m.close_null = m.close_no_mem = ERR_IMG_OSD_CLOSE_HANDLE;

@@ -4,6 +4,7 @@
 // round; the module's kernel choice through Process; and its description for the generic tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -235,11 +236,28 @@ pft::ModuleCase pnchange_case() {
   m.short_version = kBase + 0x1F;
   m.param = pft::record_bytes(pn_param(420, 1, 720, 'P', 1));
   m.mem_size = 160;
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes picture(720 * 576 * 3 / 2, 40);
-    tImagePNChangePicture pic{picture.data(), picture.data() + 720 * 576,
-                              picture.data() + 720 * 576 * 5 / 4};
-    return e.Process(h, &pic, &pic);
+  m.family = pft::Family::kAnalysis;
+  // Planes as the strides say; with one buffer the destination is the source's memory, large
+  // enough for the taller of the two.
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const R*>(record);
+    const bool packed = p.s32SrcYuvType == PF_YUV_UYVY;
+    const auto picture = [&](int32_t w, int32_t rows, int32_t ys, int32_t uvs) {
+      const int64_t bytes = packed ? 2 * int64_t{w} : w;
+      return tImagePNChangePicture{pics.plane(bytes, rows, ys),
+                                   packed ? nullptr : pics.plane(w / 2, rows / 2, uvs),
+                                   packed ? nullptr : pics.plane(w / 2, rows / 2, uvs)};
+    };
+    if (p.u8BufferUse == PF_PN_ONE_BUFFER) {
+      tImagePNChangePicture pic = picture(p.s32SrcWidth, std::max(p.s32SrcHeight, p.s32DstHeight),
+                                          p.s32SrcYStride, p.s32SrcUVStride);
+      return e.Process(h, &pic, &pic);
+    }
+    tImagePNChangePicture src =
+        picture(p.s32SrcWidth, p.s32SrcHeight, p.s32SrcYStride, p.s32SrcUVStride);
+    tImagePNChangePicture dst =
+        picture(p.s32DstWidth, p.s32DstHeight, p.s32DstYStride, p.s32DstUVStride);
+    return e.Process(h, &src, &dst);
   };
   m.open_null_out = m.open_null_param = m.open_null_mem = kBase + 0x01;
   m.close_null = kBase + 0x1A;

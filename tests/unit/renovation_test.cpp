@@ -180,6 +180,7 @@ TEST_F(Renovation, ProcessChecksThePicture) {
 pft::ModuleCase renovation_case() {
   pft::ModuleCase m;
   m.name = "renovation";
+  m.family = pft::Family::kOverlay;
   m.entry = TImgRenovationFuncs;
   m.table = &TImgRenovationFuncs;
   m.id = 27;
@@ -192,9 +193,15 @@ pft::ModuleCase renovation_case() {
   m.short_version = ERR_IMG_RENOVATION_GETVERSION_BUFFERLEN;
   m.param = pft::record_bytes(P{PF_RENOVATION_BARS, 32, 8, PF_YUV_420, 1, 1, 2, 3, 77});
   m.mem_size = 104;
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> picture(32 * 8 * 3 / 2);
-    tImgPicture pic{picture.data(), nullptr, nullptr, 32, 0, 0, 0};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const P*>(record);
+    tImgPicture pic{};
+    if ((pics.byte() & 1) != 0) {
+      pic = pics.picture_record(p.u32YuvType, p.s32Width, p.s32Height);
+    } else {  // chroma after the luma, derived by the module
+      pic.u32YPitch = static_cast<uint32_t>(p.s32Width);
+      pic.pu8Y = pics.picture(p.u32YuvType, p.s32Width, p.s32Height);
+    }
     int context = 0;
     return e.Process(h, &pic, &context);
   };

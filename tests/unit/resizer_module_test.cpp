@@ -150,6 +150,7 @@ TEST_F(ResizerTest, ValidationReportsTheFirstFailingFieldBeforeAnyAllocation) {
 pft::ModuleCase resizer_case() {
   pft::ModuleCase m;
   m.name = "resizer";
+  m.family = pft::Family::kScaling;
   m.entry = {ImageResizerOpen_c,
              ImageResizerProcess_c,
              ImageResizerClose_c,
@@ -170,11 +171,20 @@ pft::ModuleCase resizer_case() {
   m.null_version_length = ERR_IMG_RESIZER_SELF_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_RESIZER_SELF_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(param(420, 1, 64, 32, 420, 1, 32, 16));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> src(64 * 32 * 3 / 2, 90), dst(32 * 16 * 3 / 2);
-    tImgPicture in{src.data(), nullptr, nullptr, 64, 32, 0, 0};
-    tImgPicture out{dst.data(), nullptr, nullptr, 32, 16, 0, 0};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImageResizerParam*>(record);
+    tImgPicture in = pics.picture_record(p.u32SrcYuvType, p.s32SrcWidth, p.s32SrcHeight);
+    tImgPicture out = pics.picture_record(p.u32DstYuvType, p.s32DstWidth, p.s32DstHeight);
     return e.Process(h, &in, &out);
+  };
+  m.bind = [](void* record, pft::Pictures& pics) {
+    auto& p = *static_cast<tImageResizerParam*>(record);
+    p.pExtension = (pics.byte() & 1) != 0 ? pics.record<tResizerExtension>() : nullptr;
+    if (p.pExtension != nullptr) {
+      auto* x = const_cast<tResizerExtension*>(p.pExtension);
+      x->u32Magic = (pics.byte() & 1) != 0 ? PF_RESIZER_EXTENSION_MAGIC : pics.byte();
+      x->u32Mode = pics.byte() & 3;
+    }
   };
   m.mem_size = 176;
   m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_RESIZER_SELF_INIT_POINTER;
@@ -343,6 +353,19 @@ TEST_F(ResizerTest, SetParamKeepsTheOldKernelOnARefusalAndTheModeFromOpen) {
   EXPECT_EQ(inst->pfnKernel, kernel) << "a refused choice keeps the running kernel";
   EXPECT_EQ(inst->tGeometry.u32DstYuvType, 4201u) << "while the geometry is already replaced";
   EXPECT_EQ(inst->tGeometry.u32MeanY, 77u) << "SetParam never touches the means";
+  // The old kernel cannot serve the new geometry: Process refuses with the choice's code and
+  // writes nothing, on pictures of either record.
+  for (const bool new_size : {false, true}) {
+    pft::Rng rng(4);
+    pft::GuardedPicture src(PF_YUV_420, new_size ? 64 : 720, new_size ? 32 : 576, rng),
+        dst(new_size ? 4201 : PF_YUV_420, new_size ? 64 : 362, new_size ? 36 : 288, rng);
+    const pft::GuardedPicture untouched = dst;
+    tImgPicture s = src.record(), d = dst.record();
+    EXPECT_EQ(ImageResizerProcess_c(handle, &s, &d), 0xC6A00029u);
+    for (size_t k = 0; k < dst.planes().size(); ++k) {
+      EXPECT_TRUE(dst.planes()[k].raw() == untouched.planes()[k].raw()) << "plane " << k;
+    }
+  }
 
   static const tResizerExtension nearest{0xAAAA, 0x5555};
   tImageResizerParam later = param(420, 1, 720, 576, 420, 1, 400, 300);

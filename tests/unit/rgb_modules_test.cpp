@@ -282,7 +282,10 @@ TEST_F(RgbModules, ResizerMatchesTheFormulasForEveryPair) {
     const Bytes palette = random_bytes(1024, rng);
     pft::GuardedPlane dst(uint32_t(row.dw) * row.dst_bits / 8, uint32_t(row.dh),
                           uint32_t(dst_stride), rng);
-    Bytes expected(dst.data(), dst.data() + dst_stride * row.dh);
+    // The plane ends with its last row's pixels: the pitch slack after them is not ours.
+    Bytes expected(size_t(dst_stride * row.dh));
+    std::copy(dst.data(), dst.data() + size_t(dst_stride * (row.dh - 1)) + dst.width(),
+              expected.begin());
     expected_resize(p, src.data(), src_stride, palette.data(), expected.data(), dst_stride);
     const auto pitches = resize(p, src.data(), row.src_bits == 8 ? palette.data() : nullptr,
                                 row.sw + row.src_slack, dst.data(), row.dw + row.dst_slack);
@@ -473,6 +476,7 @@ pft::ModuleCase rgb_case(const char* name, const tImgProcFuncList* table, uint32
                          uint32_t mem_size) {
   pft::ModuleCase m;
   m.name = name;
+  m.family = pft::Family::kScaling;
   m.entry = *table;
   m.table = table;
   m.id = id;
@@ -531,10 +535,16 @@ pft::ModuleCase yuv420torgb_case() {
                 {"bit count 8", pft::edit<Y>([](Y& p) { p.u32BitCount = 8; }), 0x6B, 0x76}},
                {0xC100006C, 0xC100006D}, 0xC100006E, pas8ImageYUV420ToRGBSelfAnalyzeErrorCode,
                0xC1000084, 0xC1000083, 0xC100007C, 0xC100007D, "pelforge_v300.yuv420torgb.002", 88);
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> yuv(8 * 6 * 3 / 2, 128), rgb(8 * 6 * 3);
-    tYuv420ToRgbData data{yuv.data(), rgb.data()};
-    tYuv420ToRgbOptions options{nullptr, nullptr};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const Y*>(record);
+    const int64_t w = p.s32Width, hh = p.s32Height, cw = (w + 1) / 2, ch = (hh + 1) / 2;
+    tYuv420ToRgbData data{pics.buffer(pft::product({w, hh}) + 2 * pft::product({cw, ch})),
+                          pics.buffer(pft::product({w, hh, (p.u32BitCount + 7) / 8}))};
+    // Now and then a bottom-up picture through the option record.
+    auto* option = pics.record<tYuv420ToRgbOption>();
+    option->u32Kind = pics.byte() & 3;
+    option->u32Value = pics.byte() & 1;
+    tYuv420ToRgbOptions options{nullptr, (pics.byte() & 1) != 0 ? option : nullptr};
     return e.Process(h, &data, &options);
   };
   return m;
@@ -565,10 +575,21 @@ pft::ModuleCase rgb_resizer_case() {
         0x20, true}},
       {0xC7C00006, 0xC7C00007}, 0xC7C00008, pas8RGBResizerAnalyzeErrorCode, 0xC7C00021, 0xC7C0001F,
       0xC7C00018, 0xC7C00019, "pelforge_v300.ImageRGB.001", 80);
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> src(64 * 48 * 3, 7), dst(32 * 24 * 2);
-    tRgbResizerSrc s{src.data(), nullptr, 64};
-    tRgbResizerDst d{dst.data(), 32};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const R*>(record);
+    const auto row = [](int64_t bits, int64_t pixels) {
+      return ((pft::product({bits, pixels}) + 31) & ~31) / 8;
+    };
+    const int64_t src_pitch = p.s32SrcWidth + (pics.byte() & 7);
+    const int64_t dst_pitch = p.s32DstWidth + (pics.byte() & 7);
+    if (src_pitch > (1 << 24) || dst_pitch > (1 << 24)) throw pft::TooLarge{};
+    tRgbResizerSrc s{pics.plane(row(p.u32SrcBitCount, p.s32SrcWidth), p.s32SrcHeight,
+                                row(p.u32SrcBitCount, src_pitch)),
+                     p.u32SrcBitCount == 8 ? pics.buffer(size_t{1024}) : nullptr,
+                     static_cast<int32_t>(src_pitch)};
+    tRgbResizerDst d{pics.plane(row(p.u32DstBitCount, p.s32DstWidth), p.s32DstHeight,
+                                row(p.u32DstBitCount, dst_pitch)),
+                     static_cast<int32_t>(dst_pitch)};
     return e.Process(h, &s, &d);
   };
   return m;
@@ -600,10 +621,14 @@ pft::ModuleCase rgbtoyuv_case() {
       // The 5-6-5 table comes last, after the DMA handle.
       {0xC8C00008, 0xC8C00009, 0xC8C00008}, 0xC8C0000A, pas8RGBtoYUVAnalyzeErrorCode, 0xC8C00027,
       0xC8C00025, 0xC8C0001E, 0xC8C0001F, "pelforge_v300.ImageRGBtoYUV.005", 0x40070);
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    std::vector<uint8_t> rgb(16 * 40 * 3, 200), yuv(36 * 16 * 2);
-    tRgbToYuvSrc s{rgb.data()};
-    tRgbToYuvDst d{yuv.data(), nullptr, nullptr};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const T*>(record);
+    const auto row = [](int64_t bits, int64_t pixels) {
+      return ((pft::product({bits, pixels}) + 31) & ~31) / 8;
+    };
+    const int64_t bits = p.u32SrcBitCount;
+    tRgbToYuvSrc s{pics.plane(row(bits, p.s32SrcWidth), p.s32SrcHeight, row(bits, p.s32SrcPitch))};
+    tRgbToYuvDst d{pics.picture(p.u32DstYuvType, p.s32DstPitch, p.s32DstHeight), nullptr, nullptr};
     return e.Process(h, &s, &d);
   };
   return m;

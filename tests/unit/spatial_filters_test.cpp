@@ -294,6 +294,7 @@ TEST_F(SpatialFilters, ProcessRecordChecks) {
 pft::ModuleCase cross_case() {
   pft::ModuleCase m;
   m.name = "cross filter";
+  m.family = pft::Family::kFilters;
   m.entry = {ImgCrossFilterOpen_c,
              ImgCrossFilterProcess_c,
              ImgCrossFilterClose_c,
@@ -313,10 +314,14 @@ pft::ModuleCase cross_case() {
   m.null_version_length = ERR_IMG_CROSS_FILTER_GETVERSION_POINTER;
   m.short_version = ERR_IMG_CROSS_FILTER_GETVERSION_LENGTH;
   m.param = pft::record_bytes(tImgCrossFilterParam{16, 8, 16, 8, 16, 8, 20, 10});
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes s(16 * 8 * 3 / 2, 40), d(20 * 8 * 3 / 2);
-    tImgCrossFilterPicture p{s.data(), s.data() + 128, s.data() + 160,
-                             d.data(), d.data() + 160, d.data() + 200};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& r = *static_cast<const tImgCrossFilterParam*>(record);
+    tImgCrossFilterPicture p{pics.plane(r.s32SrcWidth, r.s32SrcHeight, r.s32SrcYStride),
+                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
+                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
+                             pics.plane(r.s32DstWidth, r.s32DstHeight, r.s32DstYStride),
+                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride),
+                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride)};
     return e.Process(h, &p, &p);
   };
   m.mem_size = 72;
@@ -349,6 +354,7 @@ PF_MODULE_CASE(cross_case);
 pft::ModuleCase gauss_case() {
   pft::ModuleCase m;
   m.name = "gaussian filter";
+  m.family = pft::Family::kFilters;
   m.entry = {ImgGaussFilterOpen_c,
              ImgGaussFilterProcess_c,
              ImgGaussFilterClose_c,
@@ -367,10 +373,14 @@ pft::ModuleCase gauss_case() {
   m.null_version_length = ERR_IMG_GAUSS_FILTER_GETVERSION_POINTER;
   m.short_version = ERR_IMG_GAUSS_FILTER_GETVERSION_LENGTH;
   m.param = pft::record_bytes(tImgGaussFilterParam{16, 8, 16, 8, 16, 8, 16, 8, 4, 20});
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes s(16 * 8 * 3 / 2, 40);
-    tImgGaussFilterPicture p{s.data(), s.data() + 128, s.data() + 160,
-                             s.data(), s.data() + 128, s.data() + 160};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& r = *static_cast<const tImgGaussFilterParam*>(record);
+    tImgGaussFilterPicture p{pics.plane(r.s32SrcWidth, r.s32SrcHeight, r.s32SrcYStride),
+                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
+                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
+                             pics.plane(r.s32DstWidth, r.s32DstHeight, r.s32DstYStride),
+                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride),
+                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride)};
     return e.Process(h, &p, &p);
   };
   m.mem_size = static_cast<uint32_t>(sizeof(tImgGaussFilterInstance) + 16 * 8 * 3 / 2);
@@ -407,6 +417,7 @@ PF_MODULE_CASE(gauss_case);
 pft::ModuleCase sharp_case() {
   pft::ModuleCase m;
   m.name = "sharpen";
+  m.family = pft::Family::kFilters;
   m.entry = {ImageSharpOpen_c,
              ImageSharpProcess_c,
              ImageSharpClose_c,
@@ -426,10 +437,11 @@ pft::ModuleCase sharp_case() {
   m.null_version_length = ERR_IMG_SHARP_SELF_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_SHARP_SELF_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(tImgSharpParam{16, 8, 128, 3});
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes s(16 * 8 * 3 / 2, 40);
-    tImgPicture p{s.data(), nullptr, nullptr, 16, 0, 0, 0};
-    return e.Process(h, &p, &p);
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& r = *static_cast<const tImgSharpParam*>(record);
+    tImgPicture in = pics.picture_record(PF_YUV_420, r.s32Width, r.s32Height);
+    tImgPicture out = pics.picture_record(PF_YUV_420, r.s32Width, r.s32Height);
+    return e.Process(h, &in, &out);
   };
   m.mem_size = 82000;
   m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_SHARP_SELF_INIT_POINTER;
@@ -465,6 +477,7 @@ PF_MODULE_CASE(sharp_case);
 pft::ModuleCase filter_case() {
   pft::ModuleCase m;
   m.name = "vertical filter";
+  m.family = pft::Family::kFilters;
   m.entry = {ImageFilterOpen_c,
              ImageFilterProcess_c,
              ImageFilterClose_c,
@@ -484,9 +497,12 @@ pft::ModuleCase filter_case() {
   m.null_version_length = ERR_IMG_FILTER_SELF_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_FILTER_SELF_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(tImageFilterParam{16, 8, 16, 0, PF_YUV_420, 2, 0, 5, 6});
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes s(16 * 8 * 3 / 2, 40);
-    tImageFilterPlanes p{s.data(), s.data() + 128, s.data() + 160};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& r = *static_cast<const tImageFilterParam*>(record);
+    const int32_t uvs = r.s32UVStride != 0 ? r.s32UVStride : r.s32Width / 2;
+    tImageFilterPlanes p{pics.plane(r.s32Width, r.s32Height, r.s32YStride),
+                         pics.plane(r.s32Width / 2, r.s32Height / 2, uvs),
+                         pics.plane(r.s32Width / 2, r.s32Height / 2, uvs)};
     return e.Process(h, &p, &p);
   };
   m.mem_size = 88;

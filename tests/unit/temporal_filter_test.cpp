@@ -284,6 +284,7 @@ TEST_F(TemporalFilter, SetParamSizesAndMemSize) {
 pft::ModuleCase temporal_filter_case() {
   pft::ModuleCase m;
   m.name = "temporal filter";
+  m.family = pft::Family::kFilters;
   m.entry = {ImgTemporalFilterOpen_c,
              ImgTemporalFilterProcess_c,
              ImgTemporalFilterClose_c,
@@ -305,10 +306,22 @@ pft::ModuleCase temporal_filter_case() {
   m.short_version = ERR_IMG_TEMPORALFILTER_GETVERSION_LENGTH;
   // Not a multiple of 8: the working picture is made too.
   m.param = pft::record_bytes(param(22, 14, 1));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes picture(22 * 14 + 2 * 11 * 7, 77);
-    tImgPicture pic{picture.data(), nullptr, nullptr, 22, 11, 0, 0};
-    return e.Process(h, &pic, &pic);
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImgTemporalFilterParam*>(record);
+    const int64_t rows = p.s32Height, ys = p.s32YStride, uvs = p.s32UVStride;
+    if (ys < 0 || uvs < 0 || rows < 0) throw pft::TooLarge{};
+    tImgPicture pic{pics.buffer(pft::product({ys, rows}) + pft::product({2, uvs, rows / 2})),
+                    nullptr,
+                    nullptr,
+                    static_cast<uint32_t>(ys),
+                    static_cast<uint32_t>(uvs),
+                    0,
+                    0};
+    // A few pictures, so that the strength ramps and the previous output is used.
+    for (int i = 0; i < 3; ++i) {
+      if (const uint32_t status = e.Process(h, &pic, &pic)) return status;
+    }
+    return 0u;
   };
   m.mem_size = 24 * 16 * 3 / 2 + 37 * 24 + 408;
   m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_TEMPORALFILTER_OPEN_HANDLE;

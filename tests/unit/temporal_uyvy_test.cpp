@@ -187,6 +187,7 @@ TEST_F(UyvyTo420AndTf, ThresholdAndReset) {
 pft::ModuleCase uyvy_case() {
   pft::ModuleCase m;
   m.name = "uyvy to 4:2:0 with temporal filter";
+  m.family = pft::Family::kFilters;
   m.entry = {ImgUYVYTo420AndTemporalFilterOpen_c,
              ImgUYVYTo420AndTemporalFilterProcess_c,
              ImgUYVYTo420AndTemporalFilterClose_c,
@@ -209,9 +210,10 @@ pft::ModuleCase uyvy_case() {
   // The only text over 99 characters (118 here): a buffer of 119 is the smallest accepted.
   m.version_min = 119;
   m.param = pft::record_bytes(param(352, 288, 1));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes uyvy(kW * kH * 2, 60), dst(352 * 288 * 3 / 2);
-    tImgUYVYTo420AndTFData data{uyvy.data(), dst.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImgUYVYTo420AndTFParam*>(record);
+    tImgUYVYTo420AndTFData data{pics.picture(PF_YUV_UYVY, p.s32SrcWidth, p.s32SrcHeight),
+                                pics.picture(PF_YUV_420, p.s32DstWidth, p.s32DstHeight)};
     return e.Process(h, &data, &data);
   };
   m.mem_size = 352 * 3 * 288 / 2 + 88;

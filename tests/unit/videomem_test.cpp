@@ -48,6 +48,23 @@ TEST_F(VideoMem, FailsTheNthAllocationAndTheDmaHandleOnRequest) {
   EXPECT_EQ(GetDMAHandle_c(mem()), nullptr);
   VideoMemFailDma(mem(), 0);
   EXPECT_NE(GetDMAHandle_c(mem()), nullptr);
+  VideoMemFailDmaRequest(mem(), 2);
+  EXPECT_NE(GetDMAHandle_c(mem()), nullptr);
+  EXPECT_EQ(GetDMAHandle_c(mem()), nullptr) << "the second request from now";
+  EXPECT_NE(GetDMAHandle_c(mem()), nullptr) << "and only that one";
+
+  // A pool of 100 bytes: what would take the live bytes past it fails, a release makes room.
+  VideoMemSetLimit(mem(), 100);
+  void* first = VideoMemMalloc_c(mem(), 60, 8, 220, "f", 1);
+  EXPECT_NE(first, nullptr);
+  EXPECT_EQ(VideoMemMalloc_c(mem(), 41, 8, 220, "f", 1), nullptr);
+  void* second = VideoMemMalloc_c(mem(), 40, 8, 220, "f", 1);
+  EXPECT_NE(second, nullptr);
+  VideoMemFree_c(mem(), first, 218, "f", 2);
+  VideoMemSetLimit(mem(), 20);  // below what is live: nothing more fits
+  EXPECT_EQ(VideoMemMalloc_c(mem(), 1, 8, 220, "f", 1), nullptr);
+  VideoMemSetLimit(mem(), 0);
+  VideoMemFree_c(mem(), second, 218, "f", 2);
 
   VideoMemFailAllocation(mem(), 3);
   std::vector<void*> blocks;

@@ -31,6 +31,7 @@ constexpr size_t kGuard = 64;
 pft::ModuleCase yuv420_to_422_case() {
   pft::ModuleCase m;
   m.name = "yuv420toyuv422";
+  m.family = pft::Family::kScaling;
   m.entry = {ImgYUV420ToYUV422Open_c,
              ImgYUV420ToYUV422Process_c,
              ImgYUV420ToYUV422Close_c,
@@ -51,12 +52,13 @@ pft::ModuleCase yuv420_to_422_case() {
   m.null_version = ERR_IMG_420TO422_GETVERSION_INPUT_BUFFER;
   m.short_version = ERR_IMG_420TO422_GETVERSION_BUFFERLEN;
   m.param = pft::record_bytes(tYUV420ToYUV422Param{64, 32, 1, 32, 16, 1});
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes src(64 * 32 * 3 / 2, 90), dst(32 * 16 * 2);
-    tYUV420ToYUV422Buffers b{src.data(), dst.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tYUV420ToYUV422Param*>(record);
+    tYUV420ToYUV422Buffers b{pics.picture(PF_YUV_420, p.s32SrcWidth, p.s32SrcHeight),
+                             pics.picture(PF_YUV_UYVY, p.s32DstWidth, p.s32DstHeight)};
     uint32_t image_type = 0;
     const uint32_t status = e.Process(h, &b, &image_type);
-    return status != 0 ? status : image_type == 1 ? 0u : 1u;
+    return status != 0 ? status : image_type == uint32_t(p.s32DstImageType) ? 0u : 1u;
   };
   m.mem_size = 176;
   m.open_null_out = ERR_IMG_420TO422_OPEN_INPUT_HANDLE;
@@ -95,6 +97,7 @@ PF_MODULE_CASE(yuv420_to_422_case);
 pft::ModuleCase yuv422_to_420_case() {
   pft::ModuleCase m;
   m.name = "yuv422toyuv420";
+  m.family = pft::Family::kScaling;
   m.entry = {ImgYUV422ToYUV420Open_c,
              ImgYUV422ToYUV420Process_c,
              ImgYUV422ToYUV420Close_c,
@@ -115,14 +118,16 @@ pft::ModuleCase yuv422_to_420_case() {
   m.null_version = ERR_IMG_422TO420_GETVERSION_INPUT_BUFFER;
   m.short_version = ERR_IMG_422TO420_GETVERSION_BUFFERLEN;
   m.param = pft::record_bytes(tYUV422ToYUV420Param{64, 32, 1, 32, 16, 2});
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes src(64 * 32 * 2, 90), dst(32 * 16 * 3 / 2);
-    tYUV422ToYUV420Buffers b{src.data(), dst.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tYUV422ToYUV420Param*>(record);
+    tYUV422ToYUV420Buffers b{pics.picture(PF_YUV_UYVY, p.s32SrcWidth, p.s32SrcHeight),
+                             pics.picture(PF_YUV_420, p.s32DstWidth, p.s32DstHeight)};
     tYUV422ToYUV420Result result{0, 7};
     const uint32_t status = e.Process(h, &b, &result);
-    return status != 0                                                 ? status
-           : result.u32DstImageType == 2 && result.u32SceneChange == 0 ? 0u
-                                                                       : 1u;
+    return status != 0 ? status
+           : result.u32DstImageType == uint32_t(p.s32DstImageType) && result.u32SceneChange <= 1
+               ? 0u
+               : 1u;
   };
   m.mem_size = 176;
   m.open_null_out = ERR_IMG_422TO420_OPEN_INPUT_HANDLE;
@@ -160,6 +165,7 @@ tYUV422ToYUV420D1To4xCifParam split_param(int32_t h, int32_t each) {
 pft::ModuleCase d1split_case() {
   pft::ModuleCase m;
   m.name = "d1split";
+  m.family = pft::Family::kScaling;
   m.entry = {ImgYUV422ToYUV420D1To4xCifOpen_c,
              ImgYUV422ToYUV420D1To4xCifProcess_c,
              ImgYUV422ToYUV420D1To4xCifClose_c,
@@ -179,11 +185,12 @@ pft::ModuleCase d1split_case() {
   m.null_version = ERR_IMG_D1_SPLIT_GETVERSION_INPUT_BUFFER;
   m.short_version = ERR_IMG_D1_SPLIT_GETVERSION_BUFFERLEN;
   m.param = pft::record_bytes(split_param(480, 240));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes src(720 * 480 * 2, 90);
-    std::vector<Bytes> dst(4, Bytes(352 * 240 * 3 / 2));
-    tYUV422ToYUV420D1To4xCifData d{src.data(),
-                                   {dst[0].data(), dst[1].data(), dst[2].data(), dst[3].data()}};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tYUV422ToYUV420D1To4xCifParam*>(record);
+    tYUV422ToYUV420D1To4xCifData d{pics.picture(PF_YUV_UYVY, p.s32SrcWidth, p.s32SrcHeight), {}};
+    for (int q = 0; q < 4; ++q) {
+      d.apu8Dst[q] = pics.picture(PF_YUV_420, p.atDst[q].s32Width, p.atDst[q].s32Height);
+    }
     return e.Process(h, &d, &d);
   };
   m.mem_size = 96;

@@ -55,12 +55,6 @@ tImageAptZoomParam apt_param(uint32_t st, int32_t sw, int32_t sh, uint32_t si, u
           left, right, top,          bottom,           0x5EED};
 }
 
-// Bytes of a picture of that type in one buffer with the given luma pitch (pixels for packed).
-size_t picture_bytes(uint32_t yuv_type, uint32_t pitch, int32_t height) {
-  const size_t luma = size_t(pitch) * size_t(height);
-  return yuv_type == PF_YUV_UYVY ? 2 * luma : luma * 3 / 2;
-}
-
 Bytes random_bytes(size_t n, pft::Rng& rng) {
   Bytes b(n);
   for (auto& v : b) v = rng.byte();
@@ -74,6 +68,7 @@ constexpr size_t kGuard = 64;  // bytes after every destination that nobody may 
 pft::ModuleCase zoom_case() {
   pft::ModuleCase m;
   m.name = "zoom";
+  m.family = pft::Family::kScaling;
   m.entry = {ImageZoomOpen_c,
              ImageZoomProcess_c,
              ImageZoomClose_c,
@@ -95,9 +90,10 @@ pft::ModuleCase zoom_case() {
   m.null_version_length = ERR_IMG_ZOOM_SELF_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(zoom_param(64, 32, 1, 32, 16, 1, 8, 4));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes src(picture_bytes(420, 72, 32), 90), dst(picture_bytes(420, 36, 16));
-    tImageZoomBuffers b{src.data(), dst.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImageZoomParam*>(record);
+    tImageZoomBuffers b{pics.picture(PF_YUV_420, p.u32SrcYPitch, p.s32SrcHeight),
+                        pics.picture(PF_YUV_420, p.u32DstYPitch, p.s32DstHeight)};
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 192;
@@ -166,6 +162,7 @@ PF_MODULE_CASE(zoom_case);
 pft::ModuleCase zoom_uyvy_case() {
   pft::ModuleCase m;
   m.name = "zoom_uyvy";
+  m.family = pft::Family::kScaling;
   m.entry = {ImageZoomUYVYOpen_c,
              ImageZoomUYVYProcess_c,
              ImageZoomUYVYClose_c,
@@ -187,9 +184,10 @@ pft::ModuleCase zoom_uyvy_case() {
   m.null_version_length = ERR_IMG_ZOOM_UYVY_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_ZOOM_UYVY_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(uyvy_param(64, 32, 1, 48, 24, 1, 4, 4, 8, 8));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes src(picture_bytes(422, 64, 32), 90), dst(picture_bytes(422, 48, 24));
-    tImageZoomUYVYBuffers b{src.data(), dst.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImageZoomUYVYParam*>(record);
+    tImageZoomUYVYBuffers b{pics.picture(PF_YUV_UYVY, p.u32SrcPitch, p.s32SrcHeight),
+                            pics.picture(PF_YUV_UYVY, p.u32DstPitch, p.s32DstHeight)};
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 184;
@@ -247,6 +245,7 @@ PF_MODULE_CASE(zoom_uyvy_case);
 pft::ModuleCase apt_zoom_case() {
   pft::ModuleCase m;
   m.name = "apt_zoom";
+  m.family = pft::Family::kScaling;
   m.entry = {ImageAptZoomOpen_c,
              ImageAptZoomProcess_c,
              ImageAptZoomClose_c,
@@ -268,9 +267,10 @@ pft::ModuleCase apt_zoom_case() {
   m.null_version_length = ERR_IMG_APT_ZOOM_SELF_GET_VERSION_VERLEN_POINTER;
   m.short_version = ERR_IMG_APT_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT;
   m.param = pft::record_bytes(apt_param(420, 64, 32, 1, 420, 48, 40, 1, 8, 8, 4, 4));
-  m.process = [](const tImgProcFuncList& e, void* h) {
-    Bytes src(picture_bytes(420, 64, 32), 90), dst(picture_bytes(420, 48, 40));
-    tImageAptZoomBuffers b{src.data(), dst.data()};
+  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
+    const auto& p = *static_cast<const tImageAptZoomParam*>(record);
+    tImageAptZoomBuffers b{pics.picture(p.u32SrcYuvType, p.u32SrcYPitch, p.s32SrcHeight),
+                           pics.picture(p.u32OutYuvType, p.u32OutYPitch, p.s32OutHeight)};
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 192;

@@ -28,7 +28,9 @@ struct Handle {
   tVideoMemStats stats{};
   uint32_t fail_countdown = 0;  // 0: off; otherwise the allocation that reaches 1 fails
   bool fail_dma = false;
-  char dma_token = 0;  // the DMA handle we give out is this byte's address
+  uint32_t dma_countdown = 0;  // like fail_countdown, for DMA handle requests
+  uint64_t limit = 0;          // most live bytes; 0: none
+  char dma_token = 0;          // the DMA handle we give out is this byte's address
 };
 
 Handle* handle_of(void* h) {
@@ -45,7 +47,9 @@ void* allocate(void* h, uint32_t size, uint32_t align, uint32_t tag, bool fast_s
   if (handle->fail_countdown != 0) injected = --handle->fail_countdown == 0;
   if (align < alignof(void*)) align = alignof(void*);
   void* p = nullptr;
-  if (injected || (align & (align - 1)) != 0 ||
+  const bool over = handle->limit != 0 && (handle->stats.u64LiveBytes > handle->limit ||
+                                           size > handle->limit - handle->stats.u64LiveBytes);
+  if (injected || over || (align & (align - 1)) != 0 ||
       posix_memalign(&p, align, size == 0 ? 1 : size) != 0) {
     handle->stats.u64FailedCalls++;
     return nullptr;
@@ -134,7 +138,9 @@ void* GetDMAHandle_c(void* hMem) {
   if (handle == nullptr) return nullptr;
   std::lock_guard<std::mutex> guard(handle->lock);
   handle->stats.u64DmaRequests++;
-  if (handle->fail_dma) {
+  bool injected = false;
+  if (handle->dma_countdown != 0) injected = --handle->dma_countdown == 0;
+  if (handle->fail_dma || injected) {
     handle->stats.u64FailedCalls++;
     return nullptr;
   }
@@ -177,6 +183,22 @@ uint32_t VideoMemFailDma(void* hMem, int32_t s32Fail) {
   if (handle == nullptr) return VIDEOMEM_ERR_HANDLE;
   std::lock_guard<std::mutex> guard(handle->lock);
   handle->fail_dma = s32Fail != 0;
+  return VIDEOMEM_OK;
+}
+
+uint32_t VideoMemFailDmaRequest(void* hMem, uint32_t u32Nth) {
+  Handle* handle = handle_of(hMem);
+  if (handle == nullptr) return VIDEOMEM_ERR_HANDLE;
+  std::lock_guard<std::mutex> guard(handle->lock);
+  handle->dma_countdown = u32Nth;
+  return VIDEOMEM_OK;
+}
+
+uint32_t VideoMemSetLimit(void* hMem, uint64_t u64MaxLiveBytes) {
+  Handle* handle = handle_of(hMem);
+  if (handle == nullptr) return VIDEOMEM_ERR_HANDLE;
+  std::lock_guard<std::mutex> guard(handle->lock);
+  handle->limit = u64MaxLiveBytes;
   return VIDEOMEM_OK;
 }
 

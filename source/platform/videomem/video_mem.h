@@ -89,6 +89,17 @@ VIDEOMEM_API uint32_t VideoMemGetStats(void* hMem, tVideoMemStats* ptStats);
 VIDEOMEM_API uint32_t VideoMemFailAllocation(void* hMem, uint32_t u32Nth);
 /** Fault rehearsal: while s32Fail is non-zero GetDMAHandle_c returns null for this handle. */
 VIDEOMEM_API uint32_t VideoMemFailDma(void* hMem, int32_t s32Fail);
+/**
+ * Fault rehearsal: the u32Nth DMA handle request from now (1 = the next one) returns null, the
+ * others succeed; for modules whose Open asks several times (inner instances). 0 switches it off.
+ */
+VIDEOMEM_API uint32_t VideoMemFailDmaRequest(void* hMem, uint32_t u32Nth);
+/**
+ * A pool of a fixed size, as on equipment with dedicated video memory: an allocation that would
+ * take the live bytes of this handle beyond u64MaxLiveBytes returns null. 0 (the initial value)
+ * means no limit. Returns VIDEOMEM_OK or VIDEOMEM_ERR_HANDLE.
+ */
+VIDEOMEM_API uint32_t VideoMemSetLimit(void* hMem, uint64_t u64MaxLiveBytes);
 
 /**
  * Removes processor features from what DetectCpuFlags_x86 reports, for the whole process (on top
