@@ -1,14 +1,16 @@
 #!/bin/sh
 # Installs the Debian packages pelforge needs that are not there yet. With --bench also those of
-# the benchmarks. Quiet when everything is present.
+# the benchmarks, with --ci also the second compiler and the style tools CI uses. Quiet when
+# everything is present.
 set -eu
 packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libpng-dev ffmpeg qemu-user
 libclang-rt-14-dev libavcodec-dev libavformat-dev libavutil-dev
 libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base
 gstreamer1.0-plugins-good gstreamer1.0-tools"
-if [ "${1:-}" = "--bench" ]; then
-  packages="$packages libbenchmark-dev libyuv-dev libswscale-dev libavfilter-dev"
-fi
+case "${1:-}" in
+  --bench) packages="$packages libbenchmark-dev libyuv-dev libswscale-dev libavfilter-dev" ;;
+  --ci) packages="$packages clang clang-tidy clang-format" ;;
+esac
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
