@@ -69,16 +69,16 @@ void bench_motion(benchmark::State& state, const MotionJob& j) {
   VideoMemDestroy(mem);
 }
 
-size_t line_bytes(const pf::PnKernelSpec& s) {
+size_t line_bytes(const pf::PnKernelShape& s) {
   return s.layout == pf::PnLayout::kUyvyFrame ? 2 * s.width : s.width;
 }
 // Luma (or packed) lines of a picture of one standard, chroma included.
-size_t lines(const pf::PnKernelSpec& s, bool pal) {
+size_t lines(const pf::PnKernelShape& s, bool pal) {
   const size_t luma = pal ? 576 : 480;
   return s.layout == pf::PnLayout::kUyvyFrame ? luma : luma * 3 / 2;
 }
 
-tImagePNChangePicture planes(uint8_t* base, const pf::PnKernelSpec& s, size_t luma_lines) {
+tImagePNChangePicture planes(uint8_t* base, const pf::PnKernelShape& s, size_t luma_lines) {
   tImagePNChangePicture p{base, nullptr, nullptr};
   if (s.layout != pf::PnLayout::kUyvyFrame) {
     p.pu8U = base + s.width * luma_lines;
@@ -89,20 +89,20 @@ tImagePNChangePicture planes(uint8_t* base, const pf::PnKernelSpec& s, size_t lu
 
 // One-buffer kernels run in place on a PAL-sized buffer, as hosts use them; the others write a
 // second buffer.
-void bench_pn(benchmark::State& state, const pf::PnKernelSpec& spec, tPNChangeKernel kernel) {
-  const bool to_pal = spec.direction == pf::PnDirection::kNtscToPal;
-  const size_t lb = line_bytes(spec);
-  pfb::Bytes a = pfb::picture_buffer(lb * lines(spec, true));
-  pfb::Bytes b = pfb::picture_buffer(lb * lines(spec, true));
-  const tImagePNChangePicture src = planes(a.data(), spec, to_pal ? 480 : 576);
+void bench_pn(benchmark::State& state, const pf::PnKernelShape& shape, tPNChangeKernel kernel) {
+  const bool to_pal = shape.direction == pf::PnDirection::kNtscToPal;
+  const size_t lb = line_bytes(shape);
+  pfb::Bytes a = pfb::picture_buffer(lb * lines(shape, true));
+  pfb::Bytes b = pfb::picture_buffer(lb * lines(shape, true));
+  const tImagePNChangePicture src = planes(a.data(), shape, to_pal ? 480 : 576);
   const tImagePNChangePicture dst =
-      planes(spec.one_buffer ? a.data() : b.data(), spec, to_pal ? 576 : 480);
+      planes(shape.one_buffer ? a.data() : b.data(), shape, to_pal ? 576 : 480);
   for (auto _ : state) {
     kernel(&src, &dst);
     benchmark::DoNotOptimize(a.data());
     benchmark::DoNotOptimize(b.data());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * lb * lines(spec, to_pal)));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * lb * lines(shape, to_pal)));
 }
 
 void bench_memcpy(benchmark::State& state, size_t bytes) {
@@ -120,14 +120,14 @@ const bool registered = [] {
   // The kernel the module runs is the pointer after the processor dispatch.
   ImagePNChangeGlobalInit();
   for (const auto& row : pf::pnchange_kernels()) {
-    const pf::PnKernelSpec spec = *pf::pn_kernel_spec(row.pointer);
+    const pf::PnKernelShape shape = *pf::pn_kernel_shape(row.pointer);
     const tPNChangeKernel installed = *row.pointer, scalar = row.scalar;
     const size_t written =
-        line_bytes(spec) * lines(spec, spec.direction == pf::PnDirection::kNtscToPal);
+        line_bytes(shape) * lines(shape, shape.direction == pf::PnDirection::kNtscToPal);
     pfb::add_bench("pal_ntsc", "pelforge", row.name,
-                   [spec, installed](benchmark::State& s) { bench_pn(s, spec, installed); });
+                   [shape, installed](benchmark::State& s) { bench_pn(s, shape, installed); });
     pfb::add_bench("pal_ntsc", "scalar", row.name,
-                   [spec, scalar](benchmark::State& s) { bench_pn(s, spec, scalar); });
+                   [shape, scalar](benchmark::State& s) { bench_pn(s, shape, scalar); });
     pfb::add_bench("pal_ntsc", "memcpy", row.name,
                    [written](benchmark::State& s) { bench_memcpy(s, written); });
   }

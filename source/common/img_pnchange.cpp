@@ -33,10 +33,10 @@ constexpr KernelRow<tPNChangeKernel> kKernels[] = {
 
 struct SpecRow {
   const tPNChangeKernel* pointer;
-  PnKernelSpec spec;
+  PnKernelShape shape;
 };
 constexpr SpecRow kSpecs[] = {
-#define PF_PN_ROW(name, ...) {&name, k##name##Spec},
+#define PF_PN_ROW(name, ...) {&name, k##name##Shape},
     PF_PN_KERNEL_SPECS(PF_PN_ROW)
 #undef PF_PN_ROW
 };
@@ -120,7 +120,7 @@ tPNChangeKernel* choose(const tImagePNChangeParam& p, uint32_t* error) {
                               : PnLayout::k420Frame;
   const PnDirection direction = to_pal ? PnDirection::kNtscToPal : PnDirection::kPalToNtsc;
   for (const SpecRow& row : kSpecs) {
-    const PnKernelSpec& s = row.spec;
+    const PnKernelShape& s = row.shape;
     if (s.layout == layout && s.width == static_cast<uint32_t>(p.s32SrcWidth) &&
         s.direction == direction && s.one_buffer == one) {
       return const_cast<tPNChangeKernel*>(row.pointer);
@@ -168,9 +168,9 @@ bool planes_set(const tImagePNChangePicture& pic, bool planar) {
 
 std::span<const KernelRow<tPNChangeKernel>> pnchange_kernels() { return kKernels; }
 
-const PnKernelSpec* pn_kernel_spec(const tPNChangeKernel* pointer) {
+const PnKernelShape* pn_kernel_shape(const tPNChangeKernel* pointer) {
   for (const SpecRow& row : kSpecs) {
-    if (row.pointer == pointer) return &row.spec;
+    if (row.pointer == pointer) return &row.shape;
   }
   return nullptr;
 }

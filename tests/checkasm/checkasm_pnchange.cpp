@@ -12,7 +12,7 @@
 
 namespace {
 
-using Spec = pf::PnKernelSpec;
+using Shape = pf::PnKernelShape;
 
 // Plane offsets of a picture stored plane after plane, and its size in lines of the luma (or
 // packed) line length.
@@ -21,14 +21,14 @@ struct Flat {
   uint32_t lines;
 };
 
-Flat flat(const Spec& s, bool pal) {
+Flat flat(const Shape& s, bool pal) {
   const uint32_t luma = pal ? 576 : 480;
   if (s.layout == pf::PnLayout::kUyvyFrame) return {{0}, luma};
   const size_t y = size_t{s.width} * luma;
   return {{0, y, y + y / 4}, luma * 3 / 2};
 }
 
-size_t line_bytes(const Spec& s) {
+size_t line_bytes(const Shape& s) {
   return s.layout == pf::PnLayout::kUyvyFrame ? 2 * s.width : s.width;
 }
 
@@ -75,23 +75,23 @@ void run(const Case& c, tPNChangeKernel kernel, pfc::Pictures& pics) {
 int run_pnchange(const pfc::Options& o, uint32_t flags) {
   const auto rows = pf::pnchange_kernels();
   auto case_of = [rows](size_t row, Place place, size_t shift) {
-    const Spec& spec = *pf::pn_kernel_spec(rows[row].pointer);
-    const bool to_pal = spec.direction == pf::PnDirection::kNtscToPal;
+    const Shape& shape = *pf::pn_kernel_shape(rows[row].pointer);
+    const bool to_pal = shape.direction == pf::PnDirection::kNtscToPal;
     return Case{place,
                 shift,
-                static_cast<uint32_t>(line_bytes(spec)),
-                flat(spec, !to_pal),
-                flat(spec, to_pal),
-                flat(spec, true)};
+                static_cast<uint32_t>(line_bytes(shape)),
+                flat(shape, !to_pal),
+                flat(shape, to_pal),
+                flat(shape, true)};
   };
   pfc::Family<tPNChangeKernel, Case> f;
   f.rows = rows;
   f.cases = [&](pft::Rng& rng, size_t row, int count) {
-    const Spec& spec = *pf::pn_kernel_spec(rows[row].pointer);
+    const Shape& shape = *pf::pn_kernel_shape(rows[row].pointer);
     std::vector<Place> places = {Place::kSeparate};
-    if (spec.one_buffer) places.push_back(Place::kInPlace);
-    if (spec.one_buffer && spec.direction != pf::PnDirection::kNtscToPal &&
-        spec.layout != pf::PnLayout::kUyvyFrame)
+    if (shape.one_buffer) places.push_back(Place::kInPlace);
+    if (shape.one_buffer && shape.direction != pf::PnDirection::kNtscToPal &&
+        shape.layout != pf::PnLayout::kUyvyFrame)
       places.push_back(Place::kRepacked);
     return pfc::random_cases<Case>(rng, count, [&](pft::Rng& r, int i) {
       return case_of(row, places[static_cast<size_t>(i) % places.size()], r.below(16));

@@ -19,7 +19,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Spec = pf::PnKernelSpec;
+using Shape = pf::PnKernelShape;
 constexpr uint32_t kBase = 0xC2A00000;
 constexpr size_t kGuard = 77;  // odd, so that planes start at every alignment in turn
 
@@ -29,7 +29,7 @@ struct PlaneShape {
   uint8_t black[4];
 };
 
-std::vector<PlaneShape> shapes(const Spec& s) {
+std::vector<PlaneShape> shapes(const Shape& s) {
   if (s.layout == pf::PnLayout::kUyvyFrame) return {{2 * s.width, 576, {128, 16, 128, 16}}};
   return {{s.width, 576, {16, 16, 16, 16}},
           {s.width / 2, 288, {128, 128, 128, 128}},
@@ -47,7 +47,7 @@ struct Arrangement {
   size_t bytes;
 };
 
-std::vector<size_t> contiguous(const Spec& s, size_t at, bool pal) {
+std::vector<size_t> contiguous(const Shape& s, size_t at, bool pal) {
   std::vector<size_t> offsets;
   for (const PlaneShape& shape : shapes(s)) {
     offsets.push_back(at);
@@ -56,14 +56,14 @@ std::vector<size_t> contiguous(const Spec& s, size_t at, bool pal) {
   return offsets;
 }
 
-size_t picture_bytes(const Spec& s, bool pal) {
+size_t picture_bytes(const Shape& s, bool pal) {
   size_t n = 0;
   for (const PlaneShape& shape : shapes(s))
     n += shape.line_bytes * static_cast<size_t>(lines_of(shape, pal));
   return n;
 }
 
-std::vector<Arrangement> arrangements(const Spec& s, size_t shift) {
+std::vector<Arrangement> arrangements(const Shape& s, size_t shift) {
   const bool to_pal = s.direction == pf::PnDirection::kNtscToPal;
   const size_t src_bytes = picture_bytes(s, !to_pal), pal_bytes = picture_bytes(s, true);
   std::vector<Arrangement> out;
@@ -82,7 +82,7 @@ std::vector<Arrangement> arrangements(const Spec& s, size_t shift) {
 }
 
 // The result computed line by line from the bytes before the call.
-Bytes expected_result(const Spec& s, const Arrangement& a, const Bytes& before) {
+Bytes expected_result(const Shape& s, const Arrangement& a, const Bytes& before) {
   Bytes out = before;
   const bool to_pal = s.direction == pf::PnDirection::kNtscToPal;
   const int fields = s.layout == pf::PnLayout::k420Field ? 2 : 1;
@@ -122,16 +122,16 @@ TEST(PNChangeKernels, EveryKernelAndTwinMovesTheLinesItShould) {
   pft::Rng rng(1313);
   const bool sse2 = (pft::cpu_flags() & VIDEOMEM_CPU_SSE2) != 0;
   for (const auto& row : pf::pnchange_kernels()) {
-    const Spec* spec = pf::pn_kernel_spec(row.pointer);
-    ASSERT_NE(spec, nullptr) << row.name;
+    const Shape* shape = pf::pn_kernel_shape(row.pointer);
+    ASSERT_NE(shape, nullptr) << row.name;
     std::vector<std::pair<const char*, tPNChangeKernel>> kernels = {{"c", row.scalar}};
     if (sse2 && row.variant[pf::kSse2] != nullptr)
       kernels.push_back({"sse2", row.variant[pf::kSse2]});
     for (size_t shift = 0; shift < 3; ++shift) {
-      for (const Arrangement& a : arrangements(*spec, shift * 5)) {
+      for (const Arrangement& a : arrangements(*shape, shift * 5)) {
         Bytes before(a.bytes);
         for (auto& b : before) b = rng.byte();
-        const Bytes expected = expected_result(*spec, a, before);
+        const Bytes expected = expected_result(*shape, a, before);
         for (const auto& [isa, kernel] : kernels) {
           SCOPED_TRACE(std::string(row.name) + " " + isa + ", " + a.name);
           Bytes memory = before;
@@ -196,11 +196,11 @@ TEST_F(PNChange, ProcessRunsTheKernelOfTheRecord) {
     const tImagePNChangeParam p = pn_param(r.yuv, r.image, r.width, r.from, r.buffers);
     void* h = nullptr;
     ASSERT_EQ(ImagePNChangeOpen_c(&h, &p, mem()), 0u);
-    const Spec& spec = *pf::pn_kernel_spec(r.kernel);
-    const Arrangement a = arrangements(spec, 3).back();
+    const Shape& shape = *pf::pn_kernel_shape(r.kernel);
+    const Arrangement a = arrangements(shape, 3).back();
     Bytes memory(a.bytes);
     for (auto& b : memory) b = rng.byte();
-    const Bytes expected = expected_result(spec, a, memory);
+    const Bytes expected = expected_result(shape, a, memory);
     tImagePNChangePicture src = planes_at(memory, a.src), dst = planes_at(memory, a.dst);
     EXPECT_EQ(ImagePNChangeProcess_c(h, &src, &dst), 0u);
     EXPECT_TRUE(memory == expected);

@@ -16,7 +16,7 @@ namespace pf {
 enum class PnLayout : uint8_t { kUyvyFrame, k420Frame, k420Field };
 enum class PnDirection : uint8_t { kPalToNtsc, kNtscToPal };
 
-struct PnKernelSpec {
+struct PnKernelShape {
   PnLayout layout;
   uint32_t width;  // pixels: 720, or 704 for the 4CIF kernels
   PnDirection direction;
@@ -38,7 +38,7 @@ inline constexpr uint32_t kBlackLuma = 0x10101010u;
 inline constexpr uint32_t kBlackChroma = 0x80808080u;
 inline constexpr uint32_t kBlackUyvy = 0x10801080u;
 
-void pn_change(const PnKernelSpec& spec, const tImagePNChangePicture& src,
+void pn_change(const PnKernelShape& shape, const tImagePNChangePicture& src,
                const tImagePNChangePicture& dst, const PnByteOps& ops);
 
 // Every kernel with its geometry: X(name, layout, width, direction, one buffer).
@@ -56,15 +56,15 @@ void pn_change(const PnKernelSpec& spec, const tImagePNChangePicture& src,
   X(YUV420Field4CIFNToPTwoBuffer, k420Field, 704, kNtscToPal, false) \
   X(YUV420Frame4CIFNToPTwoBuffer, k420Frame, 704, kNtscToPal, false)
 
-#define PF_PN_SPEC(name, layout, width, direction, one_buffer)              \
-  constexpr ::pf::PnKernelSpec k##name##Spec{::pf::PnLayout::layout, width, \
-                                             ::pf::PnDirection::direction, one_buffer};
+#define PF_PN_SPEC(name, layout, width, direction, one_buffer)                \
+  constexpr ::pf::PnKernelShape k##name##Shape{::pf::PnLayout::layout, width, \
+                                               ::pf::PnDirection::direction, one_buffer};
 PF_PN_KERNEL_SPECS(PF_PN_SPEC)
 #undef PF_PN_SPEC
 
 // The module's kernel manifest rows, and the geometry of the kernel a pointer row stands for.
 std::span<const KernelRow<tPNChangeKernel>> pnchange_kernels();
-const PnKernelSpec* pn_kernel_spec(const tPNChangeKernel* pointer);
+const PnKernelShape* pn_kernel_shape(const tPNChangeKernel* pointer);
 
 }  // namespace pf
 

@@ -69,21 +69,21 @@ constexpr PnByteOps kScalarOps{move_c, fill_c};
 
 }  // namespace
 
-void pn_change(const PnKernelSpec& spec, const tImagePNChangePicture& src,
+void pn_change(const PnKernelShape& shape, const tImagePNChangePicture& src,
                const tImagePNChangePicture& dst, const PnByteOps& ops) {
-  if (spec.layout == PnLayout::kUyvyFrame) {
-    convert_plane({src.pu8Y, dst.pu8Y, 2u * spec.width, kPalLines, kBlackUyvy}, 1, spec.direction,
-                  spec.one_buffer, ops);
+  if (shape.layout == PnLayout::kUyvyFrame) {
+    convert_plane({src.pu8Y, dst.pu8Y, 2u * shape.width, kPalLines, kBlackUyvy}, 1, shape.direction,
+                  shape.one_buffer, ops);
     return;
   }
-  const uint32_t fields = spec.layout == PnLayout::k420Field ? 2 : 1;
+  const uint32_t fields = shape.layout == PnLayout::k420Field ? 2 : 1;
   const Plane planes[] = {
-      {src.pu8Y, dst.pu8Y, spec.width, kPalLines, kBlackLuma},
-      {src.pu8U, dst.pu8U, spec.width / 2, kPalLines / 2, kBlackChroma},
-      {src.pu8V, dst.pu8V, spec.width / 2, kPalLines / 2, kBlackChroma},
+      {src.pu8Y, dst.pu8Y, shape.width, kPalLines, kBlackLuma},
+      {src.pu8U, dst.pu8U, shape.width / 2, kPalLines / 2, kBlackChroma},
+      {src.pu8V, dst.pu8V, shape.width / 2, kPalLines / 2, kBlackChroma},
   };
   for (const Plane& plane : planes)
-    convert_plane(plane, fields, spec.direction, spec.one_buffer, ops);
+    convert_plane(plane, fields, shape.direction, shape.one_buffer, ops);
 }
 
 }  // namespace pf
@@ -92,7 +92,7 @@ extern "C" {
 
 #define PF_PN_SCALAR(name, ...)                                                           \
   void name##_c(const tImagePNChangePicture* ptSrc, const tImagePNChangePicture* ptDst) { \
-    pf::pn_change(pf::k##name##Spec, *ptSrc, *ptDst, pf::kScalarOps);                     \
+    pf::pn_change(pf::k##name##Shape, *ptSrc, *ptDst, pf::kScalarOps);                    \
   }
 PF_PN_KERNEL_SPECS(PF_PN_SCALAR)
 #undef PF_PN_SCALAR

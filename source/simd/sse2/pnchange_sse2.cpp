@@ -85,7 +85,7 @@ extern "C" {
 
 #define PF_PN_SSE2(name, ...)                                                                \
   void name##_sse2(const tImagePNChangePicture* ptSrc, const tImagePNChangePicture* ptDst) { \
-    pf::pn_change(pf::k##name##Spec, *ptSrc, *ptDst, pf::sse2::kOps);                        \
+    pf::pn_change(pf::k##name##Shape, *ptSrc, *ptDst, pf::sse2::kOps);                       \
   }
 PF_PN_KERNEL_SPECS(PF_PN_SSE2)
 #undef PF_PN_SSE2
