@@ -264,4 +264,43 @@ tImgPicture picture_of(const GstVideoFrame* frame, bool packed_in_pixels) {
   return pic;
 }
 
+namespace {
+
+GObject* child_by_index(GstChildProxy* proxy, guint index) {
+  GST_OBJECT_LOCK(proxy);
+  auto* pad = static_cast<GObject*>(g_list_nth_data(GST_ELEMENT(proxy)->sinkpads, index));
+  if (pad != nullptr) g_object_ref(pad);
+  GST_OBJECT_UNLOCK(proxy);
+  return pad;
+}
+
+guint children_count(GstChildProxy* proxy) {
+  GST_OBJECT_LOCK(proxy);
+  const guint n = GST_ELEMENT(proxy)->numsinkpads;
+  GST_OBJECT_UNLOCK(proxy);
+  return n;
+}
+
+}  // namespace
+
+void sink_pads_as_children(gpointer iface, gpointer) {
+  auto* proxy = static_cast<GstChildProxyInterface*>(iface);
+  proxy->get_child_by_index = child_by_index;
+  proxy->get_children_count = children_count;
+}
+
+GstPad* request_child_pad(GstElementClass* parent, GstElement* element, GstPadTemplate* templ,
+                          const gchar* name, const GstCaps* caps) {
+  GstPad* pad = parent->request_new_pad(element, templ, name, caps);
+  if (pad != nullptr) {
+    gst_child_proxy_child_added(GST_CHILD_PROXY(element), G_OBJECT(pad), GST_OBJECT_NAME(pad));
+  }
+  return pad;
+}
+
+void release_child_pad(GstElementClass* parent, GstElement* element, GstPad* pad) {
+  gst_child_proxy_child_removed(GST_CHILD_PROXY(element), G_OBJECT(pad), GST_OBJECT_NAME(pad));
+  parent->release_pad(element, pad);
+}
+
 }  // namespace pfgst

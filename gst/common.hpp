@@ -121,6 +121,14 @@ tImgPicture picture_of(const GstVideoFrame* frame, bool packed_in_pixels);
 // pitches are whole pixels.
 bool describable(const GstVideoFrame* frame);
 
+// The composing elements' request pads as children, so that pad properties can be set as
+// sink_0::focus=true on a command line: the interface init for GstChildProxy, and what
+// request_new_pad and release_pad add to the parent class's.
+void sink_pads_as_children(gpointer iface, gpointer data);
+GstPad* request_child_pad(GstElementClass* parent, GstElement* element, GstPadTemplate* templ,
+                          const gchar* name, const GstCaps* caps);
+void release_child_pad(GstElementClass* parent, GstElement* element, GstPad* pad);
+
 }  // namespace pfgst
 
 #endif  // PELFORGE_GST_COMMON_HPP_

@@ -115,10 +115,9 @@ struct _PfMergeZoom {
   ZoomState* state;
 };
 
-static void pf_merge_zoom_child_proxy_init(gpointer iface, gpointer data);
 G_DEFINE_TYPE(PfMergeZoomPad, pf_merge_zoom_pad, GST_TYPE_VIDEO_AGGREGATOR_CONVERT_PAD)
 G_DEFINE_TYPE_WITH_CODE(PfMergeZoom, pf_merge_zoom, GST_TYPE_VIDEO_AGGREGATOR,
-                        G_IMPLEMENT_INTERFACE(GST_TYPE_CHILD_PROXY, pf_merge_zoom_child_proxy_init))
+                        G_IMPLEMENT_INTERFACE(GST_TYPE_CHILD_PROXY, pfgst::sink_pads_as_children))
 GST_ELEMENT_REGISTER_DEFINE(pfmergezoom, "pfmergezoom", GST_RANK_NONE, PF_TYPE_MERGE_ZOOM)
 
 namespace {
@@ -467,42 +466,16 @@ gboolean stop(GstAggregator* agg) {
   return GST_AGGREGATOR_CLASS(pf_merge_zoom_parent_class)->stop(agg);
 }
 
-GObject* child_by_index(GstChildProxy* proxy, guint index) {
-  GST_OBJECT_LOCK(proxy);
-  auto* pad = static_cast<GObject*>(g_list_nth_data(GST_ELEMENT(proxy)->sinkpads, index));
-  if (pad != nullptr) g_object_ref(pad);
-  GST_OBJECT_UNLOCK(proxy);
-  return pad;
-}
-guint children_count(GstChildProxy* proxy) {
-  GST_OBJECT_LOCK(proxy);
-  const guint n = GST_ELEMENT(proxy)->numsinkpads;
-  GST_OBJECT_UNLOCK(proxy);
-  return n;
-}
-
 GstPad* request_new_pad(GstElement* element, GstPadTemplate* templ, const gchar* name,
                         const GstCaps* caps) {
-  GstPad* pad =
-      GST_ELEMENT_CLASS(pf_merge_zoom_parent_class)->request_new_pad(element, templ, name, caps);
-  if (pad != nullptr) {
-    gst_child_proxy_child_added(GST_CHILD_PROXY(element), G_OBJECT(pad), GST_OBJECT_NAME(pad));
-  }
-  return pad;
+  return pfgst::request_child_pad(GST_ELEMENT_CLASS(pf_merge_zoom_parent_class), element, templ,
+                                  name, caps);
 }
-
 void release_pad(GstElement* element, GstPad* pad) {
-  gst_child_proxy_child_removed(GST_CHILD_PROXY(element), G_OBJECT(pad), GST_OBJECT_NAME(pad));
-  GST_ELEMENT_CLASS(pf_merge_zoom_parent_class)->release_pad(element, pad);
+  pfgst::release_child_pad(GST_ELEMENT_CLASS(pf_merge_zoom_parent_class), element, pad);
 }
 
 }  // namespace
-
-static void pf_merge_zoom_child_proxy_init(gpointer iface, gpointer) {
-  auto* proxy = static_cast<GstChildProxyInterface*>(iface);
-  proxy->get_child_by_index = child_by_index;
-  proxy->get_children_count = children_count;
-}
 
 static void pf_merge_zoom_pad_class_init(PfMergeZoomPadClass* klass) {
   GObjectClass* object_class = G_OBJECT_CLASS(klass);
