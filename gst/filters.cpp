@@ -367,38 +367,6 @@ namespace {
 
 // Property setters and getters: values go to the implementation, which takes them before the
 // next picture.
-void denoise_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  if (id != kPropStrength) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  impl_of<DenoiseImpl>(object).strength = g_value_get_int(value);
-  pfgst::filter_changed(object);
-}
-void denoise_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  if (id != kPropStrength) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  g_value_set_int(value, impl_of<DenoiseImpl>(object).strength);
-}
-
-void sharpen_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  if (id != kPropStrength) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  impl_of<SharpenImpl>(object).strength = g_value_get_int(value);
-  pfgst::filter_changed(object);
-}
-void sharpen_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  if (id != kPropStrength) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  g_value_set_int(value, impl_of<SharpenImpl>(object).strength);
-}
-
 void blur_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
   BlurImpl& impl = impl_of<BlurImpl>(object);
   if (id == kPropLevel) {
@@ -507,8 +475,8 @@ static void pf_dering_init(PfDering* self) { pfgst::set_filter_impl(self, new De
 
 static void pf_denoise_class_init(PfDenoiseClass* klass) {
   GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = denoise_set;
-  object_class->get_property = denoise_get;
+  object_class->set_property = int_set<DenoiseImpl, &DenoiseImpl::strength, kPropStrength>;
+  object_class->get_property = int_get<DenoiseImpl, &DenoiseImpl::strength, kPropStrength>;
   g_object_class_install_property(
       object_class, kPropStrength,
       g_param_spec_int("strength", "Strength step",
@@ -525,8 +493,8 @@ static void pf_denoise_init(PfDenoise* self) { pfgst::set_filter_impl(self, new 
 
 static void pf_sharpen_class_init(PfSharpenClass* klass) {
   GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = sharpen_set;
-  object_class->get_property = sharpen_get;
+  object_class->set_property = int_set<SharpenImpl, &SharpenImpl::strength, kPropStrength>;
+  object_class->get_property = int_get<SharpenImpl, &SharpenImpl::strength, kPropStrength>;
   g_object_class_install_property(
       object_class, kPropStrength,
       g_param_spec_int("strength", "Strength",
