@@ -89,6 +89,22 @@ std::vector<int> OptionValue::list(size_t count) { return parse_int_list(text(),
 
 // ---- The common parser ----
 
+OptionValue option_at(const std::vector<std::string>& args, size_t& i) {
+  std::string opt = args[i];
+  std::optional<std::string> inline_value;
+  if (opt.rfind("--", 0) == 0) {
+    const size_t eq = opt.find('=');
+    if (eq != std::string::npos) {
+      inline_value = opt.substr(eq + 1);
+      opt.resize(eq);
+    }
+  }
+  return OptionValue(opt, inline_value, [&args, &i, opt]() -> std::string {
+    if (i + 1 >= args.size()) throw UsageError(opt + " needs a value");
+    return args[++i];
+  });
+}
+
 StreamArgs parse_stream_args(const StreamSyntax& syntax, const std::vector<std::string>& args) {
   StreamArgs a;
   Pending pending;
@@ -128,19 +144,8 @@ StreamArgs parse_stream_args(const StreamSyntax& syntax, const std::vector<std::
   };
 
   for (size_t i = 0; i < args.size(); ++i) {
-    std::string opt = args[i];
-    std::optional<std::string> inline_value;
-    if (opt.rfind("--", 0) == 0) {
-      const size_t eq = opt.find('=');
-      if (eq != std::string::npos) {
-        inline_value = opt.substr(eq + 1);
-        opt.resize(eq);
-      }
-    }
-    OptionValue option(opt, inline_value, [&, opt]() -> std::string {
-      if (i + 1 >= args.size()) throw UsageError(opt + " needs a value");
-      return args[++i];
-    });
+    OptionValue option = option_at(args, i);
+    const std::string opt = option.name();
     auto value = [&] { return option.text(); };
     auto flag = [&] { option.flag(); };
 

@@ -45,6 +45,10 @@ class OptionValue {
   std::function<std::string()> next_;
 };
 
+// The option at args[i]: "--name=value" gives its value inline, any other option takes the next
+// word when asked for a value (moving i past it).
+OptionValue option_at(const std::vector<std::string>& args, size_t& i);
+
 // Returns true when the verb knew the option (and took its value); false lets the parser report
 // it as unknown.
 using ExtraOptions = std::function<bool(OptionValue& option)>;

@@ -129,16 +129,8 @@ int run_pattern(const VerbArgs& args, const Console& console) {
   std::string out_path;
   Container container = Container::kAuto;
   for (size_t i = 0; i < args.size(); ++i) {
-    std::string opt = args[i];
-    std::optional<std::string> inline_value;
-    if (opt.rfind("--", 0) == 0 && opt.find('=') != std::string::npos) {
-      inline_value = opt.substr(opt.find('=') + 1);
-      opt.resize(opt.find('='));
-    }
-    OptionValue o(opt, inline_value, [&, opt]() -> std::string {
-      if (i + 1 >= args.size()) throw UsageError(opt + " needs a value");
-      return args[++i];
-    });
+    OptionValue o = option_at(args, i);
+    const std::string opt = o.name();
     if (opt == "-h" || opt == "--help") {
       console.out << kPatternHelp;
       return kExitOk;
