@@ -4,12 +4,17 @@
 // SetParam per window, the layout's checks) is the ratio's distance from 1. The self-check proves
 // both make the same wall.
 //
-//   pf_bench --benchmark_filter=mergezoom --benchmark_repetitions=9
+// Picture insertion: a 256x192 inset copied into a 720x576 picture by the module (frame to frame
+// and field inset into a frame), against memcpy of the inset's bytes.
+//
+//   pf_bench --benchmark_filter='mergezoom|insert' --benchmark_repetitions=9
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench_util.hpp"
+#include "img_addimage.h"
 #include "img_merge_zoom.h"
 #include "img_resizer.h"
 #include "video_mem.h"
@@ -144,7 +149,51 @@ void run(benchmark::State& state) {
   VideoMemDestroy(mem);
 }
 
+constexpr int kInsetW = 256, kInsetH = 192;
+
+void insert_module(benchmark::State& state, uint32_t inset_type) {
+  void* mem = VideoMemCreate();
+  const tImageAddImageParam p{kInW,       kInH,       PF_IMAGE_FRAME,
+                              PF_YUV_420, kInsetW,    kInsetH,
+                              inset_type, PF_YUV_420, 360,
+                              440,        0,          0,
+                              0,          0};
+  void* h = nullptr;
+  if (ImgAddImageOpen_c(&h, &p, mem) != 0) {
+    state.SkipWithError("the insertion module refused the job");
+    VideoMemDestroy(mem);
+    return;
+  }
+  pfb::Bytes inset = pfb::picture_buffer(pfb::picture_bytes(420, kInsetW, kInsetH));
+  pfb::Bytes picture = pfb::picture_buffer(pfb::picture_bytes(420, kInW, kInH));
+  uint8_t* pictures[2] = {inset.data(), picture.data()};
+  int context = 0;
+  for (auto _ : state) {
+    ImgAddImageProcess_c(h, pictures, &context);
+    benchmark::DoNotOptimize(picture.data());
+  }
+  ImgAddImageClose_c(h);
+  VideoMemDestroy(mem);
+}
+
+void insert_memcpy(benchmark::State& state) {
+  const size_t bytes = pfb::picture_bytes(420, kInsetW, kInsetH);
+  pfb::Bytes inset = pfb::picture_buffer(bytes), copy = pfb::picture_buffer(bytes);
+  for (auto _ : state) {
+    std::memcpy(copy.data(), inset.data(), bytes);
+    benchmark::DoNotOptimize(copy.data());
+  }
+}
+
 const bool registered = [] {
+  for (const auto& [job, type] :
+       {std::pair{"insert_256x192_into_720x576", PF_IMAGE_FRAME},
+        std::pair{"insert_256x192_fields_into_720x576", PF_IMAGE_FIELD}}) {
+    const uint32_t inset_type = type;
+    pfb::add_bench("insert", "pelforge", job,
+                   [inset_type](benchmark::State& st) { insert_module(st, inset_type); });
+    pfb::add_bench("insert", "memcpy", job, insert_memcpy);
+  }
   const std::string job = "mergezoom_16xD1_to_1920x1080";
   pfb::add_bench("mergezoom", "pelforge", job, run<Module>);
   pfb::add_bench("mergezoom", "resizer", job, run<Resizers>);
