@@ -342,7 +342,19 @@ int main(int argc, char** argv) {
   int rounds = 3;
   int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   std::vector<int> counts = {1, 4, 16, 64};
-  for (int i = 1; i + 1 < argc; i += 2) {
+  const char* usage =
+      "usage: pf_channels [--frames N] [--channels 1,4,16,64] [--workers N] [--rounds N]\n"
+      "  e.g. pf_channels --frames 30 --rounds 3    (the README's table)\n"
+      "       pf_channels --channels 16 --workers 1  (one worker only)\n";
+  for (int i = 1; i < argc; i += 2) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(usage, stdout);
+      return 0;
+    }
+    if (i + 1 == argc) {  // an option without its value
+      std::fputs(usage, stderr);
+      return 2;
+    }
     if (std::strcmp(argv[i], "--frames") == 0) {
       frames = std::max(1, std::atoi(argv[i + 1]));
     } else if (std::strcmp(argv[i], "--channels") == 0) {
@@ -352,9 +364,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--workers") == 0) {
       cores = std::max(1, std::atoi(argv[i + 1]));
     } else {
-      std::fprintf(stderr,
-                   "usage: pf_channels [--frames N] [--channels 1,4,16,64] [--workers N] "
-                   "[--rounds N]\n");
+      std::fputs(usage, stderr);
       return 2;
     }
   }

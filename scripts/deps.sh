@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages pelforge needs that are not there yet. With --bench also those of
-# the benchmarks, with --ci also the second compiler and the style tools CI uses. Quiet when
+# the benchmarks, with --ci also the second compiler, the style tools and the benchmarks' packages
+# (CI builds the benchmarks). Quiet when
 # everything is present.
 set -eu
 packages="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libpng-dev ffmpeg qemu-user
@@ -9,7 +10,8 @@ libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base
 gstreamer1.0-plugins-good gstreamer1.0-tools"
 case "${1:-}" in
   --bench) packages="$packages libbenchmark-dev libyuv-dev libswscale-dev libavfilter-dev" ;;
-  --ci) packages="$packages clang clang-tidy clang-format" ;;
+  --ci) packages="$packages clang clang-tidy clang-format libbenchmark-dev libyuv-dev libswscale-dev
+libavfilter-dev" ;;
 esac
 missing=""
 for p in $packages; do
