@@ -7,7 +7,27 @@
 #include <map>
 #include <ostream>
 
+#include "video_mem.h"
+
 namespace pfb {
+
+Instance::Instance(benchmark::State& state, const char* module, OpenFn open, CloseFn close,
+                   const void* param)
+    : mem_(VideoMemCreate()), close_(close) {
+  const uint32_t status = open(&handle_, param, mem_);
+  if (status != 0) {
+    handle_ = nullptr;
+    char text[96];
+    std::snprintf(text, sizeof text, "%s refused the job: 0x%08X", module, status);
+    state.SkipWithError(text);
+  }
+}
+
+Instance::~Instance() {
+  if (handle_ != nullptr) close_(handle_);
+  VideoMemDestroy(mem_);
+}
+
 namespace {
 
 struct Entry {

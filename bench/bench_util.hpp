@@ -52,6 +52,33 @@ size_t picture_bytes(uint32_t yuv_type, int width, int height);
 Bytes picture_buffer(size_t bytes);
 void fill_pattern(uint8_t* data, size_t bytes);
 
+// One module instance for one benchmark, on a memory handle of its own: opened at construction
+// (a refusal skips the benchmark, naming the module and its code), closed with its handle when
+// it goes. Test with `if (!m) return;` before the timed loop.
+class Instance {
+ public:
+  using OpenFn = uint32_t (*)(void**, const void*, void*);
+  using CloseFn = uint32_t (*)(void*);
+  Instance(benchmark::State& state, const char* module, OpenFn open, CloseFn close,
+           const void* param);
+  ~Instance();
+  Instance(const Instance&) = delete;
+  Instance& operator=(const Instance&) = delete;
+  explicit operator bool() const { return handle_ != nullptr; }
+  void* get() const { return handle_; }
+  void* mem() const { return mem_; }
+  // The instance record behind the handle (benchmarks that pin a kernel).
+  template <class T>
+  T& as() const {
+    return *static_cast<T*>(handle_);
+  }
+
+ private:
+  void* mem_;
+  void* handle_ = nullptr;
+  CloseFn close_;
+};
+
 // Registers a benchmark named "impl/job" and its place in the ratio table `table`.
 void add_bench(const std::string& table, const std::string& impl, const std::string& job,
                std::function<void(benchmark::State&)> fn);

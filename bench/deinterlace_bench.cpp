@@ -11,7 +11,6 @@
 #include "img_deinterlace.h"
 #include "img_deinterlace_internal.hpp"
 #include "lavfi.hpp"
-#include "video_mem.h"
 
 namespace {
 
@@ -28,34 +27,24 @@ struct Picture {
 // Mode `mode` as the dispatch chose it, or with `kernel` put in its place.
 void BM_deinterlace(benchmark::State& state, int32_t mode, tImgDeinterlaceKernel kernel) {
   Picture picture;
-  void* mem = VideoMemCreate();
   const tImgDeinterlaceParam p{kWidth, kHeight, kWidth, kWidth / 2, mode, PF_DEINTERLACE_FRAME};
-  void* handle = nullptr;
-  if (ImgDeinterlaceOpen_c(&handle, &p, mem) != 0) {
-    state.SkipWithError("deinterlace refused the job");
-    VideoMemDestroy(mem);
-    return;
-  }
+  const pfb::Instance module(state, "deinterlace", ImgDeinterlaceOpen_c, ImgDeinterlaceClose_c, &p);
+  if (!module) return;
+  void* handle = module.get();
   if (kernel != nullptr) static_cast<tImgDeinterlaceInstance*>(handle)->pfnKernel = kernel;
   for (auto _ : state) {
     ImgDeinterlaceProcess_c(handle, picture.planes, picture.planes);
     benchmark::DoNotOptimize(picture.data.data());
   }
-  ImgDeinterlaceClose_c(handle);
-  VideoMemDestroy(mem);
 }
 
 void BM_deblock(benchmark::State& state, tImgDeblockKernel kernel) {
   Picture src, dst;
-  void* mem = VideoMemCreate();
   const tImgDeblockParam p{kWidth, kHeight, kWidth, kWidth / 2,
                            kWidth, kHeight, kWidth, kWidth / 2};
-  void* handle = nullptr;
-  if (ImgDeblockOpen_c(&handle, &p, mem) != 0) {
-    state.SkipWithError("deblock refused the job");
-    VideoMemDestroy(mem);
-    return;
-  }
+  const pfb::Instance module(state, "deblock", ImgDeblockOpen_c, ImgDeblockClose_c, &p);
+  if (!module) return;
+  void* handle = module.get();
   if (kernel != nullptr) static_cast<tImgDeblockInstance*>(handle)->pfnKernel = kernel;
   tImgDeblockData d{
       src.planes[0], src.planes[1], src.planes[2], dst.planes[0], dst.planes[1], dst.planes[2], 12};
@@ -63,8 +52,6 @@ void BM_deblock(benchmark::State& state, tImgDeblockKernel kernel) {
     ImgDeblockProcess_c(handle, &d, &d);
     benchmark::DoNotOptimize(dst.data.data());
   }
-  ImgDeblockClose_c(handle);
-  VideoMemDestroy(mem);
 }
 
 // One picture in, one picture out per iteration; yadif and bwdif hold the first one back.

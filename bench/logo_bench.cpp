@@ -13,7 +13,6 @@
 #include "img_bannerlogo.h"
 #include "img_logo.h"
 #include "lavfi.hpp"
-#include "video_mem.h"
 
 namespace {
 
@@ -47,7 +46,6 @@ struct Logo {
 };
 
 void BM_pelforge(benchmark::State& state, const Job& j) {
-  void* mem = VideoMemCreate();
   Logo logo(j.yuv_type);
   tLogoParam p{};
   p.pu8FgData = logo.data.data();
@@ -60,12 +58,9 @@ void BM_pelforge(benchmark::State& state, const Job& j) {
   p.s32FgRefWidth = p.s32BgWidth = kW;
   p.s32FgRefHeight = p.s32BgHeight = kH;
   p.u32ImageType = j.image_type;
-  void* h = nullptr;
-  if (ImgLogoOpen_c(&h, &p, mem) != 0) {
-    state.SkipWithError("the logo module refused the job");
-    VideoMemDestroy(mem);
-    return;
-  }
+  const pfb::Instance module(state, "the logo module", ImgLogoOpen_c, ImgLogoClose_c, &p);
+  if (!module) return;
+  void* h = module.get();
   pfb::Bytes picture = pfb::picture_buffer(pfb::picture_bytes(j.yuv_type, kW, kH));
   uint8_t* planes[3] = {picture.data(), picture.data() + kW * kH, picture.data() + kW * kH * 5 / 4};
   int context = 0;
@@ -73,8 +68,6 @@ void BM_pelforge(benchmark::State& state, const Job& j) {
     ImgLogoProcess_c(h, planes, &context);
     benchmark::DoNotOptimize(picture.data());
   }
-  ImgLogoClose_c(h);
-  VideoMemDestroy(mem);
 }
 
 // overlay blends a constant 200x60 yuva420p logo from a colour source; the graph's time includes
@@ -110,7 +103,6 @@ void BM_memcpy(benchmark::State& state, const Job& j) {
 
 // The ticker: the same logo scrolling through a 720x80 window over a translucent bar.
 void BM_ticker(benchmark::State& state) {
-  void* mem = VideoMemCreate();
   Logo logo(420);
   auto p = std::make_unique<tBannerLogoParam>();
   std::memset(p.get(), 0, sizeof *p);
@@ -125,12 +117,10 @@ void BM_ticker(benchmark::State& state) {
   it.s32PauseDistX = it.s32PauseDistY = -1;
   it.s32WinTop = 460, it.s32WinWidth = kW, it.s32WinHeight = 80;
   p->atBar[0] = {kW, 80, 460, 0, kW, kH, 16, 32, 160, 160};
-  void* h = nullptr;
-  if (ImgBannerLogoOpen_c(&h, p.get(), mem) != 0) {
-    state.SkipWithError("the banner-logo module refused the job");
-    VideoMemDestroy(mem);
-    return;
-  }
+  const pfb::Instance module(state, "the banner-logo module", ImgBannerLogoOpen_c,
+                             ImgBannerLogoClose_c, p.get());
+  if (!module) return;
+  void* h = module.get();
   pfb::Bytes picture = pfb::picture_buffer(pfb::picture_bytes(420, kW, kH));
   uint8_t* buffers[1] = {picture.data()};
   int context = 0;
@@ -138,8 +128,6 @@ void BM_ticker(benchmark::State& state) {
     ImgBannerLogoProcess_c(h, buffers, &context);
     benchmark::DoNotOptimize(picture.data());
   }
-  ImgBannerLogoClose_c(h);
-  VideoMemDestroy(mem);
 }
 
 [[maybe_unused]] const bool kRegistered = [] {

@@ -11,7 +11,6 @@
 
 #include "bench_util.hpp"
 #include "img_merge.h"
-#include "video_mem.h"
 
 namespace {
 
@@ -59,7 +58,6 @@ const Wall kWalls[] = {
 
 // The module as a host drives it: one Process per output picture, every window given.
 void BM_module_wall(benchmark::State& state, const Wall& w) {
-  void* mem = VideoMemCreate();
   tImgMergeParam p{};
   p.u16MergeStyle = w.style;
   p.u32BgWidth = static_cast<uint32_t>(w.width);
@@ -87,12 +85,9 @@ void BM_module_wall(benchmark::State& state, const Wall& w) {
   }
   pfb::Bytes out = pfb::picture_buffer(pfb::picture_bytes(420, w.width, w.height));
   array[PF_MERGE_OUTPUT_Y] = out.data();
-  void* h = nullptr;
-  if (ImgMergeOpen_c(&h, &p, mem) != 0) {
-    state.SkipWithError("the merge refused the wall");
-    VideoMemDestroy(mem);
-    return;
-  }
+  const pfb::Instance module(state, "the merge", ImgMergeOpen_c, ImgMergeClose_c, &p);
+  if (!module) return;
+  void* h = module.get();
   int context = 0;
   for (auto _ : state) {
     ImgMergeProcess_c(h, array, &context);
@@ -100,8 +95,6 @@ void BM_module_wall(benchmark::State& state, const Wall& w) {
   }
   state.counters["fps"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  ImgMergeClose_c(h);
-  VideoMemDestroy(mem);
 }
 
 void BM_memcpy_background(benchmark::State& state, const Wall& w) {

@@ -152,18 +152,15 @@ void run(benchmark::State& state) {
 constexpr int kInsetW = 256, kInsetH = 192;
 
 void insert_module(benchmark::State& state, uint32_t inset_type) {
-  void* mem = VideoMemCreate();
   const tImageAddImageParam p{kInW,       kInH,       PF_IMAGE_FRAME,
                               PF_YUV_420, kInsetW,    kInsetH,
                               inset_type, PF_YUV_420, 360,
                               440,        0,          0,
                               0,          0};
-  void* h = nullptr;
-  if (ImgAddImageOpen_c(&h, &p, mem) != 0) {
-    state.SkipWithError("the insertion module refused the job");
-    VideoMemDestroy(mem);
-    return;
-  }
+  const pfb::Instance module(state, "the insertion module", ImgAddImageOpen_c, ImgAddImageClose_c,
+                             &p);
+  if (!module) return;
+  void* h = module.get();
   pfb::Bytes inset = pfb::picture_buffer(pfb::picture_bytes(420, kInsetW, kInsetH));
   pfb::Bytes picture = pfb::picture_buffer(pfb::picture_bytes(420, kInW, kInH));
   uint8_t* pictures[2] = {inset.data(), picture.data()};
@@ -172,8 +169,6 @@ void insert_module(benchmark::State& state, uint32_t inset_type) {
     ImgAddImageProcess_c(h, pictures, &context);
     benchmark::DoNotOptimize(picture.data());
   }
-  ImgAddImageClose_c(h);
-  VideoMemDestroy(mem);
 }
 
 void insert_memcpy(benchmark::State& state) {

@@ -12,7 +12,6 @@
 #include "img_motionsurveil.h"
 #include "img_pnchange.h"
 #include "pnchange/pnchange.hpp"
-#include "video_mem.h"
 
 namespace {
 
@@ -36,7 +35,6 @@ pfb::Bytes scene(int w, int h, int shift) {
 }
 
 void bench_motion(benchmark::State& state, const MotionJob& j) {
-  void* mem = VideoMemCreate();
   tImageMotionSurveilParam p{};
   p.s32Width = j.width;
   p.s32Height = j.height;
@@ -49,12 +47,10 @@ void bench_motion(benchmark::State& state, const MotionJob& j) {
   p.atArea[0] = {0, 0, third_w, third_h};
   p.atArea[1] = {third_h, third_w, third_w, third_h};
   p.atArea[2] = {0, 0, static_cast<int16_t>(j.width), static_cast<int16_t>(j.height)};
-  void* handle = nullptr;
-  if (ImageMotionSurveilOpen_c(&handle, &p, mem) != 0) {
-    state.SkipWithError("motion detection refused the job");
-    VideoMemDestroy(mem);
-    return;
-  }
+  const pfb::Instance module(state, "motion detection", ImageMotionSurveilOpen_c,
+                             ImageMotionSurveilClose_c, &p);
+  if (!module) return;
+  void* handle = module.get();
   const pfb::Bytes pictures[2] = {scene(j.width, j.height, 0), scene(j.width, j.height, 8)};
   uint8_t result = 0;
   size_t frame = 0;
@@ -65,8 +61,6 @@ void bench_motion(benchmark::State& state, const MotionJob& j) {
   }
   state.counters["fps"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-  ImageMotionSurveilClose_c(handle);
-  VideoMemDestroy(mem);
 }
 
 size_t line_bytes(const pf::PnKernelShape& s) {

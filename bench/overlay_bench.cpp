@@ -10,7 +10,6 @@
 #include "bench_util.hpp"
 #include "img_banner.h"
 #include "lavfi.hpp"
-#include "video_mem.h"
 
 namespace {
 
@@ -31,14 +30,10 @@ const Job kJobs[] = {
 
 // The module as a host runs it: one Process per picture, drawing in place.
 void BM_pelforge(benchmark::State& state, const Job& j) {
-  void* mem = VideoMemCreate();
   const tBannerParam p{kW, 96, 440, 0, kW, kH, 16, 32, 160, j.opacity, kW, kH, 1, 0, 420};
-  void* h = nullptr;
-  if (ImgBannerOpen_c(&h, &p, mem) != 0) {
-    state.SkipWithError("the banner refused the job");
-    VideoMemDestroy(mem);
-    return;
-  }
+  const pfb::Instance module(state, "the banner", ImgBannerOpen_c, ImgBannerClose_c, &p);
+  if (!module) return;
+  void* h = module.get();
   pfb::Bytes picture = pfb::picture_buffer(pfb::picture_bytes(420, kW, kH));
   uint8_t* buffers[1] = {picture.data()};
   int context = 0;
@@ -46,8 +41,6 @@ void BM_pelforge(benchmark::State& state, const Job& j) {
     ImgBannerProcess_c(h, buffers, &context);
     benchmark::DoNotOptimize(picture.data());
   }
-  ImgBannerClose_c(h);
-  VideoMemDestroy(mem);
 }
 
 // The graph's time includes the frame bookkeeping and the copy of the result into the caller's

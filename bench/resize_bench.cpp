@@ -17,7 +17,6 @@ extern "C" {
 #include "bench_util.hpp"
 #include "img_resizer.h"
 #include "lavfi.hpp"
-#include "video_mem.h"
 
 namespace {
 
@@ -61,7 +60,6 @@ struct Buffers {
 
 void BM_pelforge(benchmark::State& state, const Job& j) {
   Buffers b(j);
-  void* mem = VideoMemCreate();
   tImageResizerParam p{};
   p.s32SrcWidth = j.sw;
   p.s32SrcHeight = j.sh;
@@ -71,20 +69,15 @@ void BM_pelforge(benchmark::State& state, const Job& j) {
   p.s32DstHeight = j.dh;
   p.u32DstYuvType = j.dt;
   p.u32DstImageType = j.di;
-  void* handle = nullptr;
-  if (ImageResizerOpen_c(&handle, &p, mem) != 0) {
-    state.SkipWithError("resizer refused the job");
-    VideoMemDestroy(mem);
-    return;
-  }
+  const pfb::Instance module(state, "the resizer", ImageResizerOpen_c, ImageResizerClose_c, &p);
+  if (!module) return;
+  void* handle = module.get();
   tImgPicture src{b.src.data(), nullptr, nullptr, static_cast<uint32_t>(j.sw), 0, 0, 0};
   tImgPicture dst{b.dst.data(), nullptr, nullptr, static_cast<uint32_t>(j.dw), 0, 0, 0};
   for (auto _ : state) {
     ImageResizerProcess_c(handle, &src, &dst);
     benchmark::DoNotOptimize(b.dst.data());
   }
-  ImageResizerClose_c(handle);
-  VideoMemDestroy(mem);
 }
 
 void BM_memcpy(benchmark::State& state, const Job& j) {

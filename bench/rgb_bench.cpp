@@ -52,13 +52,10 @@ struct I420 {
 // ---------------------------------------------------------------- YUV to RGB
 
 void yuv_to_rgb_pelforge(benchmark::State& state, const Format& f) {
-  void* mem = VideoMemCreate();
   const tYuv420ToRgbParam p{kW, kH, 0, 0, kW, kH, f.bits};
-  void* h = nullptr;
-  if (ImgYUV420ToRGBOpen_c(&h, &p, mem) != 0) {
-    VideoMemDestroy(mem);
-    return state.SkipWithError("open failed");
-  }
+  const pfb::Instance module(state, "YUV to RGB", ImgYUV420ToRGBOpen_c, ImgYUV420ToRGBClose_c, &p);
+  if (!module) return;
+  void* h = module.get();
   const Bytes yuv = pfb::picture_buffer(kI420Bytes);
   Bytes rgb = pfb::picture_buffer(rgb_bytes(f));
   tYuv420ToRgbData data{yuv.data(), rgb.data()};
@@ -68,8 +65,6 @@ void yuv_to_rgb_pelforge(benchmark::State& state, const Format& f) {
     ImgYUV420ToRGBProcess_c(h, &data, &options);
     benchmark::DoNotOptimize(rgb.data());
   }
-  ImgYUV420ToRGBClose_c(h);
-  VideoMemDestroy(mem);
 }
 
 void yuv_to_rgb_libyuv(benchmark::State& state, const Format& f) {
@@ -113,17 +108,12 @@ void rgb_to_yuv_scalar(benchmark::State& state, const Format& f) {
 // Through the module, with the kernel its Open picked; the job is skipped unless that is the
 // unit library's path (the memory service must report MMX: PELFORGE_CPU_MASK must keep 0x2).
 void rgb_to_yuv_unit(benchmark::State& state, const Format& f) {
-  void* mem = VideoMemCreate();
   const tRgbToYuvParam p{kW, kH, kW, f.bits, kW, kH, kW, PF_YUV_420, 0, 0};
-  void* h = nullptr;
-  if (RGBtoYUVOpen_c(&h, &p, mem) != 0) {
-    VideoMemDestroy(mem);
-    return state.SkipWithError("open failed");
-  }
+  const pfb::Instance module(state, "RGB to YUV", RGBtoYUVOpen_c, RGBtoYUVClose_c, &p);
+  if (!module) return;
+  void* h = module.get();
   const tRgbToYuvKernel unit = f.bits == 24 ? RGB24toYUV420_mmx : RGB32toYUV420_mmx;
   if (static_cast<tRgbToYuvInstance*>(h)->pfnKernel != unit) {
-    RGBtoYUVClose_c(h);
-    VideoMemDestroy(mem);
     return state.SkipWithError("the memory service does not report MMX");
   }
   const Bytes rgb = pfb::picture_buffer(rgb_bytes(f));
@@ -134,8 +124,6 @@ void rgb_to_yuv_unit(benchmark::State& state, const Format& f) {
     RGBtoYUVProcess_c(h, &src, &dst);
     benchmark::DoNotOptimize(yuv.data());
   }
-  RGBtoYUVClose_c(h);
-  VideoMemDestroy(mem);
 }
 
 void rgb_to_yuv_libyuv(benchmark::State& state, const Format& f) {
