@@ -8,7 +8,7 @@
 //   pft::ModuleCase logo_case() {
 //     pft::ModuleCase m;
 //     m.name = "logo";
-//     m.entry = {ImgLogoOpen_c, ImgLogoProcess_c, ...};   // the exported entry points
+//     m.entry = PF_ENTRY_POINTS(ImgLogo);   // the exported entry points
 //     m.table = &tLogoFuncs;
 //     m.id = 8;
 //     ...
@@ -196,6 +196,21 @@ struct ModuleCase {
   std::vector<ValidationRow> rows;
 };
 
+// The codes most modules give for null pointers: one for Open's three, one for each of Close's
+// cases (0: not checked), one for SetParam's and GetStatus's two, one for Process's three.
+struct NullCodes {
+  uint32_t open, close, close_no_mem, close_foreign, setparam, getstatus, process;
+};
+void set_null_codes(ModuleCase& m, const NullCodes& c);
+// The error names: the exported table, the code of its first entry, the range the module names
+// itself and the code for a null name buffer.
+void set_names(ModuleCase& m, const char* const* names, uint32_t first_code, uint32_t accept_lo,
+               uint32_t accept_hi, uint32_t null_name);
+// The version facts: the tag and the codes for a null buffer, a null length pointer, a short
+// buffer.
+void set_version(ModuleCase& m, const char* tag, uint32_t null_version,
+                 uint32_t null_version_length, uint32_t short_version);
+
 // Whether the module's analyser (with its delegation), or one of its inner_names, names `code`.
 bool nameable(const ModuleCase& m, uint32_t code);
 
@@ -211,5 +226,14 @@ const std::vector<ModuleCase>& module_cases();
 #define PF_MODULE_CASE(factory)                                                      \
   [[maybe_unused]] static const bool PF_MODULE_CASE_CAT(pf_module_case_, __LINE__) = \
       ::pft::register_module_case(factory)
+
+// The nine exported entry points of a module whose names share a prefix (ImgLogo: ImgLogoOpen_c
+// .. ImgLogoGetMemSize_c), in table order; _WITH names the last two where they differ.
+#define PF_ENTRY_POINTS_WITH(prefix, debug, get_mem_size)                                         \
+  tImgProcFuncList {                                                                              \
+    prefix##Open_c, prefix##Process_c, prefix##Close_c, prefix##SetParam_c, prefix##GetVersion_c, \
+        prefix##GetStatus_c, prefix##AnalyzeErrorCode_c, debug, get_mem_size                      \
+  }
+#define PF_ENTRY_POINTS(prefix) PF_ENTRY_POINTS_WITH(prefix, prefix##Debug_c, prefix##GetMemSize_c)
 
 #endif  // PELFORGE_TESTS_SUPPORT_MODULE_CASES_HPP_

@@ -30,24 +30,14 @@ size_t bytes_of(uint32_t yuv, int32_t w, int32_t h) {
 pft::ModuleCase addimage_case() {
   pft::ModuleCase m;
   m.name = "addimage";
-  m.entry = {ImgAddImageOpen_c,
-             ImgAddImageProcess_c,
-             ImgAddImageClose_c,
-             ImgAddImageSetParam_c,
-             ImgAddImageGetVersion_c,
-             ImgAddImageGetStatus_c,
-             ImgAddImageAnalyzeErrorCode_c,
-             ImgAddImageDebug_c,
-             ImgAddImageGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgAddImage);
   m.table = &tImageAddImageFunc;
   m.id = 14;
-  m.names = pas8ImageAddImageSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER;
-  m.accept_hi = ERR_IMG_ADD_IMAGE_END;
-  m.null_name = ERR_IMG_ADD_IMAGE_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.addimage.001";
-  m.null_version = ERR_IMG_ADD_IMAGE_VERSION_INPUT_POINTER;
-  m.short_version = ERR_IMG_ADD_IMAGE_VERSION_LEN;
+  pft::set_names(m, pas8ImageAddImageSelfAnalyzeErrorCode, ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER,
+                 ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER, ERR_IMG_ADD_IMAGE_END,
+                 ERR_IMG_ADD_IMAGE_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.addimage.001", ERR_IMG_ADD_IMAGE_VERSION_INPUT_POINTER, 0,
+                   ERR_IMG_ADD_IMAGE_VERSION_LEN);
   m.param = pft::record_bytes(param(64, 48, 1, 32, 16, 2, PF_YUV_420, 8, 16, 2, 2, 4, 0));
   m.family = pft::Family::kComposition;
   // Each picture in one buffer of its own size; the background is written in place.
@@ -58,14 +48,11 @@ pft::ModuleCase addimage_case() {
     return e.Process(h, pictures, pictures);
   };
   m.mem_size = 216;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER;
-  m.close_null = ERR_IMG_ADD_IMAGE_CLOSE_INPUT_POINTER;
-  m.close_no_mem = ERR_IMG_ADD_IMAGE_CLOSE_MEMHANDLE_POINTER;
-  m.close_foreign = ERR_IMG_ADD_IMAGE_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_ADD_IMAGE_SETPARAM_INPUT_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_ADD_IMAGE_STATUS_INPUT_POINTE;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_ADD_IMAGE_PROCESS_INPUT_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER, ERR_IMG_ADD_IMAGE_CLOSE_INPUT_POINTER,
+          ERR_IMG_ADD_IMAGE_CLOSE_MEMHANDLE_POINTER, ERR_IMG_ADD_IMAGE_CLOSE_FREE,
+          ERR_IMG_ADD_IMAGE_SETPARAM_INPUT_POINTER, ERR_IMG_ADD_IMAGE_STATUS_INPUT_POINTE,
+          ERR_IMG_ADD_IMAGE_PROCESS_INPUT_POINTER});
   m.open_failures = {ERR_IMG_ADD_IMAGE_OPEN_MALLOC};
   m.dma_failure = ERR_IMG_ADD_IMAGE_GET_DMA_HANDLE;
   m.rows = {

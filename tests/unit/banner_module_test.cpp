@@ -335,13 +335,11 @@ pft::ModuleCase banner_case() {
   m.entry = tBannerFuncs;
   m.table = &tBannerFuncs;
   m.id = 9;
-  m.names = pas8BannerAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_BANNER_OPEN_POINTER;
-  m.accept_hi = ERR_IMG_BANNER_END;
-  m.null_name = ERR_IMG_BANNER_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.Banner.006";
-  m.null_version = ERR_IMG_BANNER_VER_POINTER;
-  m.short_version = ERR_IMG_BANNER_BUFFERLEN;
+  pft::set_names(m, pas8BannerAnalyzeErrorCode, ERR_IMG_BANNER_OPEN_POINTER,
+                 ERR_IMG_BANNER_OPEN_POINTER, ERR_IMG_BANNER_END,
+                 ERR_IMG_BANNER_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.Banner.006", ERR_IMG_BANNER_VER_POINTER, 0,
+                   ERR_IMG_BANNER_BUFFERLEN);
   m.param = pft::record_bytes(P{40, 20, 4, 6, 64, 32, 10, 200, 30, 180, 64, 32, 1, 0, 420});
   m.mem_size = 112;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -350,14 +348,10 @@ pft::ModuleCase banner_case() {
     int context = 0;
     return e.Process(h, planes, &context);
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_BANNER_OPEN_POINTER;
-  m.close_null = ERR_IMG_BANNER_CLOSE_HANDLE;
-  m.close_no_mem = ERR_IMG_BANNER_CLOSE_MEMHANDLE;
-  m.close_foreign = ERR_IMG_BANNER_FREE_MEMORY;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_BANNER_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_BANNER_STATUS_INPUT_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_BANNER_PROCESS_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_BANNER_OPEN_POINTER, ERR_IMG_BANNER_CLOSE_HANDLE, ERR_IMG_BANNER_CLOSE_MEMHANDLE,
+          ERR_IMG_BANNER_FREE_MEMORY, ERR_IMG_BANNER_SETPARAM_POINTER,
+          ERR_IMG_BANNER_STATUS_INPUT_POINTER, ERR_IMG_BANNER_PROCESS_POINTER});
   m.open_failures = {ERR_IMG_BANNER_MALLOC_MEMORY, ERR_IMG_BANNER_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_BANNER_GET_DMA_HANDLE;
   // The checks in their order: each row also breaks a field checked later.

@@ -492,14 +492,12 @@ pft::ModuleCase bannerlogo_case() {
   m.entry = tBannerLogoFuncs;
   m.table = &tBannerLogoFuncs;
   m.id = 10;
-  m.names = pas8BannerLogoAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_BANNERLOGO_OPEN_POINTER;
-  m.accept_hi = ERR_IMG_BANNERLOGO_END;
-  m.null_name = ERR_IMG_BANNERLOGO_ANALYZE_ERROR_CODE_HANDLE;
+  pft::set_names(m, pas8BannerLogoAnalyzeErrorCode, ERR_IMG_BANNERLOGO_OPEN_POINTER,
+                 ERR_IMG_BANNERLOGO_OPEN_POINTER, ERR_IMG_BANNERLOGO_END,
+                 ERR_IMG_BANNERLOGO_ANALYZE_ERROR_CODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.BannerLogo.008";
-  m.null_version = ERR_IMG_BANNERLOGO_VER_POINTER;
-  m.short_version = ERR_IMG_BANNERLOGO_BUFFERLEN;
+  pft::set_version(m, "pelforge_v300.BannerLogo.008", ERR_IMG_BANNERLOGO_VER_POINTER, 0,
+                   ERR_IMG_BANNERLOGO_BUFFERLEN);
   m.param = pft::record_bytes(case_param());
   m.mem_size = PF_BANNERLOGO_MEM_SIZE;
   m.family = pft::Family::kOverlay;
@@ -537,14 +535,11 @@ pft::ModuleCase bannerlogo_case() {
       }
     }
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_BANNERLOGO_OPEN_POINTER;
-  m.close_null = ERR_IMG_BANNERLOGO_CLOSE_HANDLE;
-  m.close_no_mem = ERR_IMG_BANNERLOGO_CLOSE_MEMHANDLE;
-  m.close_foreign = ERR_IMG_BANNERLOGO_FREE_MEMORY;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_BANNERLOGO_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_BANNERLOGO_STATUS_INPUT_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_BANNERLOGO_PROCESS_POINTER;
+  pft::set_null_codes(m,
+                      {ERR_IMG_BANNERLOGO_OPEN_POINTER, ERR_IMG_BANNERLOGO_CLOSE_HANDLE,
+                       ERR_IMG_BANNERLOGO_CLOSE_MEMHANDLE, ERR_IMG_BANNERLOGO_FREE_MEMORY,
+                       ERR_IMG_BANNERLOGO_SETPARAM_POINTER, ERR_IMG_BANNERLOGO_STATUS_INPUT_POINTER,
+                       ERR_IMG_BANNERLOGO_PROCESS_POINTER});
   // The instance, then each logo's instance, scratch and colour memory, then each banner's
   // instance and scratch: a failure anywhere is that instance's own code.
   m.open_failures = {ERR_IMG_BANNERLOGO_MALLOC_MEMORY,   ERR_IMG_LOGO_MALLOC_MEMORY,

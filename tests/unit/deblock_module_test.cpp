@@ -27,24 +27,10 @@ pft::ModuleCase deblock_case() {
   pft::ModuleCase m;
   m.name = "deblock";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgDeblockOpen_c,
-             ImgDeblockProcess_c,
-             ImgDeblockClose_c,
-             ImgDeblockSetParam_c,
-             ImgDeblockGetVersion_c,
-             ImgDeblockGetStatus_c,
-             ImgDeblockAnalyzeErrorCode_c,
-             ImageDeblockDebug_c,
-             ImageDeblockGetMemSize_c};
-  m.names = pas8DeblockAnalyzeErrorCode;
-  m.first_code = ERR_IMG_DEBLOCK_MOD_START;
-  m.accept_lo = ERR_IMG_DEBLOCK_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_DEBLOCK_GET_DMA_HANDLE;
-  m.null_name = 0xC2400012;
-  m.version_tag = "pelforge_v300.deblock.003";
-  m.null_version = 0xC240000E;
-  m.null_version_length = 0xC240000F;
-  m.short_version = 0xC2400010;
+  m.entry = PF_ENTRY_POINTS_WITH(ImgDeblock, ImageDeblockDebug_c, ImageDeblockGetMemSize_c);
+  pft::set_names(m, pas8DeblockAnalyzeErrorCode, ERR_IMG_DEBLOCK_MOD_START,
+                 ERR_IMG_DEBLOCK_OPEN_HANDLE, ERR_IMG_DEBLOCK_GET_DMA_HANDLE, 0xC2400012);
+  pft::set_version(m, "pelforge_v300.deblock.003", 0xC240000E, 0xC240000F, 0xC2400010);
   m.param = pft::record_bytes(P{16, 16, 16, 8, 16, 16, 24, 12});
   m.mem_size = 72;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -58,12 +44,8 @@ pft::ModuleCase deblock_case() {
                       1 + pics.byte() % 31};
     return e.Process(h, &d, &d);
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = 0xC2400001;
-  m.close_null = m.close_no_mem = 0xC240000B;
-  m.close_foreign = 0xC240000C;
-  m.setparam_null_handle = m.setparam_null_param = 0xC240000D;
-  m.getstatus_null_handle = m.getstatus_null_record = 0xC2400011;
-  m.process_null_handle = m.process_null_input = m.process_null_output = 0xC2400008;
+  pft::set_null_codes(
+      m, {0xC2400001, 0xC240000B, 0xC240000B, 0xC240000C, 0xC240000D, 0xC2400011, 0xC2400008});
   m.open_failures = {0xC2400002, 0xC2400013};
   m.dma_failure = 0xC2400014;
   auto row = [](const char* what, void (*change)(P&), uint32_t code) {

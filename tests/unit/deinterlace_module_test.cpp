@@ -29,26 +29,13 @@ pft::ModuleCase deinterlace_case() {
   pft::ModuleCase m;
   m.name = "deinterlace";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgDeinterlaceOpen_c,
-             ImgDeinterlaceProcess_c,
-             ImgDeinterlaceClose_c,
-             ImgDeinterlaceSetParam_c,
-             ImgDeinterlaceGetVersion_c,
-             ImgDeinterlaceGetStatus_c,
-             ImgDeinterlaceAnalyzeErrorCode_c,
-             ImgDeinterlaceDebug_c,
-             ImgDeinterlaceGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgDeinterlace);
   m.table = &tImgDeinterlaceFunc;
   m.id = 32;
-  m.names = pas8DeinterlaceAnalyzeErrorCode;
-  m.first_code = ERR_IMG_DEINTERLACE_START_CODE;
-  m.accept_lo = ERR_IMG_DEINTERLACE_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_DEINTERLACE_SELF_GETMEMSIZE_PARAM_POINTER;
-  m.null_name = 0xC7400012;
-  m.version_tag = "pelforge_v300.deinterlace.009";
-  m.null_version = 0xC740000E;
-  m.null_version_length = 0xC740000F;
-  m.short_version = 0xC7400010;
+  pft::set_names(m, pas8DeinterlaceAnalyzeErrorCode, ERR_IMG_DEINTERLACE_START_CODE,
+                 ERR_IMG_DEINTERLACE_OPEN_HANDLE, ERR_IMG_DEINTERLACE_SELF_GETMEMSIZE_PARAM_POINTER,
+                 0xC7400012);
+  pft::set_version(m, "pelforge_v300.deinterlace.009", 0xC740000E, 0xC740000F, 0xC7400010);
   m.param = pft::record_bytes(P{32, 16, 40, 24, 3, 1});
   m.mem_size = 10 * 32 + 32 * 16 / 2 + 144;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -63,12 +50,8 @@ pft::ModuleCase deinterlace_case() {
     }
     return 0u;
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = 0xC7400001;
-  m.close_null = m.close_no_mem = 0xC740000B;
-  m.close_foreign = 0xC740000C;
-  m.setparam_null_handle = m.setparam_null_param = 0xC740000D;
-  m.getstatus_null_handle = m.getstatus_null_record = 0xC7400011;
-  m.process_null_handle = m.process_null_input = m.process_null_output = 0xC7400008;
+  pft::set_null_codes(
+      m, {0xC7400001, 0xC740000B, 0xC740000B, 0xC740000C, 0xC740000D, 0xC7400011, 0xC7400008});
   m.open_failures = {0xC7400002, 0xC7400004, 0xC7400013};  // instance, history, line buffer
   m.dma_failure = 0xC7400014;
   auto row = [](const char* what, void (*change)(P&), uint32_t code) {

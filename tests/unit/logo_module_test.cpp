@@ -45,24 +45,15 @@ pft::ModuleCase logo_case() {
   pft::ModuleCase m;
   m.name = "logo";
   m.family = pft::Family::kOverlay;
-  m.entry = {ImgLogoOpen_c,
-             ImgLogoProcess_c,
-             ImgLogoClose_c,
-             ImgLogoSetParam_c,
-             ImgLogoGetVersion_c,
-             ImgLogoGetStatus_c,
-             ImgLogoAnalyzeErrorCode_c,
-             ImgLogoDebug_c,
-             ImgLogoGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgLogo);
   m.table = &tLogoFuncs;
   m.id = 8;
-  m.names = pas8ImgLogoAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_LOGO_OPEN_POINTER;
-  m.accept_hi = ERR_IMG_LOGO_END;  // the end marker is named
-  m.null_name = ERR_IMG_LOGO_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.logo.012";
-  m.null_version = ERR_IMG_LOGO_VER_POINTER;
-  m.short_version = ERR_IMG_LOGO_BUFFERLEN;
+  // the end marker is named
+  pft::set_names(m, pas8ImgLogoAnalyzeErrorCode, ERR_IMG_LOGO_OPEN_POINTER,
+                 ERR_IMG_LOGO_OPEN_POINTER, ERR_IMG_LOGO_END,
+                 ERR_IMG_LOGO_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.logo.012", ERR_IMG_LOGO_VER_POINTER, 0,
+                   ERR_IMG_LOGO_BUFFERLEN);
   m.param = pft::record_bytes(valid_param());
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tLogoParam*>(record);
@@ -94,14 +85,10 @@ pft::ModuleCase logo_case() {
     p.pu8CharWidth = pics.char_widths(p.s32CharNum, lines, w);
   };
   m.mem_size = PF_LOGO_MEM_SIZE;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_LOGO_OPEN_POINTER;
-  m.close_null = ERR_IMG_LOGO_CLOSE_HANDLE;
-  m.close_no_mem = ERR_IMG_LOGO_CLOSE_MEMHANDLE;
-  m.close_foreign = ERR_IMG_LOGO_FREE_MEMORY;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_LOGO_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_LOGO_STATUS_INPUT_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_LOGO_PROCESS_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_LOGO_OPEN_POINTER, ERR_IMG_LOGO_CLOSE_HANDLE, ERR_IMG_LOGO_CLOSE_MEMHANDLE,
+          ERR_IMG_LOGO_FREE_MEMORY, ERR_IMG_LOGO_SETPARAM_POINTER,
+          ERR_IMG_LOGO_STATUS_INPUT_POINTER, ERR_IMG_LOGO_PROCESS_POINTER});
   m.open_failures = {ERR_IMG_LOGO_MALLOC_MEMORY, ERR_IMG_LOGO_MALLOC_FAST_SCRATCH,
                      ERR_IMG_LOGO_MALLOC_FONTCOLOR};
   m.dma_failure = ERR_IMG_LOGO_GET_DMA_HANDLE;

@@ -774,14 +774,12 @@ pft::ModuleCase merge_case() {
   m.entry = tImageMergeFunc;
   m.table = &tImageMergeFunc;
   m.id = 6;
-  m.names = pas8ImageMergeSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_MERGE_OPEN_INPUT_POINTER;
-  m.accept_hi = ERR_IMG_MERGE_END;
-  m.null_name = ERR_IMG_MERGE_ANALYZE_ERROR_CODE_HANDLE;
+  pft::set_names(m, pas8ImageMergeSelfAnalyzeErrorCode, ERR_IMG_MERGE_OPEN_INPUT_POINTER,
+                 ERR_IMG_MERGE_OPEN_INPUT_POINTER, ERR_IMG_MERGE_END,
+                 ERR_IMG_MERGE_ANALYZE_ERROR_CODE_HANDLE);
   m.delegates = true;  // the banner's codes, which Open passes on
-  m.version_tag = "pelforge_v300.merge.004";
-  m.null_version = ERR_IMG_MERGE_VERSION_INPUT_POINTER;
-  m.short_version = ERR_IMG_MERGE_VERSION_LEN;
+  pft::set_version(m, "pelforge_v300.merge.004", ERR_IMG_MERGE_VERSION_INPUT_POINTER, 0,
+                   ERR_IMG_MERGE_VERSION_LEN);
   P p = record_for(5, 0, false);  // Four at 352x288
   p.u8DrawBoundary = 1, p.u8DrawFocus = 1, p.u8FillEmpty = 1;
   p.atWindow[0].u8Focus = 1;
@@ -811,14 +809,10 @@ pft::ModuleCase merge_case() {
     int context = 0;
     return e.Process(h, array, &context);
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_MERGE_OPEN_INPUT_POINTER;
-  m.close_null = ERR_IMG_MERGE_CLOSE_INPUT_POINTER;
-  m.close_no_mem = ERR_IMG_MERGE_CLOSE_MEMHANDLE_POINTER;
-  m.close_foreign = ERR_IMG_MERGE_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_MERGE_SETPARAM_INPUT_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_MERGE_STATUS_INPUT_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_MERGE_PROCESS_INPUT_POINTER;
+  pft::set_null_codes(m, {ERR_IMG_MERGE_OPEN_INPUT_POINTER, ERR_IMG_MERGE_CLOSE_INPUT_POINTER,
+                          ERR_IMG_MERGE_CLOSE_MEMHANDLE_POINTER, ERR_IMG_MERGE_CLOSE_FREE,
+                          ERR_IMG_MERGE_SETPARAM_INPUT_POINTER, ERR_IMG_MERGE_STATUS_INPUT_POINTER,
+                          ERR_IMG_MERGE_PROCESS_INPUT_POINTER});
   // The instance, then the banner's instance and its scratch.
   m.open_failures = {ERR_IMG_MERGE_OPEN_MALLOC, ERR_IMG_BANNER_MALLOC_MEMORY,
                      ERR_IMG_BANNER_MALLOC_FAST_SCRATCH};

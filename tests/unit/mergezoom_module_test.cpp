@@ -83,25 +83,15 @@ int style_windows(uint32_t style) {
 pft::ModuleCase mergezoom_case() {
   pft::ModuleCase m;
   m.name = "mergezoom";
-  m.entry = {ImgMergeZoomOpen_c,
-             ImgMergeZoomProcess_c,
-             ImgMergeZoomClose_c,
-             ImgMergeZoomSetParam_c,
-             ImgMergeZoomGetVersion_c,
-             ImgMergeZoomGetStatus_c,
-             ImgMergeZoomAnalyzeErrorCode_c,
-             ImgMergeZoomDebug_c,
-             ImgMergeZoomGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgMergeZoom);
   m.table = &tImageMergeZoomFunc;
   m.id = 21;
-  m.names = pas8ImageMergeZoomSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER;
-  m.accept_hi = ERR_IMG_MERGE_ZOOM_END;
-  m.null_name = ERR_IMG_MERGE_ZOOM_ANALYZE_ERROR_CODE_HANDLE;
+  pft::set_names(m, pas8ImageMergeZoomSelfAnalyzeErrorCode, ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER,
+                 ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER, ERR_IMG_MERGE_ZOOM_END,
+                 ERR_IMG_MERGE_ZOOM_ANALYZE_ERROR_CODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.mergezoom.013";
-  m.null_version = ERR_IMG_MERGE_ZOOM_VERSION_INPUT_POINTER;
-  m.short_version = ERR_IMG_MERGE_ZOOM_VERSION_LEN;
+  pft::set_version(m, "pelforge_v300.mergezoom.013", ERR_IMG_MERGE_ZOOM_VERSION_INPUT_POINTER, 0,
+                   ERR_IMG_MERGE_ZOOM_VERSION_LEN);
   m.param = pft::record_bytes(case_param());
   // GetStatus fills the windows only through the caller's own pointer.
   m.status_echoes_param = false;
@@ -149,14 +139,11 @@ pft::ModuleCase mergezoom_case() {
     }
     p.ptWindows = count == 0 && (pics.byte() & 1) != 0 ? nullptr : windows;
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER;
-  m.close_null = ERR_IMG_MERGE_ZOOM_CLOSE_INPUT_POINTER;
-  m.close_no_mem = ERR_IMG_MERGE_ZOOM_CLOSE_MEMHANDLE_POINTER;
-  m.close_foreign = ERR_IMG_MERGE_ZOOM_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_MERGE_ZOOM_SETPARAM_INPUT_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_MERGE_ZOOM_STATUS_INPUT_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_MERGE_ZOOM_PROCESS_INPUT_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER, ERR_IMG_MERGE_ZOOM_CLOSE_INPUT_POINTER,
+          ERR_IMG_MERGE_ZOOM_CLOSE_MEMHANDLE_POINTER, ERR_IMG_MERGE_ZOOM_CLOSE_FREE,
+          ERR_IMG_MERGE_ZOOM_SETPARAM_INPUT_POINTER, ERR_IMG_MERGE_ZOOM_STATUS_INPUT_POINTER,
+          ERR_IMG_MERGE_ZOOM_PROCESS_INPUT_POINTER});
   // The instance, its scratch, the window states, the resizer records, the lines, then the
   // resizer's instance and scratch.
   m.open_failures = {ERR_IMG_MERGE_ZOOM_OPEN_MALLOC,

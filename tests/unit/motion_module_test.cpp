@@ -353,14 +353,9 @@ pft::ModuleCase motion_case() {
   m.entry = tImageMotionSurveilFunc;
   m.table = &tImageMotionSurveilFunc;
   m.id = 38;
-  m.names = pas8ImageMotionSurveilAnalyzeErrorCode;
-  m.first_code = m.accept_lo = kBase + 1;
-  m.accept_hi = kBase + 0x1E;
-  m.null_name = kBase + 0x17;
-  m.version_tag = "pelforge_v300.motionsurveil.007";
-  m.null_version = kBase + 0x11;
-  m.null_version_length = kBase + 0x12;
-  m.short_version = kBase + 0x13;
+  pft::set_names(m, pas8ImageMotionSurveilAnalyzeErrorCode, kBase + 1, kBase + 1, kBase + 0x1E,
+                 kBase + 0x17);
+  pft::set_version(m, "pelforge_v300.motionsurveil.007", kBase + 0x11, kBase + 0x12, kBase + 0x13);
   P p = param(352, 288);
   add_area(p, 10, 20, 100, 50);
   add_area(p, 0, 0, 352, 288);
@@ -375,12 +370,8 @@ pft::ModuleCase motion_case() {
     if (status == 0) status = e.Process(h, &in, &result);
     return status;
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = kBase + 0x01;
-  m.close_null = kBase + 0x0E;
-  m.close_no_mem = kBase + 0x0F;
-  m.setparam_null_handle = m.setparam_null_param = kBase + 0x10;
-  m.getstatus_null_handle = m.getstatus_null_record = kBase + 0x14;
-  m.process_null_handle = m.process_null_input = m.process_null_output = kBase + 0x0B;
+  pft::set_null_codes(
+      m, {kBase + 0x01, kBase + 0x0E, kBase + 0x0F, 0, kBase + 0x10, kBase + 0x14, kBase + 0x0B});
   m.debug_is_noop = false;
   // Instance, reference, state, map, then the scratch.
   m.open_failures = {kBase + 0x02, kBase + 0x03, kBase + 0x1A, kBase + 0x1B, kBase + 0x15};

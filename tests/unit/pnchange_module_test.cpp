@@ -227,13 +227,9 @@ pft::ModuleCase pnchange_case() {
   m.entry = tImagePNChangeFunc;
   m.table = &tImagePNChangeFunc;
   m.id = 13;
-  m.names = pas8ImagePNChangeAnalyzeErrorCode;
-  m.first_code = m.accept_lo = kBase + 1;
-  m.accept_hi = m.null_name = kBase + 0x23;
-  m.version_tag = "pelforge_v300.pnchange.001";
-  m.null_version = kBase + 0x1D;
-  m.null_version_length = kBase + 0x1E;
-  m.short_version = kBase + 0x1F;
+  pft::set_names(m, pas8ImagePNChangeAnalyzeErrorCode, kBase + 1, kBase + 1, kBase + 0x23,
+                 kBase + 0x23);
+  pft::set_version(m, "pelforge_v300.pnchange.001", kBase + 0x1D, kBase + 0x1E, kBase + 0x1F);
   m.param = pft::record_bytes(pn_param(420, 1, 720, 'P', 1));
   m.mem_size = 160;
   m.family = pft::Family::kAnalysis;
@@ -259,12 +255,8 @@ pft::ModuleCase pnchange_case() {
         picture(p.s32DstWidth, p.s32DstHeight, p.s32DstYStride, p.s32DstUVStride);
     return e.Process(h, &src, &dst);
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = kBase + 0x01;
-  m.close_null = kBase + 0x1A;
-  m.close_no_mem = kBase + 0x1B;
-  m.setparam_null_handle = m.setparam_null_param = kBase + 0x1C;
-  m.getstatus_null_handle = m.getstatus_null_record = kBase + 0x20;
-  m.process_null_handle = m.process_null_input = m.process_null_output = kBase + 0x17;
+  pft::set_null_codes(
+      m, {kBase + 0x01, kBase + 0x1A, kBase + 0x1B, 0, kBase + 0x1C, kBase + 0x20, kBase + 0x17});
   m.open_failures = {kBase + 0x02, kBase + 0x21};
   m.dma_failure = kBase + 0x22;
   const auto row = [](const char* what, void (*change)(R&), uint32_t code, bool allocates = false) {

@@ -184,13 +184,11 @@ pft::ModuleCase renovation_case() {
   m.entry = TImgRenovationFuncs;
   m.table = &TImgRenovationFuncs;
   m.id = 27;
-  m.names = pas8RenovationAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_RENOVATION_OPEN_INPUT_HANDLE;
-  m.accept_hi = ERR_IMG_RENOVATION_END;
-  m.null_name = ERR_IMG_RENOVATION_ANDTF_ANALYZECODE_HANDLE;
-  m.version_tag = "pelforge_v300.imgrenovation.002";
-  m.null_version = ERR_IMG_RENOVATION_GETVERSION_INPUT_BUFFER;
-  m.short_version = ERR_IMG_RENOVATION_GETVERSION_BUFFERLEN;
+  pft::set_names(m, pas8RenovationAnalyzeErrorCode, ERR_IMG_RENOVATION_OPEN_INPUT_HANDLE,
+                 ERR_IMG_RENOVATION_OPEN_INPUT_HANDLE, ERR_IMG_RENOVATION_END,
+                 ERR_IMG_RENOVATION_ANDTF_ANALYZECODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.imgrenovation.002", ERR_IMG_RENOVATION_GETVERSION_INPUT_BUFFER,
+                   0, ERR_IMG_RENOVATION_GETVERSION_BUFFERLEN);
   m.param = pft::record_bytes(P{PF_RENOVATION_BARS, 32, 8, PF_YUV_420, 1, 1, 2, 3, 77});
   m.mem_size = 104;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {

@@ -151,25 +151,16 @@ pft::ModuleCase resizer_case() {
   pft::ModuleCase m;
   m.name = "resizer";
   m.family = pft::Family::kScaling;
-  m.entry = {ImageResizerOpen_c,
-             ImageResizerProcess_c,
-             ImageResizerClose_c,
-             ImageResizerSetParam_c,
-             ImageResizerGetVersion_c,
-             ImageResizerGetStatus_c,
-             ImageResizerAnalyzeErrorCode_c,
-             ImageResizerDebug_c,
-             ImageResizerGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageResizer);
   m.table = &tImageResizerFunc;
   m.id = 24;
-  m.names = pas8ImageResizerSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_RESIZER_SELF_INIT_POINTER;
-  m.accept_hi = ERR_IMG_RESIZER_END;  // the end marker is named
-  m.null_name = ERR_IMG_RESIZER_SELF_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.ImageResizer.034";
-  m.null_version = ERR_IMG_RESIZER_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_RESIZER_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_RESIZER_SELF_VERSION_BUFLEN_TOO_SHORT;
+  // the end marker is named
+  pft::set_names(m, pas8ImageResizerSelfAnalyzeErrorCode, ERR_IMG_RESIZER_SELF_INIT_POINTER,
+                 ERR_IMG_RESIZER_SELF_INIT_POINTER, ERR_IMG_RESIZER_END,
+                 ERR_IMG_RESIZER_SELF_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.ImageResizer.034", ERR_IMG_RESIZER_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_RESIZER_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_RESIZER_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(param(420, 1, 64, 32, 420, 1, 32, 16));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tImageResizerParam*>(record);
@@ -187,13 +178,10 @@ pft::ModuleCase resizer_case() {
     }
   };
   m.mem_size = 176;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_RESIZER_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_RESIZER_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_RESIZER_SELF_CLOSE_MEM_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_RESIZER_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_RESIZER_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_RESIZER_SELF_INPUT_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_RESIZER_SELF_INIT_POINTER, ERR_IMG_RESIZER_SELF_CLOSE_POINTER,
+          ERR_IMG_RESIZER_SELF_CLOSE_MEM_POINTER, 0, ERR_IMG_RESIZER_SELF_SETPARAM_POINTER,
+          ERR_IMG_RESIZER_SELF_STATUS_POINTER, ERR_IMG_RESIZER_SELF_INPUT_POINTER});
   m.open_failures = {ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;

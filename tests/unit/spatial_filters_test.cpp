@@ -295,24 +295,13 @@ pft::ModuleCase cross_case() {
   pft::ModuleCase m;
   m.name = "cross filter";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgCrossFilterOpen_c,
-             ImgCrossFilterProcess_c,
-             ImgCrossFilterClose_c,
-             ImgCrossFilterSetParam_c,
-             ImgCrossFilterGetVersion_c,
-             ImgCrossFilterGetStatus_c,
-             ImgCrossFilterAnalyzeErrorCode_c,
-             ImageCrossFilterDebug_c,
-             ImageCrossFilterGetMemSize_c};
-  m.names = pas8CrossFilterAnalyzeErrorCode;
-  m.first_code = ERR_IMG_CROSS_FILTER_START;
-  m.accept_lo = ERR_IMG_CROSS_FILTER_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_CROSS_FILTER_GET_DMA_HANDLE;
-  m.null_name = ERR_IMG_CROSS_FILTER_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.crossfilter.001";
-  m.null_version = ERR_IMG_CROSS_FILTER_GETVERSION_HANDLE;
-  m.null_version_length = ERR_IMG_CROSS_FILTER_GETVERSION_POINTER;
-  m.short_version = ERR_IMG_CROSS_FILTER_GETVERSION_LENGTH;
+  m.entry =
+      PF_ENTRY_POINTS_WITH(ImgCrossFilter, ImageCrossFilterDebug_c, ImageCrossFilterGetMemSize_c);
+  pft::set_names(m, pas8CrossFilterAnalyzeErrorCode, ERR_IMG_CROSS_FILTER_START,
+                 ERR_IMG_CROSS_FILTER_OPEN_HANDLE, ERR_IMG_CROSS_FILTER_GET_DMA_HANDLE,
+                 ERR_IMG_CROSS_FILTER_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.crossfilter.001", ERR_IMG_CROSS_FILTER_GETVERSION_HANDLE,
+                   ERR_IMG_CROSS_FILTER_GETVERSION_POINTER, ERR_IMG_CROSS_FILTER_GETVERSION_LENGTH);
   m.param = pft::record_bytes(tImgCrossFilterParam{16, 8, 16, 8, 16, 8, 20, 10});
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& r = *static_cast<const tImgCrossFilterParam*>(record);
@@ -325,13 +314,11 @@ pft::ModuleCase cross_case() {
     return e.Process(h, &p, &p);
   };
   m.mem_size = 72;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_CROSS_FILTER_OPEN_HANDLE;
-  m.close_null = m.close_no_mem = ERR_IMG_CROSS_FILTER_CLOSE_HANDLE;
-  m.close_foreign = ERR_IMG_CROSS_FILTER_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_CROSS_FILTER_SETPARAM_HANDLE;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_CROSS_FILTER_GETSTATUS_HANDLE;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_CROSS_FILTER_PROCESS_HANDLE;
+  pft::set_null_codes(m,
+                      {ERR_IMG_CROSS_FILTER_OPEN_HANDLE, ERR_IMG_CROSS_FILTER_CLOSE_HANDLE,
+                       ERR_IMG_CROSS_FILTER_CLOSE_HANDLE, ERR_IMG_CROSS_FILTER_CLOSE_FREE,
+                       ERR_IMG_CROSS_FILTER_SETPARAM_HANDLE, ERR_IMG_CROSS_FILTER_GETSTATUS_HANDLE,
+                       ERR_IMG_CROSS_FILTER_PROCESS_HANDLE});
   m.open_failures = {ERR_IMG_CROSS_FILTER_OPEN_MALLOC, ERR_IMG_CROSS_FILTER_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_CROSS_FILTER_GET_DMA_HANDLE;
   using P = tImgCrossFilterParam;
@@ -355,23 +342,13 @@ pft::ModuleCase gauss_case() {
   pft::ModuleCase m;
   m.name = "gaussian filter";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgGaussFilterOpen_c,
-             ImgGaussFilterProcess_c,
-             ImgGaussFilterClose_c,
-             ImgGaussFilterSetParam_c,
-             ImgGaussFilterGetVersion_c,
-             ImgGaussFilterGetStatus_c,
-             ImgGaussFilterAnalyzeErrorCode_c,
-             ImageGaussFilterDebug_c,
-             ImageGaussFilterGetMemSize_c};
-  m.names = pas8GaussFilterAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_GAUSS_FILTER_START;
-  m.accept_hi = ERR_IMG_GAUSS_FILTER_END;
-  m.null_name = ERR_IMG_GAUSS_FILTER_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.gaussfilter.001";
-  m.null_version = ERR_IMG_GAUSS_FILTER_GETVERSION_HANDLE;
-  m.null_version_length = ERR_IMG_GAUSS_FILTER_GETVERSION_POINTER;
-  m.short_version = ERR_IMG_GAUSS_FILTER_GETVERSION_LENGTH;
+  m.entry =
+      PF_ENTRY_POINTS_WITH(ImgGaussFilter, ImageGaussFilterDebug_c, ImageGaussFilterGetMemSize_c);
+  pft::set_names(m, pas8GaussFilterAnalyzeErrorCode, ERR_IMG_GAUSS_FILTER_START,
+                 ERR_IMG_GAUSS_FILTER_START, ERR_IMG_GAUSS_FILTER_END,
+                 ERR_IMG_GAUSS_FILTER_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.gaussfilter.001", ERR_IMG_GAUSS_FILTER_GETVERSION_HANDLE,
+                   ERR_IMG_GAUSS_FILTER_GETVERSION_POINTER, ERR_IMG_GAUSS_FILTER_GETVERSION_LENGTH);
   m.param = pft::record_bytes(tImgGaussFilterParam{16, 8, 16, 8, 16, 8, 16, 8, 4, 20});
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& r = *static_cast<const tImgGaussFilterParam*>(record);
@@ -384,13 +361,11 @@ pft::ModuleCase gauss_case() {
     return e.Process(h, &p, &p);
   };
   m.mem_size = static_cast<uint32_t>(sizeof(tImgGaussFilterInstance) + 16 * 8 * 3 / 2);
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_GAUSS_FILTER_OPEN_HANDLE;
-  m.close_null = m.close_no_mem = ERR_IMG_GAUSS_FILTER_CLOSE_HANDLE;
-  m.close_foreign = ERR_IMG_GAUSS_FILTER_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_GAUSS_FILTER_SETPARAM_HANDLE;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_GAUSS_FILTER_GETSTATUS_HANDLE;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_GAUSS_FILTER_PROCESS_HANDLE;
+  pft::set_null_codes(m,
+                      {ERR_IMG_GAUSS_FILTER_OPEN_HANDLE, ERR_IMG_GAUSS_FILTER_CLOSE_HANDLE,
+                       ERR_IMG_GAUSS_FILTER_CLOSE_HANDLE, ERR_IMG_GAUSS_FILTER_CLOSE_FREE,
+                       ERR_IMG_GAUSS_FILTER_SETPARAM_HANDLE, ERR_IMG_GAUSS_FILTER_GETSTATUS_HANDLE,
+                       ERR_IMG_GAUSS_FILTER_PROCESS_HANDLE});
   m.open_failures = {ERR_IMG_GAUSS_FILTER_OPEN_MALLOC, ERR_IMG_GAUSS_FILTER_OPEN_MALLOC_MEDIATE_BUF,
                      ERR_IMG_GAUSS_FILTER_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_GAUSS_FILTER_GET_DMA_HANDLE;
@@ -418,24 +393,15 @@ pft::ModuleCase sharp_case() {
   pft::ModuleCase m;
   m.name = "sharpen";
   m.family = pft::Family::kFilters;
-  m.entry = {ImageSharpOpen_c,
-             ImageSharpProcess_c,
-             ImageSharpClose_c,
-             ImageSharpSetParam_c,
-             ImageSharpGetVersion_c,
-             ImageSharpGetStatus_c,
-             ImageSharpAnalyzeErrorCode_c,
-             ImageSharpDebug_c,
-             ImageSharpGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageSharp);
   m.table = &tImageSharpFunc;
   m.id = 35;
-  m.names = pas8ImageSharpSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_SHARP_SELF_INIT_POINTER;
-  m.accept_hi = m.null_name = ERR_IMG_SHARP_SELF_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.ImageSharp.004";
-  m.null_version = ERR_IMG_SHARP_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_SHARP_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_SHARP_SELF_VERSION_BUFLEN_TOO_SHORT;
+  pft::set_names(m, pas8ImageSharpSelfAnalyzeErrorCode, ERR_IMG_SHARP_SELF_INIT_POINTER,
+                 ERR_IMG_SHARP_SELF_INIT_POINTER, ERR_IMG_SHARP_SELF_ANALYZE_ERROR_CODE_HANDLE,
+                 ERR_IMG_SHARP_SELF_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.ImageSharp.004", ERR_IMG_SHARP_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_SHARP_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_SHARP_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(tImgSharpParam{16, 8, 128, 3});
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& r = *static_cast<const tImgSharpParam*>(record);
@@ -444,13 +410,10 @@ pft::ModuleCase sharp_case() {
     return e.Process(h, &in, &out);
   };
   m.mem_size = 82000;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_SHARP_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_SHARP_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_SHARP_SELF_CLOSE_MEM_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_SHARP_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_SHARP_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_SHARP_SELF_INPUT_POINTER;
+  pft::set_null_codes(m,
+                      {ERR_IMG_SHARP_SELF_INIT_POINTER, ERR_IMG_SHARP_SELF_CLOSE_POINTER,
+                       ERR_IMG_SHARP_SELF_CLOSE_MEM_POINTER, 0, ERR_IMG_SHARP_SELF_SETPARAM_POINTER,
+                       ERR_IMG_SHARP_SELF_STATUS_POINTER, ERR_IMG_SHARP_SELF_INPUT_POINTER});
   m.open_failures = {ERR_IMG_SHARP_SELF_HANDLE_MEM_MALLOC, ERR_IMG_SHARP_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_SHARP_GET_DMA_HANDLE;
   using P = tImgSharpParam;
@@ -478,24 +441,15 @@ pft::ModuleCase filter_case() {
   pft::ModuleCase m;
   m.name = "vertical filter";
   m.family = pft::Family::kFilters;
-  m.entry = {ImageFilterOpen_c,
-             ImageFilterProcess_c,
-             ImageFilterClose_c,
-             ImageFilterSetParam_c,
-             ImageFilterGetVersion_c,
-             ImageFilterGetStatus_c,
-             ImageFilterAnalyzeErrorCode_c,
-             ImageFilterDebug_c,
-             ImageFilterGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageFilter);
   m.table = &tImageFilterFunc;
   m.id = 33;
-  m.names = pas8ImageFilterSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_FILTER_SELF_INIT_POINTER;
-  m.accept_hi = m.null_name = ERR_IMG_FILTER_SELF_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.ImageFilter.001";
-  m.null_version = ERR_IMG_FILTER_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_FILTER_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_FILTER_SELF_VERSION_BUFLEN_TOO_SHORT;
+  pft::set_names(m, pas8ImageFilterSelfAnalyzeErrorCode, ERR_IMG_FILTER_SELF_INIT_POINTER,
+                 ERR_IMG_FILTER_SELF_INIT_POINTER, ERR_IMG_FILTER_SELF_ANALYZE_ERROR_CODE_HANDLE,
+                 ERR_IMG_FILTER_SELF_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.ImageFilter.001", ERR_IMG_FILTER_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_FILTER_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_FILTER_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(tImageFilterParam{16, 8, 16, 0, PF_YUV_420, 2, 0, 5, 6});
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& r = *static_cast<const tImageFilterParam*>(record);
@@ -506,13 +460,10 @@ pft::ModuleCase filter_case() {
     return e.Process(h, &p, &p);
   };
   m.mem_size = 88;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_FILTER_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_FILTER_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_FILTER_SELF_CLOSE_MEM_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_FILTER_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_FILTER_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_FILTER_SELF_INPUT_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_FILTER_SELF_INIT_POINTER, ERR_IMG_FILTER_SELF_CLOSE_POINTER,
+          ERR_IMG_FILTER_SELF_CLOSE_MEM_POINTER, 0, ERR_IMG_FILTER_SELF_SETPARAM_POINTER,
+          ERR_IMG_FILTER_SELF_STATUS_POINTER, ERR_IMG_FILTER_SELF_INPUT_POINTER});
   m.open_failures = {ERR_IMG_FILTER_SELF_HANDLE_MEM_MALLOC, ERR_IMG_FILTER_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_FILTER_GET_DMA_HANDLE;
   using P = tImageFilterParam;

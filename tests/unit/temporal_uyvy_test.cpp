@@ -188,25 +188,14 @@ pft::ModuleCase uyvy_case() {
   pft::ModuleCase m;
   m.name = "uyvy to 4:2:0 with temporal filter";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgUYVYTo420AndTemporalFilterOpen_c,
-             ImgUYVYTo420AndTemporalFilterProcess_c,
-             ImgUYVYTo420AndTemporalFilterClose_c,
-             ImgUYVYTo420AndTemporalFilterSetParam_c,
-             ImgUYVYTo420AndTemporalFilterGetVersion_c,
-             ImgUYVYTo420AndTemporalFilterGetStatus_c,
-             ImgUYVYTo420AndTemporalFilterAnalyzeErrorCode_c,
-             ImgUYVYTo420AndTemporalFilterDebug_c,
-             ImgUYVYTo420AndTemporalFilterGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgUYVYTo420AndTemporalFilter);
   m.table = &tImageUYVYTo420AndTFFunc;
-  m.names = pas8UYVYTo420AndTFAnalyzeErrorCode;
-  m.first_code = ERR_IMG_UYVYTO420_ANDTF_START;
-  m.accept_lo = ERR_IMG_UYVYTO420_ANDTF_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_UYVYTO420_ANDTF_DMA_HANDLE;
-  m.null_name = ERR_IMG_UYVYTO420_ANDTF_ANALYZECODE_HANDLE;
-  m.version_tag = "pelforge_v300.UYVYTo420AndTemporalFilter.002";
-  m.null_version = ERR_IMG_UYVYTO420_ANDTF_GETVERSION_HANDLE;
-  m.null_version_length = ERR_IMG_UYVYTO420_ANDTF_GETVERSION_POINTER;
-  m.short_version = ERR_IMG_UYVYTO420_ANDTF_GETVERSION_LENGTH;
+  pft::set_names(m, pas8UYVYTo420AndTFAnalyzeErrorCode, ERR_IMG_UYVYTO420_ANDTF_START,
+                 ERR_IMG_UYVYTO420_ANDTF_OPEN_HANDLE, ERR_IMG_UYVYTO420_ANDTF_DMA_HANDLE,
+                 ERR_IMG_UYVYTO420_ANDTF_ANALYZECODE_HANDLE);
+  pft::set_version(
+      m, "pelforge_v300.UYVYTo420AndTemporalFilter.002", ERR_IMG_UYVYTO420_ANDTF_GETVERSION_HANDLE,
+      ERR_IMG_UYVYTO420_ANDTF_GETVERSION_POINTER, ERR_IMG_UYVYTO420_ANDTF_GETVERSION_LENGTH);
   // The only text over 99 characters (118 here): a buffer of 119 is the smallest accepted.
   m.version_min = 119;
   m.param = pft::record_bytes(param(352, 288, 1));

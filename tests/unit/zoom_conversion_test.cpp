@@ -32,25 +32,15 @@ pft::ModuleCase yuv420_to_422_case() {
   pft::ModuleCase m;
   m.name = "yuv420toyuv422";
   m.family = pft::Family::kScaling;
-  m.entry = {ImgYUV420ToYUV422Open_c,
-             ImgYUV420ToYUV422Process_c,
-             ImgYUV420ToYUV422Close_c,
-             ImgYUV420ToYUV422SetParam_c,
-             ImgYUV420ToYUV422GetVersion_c,
-             ImgYUV420ToYUV422GetStatus_c,
-             ImgYUV420ToYUV422AnalyzeErrorCode_c,
-             ImgYUV420ToYUV422Debug_c,
-             ImgYUV420ToYUV422GetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgYUV420ToYUV422);
   m.table = &tYUV420ToYUV422Funcs;
   m.id = 2;
-  m.names = pas8ImageYUV420ToYUV422SelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_420TO422_OPEN_INPUT_HANDLE;
-  m.accept_hi = ERR_IMG_420TO422_END;
-  m.null_name = ERR_IMG_420TO422_ANDTF_ANALYZECODE_HANDLE;
+  pft::set_names(m, pas8ImageYUV420ToYUV422SelfAnalyzeErrorCode, ERR_IMG_420TO422_OPEN_INPUT_HANDLE,
+                 ERR_IMG_420TO422_OPEN_INPUT_HANDLE, ERR_IMG_420TO422_END,
+                 ERR_IMG_420TO422_ANDTF_ANALYZECODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.yuv420toyuv422.003";
-  m.null_version = ERR_IMG_420TO422_GETVERSION_INPUT_BUFFER;
-  m.short_version = ERR_IMG_420TO422_GETVERSION_BUFFERLEN;
+  pft::set_version(m, "pelforge_v300.yuv420toyuv422.003", ERR_IMG_420TO422_GETVERSION_INPUT_BUFFER,
+                   0, ERR_IMG_420TO422_GETVERSION_BUFFERLEN);
   m.param = pft::record_bytes(tYUV420ToYUV422Param{64, 32, 1, 32, 16, 1});
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tYUV420ToYUV422Param*>(record);
@@ -98,25 +88,15 @@ pft::ModuleCase yuv422_to_420_case() {
   pft::ModuleCase m;
   m.name = "yuv422toyuv420";
   m.family = pft::Family::kScaling;
-  m.entry = {ImgYUV422ToYUV420Open_c,
-             ImgYUV422ToYUV420Process_c,
-             ImgYUV422ToYUV420Close_c,
-             ImgYUV422ToYUV420SetParam_c,
-             ImgYUV422ToYUV420GetVersion_c,
-             ImgYUV422ToYUV420GetStatus_c,
-             ImgYUV422ToYUV420AnalyzeErrorCode_c,
-             ImgYUV422ToYUV420Debug_c,
-             ImgYUV422ToYUV420GetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgYUV422ToYUV420);
   m.table = &tYUV422ToYUV420Funcs;
   m.id = 1;
-  m.names = pas8ImageYUV422ToYUV420SelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_422TO420_OPEN_INPUT_HANDLE;
-  m.accept_hi = ERR_IMG_422TO420_END;
-  m.null_name = ERR_IMG_422TO420_ANDTF_ANALYZECODE_HANDLE;
+  pft::set_names(m, pas8ImageYUV422ToYUV420SelfAnalyzeErrorCode, ERR_IMG_422TO420_OPEN_INPUT_HANDLE,
+                 ERR_IMG_422TO420_OPEN_INPUT_HANDLE, ERR_IMG_422TO420_END,
+                 ERR_IMG_422TO420_ANDTF_ANALYZECODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.yuv422toyuv420.002";
-  m.null_version = ERR_IMG_422TO420_GETVERSION_INPUT_BUFFER;
-  m.short_version = ERR_IMG_422TO420_GETVERSION_BUFFERLEN;
+  pft::set_version(m, "pelforge_v300.yuv422toyuv420.002", ERR_IMG_422TO420_GETVERSION_INPUT_BUFFER,
+                   0, ERR_IMG_422TO420_GETVERSION_BUFFERLEN);
   m.param = pft::record_bytes(tYUV422ToYUV420Param{64, 32, 1, 32, 16, 2});
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tYUV422ToYUV420Param*>(record);
@@ -166,24 +146,15 @@ pft::ModuleCase d1split_case() {
   pft::ModuleCase m;
   m.name = "d1split";
   m.family = pft::Family::kScaling;
-  m.entry = {ImgYUV422ToYUV420D1To4xCifOpen_c,
-             ImgYUV422ToYUV420D1To4xCifProcess_c,
-             ImgYUV422ToYUV420D1To4xCifClose_c,
-             ImgYUV422ToYUV420D1To4xCifSetParam_c,
-             ImgYUV422ToYUV420D1To4xCifGetVersion_c,
-             ImgYUV422ToYUV420D1To4xCifGetStatus_c,
-             ImgYUV422ToYUV420D1To4xCifAnalyzeErrorCode_c,
-             ImgYUV422ToYUV420D1To4xCifDebug_c,
-             ImgYUV422ToYUV420D1To4xCifGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgYUV422ToYUV420D1To4xCif);
   m.table = &tYUV422ToYUV420D1To4xCifFuncs;
   m.id = 4;
-  m.names = pas8ImageYUV422ToYUV420D1To4xCifSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_D1_SPLIT_OPEN_INPUT_HANDLE;
-  m.accept_hi = ERR_IMG_D1_SPLIT_END;
-  m.null_name = ERR_IMG_D1_SPLIT_ANDTF_ANALYZECODE_HANDLE;
-  m.version_tag = "pelforge_v300.yuv422toyuv420_d1split.001";
-  m.null_version = ERR_IMG_D1_SPLIT_GETVERSION_INPUT_BUFFER;
-  m.short_version = ERR_IMG_D1_SPLIT_GETVERSION_BUFFERLEN;
+  pft::set_names(m, pas8ImageYUV422ToYUV420D1To4xCifSelfAnalyzeErrorCode,
+                 ERR_IMG_D1_SPLIT_OPEN_INPUT_HANDLE, ERR_IMG_D1_SPLIT_OPEN_INPUT_HANDLE,
+                 ERR_IMG_D1_SPLIT_END, ERR_IMG_D1_SPLIT_ANDTF_ANALYZECODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.yuv422toyuv420_d1split.001",
+                   ERR_IMG_D1_SPLIT_GETVERSION_INPUT_BUFFER, 0,
+                   ERR_IMG_D1_SPLIT_GETVERSION_BUFFERLEN);
   m.param = pft::record_bytes(split_param(480, 240));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tYUV422ToYUV420D1To4xCifParam*>(record);

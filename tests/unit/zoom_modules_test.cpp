@@ -69,26 +69,17 @@ pft::ModuleCase zoom_case() {
   pft::ModuleCase m;
   m.name = "zoom";
   m.family = pft::Family::kScaling;
-  m.entry = {ImageZoomOpen_c,
-             ImageZoomProcess_c,
-             ImageZoomClose_c,
-             ImageZoomSetParam_c,
-             ImageZoomGetVersion_c,
-             ImageZoomGetStatus_c,
-             ImageZoomAnalyzeErrorCode_c,
-             ImageZoomDebug_c,
-             ImageZoomGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageZoom);
   m.table = &tImageZoomFunc;
   m.id = 5;
-  m.names = pas8ImageZoomSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_ZOOM_SELF_INIT_POINTER;
-  m.accept_hi = ERR_IMG_ZOOM_SELF_GETMEMSIZE_PARAM_POINTER;  // the end marker is not named
-  m.null_name = ERR_IMG_ZOOM_SELF_ANDTF_ANALYZECODE_HANDLE;
+  // the end marker is not named
+  pft::set_names(m, pas8ImageZoomSelfAnalyzeErrorCode, ERR_IMG_ZOOM_SELF_INIT_POINTER,
+                 ERR_IMG_ZOOM_SELF_INIT_POINTER, ERR_IMG_ZOOM_SELF_GETMEMSIZE_PARAM_POINTER,
+                 ERR_IMG_ZOOM_SELF_ANDTF_ANALYZECODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.zoom.004";
-  m.null_version = ERR_IMG_ZOOM_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_ZOOM_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT;
+  pft::set_version(m, "pelforge_v300.zoom.004", ERR_IMG_ZOOM_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_ZOOM_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(zoom_param(64, 32, 1, 32, 16, 1, 8, 4));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tImageZoomParam*>(record);
@@ -97,14 +88,11 @@ pft::ModuleCase zoom_case() {
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 192;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_ZOOM_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_ZOOM_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_ZOOM_SELF_CLOSE_MEM_POINTER;
-  m.close_foreign = VIDEOMEM_ERR_POINTER;  // the service's refusal, passed on
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_ZOOM_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_ZOOM_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_ZOOM_SELF_INPUT_POINTER;
+  // the service's refusal, passed on
+  pft::set_null_codes(m, {ERR_IMG_ZOOM_SELF_INIT_POINTER, ERR_IMG_ZOOM_SELF_CLOSE_POINTER,
+                          ERR_IMG_ZOOM_SELF_CLOSE_MEM_POINTER, VIDEOMEM_ERR_POINTER,
+                          ERR_IMG_ZOOM_SELF_SETPARAM_POINTER, ERR_IMG_ZOOM_SELF_STATUS_POINTER,
+                          ERR_IMG_ZOOM_SELF_INPUT_POINTER});
   // The instance, the resizer's record, then the resizer's own instance and scratch.
   m.open_failures = {ERR_IMG_ZOOM_SELF_HANDLE_MEM_MALLOC, ERR_IMG_ZOOM_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
@@ -163,26 +151,16 @@ pft::ModuleCase zoom_uyvy_case() {
   pft::ModuleCase m;
   m.name = "zoom_uyvy";
   m.family = pft::Family::kScaling;
-  m.entry = {ImageZoomUYVYOpen_c,
-             ImageZoomUYVYProcess_c,
-             ImageZoomUYVYClose_c,
-             ImageZoomUYVYSetParam_c,
-             ImageZoomUYVYGetVersion_c,
-             ImageZoomUYVYGetStatus_c,
-             ImageZoomUYVYAnalyzeErrorCode_c,
-             ImageZoomUYVYDebug_c,
-             ImageZoomUYVGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS_WITH(ImageZoomUYVY, ImageZoomUYVYDebug_c, ImageZoomUYVGetMemSize_c);
   m.table = &tImageZoomUYVYFunc;
   m.id = 23;
-  m.names = pas8ImageZoomUYVYSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_ZOOM_UYVY_INIT_POINTER;
-  m.accept_hi = ERR_IMG_ZOOM_UYVY_GETMEMSIZE_PARAM_POINTER;
-  m.null_name = ERR_IMG_ZOOM_UYVY_ANDTF_ANALYZECODE_HANDLE;
+  pft::set_names(m, pas8ImageZoomUYVYSelfAnalyzeErrorCode, ERR_IMG_ZOOM_UYVY_INIT_POINTER,
+                 ERR_IMG_ZOOM_UYVY_INIT_POINTER, ERR_IMG_ZOOM_UYVY_GETMEMSIZE_PARAM_POINTER,
+                 ERR_IMG_ZOOM_UYVY_ANDTF_ANALYZECODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.zoom_uyvy.002";
-  m.null_version = ERR_IMG_ZOOM_UYVY_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_ZOOM_UYVY_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_ZOOM_UYVY_VERSION_BUFLEN_TOO_SHORT;
+  pft::set_version(m, "pelforge_v300.zoom_uyvy.002", ERR_IMG_ZOOM_UYVY_GET_VERSION_POINTER,
+                   ERR_IMG_ZOOM_UYVY_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_ZOOM_UYVY_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(uyvy_param(64, 32, 1, 48, 24, 1, 4, 4, 8, 8));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tImageZoomUYVYParam*>(record);
@@ -191,14 +169,10 @@ pft::ModuleCase zoom_uyvy_case() {
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 184;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_ZOOM_UYVY_INIT_POINTER;
-  m.close_null = ERR_IMG_ZOOM_UYVY_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_ZOOM_UYVY_CLOSE_MEM_POINTER;
-  m.close_foreign = VIDEOMEM_ERR_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_ZOOM_UYVY_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_ZOOM_UYVY_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_ZOOM_UYVY_PROCESS_INPUT_POINTER;
+  pft::set_null_codes(m, {ERR_IMG_ZOOM_UYVY_INIT_POINTER, ERR_IMG_ZOOM_UYVY_CLOSE_POINTER,
+                          ERR_IMG_ZOOM_UYVY_CLOSE_MEM_POINTER, VIDEOMEM_ERR_POINTER,
+                          ERR_IMG_ZOOM_UYVY_SETPARAM_POINTER, ERR_IMG_ZOOM_UYVY_STATUS_POINTER,
+                          ERR_IMG_ZOOM_UYVY_PROCESS_INPUT_POINTER});
   m.open_failures = {
       ERR_IMG_ZOOM_UYVY_INIT_HANDLE_MEM_MALLOC, ERR_IMG_ZOOM_UYVY_INIT_HANDLE_MEM_MALLOC,
       ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC, ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
@@ -246,26 +220,16 @@ pft::ModuleCase apt_zoom_case() {
   pft::ModuleCase m;
   m.name = "apt_zoom";
   m.family = pft::Family::kScaling;
-  m.entry = {ImageAptZoomOpen_c,
-             ImageAptZoomProcess_c,
-             ImageAptZoomClose_c,
-             ImageAptZoomSetParam_c,
-             ImageAptZoomGetVersion_c,
-             ImageAptZoomGetStatus_c,
-             ImageAptZoomAnalyzeErrorCode_c,
-             ImageAptZoomDebug_c,
-             ImageAptZoomGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageAptZoom);
   m.table = &tImageAptZoomFunc;
   m.id = 20;
-  m.names = pas8ImageAptZoomSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_APT_ZOOM_SELF_INIT_POINTER;
-  m.accept_hi = ERR_IMG_APT_ZOOM_GET_MEMSIZE_ZOOM_PARAM;
-  m.null_name = ERR_IMG_APT_ZOOM_ANALYZE_ERROR_CODE_HANDLE;
+  pft::set_names(m, pas8ImageAptZoomSelfAnalyzeErrorCode, ERR_IMG_APT_ZOOM_SELF_INIT_POINTER,
+                 ERR_IMG_APT_ZOOM_SELF_INIT_POINTER, ERR_IMG_APT_ZOOM_GET_MEMSIZE_ZOOM_PARAM,
+                 ERR_IMG_APT_ZOOM_ANALYZE_ERROR_CODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.AptZoom.003";
-  m.null_version = ERR_IMG_APT_ZOOM_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_APT_ZOOM_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_APT_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT;
+  pft::set_version(m, "pelforge_v300.AptZoom.003", ERR_IMG_APT_ZOOM_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_APT_ZOOM_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_APT_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(apt_param(420, 64, 32, 1, 420, 48, 40, 1, 8, 8, 4, 4));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tImageAptZoomParam*>(record);
@@ -274,14 +238,11 @@ pft::ModuleCase apt_zoom_case() {
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 192;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_APT_ZOOM_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_APT_ZOOM_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_APT_ZOOM_SELF_CLOSE_MEM_POINTER;
-  m.close_foreign = VIDEOMEM_ERR_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_APT_ZOOM_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_APT_ZOOM_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_APT_ZOOM_SELF_INPUT_POINTER;
+  pft::set_null_codes(m,
+                      {ERR_IMG_APT_ZOOM_SELF_INIT_POINTER, ERR_IMG_APT_ZOOM_SELF_CLOSE_POINTER,
+                       ERR_IMG_APT_ZOOM_SELF_CLOSE_MEM_POINTER, VIDEOMEM_ERR_POINTER,
+                       ERR_IMG_APT_ZOOM_SELF_SETPARAM_POINTER, ERR_IMG_APT_ZOOM_SELF_STATUS_POINTER,
+                       ERR_IMG_APT_ZOOM_SELF_INPUT_POINTER});
   m.open_failures = {ERR_IMG_APT_ZOOM_SELF_INIT_HANDLE_MEM_MALLOC_ERROR,
                      ERR_IMG_APT_ZOOM_SELF_INIT_HANDLE_MEM_MALLOC_ERROR,
                      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
