@@ -112,6 +112,18 @@ std::function<void(void*)> edit(std::function<void(Record&)> change) {
   return [change](void* p) { change(*static_cast<Record*>(p)); };
 }
 
+// A refused record in one line: the record type, what, Open's code (also SetParam's), and the
+// change written on `p`: PF_REFUSED(tFooParam, "odd width", ERR_FOO_WIDTH, p.s32Width = 15).
+// _LATE: refused only after the instance exists (and given back at once).
+#define PF_REFUSED(Record, what, code, ...)                         \
+  ::pft::ValidationRow {                                            \
+    what, ::pft::edit<Record>([](Record& p) { __VA_ARGS__; }), code \
+  }
+#define PF_REFUSED_LATE(Record, what, code, ...)                             \
+  ::pft::ValidationRow {                                                     \
+    what, ::pft::edit<Record>([](Record& p) { __VA_ARGS__; }), code, 0, true \
+  }
+
 // One refused record: the change to the valid record and the codes Open and SetParam give.
 struct ValidationRow {
   std::string what;

@@ -15,7 +15,6 @@
 namespace {
 
 using pft::Bytes;
-using pft::edit;
 using P = tImageAddImageParam;
 
 P param(int32_t bw, int32_t bh, uint32_t bt, int32_t fw, int32_t fh, uint32_t ft, uint32_t yuv,
@@ -56,38 +55,32 @@ pft::ModuleCase addimage_case() {
   m.open_failures = {ERR_IMG_ADD_IMAGE_OPEN_MALLOC};
   m.dma_failure = ERR_IMG_ADD_IMAGE_GET_DMA_HANDLE;
   m.rows = {
-      {"background 60 wide before a bad foreground",
-       edit<P>([](P& p) { p.s32BgWidth = 60, p.s32FgHeight = 0; }),
-       ERR_IMG_ADD_IMAGE_CHECK_BG_SIZE},
-      {"background height 0", edit<P>([](P& p) { p.s32BgHeight = 0; }),
-       ERR_IMG_ADD_IMAGE_CHECK_BG_SIZE},
-      {"foreground height 12 before bad types",
-       edit<P>([](P& p) { p.s32FgHeight = 12, p.u32FgYuvType = 422; }),
-       ERR_IMG_ADD_IMAGE_CHECK_FG_SIZE},
-      {"foreground width -8", edit<P>([](P& p) { p.s32FgWidth = -8; }),
-       ERR_IMG_ADD_IMAGE_CHECK_FG_SIZE},
-      {"types 420 and 422 before an odd top",
-       edit<P>([](P& p) { p.u32FgYuvType = PF_YUV_UYVY, p.s32Top = 3; }),
-       ERR_IMG_ADD_IMAGE_CHECK_YUV_TYPE_EQUALITY},
-      {"both NV12", edit<P>([](P& p) { p.u32FgYuvType = p.u32BgYuvType = PF_YUV_NV12; }),
-       ERR_IMG_ADD_IMAGE_CHECK_YUV_TYPE},
-      {"top odd before a bad left", edit<P>([](P& p) { p.s32Top = 3, p.s32Left = -2; }),
-       ERR_IMG_ADD_IMAGE_CHECK_TOP_SIZE},
-      {"left negative", edit<P>([](P& p) { p.s32Left = -2; }), ERR_IMG_ADD_IMAGE_CHECK_LEFT_SIZE},
-      {"top cut odd before a bad bottom cut",
-       edit<P>([](P& p) { p.s32TopCut = 1, p.s32BottomCut = -2; }),
-       ERR_IMG_ADD_IMAGE_CHECK_TOP_CUT_SIZE},
-      {"bottom cut negative", edit<P>([](P& p) { p.s32BottomCut = -2; }),
-       ERR_IMG_ADD_IMAGE_CHECK_BOTTOM_CUT_SIZE},
-      {"left cut odd, though it would fit", edit<P>([](P& p) { p.s32LeftCut = 5; }),
-       ERR_IMG_ADD_IMAGE_CHECK_LEFT_CUT_SIZE},
-      {"right cut odd", edit<P>([](P& p) { p.s32RightCut = 1; }),
-       ERR_IMG_ADD_IMAGE_CHECK_RIGHT_CUT_SIZE},
+      PF_REFUSED(P, "background 60 wide before a bad foreground", ERR_IMG_ADD_IMAGE_CHECK_BG_SIZE,
+                 p.s32BgWidth = 60, p.s32FgHeight = 0),
+      PF_REFUSED(P, "background height 0", ERR_IMG_ADD_IMAGE_CHECK_BG_SIZE, p.s32BgHeight = 0),
+      PF_REFUSED(P, "foreground height 12 before bad types", ERR_IMG_ADD_IMAGE_CHECK_FG_SIZE,
+                 p.s32FgHeight = 12, p.u32FgYuvType = 422),
+      PF_REFUSED(P, "foreground width -8", ERR_IMG_ADD_IMAGE_CHECK_FG_SIZE, p.s32FgWidth = -8),
+      PF_REFUSED(P, "types 420 and 422 before an odd top",
+                 ERR_IMG_ADD_IMAGE_CHECK_YUV_TYPE_EQUALITY, p.u32FgYuvType = PF_YUV_UYVY,
+                 p.s32Top = 3),
+      PF_REFUSED(P, "both NV12", ERR_IMG_ADD_IMAGE_CHECK_YUV_TYPE,
+                 p.u32FgYuvType = p.u32BgYuvType = PF_YUV_NV12),
+      PF_REFUSED(P, "top odd before a bad left", ERR_IMG_ADD_IMAGE_CHECK_TOP_SIZE, p.s32Top = 3,
+                 p.s32Left = -2),
+      PF_REFUSED(P, "left negative", ERR_IMG_ADD_IMAGE_CHECK_LEFT_SIZE, p.s32Left = -2),
+      PF_REFUSED(P, "top cut odd before a bad bottom cut", ERR_IMG_ADD_IMAGE_CHECK_TOP_CUT_SIZE,
+                 p.s32TopCut = 1, p.s32BottomCut = -2),
+      PF_REFUSED(P, "bottom cut negative", ERR_IMG_ADD_IMAGE_CHECK_BOTTOM_CUT_SIZE,
+                 p.s32BottomCut = -2),
+      PF_REFUSED(P, "left cut odd, though it would fit", ERR_IMG_ADD_IMAGE_CHECK_LEFT_CUT_SIZE,
+                 p.s32LeftCut = 5),
+      PF_REFUSED(P, "right cut odd", ERR_IMG_ADD_IMAGE_CHECK_RIGHT_CUT_SIZE, p.s32RightCut = 1),
       // 16 + 32 - 4 fits 64 with 20 to spare; at 38 it is two over.
-      {"two pixels past the right edge", edit<P>([](P& p) { p.s32Left = 38; }),
-       ERR_IMG_ADD_IMAGE_CHECK_FG_WIDTH_OVER},
-      {"two lines past the bottom", edit<P>([](P& p) { p.s32Top = 38; }),
-       ERR_IMG_ADDIMAGE_CHECK_FG_HEIGHT_OVER},
+      PF_REFUSED(P, "two pixels past the right edge", ERR_IMG_ADD_IMAGE_CHECK_FG_WIDTH_OVER,
+                 p.s32Left = 38),
+      PF_REFUSED(P, "two lines past the bottom", ERR_IMG_ADDIMAGE_CHECK_FG_HEIGHT_OVER,
+                 p.s32Top = 38),
   };
   return m;
 }

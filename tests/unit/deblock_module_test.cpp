@@ -48,29 +48,17 @@ pft::ModuleCase deblock_case() {
       m, {0xC2400001, 0xC240000B, 0xC240000B, 0xC240000C, 0xC240000D, 0xC2400011, 0xC2400008});
   m.open_failures = {0xC2400002, 0xC2400013};
   m.dma_failure = 0xC2400014;
-  auto row = [](const char* what, void (*change)(P&), uint32_t code) {
-    return pft::ValidationRow{what, pft::edit<P>(change), code};
-  };
   m.rows = {
-      row(
-          "width 12 before the strides", [](P& p) { p.s32SrcWidth = 12, p.s32DstYStride = 1; },
-          0xC2400003),
-      row(
-          "height 20", [](P& p) { p.s32SrcHeight = 20, p.s32DstHeight = 20; }, 0xC2400004),
-      row(
-          "destination width differs", [](P& p) { p.s32DstWidth = 8; }, 0xC2400005),
-      row(
-          "width 0, destination 16", [](P& p) { p.s32SrcWidth = 0; }, 0xC2400005),
-      row(
-          "destination height differs", [](P& p) { p.s32DstHeight = 8; }, 0xC2400005),
-      row(
-          "source stride", [](P& p) { p.s32SrcYStride = 15; }, 0xC2400006),
-      row(
-          "source chroma stride", [](P& p) { p.s32SrcUVStride = 7; }, 0xC2400006),
-      row(
-          "destination stride", [](P& p) { p.s32DstYStride = 8; }, 0xC2400007),
-      row(
-          "destination chroma stride", [](P& p) { p.s32DstUVStride = 7; }, 0xC2400007),
+      PF_REFUSED(P, "width 12 before the strides", 0xC2400003, p.s32SrcWidth = 12,
+                 p.s32DstYStride = 1),
+      PF_REFUSED(P, "height 20", 0xC2400004, p.s32SrcHeight = 20, p.s32DstHeight = 20),
+      PF_REFUSED(P, "destination width differs", 0xC2400005, p.s32DstWidth = 8),
+      PF_REFUSED(P, "width 0, destination 16", 0xC2400005, p.s32SrcWidth = 0),
+      PF_REFUSED(P, "destination height differs", 0xC2400005, p.s32DstHeight = 8),
+      PF_REFUSED(P, "source stride", 0xC2400006, p.s32SrcYStride = 15),
+      PF_REFUSED(P, "source chroma stride", 0xC2400006, p.s32SrcUVStride = 7),
+      PF_REFUSED(P, "destination stride", 0xC2400007, p.s32DstYStride = 8),
+      PF_REFUSED(P, "destination chroma stride", 0xC2400007, p.s32DstUVStride = 7),
   };
   return m;
 }

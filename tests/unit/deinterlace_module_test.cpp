@@ -54,33 +54,18 @@ pft::ModuleCase deinterlace_case() {
       m, {0xC7400001, 0xC740000B, 0xC740000B, 0xC740000C, 0xC740000D, 0xC7400011, 0xC7400008});
   m.open_failures = {0xC7400002, 0xC7400004, 0xC7400013};  // instance, history, line buffer
   m.dma_failure = 0xC7400014;
-  auto row = [](const char* what, void (*change)(P&), uint32_t code) {
-    return pft::ValidationRow{what, pft::edit<P>(change), code};
-  };
   m.rows = {
-      row(
-          "width 12", [](P& p) { p.s32Width = 12; }, 0xC7400005),
-      row(
-          "width 0 before height 0", [](P& p) { p.s32Width = p.s32Height = 0; }, 0xC7400005),
-      row(
-          "width -8", [](P& p) { p.s32Width = -8; }, 0xC7400005),
-      row(
-          "height 0 before stride", [](P& p) { p.s32Height = 0, p.s32YStride = 8; }, 0xC7400006),
-      row(
-          "height 20", [](P& p) { p.s32Height = 20; }, 0xC7400006),
-      row(
-          "stride below width", [](P& p) { p.s32YStride = 24; }, 0xC7400007),
-      row(
-          "chroma stride -1 before mode", [](P& p) { p.s32UVStride = -1, p.s32Mode = 9; },
-          0xC7400007),
-      row(
-          "mode 4", [](P& p) { p.s32Mode = 4; }, 0xC7400015),
-      row(
-          "mode -1 before type", [](P& p) { p.s32Mode = -1, p.s32FrameType = 0; }, 0xC7400015),
-      row(
-          "type 0", [](P& p) { p.s32FrameType = 0; }, 0xC7400016),
-      row(
-          "type 4", [](P& p) { p.s32FrameType = 4; }, 0xC7400016),
+      PF_REFUSED(P, "width 12", 0xC7400005, p.s32Width = 12),
+      PF_REFUSED(P, "width 0 before height 0", 0xC7400005, p.s32Width = p.s32Height = 0),
+      PF_REFUSED(P, "width -8", 0xC7400005, p.s32Width = -8),
+      PF_REFUSED(P, "height 0 before stride", 0xC7400006, p.s32Height = 0, p.s32YStride = 8),
+      PF_REFUSED(P, "height 20", 0xC7400006, p.s32Height = 20),
+      PF_REFUSED(P, "stride below width", 0xC7400007, p.s32YStride = 24),
+      PF_REFUSED(P, "chroma stride -1 before mode", 0xC7400007, p.s32UVStride = -1, p.s32Mode = 9),
+      PF_REFUSED(P, "mode 4", 0xC7400015, p.s32Mode = 4),
+      PF_REFUSED(P, "mode -1 before type", 0xC7400015, p.s32Mode = -1, p.s32FrameType = 0),
+      PF_REFUSED(P, "type 0", 0xC7400016, p.s32FrameType = 0),
+      PF_REFUSED(P, "type 4", 0xC7400016, p.s32FrameType = 4),
   };
   return m;
 }

@@ -43,22 +43,13 @@ pft::ModuleCase dering_case() {
       m, {0xC2C00001, 0xC2C00009, 0xC2C00009, 0xC2C0000A, 0xC2C0000B, 0xC2C0000F, 0xC2C00006});
   m.open_failures = {0xC2C00002, 0xC2C00011};
   m.dma_failure = 0xC2C00012;
-  auto row = [](const char* what, void (*change)(P&), uint32_t code) {
-    return pft::ValidationRow{what, pft::edit<P>(change), code};
-  };
   m.rows = {
-      row(
-          "width 0 before height", [](P& p) { p.s32Width = 0, p.s32Height = 0; }, 0xC2C00003),
-      row(
-          "width 20", [](P& p) { p.s32Width = 20; }, 0xC2C00003),
-      row(
-          "height -8", [](P& p) { p.s32Height = -8; }, 0xC2C00004),
-      row(
-          "height 12 before stride", [](P& p) { p.s32Height = 12, p.s32YStride = 1; }, 0xC2C00004),
-      row(
-          "stride", [](P& p) { p.s32YStride = 16; }, 0xC2C00005),
-      row(
-          "chroma stride", [](P& p) { p.s32UVStride = 11; }, 0xC2C00005),
+      PF_REFUSED(P, "width 0 before height", 0xC2C00003, p.s32Width = 0, p.s32Height = 0),
+      PF_REFUSED(P, "width 20", 0xC2C00003, p.s32Width = 20),
+      PF_REFUSED(P, "height -8", 0xC2C00004, p.s32Height = -8),
+      PF_REFUSED(P, "height 12 before stride", 0xC2C00004, p.s32Height = 12, p.s32YStride = 1),
+      PF_REFUSED(P, "stride", 0xC2C00005, p.s32YStride = 16),
+      PF_REFUSED(P, "chroma stride", 0xC2C00005, p.s32UVStride = 11),
   };
   return m;
 }

@@ -57,11 +57,10 @@ pft::ModuleCase generate_case() {
       {"pattern 0", edit<P>([](P& p) { p.u32PatternType = 0; }),
        ERR_IMG_GENERATE_IMAGE_OPEN_PATTER_TYPE, ERR_IMG_GENERATE_IMAGE_SET_PARAM_PATTER_TYPE},
       // The sizes are the renovation instance's to refuse, after the instance was taken.
-      {"bars 72 wide", edit<P>([](P& p) { p.s32Width = 72; }), ERR_IMG_RENOVATION_WIDTH, 0, true},
-      {"height 0", edit<P>([](P& p) { p.s32Height = 0; }), ERR_IMG_RENOVATION_HEIGHT, 0, true},
-      {"test card of 704x576",
-       edit<P>([](P& p) { p.u32PatternType = 1, p.s32Width = 704, p.s32Height = 576; }),
-       ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY, 0, true},
+      PF_REFUSED_LATE(P, "bars 72 wide", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 72),
+      PF_REFUSED_LATE(P, "height 0", ERR_IMG_RENOVATION_HEIGHT, p.s32Height = 0),
+      PF_REFUSED_LATE(P, "test card of 704x576", ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY,
+                      p.u32PatternType = 1, p.s32Width = 704, p.s32Height = 576),
   };
   return m;
 }

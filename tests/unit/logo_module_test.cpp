@@ -98,34 +98,21 @@ pft::ModuleCase logo_case() {
     return pft::ValidationRow{what, edit<tLogoParam>(change), code, setparam};
   };
   m.rows = {
-      row(
-          "no logo data", [](tLogoParam& p) { p.pu8FgData = nullptr; }, ERR_IMG_LOGO_DATA),
-      row(
-          "no alpha, bad type too",
-          [](tLogoParam& p) { p.pu8FgAlpha = nullptr, p.u32FgYuvType = 422; }, ERR_IMG_LOGO_DATA),
-      row(
-          "logo and background types differ", [](tLogoParam& p) { p.u32FgYuvType = 42012; },
-          ERR_IMG_LOGO_YUV_TYPE),
-      row(
-          "width not a multiple of 8", [](tLogoParam& p) { p.s32BgWidth = 60, p.s32BgHeight = 0; },
-          ERR_IMG_LOGO_BG_WIDTH),
-      row(
-          "height 0", [](tLogoParam& p) { p.s32BgHeight = 0; }, ERR_IMG_LOGO_BG_HEIGHT),
-      row(
-          "reference width 4", [](tLogoParam& p) { p.s32FgRefWidth = 4; },
-          ERR_IMG_LOGO_FG_REFWIDTH),
-      row(
-          "reference height 30", [](tLogoParam& p) { p.s32FgRefHeight = 30; },
-          ERR_IMG_LOGO_FG_REFHEIGHT),
-      row(
-          "type 4202", [](tLogoParam& p) { p.u32FgYuvType = p.u32BgYuvType = 4202; },
-          ERR_IMG_LOGO_FORMAT_UNSUPPORT),
-      row(
-          "YUYV field",
-          [](tLogoParam& p) {
-            p.u32FgYuvType = p.u32BgYuvType = PF_YUV_YUYV, p.u32ImageType = PF_IMAGE_FIELD;
-          },
-          ERR_IMG_LOGO_FORMAT_UNSUPPORT),
+      PF_REFUSED(tLogoParam, "no logo data", ERR_IMG_LOGO_DATA, p.pu8FgData = nullptr),
+      PF_REFUSED(tLogoParam, "no alpha, bad type too", ERR_IMG_LOGO_DATA, p.pu8FgAlpha = nullptr,
+                 p.u32FgYuvType = 422),
+      PF_REFUSED(tLogoParam, "logo and background types differ", ERR_IMG_LOGO_YUV_TYPE,
+                 p.u32FgYuvType = 42012),
+      PF_REFUSED(tLogoParam, "width not a multiple of 8", ERR_IMG_LOGO_BG_WIDTH, p.s32BgWidth = 60,
+                 p.s32BgHeight = 0),
+      PF_REFUSED(tLogoParam, "height 0", ERR_IMG_LOGO_BG_HEIGHT, p.s32BgHeight = 0),
+      PF_REFUSED(tLogoParam, "reference width 4", ERR_IMG_LOGO_FG_REFWIDTH, p.s32FgRefWidth = 4),
+      PF_REFUSED(tLogoParam, "reference height 30", ERR_IMG_LOGO_FG_REFHEIGHT,
+                 p.s32FgRefHeight = 30),
+      PF_REFUSED(tLogoParam, "type 4202", ERR_IMG_LOGO_FORMAT_UNSUPPORT,
+                 p.u32FgYuvType = p.u32BgYuvType = 4202),
+      PF_REFUSED(tLogoParam, "YUYV field", ERR_IMG_LOGO_FORMAT_UNSUPPORT,
+                 p.u32FgYuvType = p.u32BgYuvType = PF_YUV_YUYV, p.u32ImageType = PF_IMAGE_FIELD),
       row(
           "UYVY field at another size",
           [](tLogoParam& p) {
@@ -133,48 +120,29 @@ pft::ModuleCase logo_case() {
             p.s32FgRefWidth = 720;
           },
           ERR_IMG_LOGO_WIDTH_UNMATCHED),
-      row(
-          "adaptive YUYV",
-          [](tLogoParam& p) {
-            p.u32FgYuvType = p.u32BgYuvType = PF_YUV_YUYV, p.u32AdaptiveColor = 1;
-          },
-          ERR_IMG_LOGO_FORMAT_UNSUPPORT),
-      row(
-          "adaptive at 3:1", [](tLogoParam& p) { p.u32AdaptiveColor = 1, p.s32FgRefWidth = 192; },
-          ERR_IMG_LOGO_WIDTH_UNMATCHED),
-      row(
-          "odd logo width", [](tLogoParam& p) { p.s32FgWidth = 15, p.s32FgTop = -2; },
-          ERR_IMG_LOGO_FG_WIDTH),
-      row(
-          "logo height 0", [](tLogoParam& p) { p.s32FgHeight = 0; }, ERR_IMG_LOGO_FG_HEIGHT),
-      row(
-          "top below the picture", [](tLogoParam& p) { p.s32FgTop = 34, p.s32FgLeft = -2; },
-          ERR_IMG_LOGO_FG_TOP),
-      row(
-          "left past the picture", [](tLogoParam& p) { p.s32FgLeft = 66, p.s32FgTop = 3; },
-          ERR_IMG_LOGO_FG_LEFT),
-      row(
-          "odd top", [](tLogoParam& p) { p.s32FgTop = 3, p.s32FgLeft = 3; }, ERR_IMG_LOGO_FG_TOP),
-      row(
-          "odd left", [](tLogoParam& p) { p.s32FgLeft = 3, p.s32TopCut = -2; },
-          ERR_IMG_LOGO_FG_LEFT),
-      row(
-          "negative top cut", [](tLogoParam& p) { p.s32TopCut = -2, p.s32LeftCut = -1; },
-          ERR_IMG_LOGO_FG_V_CUTLINE),
-      row(
-          "cuts taller than the logo", [](tLogoParam& p) { p.s32TopCut = 4, p.s32BottomCut = 6; },
-          ERR_IMG_LOGO_FG_V_CUTLINE),
-      row(
-          "odd bottom cut", [](tLogoParam& p) { p.s32BottomCut = 1; }, ERR_IMG_LOGO_FG_V_CUTLINE),
-      row(
-          "cuts wider than the logo", [](tLogoParam& p) { p.s32LeftCut = 9, p.s32RightCut = 8; },
-          ERR_IMG_LOGO_FG_H_CUTLINE),
-      row(
-          "negative right cut", [](tLogoParam& p) { p.s32RightCut = -1; },
-          ERR_IMG_LOGO_FG_H_CUTLINE),
-      row(
-          "text without widths", [](tLogoParam& p) { p.u32AdaptiveColor = 1, p.s32LineHeight = 4; },
-          ERR_IMG_LOGO_DATA),
+      PF_REFUSED(tLogoParam, "adaptive YUYV", ERR_IMG_LOGO_FORMAT_UNSUPPORT,
+                 p.u32FgYuvType = p.u32BgYuvType = PF_YUV_YUYV, p.u32AdaptiveColor = 1),
+      PF_REFUSED(tLogoParam, "adaptive at 3:1", ERR_IMG_LOGO_WIDTH_UNMATCHED,
+                 p.u32AdaptiveColor = 1, p.s32FgRefWidth = 192),
+      PF_REFUSED(tLogoParam, "odd logo width", ERR_IMG_LOGO_FG_WIDTH, p.s32FgWidth = 15,
+                 p.s32FgTop = -2),
+      PF_REFUSED(tLogoParam, "logo height 0", ERR_IMG_LOGO_FG_HEIGHT, p.s32FgHeight = 0),
+      PF_REFUSED(tLogoParam, "top below the picture", ERR_IMG_LOGO_FG_TOP, p.s32FgTop = 34,
+                 p.s32FgLeft = -2),
+      PF_REFUSED(tLogoParam, "left past the picture", ERR_IMG_LOGO_FG_LEFT, p.s32FgLeft = 66,
+                 p.s32FgTop = 3),
+      PF_REFUSED(tLogoParam, "odd top", ERR_IMG_LOGO_FG_TOP, p.s32FgTop = 3, p.s32FgLeft = 3),
+      PF_REFUSED(tLogoParam, "odd left", ERR_IMG_LOGO_FG_LEFT, p.s32FgLeft = 3, p.s32TopCut = -2),
+      PF_REFUSED(tLogoParam, "negative top cut", ERR_IMG_LOGO_FG_V_CUTLINE, p.s32TopCut = -2,
+                 p.s32LeftCut = -1),
+      PF_REFUSED(tLogoParam, "cuts taller than the logo", ERR_IMG_LOGO_FG_V_CUTLINE,
+                 p.s32TopCut = 4, p.s32BottomCut = 6),
+      PF_REFUSED(tLogoParam, "odd bottom cut", ERR_IMG_LOGO_FG_V_CUTLINE, p.s32BottomCut = 1),
+      PF_REFUSED(tLogoParam, "cuts wider than the logo", ERR_IMG_LOGO_FG_H_CUTLINE,
+                 p.s32LeftCut = 9, p.s32RightCut = 8),
+      PF_REFUSED(tLogoParam, "negative right cut", ERR_IMG_LOGO_FG_H_CUTLINE, p.s32RightCut = -1),
+      PF_REFUSED(tLogoParam, "text without widths", ERR_IMG_LOGO_DATA, p.u32AdaptiveColor = 1,
+                 p.s32LineHeight = 4),
       row(
           "too many characters",
           [](tLogoParam& p) {

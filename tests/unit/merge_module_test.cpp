@@ -780,11 +780,11 @@ pft::ModuleCase merge_case() {
   m.delegates = true;  // the banner's codes, which Open passes on
   pft::set_version(m, "pelforge_v300.merge.004", ERR_IMG_MERGE_VERSION_INPUT_POINTER, 0,
                    ERR_IMG_MERGE_VERSION_LEN);
-  P p = record_for(5, 0, false);  // Four at 352x288
-  p.u8DrawBoundary = 1, p.u8DrawFocus = 1, p.u8FillEmpty = 1;
-  p.atWindow[0].u8Focus = 1;
-  p.atWindow[3].u8Empty = 1;
-  m.param = pft::record_bytes(p);
+  P valid = record_for(5, 0, false);  // Four at 352x288
+  valid.u8DrawBoundary = 1, valid.u8DrawFocus = 1, valid.u8FillEmpty = 1;
+  valid.atWindow[0].u8Focus = 1;
+  valid.atWindow[3].u8Empty = 1;
+  m.param = pft::record_bytes(valid);
   m.mem_size = 112 + 3704;
   m.family = pft::Family::kComposition;
   // Each slot's picture as large as its window record says (the module checks that size against
@@ -819,27 +819,22 @@ pft::ModuleCase merge_case() {
   m.dma_failure = ERR_IMG_MERGE_GET_DMA_HANDLE;
   // The checks in their order: each row also breaks a field checked later.
   m.rows = {
-      {"style 23", pft::edit<P>([](P& r) { r.u16MergeStyle = 23, r.u32BgWidth = 353; }),
-       ERR_IMG_MERGE_CHECK_MERGE_STYLE},
-      {"size 352x289", pft::edit<P>([](P& r) { r.u32BgHeight = 289, r.u8BoundaryWidth = 3; }),
-       ERR_IMG_MERGE_CHECK_BG_SIZE},
-      {"size 576x720", pft::edit<P>([](P& r) { r.u32BgWidth = 576, r.u32BgHeight = 720; }),
-       ERR_IMG_MERGE_CHECK_BG_SIZE},
-      {"boundary width 3",
-       pft::edit<P>([](P& r) { r.u8BoundaryWidth = 3, r.atWindow[0].u32YuvType = 422; }),
-       ERR_IMG_MERGE_CHECK_BOUNDARYWIDTH},
-      {"boundary width 26", pft::edit<P>([](P& r) { r.u8BoundaryWidth = 26; }),
-       ERR_IMG_MERGE_CHECK_BOUNDARYWIDTH},
-      {"window 0 in 4:2:2",
-       pft::edit<P>([](P& r) { r.atWindow[0].u32YuvType = 422, r.atWindow[0].u32Width = 2; }),
-       ERR_IMG_MERGE_CHECK_PARAM_FG},
-      {"window number 5 of 4",
-       pft::edit<P>([](P& r) { r.atWindow[1].u8WindowNo = 5, r.atWindow[2].u32Height = 2; }),
-       ERR_IMG_MERGE_CHECK_PARAM_FG},
-      {"width of window 2", pft::edit<P>([](P& r) { r.atWindow[1].u32Width = 174; }),
-       ERR_IMG_MERGE_CHECK_FG_SIZE},
-      {"height of window 3", pft::edit<P>([](P& r) { r.atWindow[2].u32Height = 142; }),
-       ERR_IMG_MERGE_CHECK_FG_SIZE},
+      PF_REFUSED(P, "style 23", ERR_IMG_MERGE_CHECK_MERGE_STYLE, p.u16MergeStyle = 23,
+                 p.u32BgWidth = 353),
+      PF_REFUSED(P, "size 352x289", ERR_IMG_MERGE_CHECK_BG_SIZE, p.u32BgHeight = 289,
+                 p.u8BoundaryWidth = 3),
+      PF_REFUSED(P, "size 576x720", ERR_IMG_MERGE_CHECK_BG_SIZE, p.u32BgWidth = 576,
+                 p.u32BgHeight = 720),
+      PF_REFUSED(P, "boundary width 3", ERR_IMG_MERGE_CHECK_BOUNDARYWIDTH, p.u8BoundaryWidth = 3,
+                 p.atWindow[0].u32YuvType = 422),
+      PF_REFUSED(P, "boundary width 26", ERR_IMG_MERGE_CHECK_BOUNDARYWIDTH, p.u8BoundaryWidth = 26),
+      PF_REFUSED(P, "window 0 in 4:2:2", ERR_IMG_MERGE_CHECK_PARAM_FG,
+                 p.atWindow[0].u32YuvType = 422, p.atWindow[0].u32Width = 2),
+      PF_REFUSED(P, "window number 5 of 4", ERR_IMG_MERGE_CHECK_PARAM_FG,
+                 p.atWindow[1].u8WindowNo = 5, p.atWindow[2].u32Height = 2),
+      PF_REFUSED(P, "width of window 2", ERR_IMG_MERGE_CHECK_FG_SIZE, p.atWindow[1].u32Width = 174),
+      PF_REFUSED(P, "height of window 3", ERR_IMG_MERGE_CHECK_FG_SIZE,
+                 p.atWindow[2].u32Height = 142),
       {"Seven at 352x288", pft::edit<P>([](P& r) {
          r.u16MergeStyle = 8;
          for (int i = 0; i < 7; ++i) {

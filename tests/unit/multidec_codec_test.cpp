@@ -371,10 +371,11 @@ pft::ModuleCase multidec_case() {
   pft::set_names(m, pas8ImgMultiDecAnalyzeErrorCode, 0xC5400001, 0xC5400001, 0xC5400016,
                  0xC5400014);
   // GetVersion is the codec unit library's: no tag of ours to check.
-  tMultiDecParam p{};
-  p.s32ChannelNum = 3;
-  for (int i = 0; i < 3; ++i) p.atDecParam[i] = block_for(VIDEOUNIT_CODEC_H264, 64 + 32 * i, 48);
-  m.param = pft::record_bytes(p);
+  tMultiDecParam valid{};
+  valid.s32ChannelNum = 3;
+  for (int i = 0; i < 3; ++i)
+    valid.atDecParam[i] = block_for(VIDEOUNIT_CODEC_H264, 64 + 32 * i, 48);
+  m.param = pft::record_bytes(valid);
   m.status_echoes_param = false;
   m.status_size = sizeof(tMultiDecStatus);
   // Each channel given a command from the content; the rest of the content is the access unit
@@ -406,7 +407,7 @@ pft::ModuleCase multidec_case() {
   uint32_t size = 1576 + 3 * 6144;
   for (int i = 0; i < 3; ++i) {
     uint32_t channel = 0;
-    VideoUnitDecoderGetMemSize(&p.atDecParam[i], &channel);
+    VideoUnitDecoderGetMemSize(&valid.atDecParam[i], &channel);
     size += channel;
   }
   m.mem_size = size;
@@ -415,9 +416,9 @@ pft::ModuleCase multidec_case() {
   m.open_failures = {0xC5400002, 0xC5400002};
   using P = tMultiDecParam;
   m.rows = {
-      {"no channel", pft::edit<P>([](P& r) { r.s32ChannelNum = 0; }), 0xC5400010},
-      {"65 channels", pft::edit<P>([](P& r) { r.s32ChannelNum = 65; }), 0xC5400010},
-      {"negative count", pft::edit<P>([](P& r) { r.s32ChannelNum = -1; }), 0xC5400010},
+      PF_REFUSED(P, "no channel", 0xC5400010, p.s32ChannelNum = 0),
+      PF_REFUSED(P, "65 channels", 0xC5400010, p.s32ChannelNum = 65),
+      PF_REFUSED(P, "negative count", 0xC5400010, p.s32ChannelNum = -1),
       {"third channel's codec unknown", pft::edit<P>([](P& r) { r.atDecParam[2].u32Codec = 9; }),
        0xC5400003, 0xC5400005, true},
       {"second channel's width odd", pft::edit<P>([](P& r) { r.atDecParam[1].u32Width = 63; }),
@@ -438,11 +439,11 @@ pft::ModuleCase multidec_new_case() {
   pft::set_names(m, pas8ImgMultiDecNewAnalyzeErrorCode, 0xC6000001, 0xC6000001, 0xC6000017,
                  0xC6000016);
   pft::set_version(m, "pelforge_v300.multidec_new.002", 0xC600000E, 0, 0xC600000F);
-  tMultiDecNewParam p{};
-  p.s32ChannelNum = 2;
-  p.atDecParam[0] = block_for(VIDEOUNIT_CODEC_HEVC, 64, 48);
-  p.atDecParam[1] = block_for(VIDEOUNIT_CODEC_MPEG2, 32, 16);
-  m.param = pft::record_bytes(p);
+  tMultiDecNewParam valid{};
+  valid.s32ChannelNum = 2;
+  valid.atDecParam[0] = block_for(VIDEOUNIT_CODEC_HEVC, 64, 48);
+  valid.atDecParam[1] = block_for(VIDEOUNIT_CODEC_MPEG2, 32, 16);
+  m.param = pft::record_bytes(valid);
   m.status_echoes_param = false;
   m.status_size = sizeof(tMultiDecNewStatus);
   // The composite is as large as every channel's picture together, which is what GetMemSize
@@ -471,11 +472,11 @@ pft::ModuleCase multidec_new_case() {
   m.open_failures = {0xC6000002, 0xC6000002, 0xC6000015};
   using P = tMultiDecNewParam;
   m.rows = {
-      {"no channel", pft::edit<P>([](P& r) { r.s32ChannelNum = 0; }), 0xC6000011},
-      {"97 channels", pft::edit<P>([](P& r) { r.s32ChannelNum = 97; }), 0xC6000011},
-      {"odd width", pft::edit<P>([](P& r) { r.atDecParam[1].u32Width = 31; }), 0xC6000010},
-      {"height 0", pft::edit<P>([](P& r) { r.atDecParam[0].u32Height = 0; }), 0xC6000010},
-      {"width 4098", pft::edit<P>([](P& r) { r.atDecParam[0].u32Width = 4098; }), 0xC6000010},
+      PF_REFUSED(P, "no channel", 0xC6000011, p.s32ChannelNum = 0),
+      PF_REFUSED(P, "97 channels", 0xC6000011, p.s32ChannelNum = 97),
+      PF_REFUSED(P, "odd width", 0xC6000010, p.atDecParam[1].u32Width = 31),
+      PF_REFUSED(P, "height 0", 0xC6000010, p.atDecParam[0].u32Height = 0),
+      PF_REFUSED(P, "width 4098", 0xC6000010, p.atDecParam[0].u32Width = 4098),
       {"second channel's codec unknown", pft::edit<P>([](P& r) { r.atDecParam[1].u32Codec = 0; }),
        0xC6000003, 0xC6000005, true},
   };

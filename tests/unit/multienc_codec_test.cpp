@@ -192,11 +192,11 @@ pft::ModuleCase multienc_case() {
   m.id = 25;
   pft::set_names(m, pas8ImgMultiEncAnalyzeErrorCode, 0xC7800001, 0xC7800001, 0xC7800017,
                  0xC7800014);
-  tMultiEncParam p{};
-  p.s32ChannelNum = 2;
-  p.atEncParam[0] = enc_block(VIDEOUNIT_CODEC_H264, 64, 48);
-  p.atEncParam[1] = enc_block(VIDEOUNIT_CODEC_MPEG2, 32, 16);
-  m.param = pft::record_bytes(p);
+  tMultiEncParam valid{};
+  valid.s32ChannelNum = 2;
+  valid.atEncParam[0] = enc_block(VIDEOUNIT_CODEC_H264, 64, 48);
+  valid.atEncParam[1] = enc_block(VIDEOUNIT_CODEC_MPEG2, 32, 16);
+  m.param = pft::record_bytes(valid);
   m.status_echoes_param = false;
   m.status_size = sizeof(tMultiEncStatus);
   // Each channel's picture as the record's pitches describe it (0: the width), and a packet
@@ -225,7 +225,7 @@ pft::ModuleCase multienc_case() {
   uint32_t size = 200 + 2 * 6144;
   for (int i = 0; i < 2; ++i) {
     uint32_t channel = 0;
-    VideoUnitEncoderGetMemSize(&p.atEncParam[i], &channel);
+    VideoUnitEncoderGetMemSize(&valid.atEncParam[i], &channel);
     size += channel;
   }
   m.mem_size = size;
@@ -235,8 +235,8 @@ pft::ModuleCase multienc_case() {
   m.open_failures = {0xC7800002, 0xC7800002};
   using P = tMultiEncParam;
   m.rows = {
-      {"no channel", pft::edit<P>([](P& r) { r.s32ChannelNum = 0; }), 0xC7800010},
-      {"9 channels", pft::edit<P>([](P& r) { r.s32ChannelNum = 9; }), 0xC7800010},
+      PF_REFUSED(P, "no channel", 0xC7800010, p.s32ChannelNum = 0),
+      PF_REFUSED(P, "9 channels", 0xC7800010, p.s32ChannelNum = 9),
       {"second channel's codec HEVC", pft::edit<P>([](P& r) { r.atEncParam[1].u32Codec = 2; }),
        0xC7800003, 0xC7800005, true},
   };

@@ -235,13 +235,12 @@ pft::ModuleCase osd_case() {
                      ERR_IMG_OSD_OPEN_MALLOC_GETBUF, ERR_IMG_OSD_OPEN_MALLOC_cTable};
   m.dma_failure = ERR_IMG_OSD_GET_DMA_HANDLE;
   m.rows = {
-      {"width 0", pft::edit<P>([](P& p) { p.u32Width = 0, p.u8CenterWeight = 12; }),
-       ERR_IMG_OSD_WIDTH},
-      {"height 0", pft::edit<P>([](P& p) { p.u32Height = 0; }), ERR_IMG_OSD_WIDTH},
-      {"weight 12", pft::edit<P>([](P& p) { p.u8CenterWeight = 12, p.pu32RefPicture = nullptr; }),
-       ERR_IMG_OSD_WIDTH},
-      {"measure without reference", pft::edit<P>([](P& p) { p.pu32RefPicture = nullptr; }),
-       ERR_IMG_OSD_REFERENCE_PICTURE},
+      PF_REFUSED(P, "width 0", ERR_IMG_OSD_WIDTH, p.u32Width = 0, p.u8CenterWeight = 12),
+      PF_REFUSED(P, "height 0", ERR_IMG_OSD_WIDTH, p.u32Height = 0),
+      PF_REFUSED(P, "weight 12", ERR_IMG_OSD_WIDTH, p.u8CenterWeight = 12,
+                 p.pu32RefPicture = nullptr),
+      PF_REFUSED(P, "measure without reference", ERR_IMG_OSD_REFERENCE_PICTURE,
+                 p.pu32RefPicture = nullptr),
   };
   return m;
 }

@@ -220,30 +220,26 @@ pft::ModuleCase renovation_case() {
   m.dma_failure = ERR_IMG_RENOVATION_OPEN_GET_DMA_HANDLE;
   // The checks in their order: each row also breaks a field checked later.
   m.rows = {
-      {"width 0", pft::edit<P>([](P& p) { p.s32Width = 0, p.s32Height = 0; }),
-       ERR_IMG_RENOVATION_WIDTH},
-      {"width odd", pft::edit<P>([](P& p) { p.s32Width = 33; }), ERR_IMG_RENOVATION_WIDTH},
-      {"width 12290", pft::edit<P>([](P& p) { p.s32Width = 12290; }), ERR_IMG_RENOVATION_WIDTH},
-      {"height 12289", pft::edit<P>([](P& p) { p.s32Height = 12289, p.u32PatternType = 0; }),
-       ERR_IMG_RENOVATION_HEIGHT},
-      {"pattern 5", pft::edit<P>([](P& p) { p.u32PatternType = 5, p.u32YuvType = 4201; }),
-       ERR_IMG_RENOVATION_PATTERNTYPE},
-      {"YUV type 4201", pft::edit<P>([](P& p) { p.u32YuvType = 4201, p.u32Interlace = 3; }),
-       ERR_IMG_RENOVATION_SRCTYPE},
-      {"interlace 0", pft::edit<P>([](P& p) { p.u32Interlace = 0, p.u32R = 256; }),
-       ERR_IMG_RENOVATION_INTERLACE},
-      {"blue 256", pft::edit<P>([](P& p) { p.u32B = 256; }), ERR_IMG_RENOVATION_RGBVALUE},
+      PF_REFUSED(P, "width 0", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 0, p.s32Height = 0),
+      PF_REFUSED(P, "width odd", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 33),
+      PF_REFUSED(P, "width 12290", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 12290),
+      PF_REFUSED(P, "height 12289", ERR_IMG_RENOVATION_HEIGHT, p.s32Height = 12289,
+                 p.u32PatternType = 0),
+      PF_REFUSED(P, "pattern 5", ERR_IMG_RENOVATION_PATTERNTYPE, p.u32PatternType = 5,
+                 p.u32YuvType = 4201),
+      PF_REFUSED(P, "YUV type 4201", ERR_IMG_RENOVATION_SRCTYPE, p.u32YuvType = 4201,
+                 p.u32Interlace = 3),
+      PF_REFUSED(P, "interlace 0", ERR_IMG_RENOVATION_INTERLACE, p.u32Interlace = 0, p.u32R = 256),
+      PF_REFUSED(P, "blue 256", ERR_IMG_RENOVATION_RGBVALUE, p.u32B = 256),
       // Found once the instance exists, which is given back at once.
-      {"card 704x576", pft::edit<P>([](P& p) { p.u32PatternType = 1, p.s32Width = 704; }),
-       ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY, 0, true},
-      {"card packed", pft::edit<P>([](P& p) {
-         p.u32PatternType = 1, p.s32Width = 720, p.s32Height = 576, p.u32YuvType = 422;
-       }),
-       ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY, 0, true},
-      {"bars 728 wide", pft::edit<P>([](P& p) { p.s32Width = 728; }), ERR_IMG_RENOVATION_WIDTH, 0,
-       true},
-      {"second bars 40 wide", pft::edit<P>([](P& p) { p.u32PatternType = 4, p.s32Width = 40; }),
-       ERR_IMG_RENOVATION_WIDTH, 0, true},
+      PF_REFUSED_LATE(P, "card 704x576", ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY,
+                      p.u32PatternType = 1, p.s32Width = 704),
+      PF_REFUSED_LATE(P, "card packed", ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY,
+                      p.u32PatternType = 1, p.s32Width = 720, p.s32Height = 576,
+                      p.u32YuvType = 422),
+      PF_REFUSED_LATE(P, "bars 728 wide", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 728),
+      PF_REFUSED_LATE(P, "second bars 40 wide", ERR_IMG_RENOVATION_WIDTH, p.u32PatternType = 4,
+                      p.s32Width = 40),
   };
   return m;
 }

@@ -325,14 +325,13 @@ pft::ModuleCase cross_case() {
   const uint32_t size = ERR_IMG_CROSS_FILTER_PARAM_WIDTH_HEIGHT,
                  src = ERR_IMG_CROSS_FILTER_PARAM_SRC, dst = ERR_IMG_CROSS_FILTER_PARAM_DST;
   m.rows = {
-      {"sizes differ, before all else",
-       pft::edit<P>([](P& p) { p.s32DstWidth = 18, p.s32SrcYStride = 0; }), size},
-      {"heights differ", pft::edit<P>([](P& p) { p.s32DstHeight = 6; }), size},
-      {"source size 0", pft::edit<P>([](P& p) { p.s32SrcHeight = p.s32DstHeight = 0; }), src},
-      {"source chroma stride 0", pft::edit<P>([](P& p) { p.s32SrcUVStride = 0; }), src},
-      {"source stride below width", pft::edit<P>([](P& p) { p.s32SrcYStride = 15; }), src},
-      {"destination stride 0", pft::edit<P>([](P& p) { p.s32DstYStride = 0; }), dst},
-      {"destination chroma below half", pft::edit<P>([](P& p) { p.s32DstUVStride = 7; }), dst},
+      PF_REFUSED(P, "sizes differ, before all else", size, p.s32DstWidth = 18, p.s32SrcYStride = 0),
+      PF_REFUSED(P, "heights differ", size, p.s32DstHeight = 6),
+      PF_REFUSED(P, "source size 0", src, p.s32SrcHeight = p.s32DstHeight = 0),
+      PF_REFUSED(P, "source chroma stride 0", src, p.s32SrcUVStride = 0),
+      PF_REFUSED(P, "source stride below width", src, p.s32SrcYStride = 15),
+      PF_REFUSED(P, "destination stride 0", dst, p.s32DstYStride = 0),
+      PF_REFUSED(P, "destination chroma below half", dst, p.s32DstUVStride = 7),
   };
   return m;
 }
@@ -372,18 +371,18 @@ pft::ModuleCase gauss_case() {
   using P = tImgGaussFilterParam;
   const uint32_t src = ERR_IMG_GAUSS_FILTER_PARAM_SRC;
   m.rows = {
-      {"sizes differ", pft::edit<P>([](P& p) { p.s32DstHeight = 4, p.s32Level = 9; }),
-       ERR_IMG_GAUSS_FILTER_PARAM_WIDTH_HEIGHT},
-      {"source stride 0", pft::edit<P>([](P& p) { p.s32SrcYStride = 0; }), src},
+      PF_REFUSED(P, "sizes differ", ERR_IMG_GAUSS_FILTER_PARAM_WIDTH_HEIGHT, p.s32DstHeight = 4,
+                 p.s32Level = 9),
+      PF_REFUSED(P, "source stride 0", src, p.s32SrcYStride = 0),
       {"wider than 30 lines of scratch", pft::edit<P>([](P& p) {
          p.s32SrcWidth = p.s32DstWidth = p.s32SrcYStride = p.s32DstYStride = 3260;
          p.s32SrcUVStride = p.s32DstUVStride = 1630;
        }),
        src},
-      {"destination chroma stride 0", pft::edit<P>([](P& p) { p.s32DstUVStride = 0; }),
-       ERR_IMG_GAUSS_FILTER_PARAM_DST},
-      {"level 5", pft::edit<P>([](P& p) { p.s32Level = 5; }), ERR_IMG_GAUSS_FILTER_PARAM_RADIUS},
-      {"level -1", pft::edit<P>([](P& p) { p.s32Level = -1; }), ERR_IMG_GAUSS_FILTER_PARAM_RADIUS},
+      PF_REFUSED(P, "destination chroma stride 0", ERR_IMG_GAUSS_FILTER_PARAM_DST,
+                 p.s32DstUVStride = 0),
+      PF_REFUSED(P, "level 5", ERR_IMG_GAUSS_FILTER_PARAM_RADIUS, p.s32Level = 5),
+      PF_REFUSED(P, "level -1", ERR_IMG_GAUSS_FILTER_PARAM_RADIUS, p.s32Level = -1),
   };
   return m;
 }
@@ -420,18 +419,16 @@ pft::ModuleCase sharp_case() {
   const uint32_t width = ERR_IMG_SHARP_SELF_IMGWIDTH_ILLEGAL,
                  height = ERR_IMG_SHARP_SELF_IMGHEIGHT_ILLEGAL;
   m.rows = {
-      {"width 2130 is too long", pft::edit<P>([](P& p) { p.s32Width = 2130, p.s32Height = 0; }),
-       ERR_IMG_SHARP_SELF_IMGWIDTH_TOOLONGE},
-      {"width 2128 is not", pft::edit<P>([](P& p) { p.s32Width = 2128, p.s32Height = 0; }), height},
-      {"width 0", pft::edit<P>([](P& p) { p.s32Width = 0; }), width},
-      {"odd width", pft::edit<P>([](P& p) { p.s32Width = 15; }), width},
-      {"negative width", pft::edit<P>([](P& p) { p.s32Width = -2; }), width},
-      {"odd height", pft::edit<P>([](P& p) { p.s32Height = 7; }), height},
-      {"height 6146", pft::edit<P>([](P& p) { p.s32Height = 6146; }), height},
-      {"strength 256", pft::edit<P>([](P& p) { p.s32Strength = 256; }),
-       ERR_IMG_SHARP_SELF_FACTOR_ILLEGAL},
-      {"strength -1", pft::edit<P>([](P& p) { p.s32Strength = -1; }),
-       ERR_IMG_SHARP_SELF_FACTOR_ILLEGAL},
+      PF_REFUSED(P, "width 2130 is too long", ERR_IMG_SHARP_SELF_IMGWIDTH_TOOLONGE,
+                 p.s32Width = 2130, p.s32Height = 0),
+      PF_REFUSED(P, "width 2128 is not", height, p.s32Width = 2128, p.s32Height = 0),
+      PF_REFUSED(P, "width 0", width, p.s32Width = 0),
+      PF_REFUSED(P, "odd width", width, p.s32Width = 15),
+      PF_REFUSED(P, "negative width", width, p.s32Width = -2),
+      PF_REFUSED(P, "odd height", height, p.s32Height = 7),
+      PF_REFUSED(P, "height 6146", height, p.s32Height = 6146),
+      PF_REFUSED(P, "strength 256", ERR_IMG_SHARP_SELF_FACTOR_ILLEGAL, p.s32Strength = 256),
+      PF_REFUSED(P, "strength -1", ERR_IMG_SHARP_SELF_FACTOR_ILLEGAL, p.s32Strength = -1),
   };
   return m;
 }
@@ -469,22 +466,20 @@ pft::ModuleCase filter_case() {
   using P = tImageFilterParam;
   const uint32_t width = ERR_IMG_FILTER_SELF_IMGWIDTH_ILLEGAL;
   m.rows = {
-      {"width 2562: 38 x width too large",
-       pft::edit<P>([](P& p) { p.s32Width = p.s32YStride = 2562, p.s32Height = 0; }), width},
-      {"odd width", pft::edit<P>([](P& p) { p.s32Width = 15; }), width},
-      {"width 0", pft::edit<P>([](P& p) { p.s32Width = 0; }), width},
-      {"odd height", pft::edit<P>([](P& p) { p.s32Height = 9, p.s32YStride = 0; }),
-       ERR_IMG_FILTER_SELF_IMGHEIGHT_ILLEGAL},
-      {"luma stride below width", pft::edit<P>([](P& p) { p.s32YStride = 14, p.s32YuvType = 0; }),
-       ERR_IMG_FILTER_SELF_YSTRIDE_ILLEGAL},
-      {"chroma stride below half", pft::edit<P>([](P& p) { p.s32UVStride = 7; }),
-       ERR_IMG_FILTER_SELF_UVSTRIDE_ILLEGAL},
-      {"yuv type 4221", pft::edit<P>([](P& p) { p.s32YuvType = 4221, p.s32ImageType = 3; }),
-       ERR_IMG_FILTER_SELF_YUVTYPE_ILLEGAL},
-      {"interlaced frames", pft::edit<P>([](P& p) { p.s32ImageType = 3; }),
-       ERR_IMG_FILTER_SELF_INTERLACE_ILLEGAL},
-      {"filter type 2", pft::edit<P>([](P& p) { p.s32FilterType = 2; }),
-       ERR_IMG_FILTER_SELF_FILTERTYPE_ILLEGAL},
+      PF_REFUSED(P, "width 2562: 38 x width too large", width, p.s32Width = p.s32YStride = 2562,
+                 p.s32Height = 0),
+      PF_REFUSED(P, "odd width", width, p.s32Width = 15),
+      PF_REFUSED(P, "width 0", width, p.s32Width = 0),
+      PF_REFUSED(P, "odd height", ERR_IMG_FILTER_SELF_IMGHEIGHT_ILLEGAL, p.s32Height = 9,
+                 p.s32YStride = 0),
+      PF_REFUSED(P, "luma stride below width", ERR_IMG_FILTER_SELF_YSTRIDE_ILLEGAL,
+                 p.s32YStride = 14, p.s32YuvType = 0),
+      PF_REFUSED(P, "chroma stride below half", ERR_IMG_FILTER_SELF_UVSTRIDE_ILLEGAL,
+                 p.s32UVStride = 7),
+      PF_REFUSED(P, "yuv type 4221", ERR_IMG_FILTER_SELF_YUVTYPE_ILLEGAL, p.s32YuvType = 4221,
+                 p.s32ImageType = 3),
+      PF_REFUSED(P, "interlaced frames", ERR_IMG_FILTER_SELF_INTERLACE_ILLEGAL, p.s32ImageType = 3),
+      PF_REFUSED(P, "filter type 2", ERR_IMG_FILTER_SELF_FILTERTYPE_ILLEGAL, p.s32FilterType = 2),
   };
   return m;
 }

@@ -328,15 +328,13 @@ pft::ModuleCase temporal_filter_case() {
   const uint32_t height = ERR_IMG_TEMPORALFILTER_PARAM_HEIGHT;
   const uint32_t stride = ERR_IMG_TEMPORALFILTER_PARAM_STRIDE;
   m.rows = {
-      {"width 0 before height 0", pft::edit<P>([](P& p) { p.s32Width = p.s32Height = 0; }), width},
-      {"negative width", pft::edit<P>([](P& p) { p.s32Width = -8; }), width},
-      {"height 0 before strides", pft::edit<P>([](P& p) { p.s32Height = p.s32YStride = 0; }),
-       height},
-      {"luma stride below width", pft::edit<P>([](P& p) { p.s32YStride = 21; }), stride},
-      {"chroma stride below half", pft::edit<P>([](P& p) { p.s32UVStride = 10; }), stride},
-      {"too wide to allocate", pft::edit<P>([](P& p) { p.s32Width = p.s32YStride = 0x7FFFFFF0; }),
-       width},
-      {"too large to allocate", pft::edit<P>([](P& p) { p.s32Height = 0x40000000; }), height},
+      PF_REFUSED(P, "width 0 before height 0", width, p.s32Width = p.s32Height = 0),
+      PF_REFUSED(P, "negative width", width, p.s32Width = -8),
+      PF_REFUSED(P, "height 0 before strides", height, p.s32Height = p.s32YStride = 0),
+      PF_REFUSED(P, "luma stride below width", stride, p.s32YStride = 21),
+      PF_REFUSED(P, "chroma stride below half", stride, p.s32UVStride = 10),
+      PF_REFUSED(P, "too wide to allocate", width, p.s32Width = p.s32YStride = 0x7FFFFFF0),
+      PF_REFUSED(P, "too large to allocate", height, p.s32Height = 0x40000000),
   };
   return m;
 }

@@ -226,22 +226,17 @@ pft::ModuleCase uyvy_case() {
     return pft::ValidationRow{what, pft::edit<P>(change), open, set};
   };
   m.rows = {
-      row(
-          "source interlace before the rest",
-          [](P& p) { p.s32SrcInterlace = 2, p.s32SrcWidth = 1; },
-          ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_INTERLACE),
-      row(
-          "source width", [](P& p) { p.s32SrcWidth = 704; },
-          ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_WIDTH),
-      row(
-          "source height", [](P& p) { p.s32SrcHeight = 480; },
-          ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_HEIGHT),
-      row(
-          "output width", [](P& p) { p.s32DstWidth = 360, p.s32DstHeight = 1; },
-          ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_DST_WIDTH),
-      row(
-          "output height", [](P& p) { p.s32DstHeight = 100; },
-          ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_DST_HEIGHT),
+      PF_REFUSED(P, "source interlace before the rest",
+                 ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_INTERLACE, p.s32SrcInterlace = 2,
+                 p.s32SrcWidth = 1),
+      PF_REFUSED(P, "source width", ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_WIDTH,
+                 p.s32SrcWidth = 704),
+      PF_REFUSED(P, "source height", ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_HEIGHT,
+                 p.s32SrcHeight = 480),
+      PF_REFUSED(P, "output width", ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_DST_WIDTH,
+                 p.s32DstWidth = 360, p.s32DstHeight = 1),
+      PF_REFUSED(P, "output height", ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_DST_HEIGHT,
+                 p.s32DstHeight = 100),
       row(
           "352 x 144 is no output size", [](P& p) { p.s32DstHeight = 144; },
           ERR_IMG_UYVYTO420_ANDTF_OPEN_UNSUPPORTTYPE,

@@ -70,15 +70,15 @@ pft::ModuleCase yuv420_to_422_case() {
   m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
   using P = tYUV420ToYUV422Param;
   m.rows = {
-      {"field destination", edit<P>([](P& p) { p.s32DstImageType = 2; }), 0xC1000031},
-      {"unknown destination type before a bad width",
-       edit<P>([](P& p) { p.s32DstImageType = 0, p.s32SrcWidth = 0; }), 0xC1000031},
+      PF_REFUSED(P, "field destination", 0xC1000031, p.s32DstImageType = 2),
+      PF_REFUSED(P, "unknown destination type before a bad width", 0xC1000031,
+                 p.s32DstImageType = 0, p.s32SrcWidth = 0),
       // Everything else is the resizer's to refuse, with its own codes.
-      {"source width 0", edit<P>([](P& p) { p.s32SrcWidth = 0; }),
-       ERR_IMG_RESIZER_SELF_SRCWIDTH_ILLEGAL, 0, true},
-      {"field source to an interlaced frame",
-       edit<P>([](P& p) { p.s32SrcImageType = 2, p.s32DstImageType = 3; }),
-       ERR_IMG_RESIZER_420TO422_YUVTYPE_ILLEGAL, 0, true},
+      PF_REFUSED_LATE(P, "source width 0", ERR_IMG_RESIZER_SELF_SRCWIDTH_ILLEGAL,
+                      p.s32SrcWidth = 0),
+      PF_REFUSED_LATE(P, "field source to an interlaced frame",
+                      ERR_IMG_RESIZER_420TO422_YUVTYPE_ILLEGAL, p.s32SrcImageType = 2,
+                      p.s32DstImageType = 3),
   };
   return m;
 }
@@ -131,8 +131,8 @@ pft::ModuleCase yuv422_to_420_case() {
   m.rows = {
       {"D1 field to a field of another size", edit<P>([](P& p) { p = {720, 576, 2, 704, 576, 2}; }),
        ERR_IMG_RESIZER_422TO420_YUVTYPE_ILLEGAL, 0, true},
-      {"source height 0", edit<P>([](P& p) { p.s32SrcHeight = 0; }),
-       ERR_IMG_RESIZER_SELF_SRCHEIGHT_ILLEGAL, 0, true},
+      PF_REFUSED_LATE(P, "source height 0", ERR_IMG_RESIZER_SELF_SRCHEIGHT_ILLEGAL,
+                      p.s32SrcHeight = 0),
   };
   return m;
 }
