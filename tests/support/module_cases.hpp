@@ -114,7 +114,8 @@ std::function<void(void*)> edit(std::function<void(Record&)> change) {
 
 // A refused record in one line: the record type, what, Open's code (also SetParam's), and the
 // change written on `p`: PF_REFUSED(tFooParam, "odd width", ERR_FOO_WIDTH, p.s32Width = 15).
-// _LATE: refused only after the instance exists (and given back at once).
+// _LATE: refused only after the instance exists (and given back at once); PF_REFUSED2: SetParam
+// answers with a code of its own, given after Open's.
 #define PF_REFUSED(Record, what, code, ...)                         \
   ::pft::ValidationRow {                                            \
     what, ::pft::edit<Record>([](Record& p) { __VA_ARGS__; }), code \
@@ -122,6 +123,10 @@ std::function<void(void*)> edit(std::function<void(Record&)> change) {
 #define PF_REFUSED_LATE(Record, what, code, ...)                             \
   ::pft::ValidationRow {                                                     \
     what, ::pft::edit<Record>([](Record& p) { __VA_ARGS__; }), code, 0, true \
+  }
+#define PF_REFUSED2(Record, what, open_code, setparam_code, ...)                        \
+  ::pft::ValidationRow {                                                                \
+    what, ::pft::edit<Record>([](Record& p) { __VA_ARGS__; }), open_code, setparam_code \
   }
 
 // One refused record: the change to the valid record and the codes Open and SetParam give.

@@ -52,10 +52,11 @@ pft::ModuleCase generate_case() {
                      ERR_IMG_RENOVATION_OPEN_MALLOC, ERR_IMG_RENOVATION_OPEN_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_RENOVATION_OPEN_GET_DMA_HANDLE;
   m.rows = {
-      {"solid colour", edit<P>([](P& p) { p.u32PatternType = PF_RENOVATION_SOLID; }),
-       ERR_IMG_GENERATE_IMAGE_OPEN_PATTER_TYPE, ERR_IMG_GENERATE_IMAGE_SET_PARAM_PATTER_TYPE},
-      {"pattern 0", edit<P>([](P& p) { p.u32PatternType = 0; }),
-       ERR_IMG_GENERATE_IMAGE_OPEN_PATTER_TYPE, ERR_IMG_GENERATE_IMAGE_SET_PARAM_PATTER_TYPE},
+      PF_REFUSED2(P, "solid colour", ERR_IMG_GENERATE_IMAGE_OPEN_PATTER_TYPE,
+                  ERR_IMG_GENERATE_IMAGE_SET_PARAM_PATTER_TYPE,
+                  p.u32PatternType = PF_RENOVATION_SOLID),
+      PF_REFUSED2(P, "pattern 0", ERR_IMG_GENERATE_IMAGE_OPEN_PATTER_TYPE,
+                  ERR_IMG_GENERATE_IMAGE_SET_PARAM_PATTER_TYPE, p.u32PatternType = 0),
       // The sizes are the renovation instance's to refuse, after the instance was taken.
       PF_REFUSED_LATE(P, "bars 72 wide", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 72),
       PF_REFUSED_LATE(P, "height 0", ERR_IMG_RENOVATION_HEIGHT, p.s32Height = 0),

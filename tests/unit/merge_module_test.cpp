@@ -78,8 +78,8 @@ Rect size_of(int style, int n, int W, int H) {
   return {0, 0, w, h};
 }
 
-// The six square grids (x0 + dx c, y0 + dy r) at the nine sizes; {0} where a grid has no layout.
-// The 8x8 grid at 352x288 is the grid of its 44x36 windows.
+// The six square grids (x0 + dx c, y0 + dy r) at the nine sizes; zeros where a grid has no
+// layout. The 8x8 grid at 352x288 is the grid of its 44x36 windows.
 struct GridRow {
   int x0, dx, y0, dy;
 };
@@ -89,33 +89,15 @@ constexpr GridRow kGrid3[9] = {{8, 112, 0, 96},  {0, 240, 0, 192}, {0, 240, 0, 1
 constexpr GridRow kGrid4[9] = {{0, 88, 0, 72},   {8, 176, 0, 144}, {8, 176, 0, 120},
                                {0, 192, 0, 192}, {0, 256, 0, 192}, {0, 256, 0, 200},
                                {0, 320, 0, 200}, {0, 176, 0, 144}, {0, 176, 0, 120}};
-constexpr GridRow kGrid5[9] = {{},
-                               {0, 144, 2, 114},
-                               {},
-                               {4, 152, 4, 152},
-                               {2, 204, 4, 152},
-                               {2, 204, 0, 160},
-                               {0, 256, 0, 160},
-                               {2, 140, 2, 114},
-                               {2, 140, 0, 96}};
-constexpr GridRow kGrid6[9] = {{},
-                               {0, 120, 0, 96},
-                               {},
-                               {0, 128, 0, 128},
-                               {2, 170, 0, 128},
-                               {2, 170, 4, 132},
-                               {4, 212, 4, 132},
-                               {4, 116, 0, 96},
-                               {4, 116, 0, 80}};
-constexpr GridRow kGrid7[9] = {{},
-                               {2, 102, 0, 82},
-                               {},
-                               {6, 108, 6, 108},
-                               {0, 146, 6, 108},
-                               {0, 146, 0, 114},
-                               {2, 182, 0, 114},
-                               {0, 100, 0, 82},
-                               {0, 100, 0, 68}};
+constexpr GridRow kGrid5[9] = {{0, 0, 0, 0},     {0, 144, 2, 114}, {0, 0, 0, 0},
+                               {4, 152, 4, 152}, {2, 204, 4, 152}, {2, 204, 0, 160},
+                               {0, 256, 0, 160}, {2, 140, 2, 114}, {2, 140, 0, 96}};
+constexpr GridRow kGrid6[9] = {{0, 0, 0, 0},     {0, 120, 0, 96},  {0, 0, 0, 0},
+                               {0, 128, 0, 128}, {2, 170, 0, 128}, {2, 170, 4, 132},
+                               {4, 212, 4, 132}, {4, 116, 0, 96},  {4, 116, 0, 80}};
+constexpr GridRow kGrid7[9] = {{0, 0, 0, 0},     {2, 102, 0, 82},  {0, 0, 0, 0},
+                               {6, 108, 6, 108}, {0, 146, 6, 108}, {0, 146, 0, 114},
+                               {2, 182, 0, 114}, {0, 100, 0, 82},  {0, 100, 0, 68}};
 constexpr GridRow kGrid8[9] = {{0, 44, 0, 36},   {0, 90, 0, 72},  {0, 90, 0, 60},
                                {0, 96, 0, 96},   {0, 128, 0, 96}, {0, 128, 0, 100},
                                {0, 160, 0, 100}, {0, 88, 0, 72},  {0, 88, 0, 60}};
@@ -838,17 +820,10 @@ pft::ModuleCase merge_case() {
       {"Seven at 352x288", pft::edit<P>([](P& r) {
          r.u16MergeStyle = 8;
          for (int i = 0; i < 7; ++i) {
-           r.atWindow[i] = tImgMergeWindow{i < 3 ? 176u : 88u,
-                                           i < 3 ? 144u : 72u,
-                                           1,
-                                           420,
-                                           0,
-                                           0,
-                                           0,
-                                           0,
-                                           0,
-                                           static_cast<uint8_t>(i + 1),
-                                           0};
+           tImgMergeWindow& w = r.atWindow[i];
+           w = {};
+           w.u32Width = i < 3 ? 176 : 88, w.u32Height = i < 3 ? 144 : 72;
+           w.u32ImageType = 1, w.u32YuvType = 420, w.u8WindowNo = static_cast<uint8_t>(i + 1);
          }
        }),
        ERR_IMG_MERGE_BG_STYLE, 0, true},

@@ -155,9 +155,9 @@ pft::ModuleCase mergezoom_case() {
                      ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_MERGE_ZOOM_OPEN_GET_DMA_HANDLE;
   m.rows = {
-      {"maximum pictures 65 before a bad style",
-       edit<P>([](P& p) { p.s32MaxPicNum = 65, p.u32MergeStyle = 1; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_MAXFGNUM, ERR_IMG_MERGE_ZOOM_SETPARAM_INPUT_MAXFGNUM},
+      PF_REFUSED2(P, "maximum pictures 65 before a bad style", ERR_IMG_MERGE_ZOOM_CHECK_BG_MAXFGNUM,
+                  ERR_IMG_MERGE_ZOOM_SETPARAM_INPUT_MAXFGNUM, p.s32MaxPicNum = 65,
+                  p.u32MergeStyle = 1),
       PF_REFUSED(P, "maximum pictures -1", ERR_IMG_MERGE_ZOOM_CHECK_BG_MAXFGNUM,
                  p.s32MaxPicNum = -1),
       PF_REFUSED(P, "style 20401 + 1", ERR_IMG_MERGE_ZOOM_CHECK_BG_MERGE_STYLE,

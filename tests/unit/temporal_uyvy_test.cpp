@@ -222,9 +222,6 @@ pft::ModuleCase uyvy_case() {
                      ERR_IMG_UYVYTO420_ANDTF_FAST_SCRATH};
   m.dma_failure = ERR_IMG_UYVYTO420_ANDTF_DMA_HANDLE;
   using P = tImgUYVYTo420AndTFParam;
-  auto row = [](const char* what, void (*change)(P&), uint32_t open, uint32_t set = 0) {
-    return pft::ValidationRow{what, pft::edit<P>(change), open, set};
-  };
   m.rows = {
       PF_REFUSED(P, "source interlace before the rest",
                  ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_INTERLACE, p.s32SrcInterlace = 2,
@@ -237,18 +234,12 @@ pft::ModuleCase uyvy_case() {
                  p.s32DstWidth = 360, p.s32DstHeight = 1),
       PF_REFUSED(P, "output height", ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_DST_HEIGHT,
                  p.s32DstHeight = 100),
-      row(
-          "352 x 144 is no output size", [](P& p) { p.s32DstHeight = 144; },
-          ERR_IMG_UYVYTO420_ANDTF_OPEN_UNSUPPORTTYPE,
-          ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_UNSUPPORTTYPE),
-      row(
-          "352 x 576 is a field size", [](P& p) { p.s32DstHeight = 576; },
-          ERR_IMG_UYVYTO420_ANDTF_OPEN_DST_INTERLACE,
-          ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_DST_INTERLACE),
-      row(
-          "CIF is a frame size", [](P& p) { p.s32DstInterlace = 2; },
-          ERR_IMG_UYVYTO420_ANDTF_OPEN_DST_INTERLACE,
-          ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_DST_INTERLACE),
+      PF_REFUSED2(P, "352 x 144 is no output size", ERR_IMG_UYVYTO420_ANDTF_OPEN_UNSUPPORTTYPE,
+                  ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_UNSUPPORTTYPE, p.s32DstHeight = 144),
+      PF_REFUSED2(P, "352 x 576 is a field size", ERR_IMG_UYVYTO420_ANDTF_OPEN_DST_INTERLACE,
+                  ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_DST_INTERLACE, p.s32DstHeight = 576),
+      PF_REFUSED2(P, "CIF is a frame size", ERR_IMG_UYVYTO420_ANDTF_OPEN_DST_INTERLACE,
+                  ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_DST_INTERLACE, p.s32DstInterlace = 2),
   };
   return m;
 }

@@ -26,6 +26,19 @@ using pft::random_bytes;
 
 constexpr size_t kGuard = 64;
 
+// The converters name a code for each null pointer alike: PREFIX_OPEN_INPUT_HANDLE and so on.
+#define CONVERTER_NULL_CODES(m, prefix)                                                        \
+  m.open_null_out = prefix##_OPEN_INPUT_HANDLE, m.open_null_param = prefix##_OPEN_INPUT_PARAM, \
+  m.open_null_mem = prefix##_OPEN_INPUT_MEMHANDLE, m.close_null = prefix##_CLOSE_INPUT_HANDLE, \
+  m.close_no_mem = prefix##_CLOSE_INPUT_MEMHANDLE, m.close_foreign = prefix##_CLOSE_FREE,      \
+  m.setparam_null_handle = prefix##_SETPARAM_INPUT_HANDLE,                                     \
+  m.setparam_null_param = prefix##_SETPARAM_INPUT_PARAM,                                       \
+  m.getstatus_null_handle = prefix##_GETSTATUS_INPUT_HANDLE,                                   \
+  m.getstatus_null_record = prefix##_GETSTATUS_INPUT_PARAM,                                    \
+  m.process_null_handle = prefix##_PROCESS_INPUT_HANDLE,                                       \
+  m.process_null_input = prefix##_PROCESS_INPUT_PARAM,                                         \
+  m.process_null_output = prefix##_PROCESS_OUTPUT_PARAM
+
 // ---------------------------------------------------------------- the modules for generic tests
 
 pft::ModuleCase yuv420_to_422_case() {
@@ -51,19 +64,7 @@ pft::ModuleCase yuv420_to_422_case() {
     return status != 0 ? status : image_type == uint32_t(p.s32DstImageType) ? 0u : 1u;
   };
   m.mem_size = 176;
-  m.open_null_out = ERR_IMG_420TO422_OPEN_INPUT_HANDLE;
-  m.open_null_param = ERR_IMG_420TO422_OPEN_INPUT_PARAM;
-  m.open_null_mem = ERR_IMG_420TO422_OPEN_INPUT_MEMHANDLE;
-  m.close_null = ERR_IMG_420TO422_CLOSE_INPUT_HANDLE;
-  m.close_no_mem = ERR_IMG_420TO422_CLOSE_INPUT_MEMHANDLE;
-  m.close_foreign = ERR_IMG_420TO422_CLOSE_FREE;
-  m.setparam_null_handle = ERR_IMG_420TO422_SETPARAM_INPUT_HANDLE;
-  m.setparam_null_param = ERR_IMG_420TO422_SETPARAM_INPUT_PARAM;
-  m.getstatus_null_handle = ERR_IMG_420TO422_GETSTATUS_INPUT_HANDLE;
-  m.getstatus_null_record = ERR_IMG_420TO422_GETSTATUS_INPUT_PARAM;
-  m.process_null_handle = ERR_IMG_420TO422_PROCESS_INPUT_HANDLE;
-  m.process_null_input = ERR_IMG_420TO422_PROCESS_INPUT_PARAM;
-  m.process_null_output = ERR_IMG_420TO422_PROCESS_OUTPUT_PARAM;
+  CONVERTER_NULL_CODES(m, ERR_IMG_420TO422);
   m.open_failures = {ERR_IMG_420TO422_OPEN_MALLOC, ERR_IMG_420TO422_OPEN_MALLOC,
                      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
@@ -110,19 +111,7 @@ pft::ModuleCase yuv422_to_420_case() {
                : 1u;
   };
   m.mem_size = 176;
-  m.open_null_out = ERR_IMG_422TO420_OPEN_INPUT_HANDLE;
-  m.open_null_param = ERR_IMG_422TO420_OPEN_INPUT_PARAM;
-  m.open_null_mem = ERR_IMG_422TO420_OPEN_INPUT_MEMHANDLE;
-  m.close_null = ERR_IMG_422TO420_CLOSE_INPUT_HANDLE;
-  m.close_no_mem = ERR_IMG_422TO420_CLOSE_INPUT_MEMHANDLE;
-  m.close_foreign = ERR_IMG_422TO420_CLOSE_FREE;
-  m.setparam_null_handle = ERR_IMG_422TO420_SETPARAM_INPUT_HANDLE;
-  m.setparam_null_param = ERR_IMG_422TO420_SETPARAM_INPUT_PARAM;
-  m.getstatus_null_handle = ERR_IMG_422TO420_GETSTATUS_INPUT_HANDLE;
-  m.getstatus_null_record = ERR_IMG_422TO420_GETSTATUS_INPUT_PARAM;
-  m.process_null_handle = ERR_IMG_422TO420_PROCESS_INPUT_HANDLE;
-  m.process_null_input = ERR_IMG_422TO420_PROCESS_INPUT_PARAM;
-  m.process_null_output = ERR_IMG_422TO420_PROCESS_OUTPUT_PARAM;
+  CONVERTER_NULL_CODES(m, ERR_IMG_422TO420);
   m.open_failures = {ERR_IMG_422TO420_OPEN_MALLOC, ERR_IMG_422TO420_OPEN_MALLOC,
                      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
@@ -165,36 +154,25 @@ pft::ModuleCase d1split_case() {
     return e.Process(h, &d, &d);
   };
   m.mem_size = 96;
-  m.open_null_out = ERR_IMG_D1_SPLIT_OPEN_INPUT_HANDLE;
-  m.open_null_param = ERR_IMG_D1_SPLIT_OPEN_INPUT_PARAM;
-  m.open_null_mem = ERR_IMG_D1_SPLIT_OPEN_INPUT_MEMHANDLE;
-  m.close_null = ERR_IMG_D1_SPLIT_CLOSE_INPUT_HANDLE;
-  m.close_no_mem = ERR_IMG_D1_SPLIT_CLOSE_INPUT_MEMHANDLE;
-  m.close_foreign = ERR_IMG_D1_SPLIT_CLOSE_FREE;
-  m.setparam_null_handle = ERR_IMG_D1_SPLIT_SETPARAM_INPUT_HANDLE;
-  m.setparam_null_param = ERR_IMG_D1_SPLIT_SETPARAM_INPUT_PARAM;
-  m.getstatus_null_handle = ERR_IMG_D1_SPLIT_GETSTATUS_INPUT_HANDLE;
-  m.getstatus_null_record = ERR_IMG_D1_SPLIT_GETSTATUS_INPUT_PARAM;
-  m.process_null_handle = ERR_IMG_D1_SPLIT_PROCESS_INPUT_HANDLE;
-  m.process_null_input = ERR_IMG_D1_SPLIT_PROCESS_INPUT_PARAM;
-  m.process_null_output = ERR_IMG_D1_SPLIT_PROCESS_OUTPUT_PARAM;
+  CONVERTER_NULL_CODES(m, ERR_IMG_D1_SPLIT);
   m.open_failures = {ERR_IMG_D1_SPLIT_OPEN_MALLOC, ERR_IMG_D1_SPLIT_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_D1_SPLIT_GET_DMA_HANDLE;
   using P = tYUV422ToYUV420D1To4xCifParam;
   m.rows = {
-      {"704 wide", edit<P>([](P& p) { p.s32SrcWidth = 704; }), ERR_IMG_D1_SPLIT_OPEN_INPUT_IMG_SIZE,
-       ERR_IMG_D1_SPLIT_SETPARAM_INPUT_IMG_SIZE},
-      {"486 lines before a bad width",
-       edit<P>([](P& p) { p.s32SrcHeight = 486, p.atDst[0].s32Width = 360; }),
-       ERR_IMG_D1_SPLIT_OPEN_INPUT_IMG_SIZE, ERR_IMG_D1_SPLIT_SETPARAM_INPUT_IMG_SIZE},
-      {"last picture 360 wide before a bad height",
-       edit<P>([](P& p) { p.atDst[3].s32Width = 360, p.atDst[0].s32Height = 244; }),
-       ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_WIDTH, ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_WIDTH},
-      {"second picture 244 lines", edit<P>([](P& p) { p.atDst[1].s32Height = 244; }),
-       ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_HEIGHT, ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_HEIGHT},
+      PF_REFUSED2(P, "704 wide", ERR_IMG_D1_SPLIT_OPEN_INPUT_IMG_SIZE,
+                  ERR_IMG_D1_SPLIT_SETPARAM_INPUT_IMG_SIZE, p.s32SrcWidth = 704),
+      PF_REFUSED2(P, "486 lines before a bad width", ERR_IMG_D1_SPLIT_OPEN_INPUT_IMG_SIZE,
+                  ERR_IMG_D1_SPLIT_SETPARAM_INPUT_IMG_SIZE, p.s32SrcHeight = 486,
+                  p.atDst[0].s32Width = 360),
+      PF_REFUSED2(P, "last picture 360 wide before a bad height",
+                  ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_WIDTH,
+                  ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_WIDTH, p.atDst[3].s32Width = 360,
+                  p.atDst[0].s32Height = 244),
+      PF_REFUSED2(P, "second picture 244 lines", ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_HEIGHT,
+                  ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_HEIGHT, p.atDst[1].s32Height = 244),
       // A 480-line frame has 240-line fields: a 288-line picture would read past it.
-      {"288 lines from 480", edit<P>([](P& p) { p.atDst[2].s32Height = 288; }),
-       ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_HEIGHT, ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_HEIGHT},
+      PF_REFUSED2(P, "288 lines from 480", ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_HEIGHT,
+                  ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_HEIGHT, p.atDst[2].s32Height = 288),
   };
   return m;
 }
