@@ -378,7 +378,7 @@ pft::ModuleCase motion_case() {
   m.dma_failure = kBase + 0x16;
   // Each row changes the sensitivity as well, so that SetParam does not take the record for
   // the one in force (its YUV type is not compared) and validates it.
-  const auto row = [](const char* what, void (*change)(P&), uint32_t code) {
+  const auto row = [](const char* what, uint32_t code, void (*change)(P&)) {
     return pft::ValidationRow{what, pft::edit<P>([change](P& q) {
                                 q.s16Sensitivity = 2;
                                 change(q);
@@ -386,50 +386,29 @@ pft::ModuleCase motion_case() {
                               kBase + code};
   };
   m.rows = {
-      row(
-          "width 0", [](P& q) { q.s32Width = 0, q.s32Height = 0; }, 0x04),
-      row(
-          "width 12296", [](P& q) { q.s32Width = 12296; }, 0x04),
-      row(
-          "width 100", [](P& q) { q.s32Width = 100, q.s32YuvType = 422; }, 0x04),
-      row(
-          "height 0", [](P& q) { q.s32Height = 0, q.s32YuvType = 422; }, 0x05),
-      row(
-          "height 6145", [](P& q) { q.s32Height = 6145; }, 0x05),
-      row(
-          "YUV type 422", [](P& q) { q.s32YuvType = 422, q.s32Interlace = 0; }, 0x06),
-      row(
-          "interlace 0", [](P& q) { q.s32Interlace = 0, q.s16AreaNum = 17; }, 0x18),
-      row(
-          "interlace 4", [](P& q) { q.s32Interlace = 4; }, 0x18),
-      row(
-          "17 areas", [](P& q) { q.s16AreaNum = 17, q.s16Sensitivity = 0; }, 0x07),
-      row(
-          "-1 areas", [](P& q) { q.s16AreaNum = -1; }, 0x07),
-      row(
-          "area top > height", [](P& q) { q.atArea[0].s16Top = 289, q.atArea[0].s16Height = 0; },
-          0x08),
-      row(
-          "area top -1", [](P& q) { q.atArea[1].s16Top = -1; }, 0x08),
-      row(
-          "area left > width", [](P& q) { q.atArea[0].s16Left = 353, q.atArea[0].s16Width = 0; },
-          0x08),
-      row(
-          "area width -1", [](P& q) { q.atArea[0].s16Width = -1; }, 0x08),
-      row(
-          "area height -1", [](P& q) { q.atArea[1].s16Height = -1; }, 0x08),
-      row(
-          "area past the right edge", [](P& q) { q.atArea[0].s16Width = 333; }, 0x08),
-      row(
-          "area past the bottom", [](P& q) { q.atArea[1].s16Top = 1, q.s32FineTune = 11; }, 0x08),
-      row(
-          "sensitivity 0", [](P& q) { q.s16Sensitivity = 0, q.s32FineTune = 11; }, 0x09),
-      row(
-          "sensitivity 6", [](P& q) { q.s16Sensitivity = 6; }, 0x09),
-      row(
-          "fine tune 11", [](P& q) { q.s32FineTune = 11; }, 0x0A),
-      row(
-          "fine tune -11", [](P& q) { q.s32FineTune = -11; }, 0x0A),
+      row("width 0", 0x04, [](P& q) { q.s32Width = 0, q.s32Height = 0; }),
+      row("width 12296", 0x04, [](P& q) { q.s32Width = 12296; }),
+      row("width 100", 0x04, [](P& q) { q.s32Width = 100, q.s32YuvType = 422; }),
+      row("height 0", 0x05, [](P& q) { q.s32Height = 0, q.s32YuvType = 422; }),
+      row("height 6145", 0x05, [](P& q) { q.s32Height = 6145; }),
+      row("YUV type 422", 0x06, [](P& q) { q.s32YuvType = 422, q.s32Interlace = 0; }),
+      row("interlace 0", 0x18, [](P& q) { q.s32Interlace = 0, q.s16AreaNum = 17; }),
+      row("interlace 4", 0x18, [](P& q) { q.s32Interlace = 4; }),
+      row("17 areas", 0x07, [](P& q) { q.s16AreaNum = 17, q.s16Sensitivity = 0; }),
+      row("-1 areas", 0x07, [](P& q) { q.s16AreaNum = -1; }),
+      row("area top > height", 0x08,
+          [](P& q) { q.atArea[0].s16Top = 289, q.atArea[0].s16Height = 0; }),
+      row("area top -1", 0x08, [](P& q) { q.atArea[1].s16Top = -1; }),
+      row("area left > width", 0x08,
+          [](P& q) { q.atArea[0].s16Left = 353, q.atArea[0].s16Width = 0; }),
+      row("area width -1", 0x08, [](P& q) { q.atArea[0].s16Width = -1; }),
+      row("area height -1", 0x08, [](P& q) { q.atArea[1].s16Height = -1; }),
+      row("area past the right edge", 0x08, [](P& q) { q.atArea[0].s16Width = 333; }),
+      row("area past the bottom", 0x08, [](P& q) { q.atArea[1].s16Top = 1, q.s32FineTune = 11; }),
+      row("sensitivity 0", 0x09, [](P& q) { q.s16Sensitivity = 0, q.s32FineTune = 11; }),
+      row("sensitivity 6", 0x09, [](P& q) { q.s16Sensitivity = 6; }),
+      row("fine tune 11", 0x0A, [](P& q) { q.s32FineTune = 11; }),
+      row("fine tune -11", 0x0A, [](P& q) { q.s32FineTune = -11; }),
   };
   return m;
 }

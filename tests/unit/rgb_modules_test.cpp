@@ -480,13 +480,8 @@ pft::ModuleCase rgb_case(const char* name, const tImgProcFuncList* table, uint32
   m.entry = *table;
   m.table = table;
   m.id = id;
-  m.names = names;
-  m.first_code = m.accept_lo = base + c[0];
-  m.accept_hi = end;
-  m.null_name = null_name;
-  m.version_tag = tag;
-  m.null_version = null_version;
-  m.short_version = short_version;
+  pft::set_names(m, names, base + c[0], base + c[0], end, null_name);
+  pft::set_version(m, tag, null_version, 0, short_version);
   m.param = std::move(valid);
   m.mem_size = mem_size;
   m.open_null_out = base + c[0];

@@ -291,6 +291,20 @@ TEST_F(SpatialFilters, ProcessRecordChecks) {
 
 // ---- The common questions ----
 
+// The cross and Gaussian filters take six planes, source and destination, sized by the record.
+template <class Param, class Picture>
+uint32_t run_two_picture_filter(const tImgProcFuncList& e, void* h, const void* record,
+                                pft::Pictures& pics) {
+  const auto& r = *static_cast<const Param*>(record);
+  Picture p{pics.plane(r.s32SrcWidth, r.s32SrcHeight, r.s32SrcYStride),
+            pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
+            pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
+            pics.plane(r.s32DstWidth, r.s32DstHeight, r.s32DstYStride),
+            pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride),
+            pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride)};
+  return e.Process(h, &p, &p);
+}
+
 pft::ModuleCase cross_case() {
   pft::ModuleCase m;
   m.name = "cross filter";
@@ -303,16 +317,7 @@ pft::ModuleCase cross_case() {
   pft::set_version(m, "pelforge_v300.crossfilter.001", ERR_IMG_CROSS_FILTER_GETVERSION_HANDLE,
                    ERR_IMG_CROSS_FILTER_GETVERSION_POINTER, ERR_IMG_CROSS_FILTER_GETVERSION_LENGTH);
   m.param = pft::record_bytes(tImgCrossFilterParam{16, 8, 16, 8, 16, 8, 20, 10});
-  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
-    const auto& r = *static_cast<const tImgCrossFilterParam*>(record);
-    tImgCrossFilterPicture p{pics.plane(r.s32SrcWidth, r.s32SrcHeight, r.s32SrcYStride),
-                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
-                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
-                             pics.plane(r.s32DstWidth, r.s32DstHeight, r.s32DstYStride),
-                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride),
-                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride)};
-    return e.Process(h, &p, &p);
-  };
+  m.run = run_two_picture_filter<tImgCrossFilterParam, tImgCrossFilterPicture>;
   m.mem_size = 72;
   pft::set_null_codes(m,
                       {ERR_IMG_CROSS_FILTER_OPEN_HANDLE, ERR_IMG_CROSS_FILTER_CLOSE_HANDLE,
@@ -349,16 +354,7 @@ pft::ModuleCase gauss_case() {
   pft::set_version(m, "pelforge_v300.gaussfilter.001", ERR_IMG_GAUSS_FILTER_GETVERSION_HANDLE,
                    ERR_IMG_GAUSS_FILTER_GETVERSION_POINTER, ERR_IMG_GAUSS_FILTER_GETVERSION_LENGTH);
   m.param = pft::record_bytes(tImgGaussFilterParam{16, 8, 16, 8, 16, 8, 16, 8, 4, 20});
-  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
-    const auto& r = *static_cast<const tImgGaussFilterParam*>(record);
-    tImgGaussFilterPicture p{pics.plane(r.s32SrcWidth, r.s32SrcHeight, r.s32SrcYStride),
-                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
-                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
-                             pics.plane(r.s32DstWidth, r.s32DstHeight, r.s32DstYStride),
-                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride),
-                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride)};
-    return e.Process(h, &p, &p);
-  };
+  m.run = run_two_picture_filter<tImgGaussFilterParam, tImgGaussFilterPicture>;
   m.mem_size = static_cast<uint32_t>(sizeof(tImgGaussFilterInstance) + 16 * 8 * 3 / 2);
   pft::set_null_codes(m,
                       {ERR_IMG_GAUSS_FILTER_OPEN_HANDLE, ERR_IMG_GAUSS_FILTER_CLOSE_HANDLE,
