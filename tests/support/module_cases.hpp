@@ -251,6 +251,20 @@ const std::vector<ModuleCase>& module_cases();
     prefix##Open_c, prefix##Process_c, prefix##Close_c, prefix##SetParam_c, prefix##GetVersion_c, \
         prefix##GetStatus_c, prefix##AnalyzeErrorCode_c, debug, get_mem_size                      \
   }
+// The thirteen null-pointer codes of a module that names them all alike
+// (ERR_IMG_FOO_OPEN_INPUT_HANDLE, _OPEN_INPUT_PARAM, _OPEN_INPUT_MEMHANDLE, _CLOSE_INPUT_HANDLE,
+// ... _PROCESS_OUTPUT_PARAM).
+#define PF_NULL_CODES_BY_PREFIX(m, prefix)                                                     \
+  m.open_null_out = prefix##_OPEN_INPUT_HANDLE, m.open_null_param = prefix##_OPEN_INPUT_PARAM, \
+  m.open_null_mem = prefix##_OPEN_INPUT_MEMHANDLE, m.close_null = prefix##_CLOSE_INPUT_HANDLE, \
+  m.close_no_mem = prefix##_CLOSE_INPUT_MEMHANDLE, m.close_foreign = prefix##_CLOSE_FREE,      \
+  m.setparam_null_handle = prefix##_SETPARAM_INPUT_HANDLE,                                     \
+  m.setparam_null_param = prefix##_SETPARAM_INPUT_PARAM,                                       \
+  m.getstatus_null_handle = prefix##_GETSTATUS_INPUT_HANDLE,                                   \
+  m.getstatus_null_record = prefix##_GETSTATUS_INPUT_PARAM,                                    \
+  m.process_null_handle = prefix##_PROCESS_INPUT_HANDLE,                                       \
+  m.process_null_input = prefix##_PROCESS_INPUT_PARAM,                                         \
+  m.process_null_output = prefix##_PROCESS_OUTPUT_PARAM
 #define PF_ENTRY_POINTS(prefix) PF_ENTRY_POINTS_WITH(prefix, prefix##Debug_c, prefix##GetMemSize_c)
 
 #endif  // PELFORGE_TESTS_SUPPORT_MODULE_CASES_HPP_

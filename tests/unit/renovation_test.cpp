@@ -203,19 +203,7 @@ pft::ModuleCase renovation_case() {
     int context = 0;
     return e.Process(h, &pic, &context);
   };
-  m.open_null_out = ERR_IMG_RENOVATION_OPEN_INPUT_HANDLE;
-  m.open_null_param = ERR_IMG_RENOVATION_OPEN_INPUT_PARAM;
-  m.open_null_mem = ERR_IMG_RENOVATION_OPEN_INPUT_MEMHANDLE;
-  m.close_null = ERR_IMG_RENOVATION_CLOSE_INPUT_HANDLE;
-  m.close_no_mem = ERR_IMG_RENOVATION_CLOSE_INPUT_MEMHANDLE;
-  m.close_foreign = ERR_IMG_RENOVATION_CLOSE_FREE;
-  m.setparam_null_handle = ERR_IMG_RENOVATION_SETPARAM_INPUT_HANDLE;
-  m.setparam_null_param = ERR_IMG_RENOVATION_SETPARAM_INPUT_PARAM;
-  m.getstatus_null_handle = ERR_IMG_RENOVATION_GETSTATUS_INPUT_HANDLE;
-  m.getstatus_null_record = ERR_IMG_RENOVATION_GETSTATUS_INPUT_PARAM;
-  m.process_null_handle = ERR_IMG_RENOVATION_PROCESS_INPUT_HANDLE;
-  m.process_null_input = ERR_IMG_RENOVATION_PROCESS_INPUT_PARAM;
-  m.process_null_output = ERR_IMG_RENOVATION_PROCESS_OUTPUT_PARAM;
+  PF_NULL_CODES_BY_PREFIX(m, ERR_IMG_RENOVATION);
   m.open_failures = {ERR_IMG_RENOVATION_OPEN_MALLOC, ERR_IMG_RENOVATION_OPEN_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_RENOVATION_OPEN_GET_DMA_HANDLE;
   // The checks in their order: each row also breaks a field checked later.

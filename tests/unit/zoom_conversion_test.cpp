@@ -26,19 +26,6 @@ using pft::random_bytes;
 
 constexpr size_t kGuard = 64;
 
-// The converters name a code for each null pointer alike: PREFIX_OPEN_INPUT_HANDLE and so on.
-#define CONVERTER_NULL_CODES(m, prefix)                                                        \
-  m.open_null_out = prefix##_OPEN_INPUT_HANDLE, m.open_null_param = prefix##_OPEN_INPUT_PARAM, \
-  m.open_null_mem = prefix##_OPEN_INPUT_MEMHANDLE, m.close_null = prefix##_CLOSE_INPUT_HANDLE, \
-  m.close_no_mem = prefix##_CLOSE_INPUT_MEMHANDLE, m.close_foreign = prefix##_CLOSE_FREE,      \
-  m.setparam_null_handle = prefix##_SETPARAM_INPUT_HANDLE,                                     \
-  m.setparam_null_param = prefix##_SETPARAM_INPUT_PARAM,                                       \
-  m.getstatus_null_handle = prefix##_GETSTATUS_INPUT_HANDLE,                                   \
-  m.getstatus_null_record = prefix##_GETSTATUS_INPUT_PARAM,                                    \
-  m.process_null_handle = prefix##_PROCESS_INPUT_HANDLE,                                       \
-  m.process_null_input = prefix##_PROCESS_INPUT_PARAM,                                         \
-  m.process_null_output = prefix##_PROCESS_OUTPUT_PARAM
-
 // ---------------------------------------------------------------- the modules for generic tests
 
 pft::ModuleCase yuv420_to_422_case() {
@@ -64,7 +51,7 @@ pft::ModuleCase yuv420_to_422_case() {
     return status != 0 ? status : image_type == uint32_t(p.s32DstImageType) ? 0u : 1u;
   };
   m.mem_size = 176;
-  CONVERTER_NULL_CODES(m, ERR_IMG_420TO422);
+  PF_NULL_CODES_BY_PREFIX(m, ERR_IMG_420TO422);
   m.open_failures = {ERR_IMG_420TO422_OPEN_MALLOC, ERR_IMG_420TO422_OPEN_MALLOC,
                      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
@@ -111,7 +98,7 @@ pft::ModuleCase yuv422_to_420_case() {
                : 1u;
   };
   m.mem_size = 176;
-  CONVERTER_NULL_CODES(m, ERR_IMG_422TO420);
+  PF_NULL_CODES_BY_PREFIX(m, ERR_IMG_422TO420);
   m.open_failures = {ERR_IMG_422TO420_OPEN_MALLOC, ERR_IMG_422TO420_OPEN_MALLOC,
                      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
@@ -154,7 +141,7 @@ pft::ModuleCase d1split_case() {
     return e.Process(h, &d, &d);
   };
   m.mem_size = 96;
-  CONVERTER_NULL_CODES(m, ERR_IMG_D1_SPLIT);
+  PF_NULL_CODES_BY_PREFIX(m, ERR_IMG_D1_SPLIT);
   m.open_failures = {ERR_IMG_D1_SPLIT_OPEN_MALLOC, ERR_IMG_D1_SPLIT_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_D1_SPLIT_GET_DMA_HANDLE;
   using P = tYUV422ToYUV420D1To4xCifParam;
