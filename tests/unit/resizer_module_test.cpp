@@ -104,7 +104,8 @@ TEST_F(ResizerTest, ValidationReportsTheFirstFailingFieldBeforeAnyAllocation) {
       PF_REFUSED(P, "points cover the width", 0xC6A0001B, p.s32FillLeft = 176,
                  p.s32OffsetRight = 176),
       PF_REFUSED(P, "fill Y", 0xC6A0001E, p.u32FillY = 256),
-      PF_REFUSED(P, "fill U", 0xC6A0001F, p.u32FillU = 0xFFFFFFFFu),
+      PF_REFUSED(P, "fill U before a bad V", 0xC6A0001F, p.u32FillU = 0xFFFFFFFFu,
+                 p.u32FillV = 300),
       PF_REFUSED(P, "fill V", 0xC6A00020, p.u32FillV = 300),
       PF_REFUSED(P, "first failure wins", 0xC6A0000A, p.s32DstHeight = 3, p.u32FillV = 300),
   };
