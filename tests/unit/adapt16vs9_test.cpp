@@ -29,7 +29,7 @@ pft::ModuleCase adapt16vs9_case() {
   m.entry = PF_ENTRY_POINTS(ImageAdapt16vs9);
   m.table = &tImageAdapt16vs9Func;
   m.id = 16;
-  // the end marker is not named
+  // The names end before the end marker, which has none.
   pft::set_names(m, pas8ImageAdapt16vs9AnalyzeErrorCode, ERR_IMG_ADAPT_16VS9_SELF_INIT_POINTER,
                  ERR_IMG_ADAPT_16VS9_SELF_INIT_POINTER,
                  ERR_IMG_ADAPT_16VS9_ANALYZE_ERROR_CODE_HANDLE,

@@ -286,7 +286,7 @@ pft::ModuleCase bitmap_case() {
   m.entry = PF_ENTRY_POINTS(ImgBMPToYUVAlpha);
   m.table = &tImageBMPToYUVAlphaFunc;
   m.id = 7;
-  // the end marker is not named
+  // The names end before the end marker, which has none.
   pft::set_names(m, pas8BMPToYUVAlphaAnalyzeErrorCode, ERR_IMG_BMPTOYUV_ALPHA_START,
                  ERR_IMG_BMPTOYUV_ALPHA_OPEN_HANDLE, ERR_IMG_BMPTOYUV_PALETTE_BMPCOLORNUM,
                  ERR_IMG_BMPTOYUV_ALPHA_ANALYZE_ERROR_CODE_HANDLE);

@@ -48,7 +48,7 @@ pft::ModuleCase logo_case() {
   m.entry = PF_ENTRY_POINTS(ImgLogo);
   m.table = &tLogoFuncs;
   m.id = 8;
-  // the end marker is named
+  // The names run up to the end marker, which has one too.
   pft::set_names(m, pas8ImgLogoAnalyzeErrorCode, ERR_IMG_LOGO_OPEN_POINTER,
                  ERR_IMG_LOGO_OPEN_POINTER, ERR_IMG_LOGO_END,
                  ERR_IMG_LOGO_ANALYZE_ERROR_CODE_HANDLE);

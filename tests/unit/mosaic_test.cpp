@@ -40,7 +40,7 @@ pft::ModuleCase mosaic_case() {
   m.entry = PF_ENTRY_POINTS(ImageMosaic);
   m.table = &tImageMosaicFunc;
   m.id = 12;
-  // the end marker is not named
+  // The names end before the end marker, which has none.
   pft::set_names(m, pas8ImageMosaicSelfAnalyzeErrorCode, ERR_IMG_MOSAIC_SELF_INIT_POINTER,
                  ERR_IMG_MOSAIC_SELF_INIT_POINTER, ERR_IMG_MOSAIC_SELF_ANALYZE_ERROR_CODE_HANDLE,
                  ERR_IMG_MOSAIC_SELF_ANALYZE_ERROR_CODE_HANDLE);

@@ -145,7 +145,7 @@ pft::ModuleCase resizer_case() {
   m.entry = PF_ENTRY_POINTS(ImageResizer);
   m.table = &tImageResizerFunc;
   m.id = 24;
-  // the end marker is named
+  // The names run up to the end marker, which has one too.
   pft::set_names(m, pas8ImageResizerSelfAnalyzeErrorCode, ERR_IMG_RESIZER_SELF_INIT_POINTER,
                  ERR_IMG_RESIZER_SELF_INIT_POINTER, ERR_IMG_RESIZER_END,
                  ERR_IMG_RESIZER_SELF_ANALYZE_ERROR_CODE_HANDLE);

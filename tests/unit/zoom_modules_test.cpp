@@ -71,7 +71,7 @@ pft::ModuleCase zoom_case() {
   m.entry = PF_ENTRY_POINTS(ImageZoom);
   m.table = &tImageZoomFunc;
   m.id = 5;
-  // the end marker is not named
+  // The names end before the end marker, which has none.
   pft::set_names(m, pas8ImageZoomSelfAnalyzeErrorCode, ERR_IMG_ZOOM_SELF_INIT_POINTER,
                  ERR_IMG_ZOOM_SELF_INIT_POINTER, ERR_IMG_ZOOM_SELF_GETMEMSIZE_PARAM_POINTER,
                  ERR_IMG_ZOOM_SELF_ANDTF_ANALYZECODE_HANDLE);
@@ -87,7 +87,7 @@ pft::ModuleCase zoom_case() {
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 192;
-  // the service's refusal, passed on
+  // Close of a foreign record answers with the memory service's refusal, passed on.
   pft::set_null_codes(m, {ERR_IMG_ZOOM_SELF_INIT_POINTER, ERR_IMG_ZOOM_SELF_CLOSE_POINTER,
                           ERR_IMG_ZOOM_SELF_CLOSE_MEM_POINTER, VIDEOMEM_ERR_POINTER,
                           ERR_IMG_ZOOM_SELF_SETPARAM_POINTER, ERR_IMG_ZOOM_SELF_STATUS_POINTER,
