@@ -34,6 +34,33 @@ const char* family_name(Family family) {
   return "?";
 }
 
+void set_null_codes(ModuleCase& m, const NullCodes& c) {
+  m.open_null_out = m.open_null_param = m.open_null_mem = c.open;
+  m.close_null = c.close;
+  m.close_no_mem = c.close_no_mem;
+  m.close_foreign = c.close_foreign;
+  m.setparam_null_handle = m.setparam_null_param = c.setparam;
+  m.getstatus_null_handle = m.getstatus_null_record = c.getstatus;
+  m.process_null_handle = m.process_null_input = m.process_null_output = c.process;
+}
+
+void set_names(ModuleCase& m, const char* const* names, uint32_t first_code, uint32_t accept_lo,
+               uint32_t accept_hi, uint32_t null_name) {
+  m.names = names;
+  m.first_code = first_code;
+  m.accept_lo = accept_lo;
+  m.accept_hi = accept_hi;
+  m.null_name = null_name;
+}
+
+void set_version(ModuleCase& m, const char* tag, uint32_t null_version,
+                 uint32_t null_version_length, uint32_t short_version) {
+  m.version_tag = tag;
+  m.null_version = null_version;
+  m.null_version_length = null_version_length;
+  m.short_version = short_version;
+}
+
 int64_t product(std::initializer_list<int64_t> factors) {
   constexpr int64_t kLimit = int64_t{1} << 40;
   int64_t result = 1;

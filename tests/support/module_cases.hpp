@@ -8,7 +8,7 @@
 //   pft::ModuleCase logo_case() {
 //     pft::ModuleCase m;
 //     m.name = "logo";
-//     m.entry = {ImgLogoOpen_c, ImgLogoProcess_c, ...};   // the exported entry points
+//     m.entry = PF_ENTRY_POINTS(ImgLogo);   // the exported entry points
 //     m.table = &tLogoFuncs;
 //     m.id = 8;
 //     ...
@@ -112,6 +112,23 @@ std::function<void(void*)> edit(std::function<void(Record&)> change) {
   return [change](void* p) { change(*static_cast<Record*>(p)); };
 }
 
+// A refused record in one line: the record type, what, Open's code (also SetParam's), and the
+// change written on `p`: PF_REFUSED(tFooParam, "odd width", ERR_FOO_WIDTH, p.s32Width = 15).
+// _LATE: refused only after the instance exists (and given back at once); PF_REFUSED2: SetParam
+// answers with a code of its own, given after Open's.
+#define PF_REFUSED(Record, what, code, ...)                         \
+  ::pft::ValidationRow {                                            \
+    what, ::pft::edit<Record>([](Record& p) { __VA_ARGS__; }), code \
+  }
+#define PF_REFUSED_LATE(Record, what, code, ...)                             \
+  ::pft::ValidationRow {                                                     \
+    what, ::pft::edit<Record>([](Record& p) { __VA_ARGS__; }), code, 0, true \
+  }
+#define PF_REFUSED2(Record, what, open_code, setparam_code, ...)                        \
+  ::pft::ValidationRow {                                                                \
+    what, ::pft::edit<Record>([](Record& p) { __VA_ARGS__; }), open_code, setparam_code \
+  }
+
 // One refused record: the change to the valid record and the codes Open and SetParam give.
 struct ValidationRow {
   std::string what;
@@ -196,6 +213,21 @@ struct ModuleCase {
   std::vector<ValidationRow> rows;
 };
 
+// The codes most modules give for null pointers: one for Open's three, one for each of Close's
+// cases (0: not checked), one for SetParam's and GetStatus's two, one for Process's three.
+struct NullCodes {
+  uint32_t open, close, close_no_mem, close_foreign, setparam, getstatus, process;
+};
+void set_null_codes(ModuleCase& m, const NullCodes& c);
+// The error names: the exported table, the code of its first entry, the range the module names
+// itself and the code for a null name buffer.
+void set_names(ModuleCase& m, const char* const* names, uint32_t first_code, uint32_t accept_lo,
+               uint32_t accept_hi, uint32_t null_name);
+// The version facts: the tag and the codes for a null buffer, a null length pointer, a short
+// buffer.
+void set_version(ModuleCase& m, const char* tag, uint32_t null_version,
+                 uint32_t null_version_length, uint32_t short_version);
+
 // Whether the module's analyser (with its delegation), or one of its inner_names, names `code`.
 bool nameable(const ModuleCase& m, uint32_t code);
 
@@ -211,5 +243,28 @@ const std::vector<ModuleCase>& module_cases();
 #define PF_MODULE_CASE(factory)                                                      \
   [[maybe_unused]] static const bool PF_MODULE_CASE_CAT(pf_module_case_, __LINE__) = \
       ::pft::register_module_case(factory)
+
+// The nine exported entry points of a module whose names share a prefix (ImgLogo: ImgLogoOpen_c
+// .. ImgLogoGetMemSize_c), in table order; _WITH names the last two where they differ.
+#define PF_ENTRY_POINTS_WITH(prefix, debug, get_mem_size)                                         \
+  tImgProcFuncList {                                                                              \
+    prefix##Open_c, prefix##Process_c, prefix##Close_c, prefix##SetParam_c, prefix##GetVersion_c, \
+        prefix##GetStatus_c, prefix##AnalyzeErrorCode_c, debug, get_mem_size                      \
+  }
+// The thirteen null-pointer codes of a module that names them all alike
+// (ERR_IMG_FOO_OPEN_INPUT_HANDLE, _OPEN_INPUT_PARAM, _OPEN_INPUT_MEMHANDLE, _CLOSE_INPUT_HANDLE,
+// ... _PROCESS_OUTPUT_PARAM).
+#define PF_NULL_CODES_BY_PREFIX(m, prefix)                                                     \
+  m.open_null_out = prefix##_OPEN_INPUT_HANDLE, m.open_null_param = prefix##_OPEN_INPUT_PARAM, \
+  m.open_null_mem = prefix##_OPEN_INPUT_MEMHANDLE, m.close_null = prefix##_CLOSE_INPUT_HANDLE, \
+  m.close_no_mem = prefix##_CLOSE_INPUT_MEMHANDLE, m.close_foreign = prefix##_CLOSE_FREE,      \
+  m.setparam_null_handle = prefix##_SETPARAM_INPUT_HANDLE,                                     \
+  m.setparam_null_param = prefix##_SETPARAM_INPUT_PARAM,                                       \
+  m.getstatus_null_handle = prefix##_GETSTATUS_INPUT_HANDLE,                                   \
+  m.getstatus_null_record = prefix##_GETSTATUS_INPUT_PARAM,                                    \
+  m.process_null_handle = prefix##_PROCESS_INPUT_HANDLE,                                       \
+  m.process_null_input = prefix##_PROCESS_INPUT_PARAM,                                         \
+  m.process_null_output = prefix##_PROCESS_OUTPUT_PARAM
+#define PF_ENTRY_POINTS(prefix) PF_ENTRY_POINTS_WITH(prefix, prefix##Debug_c, prefix##GetMemSize_c)
 
 #endif  // PELFORGE_TESTS_SUPPORT_MODULE_CASES_HPP_

@@ -26,25 +26,17 @@ pft::ModuleCase adapt16vs9_case() {
   pft::ModuleCase m;
   m.name = "adapt16vs9";
   m.family = pft::Family::kComposition;
-  m.entry = {ImageAdapt16vs9Open_c,
-             ImageAdapt16vs9Process_c,
-             ImageAdapt16vs9Close_c,
-             ImageAdapt16vs9SetParam_c,
-             ImageAdapt16vs9GetVersion_c,
-             ImageAdapt16vs9GetStatus_c,
-             ImageAdapt16vs9AnalyzeErrorCode_c,
-             ImageAdapt16vs9Debug_c,
-             ImageAdapt16vs9GetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageAdapt16vs9);
   m.table = &tImageAdapt16vs9Func;
   m.id = 16;
-  m.names = pas8ImageAdapt16vs9AnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_ADAPT_16VS9_SELF_INIT_POINTER;
-  m.accept_hi = ERR_IMG_ADAPT_16VS9_ANALYZE_ERROR_CODE_HANDLE;  // the end marker is not named
-  m.null_name = ERR_IMG_ADAPT_16VS9_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.Adapt.16vs9.001";
-  m.null_version = ERR_IMG_ADAPT_16VS9_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_ADAPT_16VS9_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_ADAPT_16VS9_SELF_VERSION_BUFLEN_TOO_SHORT;
+  // The names end before the end marker, which has none.
+  pft::set_names(m, pas8ImageAdapt16vs9AnalyzeErrorCode, ERR_IMG_ADAPT_16VS9_SELF_INIT_POINTER,
+                 ERR_IMG_ADAPT_16VS9_SELF_INIT_POINTER,
+                 ERR_IMG_ADAPT_16VS9_ANALYZE_ERROR_CODE_HANDLE,
+                 ERR_IMG_ADAPT_16VS9_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.Adapt.16vs9.001", ERR_IMG_ADAPT_16VS9_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_ADAPT_16VS9_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_ADAPT_16VS9_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(valid_param());
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tImageAdapt16vs9Param*>(record);
@@ -53,13 +45,10 @@ pft::ModuleCase adapt16vs9_case() {
     return e.Process(h, planes, &context);
   };
   m.mem_size = PF_ADAPT_16VS9_MEM_SIZE;
-  m.open_null_param = m.open_null_mem = m.open_null_out = ERR_IMG_ADAPT_16VS9_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_ADAPT_16VS9_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_ADAPT_16VS9_SELF_CLOSE_MEM_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_ADAPT_16VS9_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_ADAPT_16VS9_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_ADAPT_16VS9_SELF_INPUT_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_ADAPT_16VS9_SELF_INIT_POINTER, ERR_IMG_ADAPT_16VS9_SELF_CLOSE_POINTER,
+          ERR_IMG_ADAPT_16VS9_SELF_CLOSE_MEM_POINTER, 0, ERR_IMG_ADAPT_16VS9_SELF_SETPARAM_POINTER,
+          ERR_IMG_ADAPT_16VS9_SELF_STATUS_POINTER, ERR_IMG_ADAPT_16VS9_SELF_INPUT_POINTER});
   m.open_failures = {ERR_IMG_ADAPT_16VS9_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_ADAPT_16VS9_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_ADAPT_16VS9_GET_DMA_HANDLE;

@@ -15,7 +15,6 @@
 namespace {
 
 using pft::Bytes;
-using pft::edit;
 using P = tImageAddImageParam;
 
 P param(int32_t bw, int32_t bh, uint32_t bt, int32_t fw, int32_t fh, uint32_t ft, uint32_t yuv,
@@ -30,24 +29,14 @@ size_t bytes_of(uint32_t yuv, int32_t w, int32_t h) {
 pft::ModuleCase addimage_case() {
   pft::ModuleCase m;
   m.name = "addimage";
-  m.entry = {ImgAddImageOpen_c,
-             ImgAddImageProcess_c,
-             ImgAddImageClose_c,
-             ImgAddImageSetParam_c,
-             ImgAddImageGetVersion_c,
-             ImgAddImageGetStatus_c,
-             ImgAddImageAnalyzeErrorCode_c,
-             ImgAddImageDebug_c,
-             ImgAddImageGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgAddImage);
   m.table = &tImageAddImageFunc;
   m.id = 14;
-  m.names = pas8ImageAddImageSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER;
-  m.accept_hi = ERR_IMG_ADD_IMAGE_END;
-  m.null_name = ERR_IMG_ADD_IMAGE_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.addimage.001";
-  m.null_version = ERR_IMG_ADD_IMAGE_VERSION_INPUT_POINTER;
-  m.short_version = ERR_IMG_ADD_IMAGE_VERSION_LEN;
+  pft::set_names(m, pas8ImageAddImageSelfAnalyzeErrorCode, ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER,
+                 ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER, ERR_IMG_ADD_IMAGE_END,
+                 ERR_IMG_ADD_IMAGE_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.addimage.001", ERR_IMG_ADD_IMAGE_VERSION_INPUT_POINTER, 0,
+                   ERR_IMG_ADD_IMAGE_VERSION_LEN);
   m.param = pft::record_bytes(param(64, 48, 1, 32, 16, 2, PF_YUV_420, 8, 16, 2, 2, 4, 0));
   m.family = pft::Family::kComposition;
   // Each picture in one buffer of its own size; the background is written in place.
@@ -58,49 +47,40 @@ pft::ModuleCase addimage_case() {
     return e.Process(h, pictures, pictures);
   };
   m.mem_size = 216;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER;
-  m.close_null = ERR_IMG_ADD_IMAGE_CLOSE_INPUT_POINTER;
-  m.close_no_mem = ERR_IMG_ADD_IMAGE_CLOSE_MEMHANDLE_POINTER;
-  m.close_foreign = ERR_IMG_ADD_IMAGE_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_ADD_IMAGE_SETPARAM_INPUT_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_ADD_IMAGE_STATUS_INPUT_POINTE;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_ADD_IMAGE_PROCESS_INPUT_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_ADD_IMAGE_OPEN_INPUT_POINTER, ERR_IMG_ADD_IMAGE_CLOSE_INPUT_POINTER,
+          ERR_IMG_ADD_IMAGE_CLOSE_MEMHANDLE_POINTER, ERR_IMG_ADD_IMAGE_CLOSE_FREE,
+          ERR_IMG_ADD_IMAGE_SETPARAM_INPUT_POINTER, ERR_IMG_ADD_IMAGE_STATUS_INPUT_POINTE,
+          ERR_IMG_ADD_IMAGE_PROCESS_INPUT_POINTER});
   m.open_failures = {ERR_IMG_ADD_IMAGE_OPEN_MALLOC};
   m.dma_failure = ERR_IMG_ADD_IMAGE_GET_DMA_HANDLE;
   m.rows = {
-      {"background 60 wide before a bad foreground",
-       edit<P>([](P& p) { p.s32BgWidth = 60, p.s32FgHeight = 0; }),
-       ERR_IMG_ADD_IMAGE_CHECK_BG_SIZE},
-      {"background height 0", edit<P>([](P& p) { p.s32BgHeight = 0; }),
-       ERR_IMG_ADD_IMAGE_CHECK_BG_SIZE},
-      {"foreground height 12 before bad types",
-       edit<P>([](P& p) { p.s32FgHeight = 12, p.u32FgYuvType = 422; }),
-       ERR_IMG_ADD_IMAGE_CHECK_FG_SIZE},
-      {"foreground width -8", edit<P>([](P& p) { p.s32FgWidth = -8; }),
-       ERR_IMG_ADD_IMAGE_CHECK_FG_SIZE},
-      {"types 420 and 422 before an odd top",
-       edit<P>([](P& p) { p.u32FgYuvType = PF_YUV_UYVY, p.s32Top = 3; }),
-       ERR_IMG_ADD_IMAGE_CHECK_YUV_TYPE_EQUALITY},
-      {"both NV12", edit<P>([](P& p) { p.u32FgYuvType = p.u32BgYuvType = PF_YUV_NV12; }),
-       ERR_IMG_ADD_IMAGE_CHECK_YUV_TYPE},
-      {"top odd before a bad left", edit<P>([](P& p) { p.s32Top = 3, p.s32Left = -2; }),
-       ERR_IMG_ADD_IMAGE_CHECK_TOP_SIZE},
-      {"left negative", edit<P>([](P& p) { p.s32Left = -2; }), ERR_IMG_ADD_IMAGE_CHECK_LEFT_SIZE},
-      {"top cut odd before a bad bottom cut",
-       edit<P>([](P& p) { p.s32TopCut = 1, p.s32BottomCut = -2; }),
-       ERR_IMG_ADD_IMAGE_CHECK_TOP_CUT_SIZE},
-      {"bottom cut negative", edit<P>([](P& p) { p.s32BottomCut = -2; }),
-       ERR_IMG_ADD_IMAGE_CHECK_BOTTOM_CUT_SIZE},
-      {"left cut odd, though it would fit", edit<P>([](P& p) { p.s32LeftCut = 5; }),
-       ERR_IMG_ADD_IMAGE_CHECK_LEFT_CUT_SIZE},
-      {"right cut odd", edit<P>([](P& p) { p.s32RightCut = 1; }),
-       ERR_IMG_ADD_IMAGE_CHECK_RIGHT_CUT_SIZE},
+      PF_REFUSED(P, "background 60 wide before a bad foreground", ERR_IMG_ADD_IMAGE_CHECK_BG_SIZE,
+                 p.s32BgWidth = 60, p.s32FgHeight = 0),
+      PF_REFUSED(P, "background height 0", ERR_IMG_ADD_IMAGE_CHECK_BG_SIZE, p.s32BgHeight = 0),
+      PF_REFUSED(P, "foreground height 12 before bad types", ERR_IMG_ADD_IMAGE_CHECK_FG_SIZE,
+                 p.s32FgHeight = 12, p.u32FgYuvType = 422),
+      PF_REFUSED(P, "foreground width -8", ERR_IMG_ADD_IMAGE_CHECK_FG_SIZE, p.s32FgWidth = -8),
+      PF_REFUSED(P, "types 420 and 422 before an odd top",
+                 ERR_IMG_ADD_IMAGE_CHECK_YUV_TYPE_EQUALITY, p.u32FgYuvType = PF_YUV_UYVY,
+                 p.s32Top = 3),
+      PF_REFUSED(P, "both NV12", ERR_IMG_ADD_IMAGE_CHECK_YUV_TYPE,
+                 p.u32FgYuvType = p.u32BgYuvType = PF_YUV_NV12),
+      PF_REFUSED(P, "top odd before a bad left", ERR_IMG_ADD_IMAGE_CHECK_TOP_SIZE, p.s32Top = 3,
+                 p.s32Left = -2),
+      PF_REFUSED(P, "left negative", ERR_IMG_ADD_IMAGE_CHECK_LEFT_SIZE, p.s32Left = -2),
+      PF_REFUSED(P, "top cut odd before a bad bottom cut", ERR_IMG_ADD_IMAGE_CHECK_TOP_CUT_SIZE,
+                 p.s32TopCut = 1, p.s32BottomCut = -2),
+      PF_REFUSED(P, "bottom cut negative", ERR_IMG_ADD_IMAGE_CHECK_BOTTOM_CUT_SIZE,
+                 p.s32BottomCut = -2),
+      PF_REFUSED(P, "left cut odd, though it would fit", ERR_IMG_ADD_IMAGE_CHECK_LEFT_CUT_SIZE,
+                 p.s32LeftCut = 5),
+      PF_REFUSED(P, "right cut odd", ERR_IMG_ADD_IMAGE_CHECK_RIGHT_CUT_SIZE, p.s32RightCut = 1),
       // 16 + 32 - 4 fits 64 with 20 to spare; at 38 it is two over.
-      {"two pixels past the right edge", edit<P>([](P& p) { p.s32Left = 38; }),
-       ERR_IMG_ADD_IMAGE_CHECK_FG_WIDTH_OVER},
-      {"two lines past the bottom", edit<P>([](P& p) { p.s32Top = 38; }),
-       ERR_IMG_ADDIMAGE_CHECK_FG_HEIGHT_OVER},
+      PF_REFUSED(P, "two pixels past the right edge", ERR_IMG_ADD_IMAGE_CHECK_FG_WIDTH_OVER,
+                 p.s32Left = 38),
+      PF_REFUSED(P, "two lines past the bottom", ERR_IMG_ADDIMAGE_CHECK_FG_HEIGHT_OVER,
+                 p.s32Top = 38),
   };
   return m;
 }

@@ -335,13 +335,11 @@ pft::ModuleCase banner_case() {
   m.entry = tBannerFuncs;
   m.table = &tBannerFuncs;
   m.id = 9;
-  m.names = pas8BannerAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_BANNER_OPEN_POINTER;
-  m.accept_hi = ERR_IMG_BANNER_END;
-  m.null_name = ERR_IMG_BANNER_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.Banner.006";
-  m.null_version = ERR_IMG_BANNER_VER_POINTER;
-  m.short_version = ERR_IMG_BANNER_BUFFERLEN;
+  pft::set_names(m, pas8BannerAnalyzeErrorCode, ERR_IMG_BANNER_OPEN_POINTER,
+                 ERR_IMG_BANNER_OPEN_POINTER, ERR_IMG_BANNER_END,
+                 ERR_IMG_BANNER_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.Banner.006", ERR_IMG_BANNER_VER_POINTER, 0,
+                   ERR_IMG_BANNER_BUFFERLEN);
   m.param = pft::record_bytes(P{40, 20, 4, 6, 64, 32, 10, 200, 30, 180, 64, 32, 1, 0, 420});
   m.mem_size = 112;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -350,43 +348,38 @@ pft::ModuleCase banner_case() {
     int context = 0;
     return e.Process(h, planes, &context);
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_BANNER_OPEN_POINTER;
-  m.close_null = ERR_IMG_BANNER_CLOSE_HANDLE;
-  m.close_no_mem = ERR_IMG_BANNER_CLOSE_MEMHANDLE;
-  m.close_foreign = ERR_IMG_BANNER_FREE_MEMORY;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_BANNER_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_BANNER_STATUS_INPUT_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_BANNER_PROCESS_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_BANNER_OPEN_POINTER, ERR_IMG_BANNER_CLOSE_HANDLE, ERR_IMG_BANNER_CLOSE_MEMHANDLE,
+          ERR_IMG_BANNER_FREE_MEMORY, ERR_IMG_BANNER_SETPARAM_POINTER,
+          ERR_IMG_BANNER_STATUS_INPUT_POINTER, ERR_IMG_BANNER_PROCESS_POINTER});
   m.open_failures = {ERR_IMG_BANNER_MALLOC_MEMORY, ERR_IMG_BANNER_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_BANNER_GET_DMA_HANDLE;
   // The checks in their order: each row also breaks a field checked later.
   m.rows = {
-      {"picture width 0", pft::edit<P>([](P& p) { p.s32BgWidth = 0, p.s32BgHeight = 0; }),
-       ERR_IMG_BANNER_BG_WIDTH, ERR_IMG_BANNER_BG_WIDTH},
-      {"picture height -1", pft::edit<P>([](P& p) { p.s32BgHeight = -1, p.u32BgYuvType = 0; }),
-       ERR_IMG_BANNER_BG_HEIGHT, ERR_IMG_BANNER_BG_HEIGHT},
-      {"YUV type 4221", pft::edit<P>([](P& p) { p.u32BgYuvType = 4221, p.u32ImageType = 0; }),
-       ERR_IMG_BANNER_YUVTYPE, ERR_IMG_BANNER_YUVTYPE},
-      {"image type 4", pft::edit<P>([](P& p) { p.u32ImageType = 4, p.s32Width = 0; }),
-       ERR_IMG_BANNER_IMAGETYPE, ERR_IMG_BANNER_IMAGETYPE},
-      {"width 0", pft::edit<P>([](P& p) { p.s32Width = 0, p.s32RefHeight = 0; }),
-       ERR_IMG_BANNER_FG_WIDTH_HEIGHT, ERR_IMG_BANNER_FG_WIDTH_HEIGHT},
-      {"height 0", pft::edit<P>([](P& p) { p.s32Height = 0; }), ERR_IMG_BANNER_FG_WIDTH_HEIGHT,
-       ERR_IMG_BANNER_FG_WIDTH_HEIGHT},
-      {"reference height 0", pft::edit<P>([](P& p) { p.s32RefHeight = 0, p.s32RefWidth = 0; }),
-       ERR_IMG_BANNER_FG_REFHEIGHT, ERR_IMG_BANNER_FG_REFHEIGHT},
-      {"reference width 0", pft::edit<P>([](P& p) { p.s32RefWidth = 0, p.s32Top = -1; }),
-       ERR_IMG_BANNER_FG_REFWIDTH, ERR_IMG_BANNER_FG_REFWIDTH},
-      {"top -1", pft::edit<P>([](P& p) { p.s32Top = -1, p.s32Left = -1; }), ERR_IMG_BANNER_FG_TOP,
-       ERR_IMG_BANNER_FG_TOP},
+      PF_REFUSED2(P, "picture width 0", ERR_IMG_BANNER_BG_WIDTH, ERR_IMG_BANNER_BG_WIDTH,
+                  p.s32BgWidth = 0, p.s32BgHeight = 0),
+      PF_REFUSED2(P, "picture height -1", ERR_IMG_BANNER_BG_HEIGHT, ERR_IMG_BANNER_BG_HEIGHT,
+                  p.s32BgHeight = -1, p.u32BgYuvType = 0),
+      PF_REFUSED2(P, "YUV type 4221", ERR_IMG_BANNER_YUVTYPE, ERR_IMG_BANNER_YUVTYPE,
+                  p.u32BgYuvType = 4221, p.u32ImageType = 0),
+      PF_REFUSED2(P, "image type 4", ERR_IMG_BANNER_IMAGETYPE, ERR_IMG_BANNER_IMAGETYPE,
+                  p.u32ImageType = 4, p.s32Width = 0),
+      PF_REFUSED2(P, "width 0", ERR_IMG_BANNER_FG_WIDTH_HEIGHT, ERR_IMG_BANNER_FG_WIDTH_HEIGHT,
+                  p.s32Width = 0, p.s32RefHeight = 0),
+      PF_REFUSED2(P, "height 0", ERR_IMG_BANNER_FG_WIDTH_HEIGHT, ERR_IMG_BANNER_FG_WIDTH_HEIGHT,
+                  p.s32Height = 0),
+      PF_REFUSED2(P, "reference height 0", ERR_IMG_BANNER_FG_REFHEIGHT, ERR_IMG_BANNER_FG_REFHEIGHT,
+                  p.s32RefHeight = 0, p.s32RefWidth = 0),
+      PF_REFUSED2(P, "reference width 0", ERR_IMG_BANNER_FG_REFWIDTH, ERR_IMG_BANNER_FG_REFWIDTH,
+                  p.s32RefWidth = 0, p.s32Top = -1),
+      PF_REFUSED2(P, "top -1", ERR_IMG_BANNER_FG_TOP, ERR_IMG_BANNER_FG_TOP, p.s32Top = -1,
+                  p.s32Left = -1),
       // Compared before scaling: in a reference twice the size it would land at row 16.
-      {"top at the height", pft::edit<P>([](P& p) { p.s32Top = 32, p.s32RefHeight = 64; }),
-       ERR_IMG_BANNER_FG_TOP, ERR_IMG_BANNER_FG_TOP},
-      {"left -1", pft::edit<P>([](P& p) { p.s32Left = -1; }), ERR_IMG_BANNER_FG_LEFT,
-       ERR_IMG_BANNER_FG_LEFT},
-      {"left at the width", pft::edit<P>([](P& p) { p.s32Left = 64; }), ERR_IMG_BANNER_FG_LEFT,
-       ERR_IMG_BANNER_FG_LEFT},
+      PF_REFUSED2(P, "top at the height", ERR_IMG_BANNER_FG_TOP, ERR_IMG_BANNER_FG_TOP,
+                  p.s32Top = 32, p.s32RefHeight = 64),
+      PF_REFUSED2(P, "left -1", ERR_IMG_BANNER_FG_LEFT, ERR_IMG_BANNER_FG_LEFT, p.s32Left = -1),
+      PF_REFUSED2(P, "left at the width", ERR_IMG_BANNER_FG_LEFT, ERR_IMG_BANNER_FG_LEFT,
+                  p.s32Left = 64),
   };
   return m;
 }

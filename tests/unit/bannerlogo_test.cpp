@@ -492,14 +492,12 @@ pft::ModuleCase bannerlogo_case() {
   m.entry = tBannerLogoFuncs;
   m.table = &tBannerLogoFuncs;
   m.id = 10;
-  m.names = pas8BannerLogoAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_BANNERLOGO_OPEN_POINTER;
-  m.accept_hi = ERR_IMG_BANNERLOGO_END;
-  m.null_name = ERR_IMG_BANNERLOGO_ANALYZE_ERROR_CODE_HANDLE;
+  pft::set_names(m, pas8BannerLogoAnalyzeErrorCode, ERR_IMG_BANNERLOGO_OPEN_POINTER,
+                 ERR_IMG_BANNERLOGO_OPEN_POINTER, ERR_IMG_BANNERLOGO_END,
+                 ERR_IMG_BANNERLOGO_ANALYZE_ERROR_CODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.BannerLogo.008";
-  m.null_version = ERR_IMG_BANNERLOGO_VER_POINTER;
-  m.short_version = ERR_IMG_BANNERLOGO_BUFFERLEN;
+  pft::set_version(m, "pelforge_v300.BannerLogo.008", ERR_IMG_BANNERLOGO_VER_POINTER, 0,
+                   ERR_IMG_BANNERLOGO_BUFFERLEN);
   m.param = pft::record_bytes(case_param());
   m.mem_size = PF_BANNERLOGO_MEM_SIZE;
   m.family = pft::Family::kOverlay;
@@ -537,14 +535,11 @@ pft::ModuleCase bannerlogo_case() {
       }
     }
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_BANNERLOGO_OPEN_POINTER;
-  m.close_null = ERR_IMG_BANNERLOGO_CLOSE_HANDLE;
-  m.close_no_mem = ERR_IMG_BANNERLOGO_CLOSE_MEMHANDLE;
-  m.close_foreign = ERR_IMG_BANNERLOGO_FREE_MEMORY;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_BANNERLOGO_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_BANNERLOGO_STATUS_INPUT_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_BANNERLOGO_PROCESS_POINTER;
+  pft::set_null_codes(m,
+                      {ERR_IMG_BANNERLOGO_OPEN_POINTER, ERR_IMG_BANNERLOGO_CLOSE_HANDLE,
+                       ERR_IMG_BANNERLOGO_CLOSE_MEMHANDLE, ERR_IMG_BANNERLOGO_FREE_MEMORY,
+                       ERR_IMG_BANNERLOGO_SETPARAM_POINTER, ERR_IMG_BANNERLOGO_STATUS_INPUT_POINTER,
+                       ERR_IMG_BANNERLOGO_PROCESS_POINTER});
   // The instance, then each logo's instance, scratch and colour memory, then each banner's
   // instance and scratch: a failure anywhere is that instance's own code.
   m.open_failures = {ERR_IMG_BANNERLOGO_MALLOC_MEMORY,   ERR_IMG_LOGO_MALLOC_MEMORY,
@@ -557,50 +552,46 @@ pft::ModuleCase bannerlogo_case() {
   m.dma_failure = ERR_IMG_LOGO_GET_DMA_HANDLE;
   // The checks in their order: each row also breaks a field checked later.
   m.rows = {
-      {"picture width 0", edit<P>([](P& p) { p.s32BgWidth = 0, p.u32BgYuvType = 7; }),
-       ERR_IMG_BANNERLOGO_IMAGE_PARAM},
-      {"picture height -2", edit<P>([](P& p) { p.s32BgHeight = -2; }),
-       ERR_IMG_BANNERLOGO_IMAGE_PARAM},
-      {"YUV type 4221", edit<P>([](P& p) { p.u32BgYuvType = 4221, p.u32ImageType = 0; }),
-       ERR_IMG_BANNERLOGO_IMAGE_YUVTYPE},
-      {"YUYV fields", edit<P>([](P& p) { p.u32BgYuvType = PF_YUV_YUYV, p.u32ImageType = 2; }),
-       ERR_IMG_BANNERLOGO_YUYV_NOT_SUPPORT_FIELD},
-      {"image type 4", edit<P>([](P& p) { p.u32ImageType = 4, p.s32LogoNum = 37; }),
-       ERR_IMG_BANNERLOGO_IMAGE_IMAGETYPE},
-      {"37 logos", edit<P>([](P& p) { p.s32LogoNum = 37; }), ERR_IMG_BANNERLOGO_LOGO_NUM},
-      {"37 bars", edit<P>([](P& p) { p.s32BannerNum = 37; }), ERR_IMG_BANNERLOGO_LOGO_NUM},
-      {"no logos, no bars", edit<P>([](P& p) { p.s32LogoNum = p.s32BannerNum = 0; }),
-       ERR_IMG_BANNERLOGO_LOGO_NUM},
-      {"-1 logos", edit<P>([](P& p) { p.s32LogoNum = -1; }), ERR_IMG_BANNERLOGO_LOGO_NUM},
-      {"no alpha", edit<P>([](P& p) { p.atLogo[1].pu8FgAlpha = nullptr; }),
-       ERR_IMG_BANNERLOGO_LOGO_DATA},
-      {"reference width 0",
-       edit<P>([](P& p) { p.atLogo[0].s32RefWidth = 0, p.atLogo[0].s32WinWidth = 0; }),
-       ERR_IMG_BANNERLOGO_REF_WIDTH},
-      {"reference height 0", edit<P>([](P& p) { p.atLogo[0].s32RefHeight = 0; }),
-       ERR_IMG_BANNERLOGO_REF_HEIGHT},
+      PF_REFUSED(P, "picture width 0", ERR_IMG_BANNERLOGO_IMAGE_PARAM, p.s32BgWidth = 0,
+                 p.u32BgYuvType = 7),
+      PF_REFUSED(P, "picture height -2", ERR_IMG_BANNERLOGO_IMAGE_PARAM, p.s32BgHeight = -2),
+      PF_REFUSED(P, "YUV type 4221", ERR_IMG_BANNERLOGO_IMAGE_YUVTYPE, p.u32BgYuvType = 4221,
+                 p.u32ImageType = 0),
+      PF_REFUSED(P, "YUYV fields", ERR_IMG_BANNERLOGO_YUYV_NOT_SUPPORT_FIELD,
+                 p.u32BgYuvType = PF_YUV_YUYV, p.u32ImageType = 2),
+      PF_REFUSED(P, "image type 4", ERR_IMG_BANNERLOGO_IMAGE_IMAGETYPE, p.u32ImageType = 4,
+                 p.s32LogoNum = 37),
+      PF_REFUSED(P, "37 logos", ERR_IMG_BANNERLOGO_LOGO_NUM, p.s32LogoNum = 37),
+      PF_REFUSED(P, "37 bars", ERR_IMG_BANNERLOGO_LOGO_NUM, p.s32BannerNum = 37),
+      PF_REFUSED(P, "no logos, no bars", ERR_IMG_BANNERLOGO_LOGO_NUM,
+                 p.s32LogoNum = p.s32BannerNum = 0),
+      PF_REFUSED(P, "-1 logos", ERR_IMG_BANNERLOGO_LOGO_NUM, p.s32LogoNum = -1),
+      PF_REFUSED(P, "no alpha", ERR_IMG_BANNERLOGO_LOGO_DATA, p.atLogo[1].pu8FgAlpha = nullptr),
+      PF_REFUSED(P, "reference width 0", ERR_IMG_BANNERLOGO_REF_WIDTH, p.atLogo[0].s32RefWidth = 0,
+                 p.atLogo[0].s32WinWidth = 0),
+      PF_REFUSED(P, "reference height 0", ERR_IMG_BANNERLOGO_REF_HEIGHT,
+                 p.atLogo[0].s32RefHeight = 0),
       // Scaled from 128 wide to 64: one pixel becomes none.
       {"window 1 wide in a larger reference", edit<P>([](P& p) {
          p.atLogo[1].s32RefWidth = 128, p.atLogo[1].s32FgWidth = 32, p.atLogo[1].s32WinWidth = 1;
          p.atLogo[1].s32WinHeight = 0;
        }),
        ERR_IMG_BANNERLOGO_WINDOW_WIDTH},
-      {"window height 0", edit<P>([](P& p) { p.atLogo[0].s32WinHeight = 0; }),
-       ERR_IMG_BANNERLOGO_WINDOW_HEIGHT},
-      {"window left at the width", edit<P>([](P& p) { p.atLogo[0].s32WinLeft = 64; }),
-       ERR_IMG_BANNERLOGO_WINDOW_LEFT},
-      {"window wholly left of the picture",
-       edit<P>([](P& p) { p.atLogo[0].s32WinLeft = -56, p.atLogo[0].s32WinTop = 32; }),
-       ERR_IMG_BANNERLOGO_WINDOW_LEFT},
-      {"window top at the height", edit<P>([](P& p) { p.atLogo[0].s32WinTop = 32; }),
-       ERR_IMG_BANNERLOGO_WINDOW_TOP},
-      {"window wholly above the picture", edit<P>([](P& p) { p.atLogo[1].s32WinTop = -10; }),
-       ERR_IMG_BANNERLOGO_WINDOW_TOP},
-      {"bar reference height 0", edit<P>([](P& p) { p.atBar[2].s32RefHeight = 0; }),
-       ERR_IMG_BANNERLOGO_REF_HEIGHT},
+      PF_REFUSED(P, "window height 0", ERR_IMG_BANNERLOGO_WINDOW_HEIGHT,
+                 p.atLogo[0].s32WinHeight = 0),
+      PF_REFUSED(P, "window left at the width", ERR_IMG_BANNERLOGO_WINDOW_LEFT,
+                 p.atLogo[0].s32WinLeft = 64),
+      PF_REFUSED(P, "window wholly left of the picture", ERR_IMG_BANNERLOGO_WINDOW_LEFT,
+                 p.atLogo[0].s32WinLeft = -56, p.atLogo[0].s32WinTop = 32),
+      PF_REFUSED(P, "window top at the height", ERR_IMG_BANNERLOGO_WINDOW_TOP,
+                 p.atLogo[0].s32WinTop = 32),
+      PF_REFUSED(P, "window wholly above the picture", ERR_IMG_BANNERLOGO_WINDOW_TOP,
+                 p.atLogo[1].s32WinTop = -10),
+      PF_REFUSED(P, "bar reference height 0", ERR_IMG_BANNERLOGO_REF_HEIGHT,
+                 p.atBar[2].s32RefHeight = 0),
       // What the logo and banner instances would refuse comes back with their codes, before
       // anything is opened.
-      {"odd logo width", edit<P>([](P& p) { p.atLogo[1].s32FgWidth = 15; }), ERR_IMG_LOGO_FG_WIDTH},
+      PF_REFUSED(P, "odd logo width", ERR_IMG_LOGO_FG_WIDTH, p.atLogo[1].s32FgWidth = 15),
       {"picture width no multiple of 8 for the logos", edit<P>([](P& p) {
          p.s32BgWidth = 60;
          for (auto& it : p.atLogo) it.s32RefWidth = 60;
@@ -612,10 +603,8 @@ pft::ModuleCase bannerlogo_case() {
          p.atLogo[0].pu8CharWidth = widths, p.atLogo[0].s32CharNum = 1001;
        }),
        ERR_IMG_LOGO_CHAR_MAX},
-      {"bar below the picture", edit<P>([](P& p) { p.atBar[1].s32Top = 32; }),
-       ERR_IMG_BANNER_FG_TOP},
-      {"bar of no width", edit<P>([](P& p) { p.atBar[0].s32Width = 0; }),
-       ERR_IMG_BANNER_FG_WIDTH_HEIGHT},
+      PF_REFUSED(P, "bar below the picture", ERR_IMG_BANNER_FG_TOP, p.atBar[1].s32Top = 32),
+      PF_REFUSED(P, "bar of no width", ERR_IMG_BANNER_FG_WIDTH_HEIGHT, p.atBar[0].s32Width = 0),
   };
   return m;
 }

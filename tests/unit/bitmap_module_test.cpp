@@ -283,26 +283,16 @@ pft::ModuleCase bitmap_case() {
   pft::ModuleCase m;
   m.name = "bmptoyuv_alpha";
   m.family = pft::Family::kOverlay;
-  m.entry = {ImgBMPToYUVAlphaOpen_c,
-             ImgBMPToYUVAlphaProcess_c,
-             ImgBMPToYUVAlphaClose_c,
-             ImgBMPToYUVAlphaSetParam_c,
-             ImgBMPToYUVAlphaGetVersion_c,
-             ImgBMPToYUVAlphaGetStatus_c,
-             ImgBMPToYUVAlphaAnalyzeErrorCode_c,
-             ImgBMPToYUVAlphaDebug_c,
-             ImgBMPToYUVAlphaGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgBMPToYUVAlpha);
   m.table = &tImageBMPToYUVAlphaFunc;
   m.id = 7;
-  m.names = pas8BMPToYUVAlphaAnalyzeErrorCode;
-  m.first_code = ERR_IMG_BMPTOYUV_ALPHA_START;
-  m.accept_lo = ERR_IMG_BMPTOYUV_ALPHA_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_BMPTOYUV_PALETTE_BMPCOLORNUM;  // the end marker is not named
-  m.null_name = ERR_IMG_BMPTOYUV_ALPHA_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.bmptoyuvalpha.007";
-  m.null_version = ERR_IMG_BMPTOYUV_ALPHA_GETVERSION_HANDLE;
-  m.null_version_length = ERR_IMG_BMPTOYUV_ALPHA_GETVERSION_POINTER;
-  m.short_version = ERR_IMG_BMPTOYUV_ALPHA_GETVERSION_LENGTH;
+  // The names end before the end marker, which has none.
+  pft::set_names(m, pas8BMPToYUVAlphaAnalyzeErrorCode, ERR_IMG_BMPTOYUV_ALPHA_START,
+                 ERR_IMG_BMPTOYUV_ALPHA_OPEN_HANDLE, ERR_IMG_BMPTOYUV_PALETTE_BMPCOLORNUM,
+                 ERR_IMG_BMPTOYUV_ALPHA_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.bmptoyuvalpha.007", ERR_IMG_BMPTOYUV_ALPHA_GETVERSION_HANDLE,
+                   ERR_IMG_BMPTOYUV_ALPHA_GETVERSION_POINTER,
+                   ERR_IMG_BMPTOYUV_ALPHA_GETVERSION_LENGTH);
   m.param = pft::record_bytes(tBmpToYuvAlphaParam{PF_YUV_420, 0, 0, 0, 0});
   // The module is not told how long a bitmap is, so its input is always a well-formed one (the
   // bitmap reader's fuzz target covers the rest): any depth, size and colours, every palette
@@ -338,13 +328,11 @@ pft::ModuleCase bitmap_case() {
     return e.Process(h, &data, &info);
   };
   m.mem_size = PF_BMPTOYUV_MEM_SIZE;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_BMPTOYUV_ALPHA_OPEN_HANDLE;
-  m.close_null = m.close_no_mem = ERR_IMG_BMPTOYUV_ALPHA_CLOSE_HANDLE;
-  m.close_foreign = ERR_IMG_BMPTOYUV_ALPHA_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_BMPTOYUV_ALPHA_SETPARAM_HANDLE;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_BMPTOYUV_ALPHA_GETSTATUS_HANDLE;
-  m.process_null_handle = m.process_null_output = ERR_IMG_BMPTOYUV_ALPHA_PROCESS_HANDLE;
-  m.process_null_input = ERR_IMG_BMPTOYUV_ALPHA_PROCESS_HANDLE;
+  pft::set_null_codes(
+      m, {ERR_IMG_BMPTOYUV_ALPHA_OPEN_HANDLE, ERR_IMG_BMPTOYUV_ALPHA_CLOSE_HANDLE,
+          ERR_IMG_BMPTOYUV_ALPHA_CLOSE_HANDLE, ERR_IMG_BMPTOYUV_ALPHA_CLOSE_FREE,
+          ERR_IMG_BMPTOYUV_ALPHA_SETPARAM_HANDLE, ERR_IMG_BMPTOYUV_ALPHA_GETSTATUS_HANDLE,
+          ERR_IMG_BMPTOYUV_ALPHA_PROCESS_HANDLE});
   m.open_failures = {ERR_IMG_BMPTOYUV_ALPHA_OPEN_MALLOC, ERR_IMG_BMPTOYUV_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_BMPTOYUV_GET_DMA_HANDLE;
   m.rows = {{"layout 4202", pft::edit<tBmpToYuvAlphaParam>([](auto& p) { p.u32YuvType = 4202; }),

@@ -27,24 +27,10 @@ pft::ModuleCase deblock_case() {
   pft::ModuleCase m;
   m.name = "deblock";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgDeblockOpen_c,
-             ImgDeblockProcess_c,
-             ImgDeblockClose_c,
-             ImgDeblockSetParam_c,
-             ImgDeblockGetVersion_c,
-             ImgDeblockGetStatus_c,
-             ImgDeblockAnalyzeErrorCode_c,
-             ImageDeblockDebug_c,
-             ImageDeblockGetMemSize_c};
-  m.names = pas8DeblockAnalyzeErrorCode;
-  m.first_code = ERR_IMG_DEBLOCK_MOD_START;
-  m.accept_lo = ERR_IMG_DEBLOCK_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_DEBLOCK_GET_DMA_HANDLE;
-  m.null_name = 0xC2400012;
-  m.version_tag = "pelforge_v300.deblock.003";
-  m.null_version = 0xC240000E;
-  m.null_version_length = 0xC240000F;
-  m.short_version = 0xC2400010;
+  m.entry = PF_ENTRY_POINTS_WITH(ImgDeblock, ImageDeblockDebug_c, ImageDeblockGetMemSize_c);
+  pft::set_names(m, pas8DeblockAnalyzeErrorCode, ERR_IMG_DEBLOCK_MOD_START,
+                 ERR_IMG_DEBLOCK_OPEN_HANDLE, ERR_IMG_DEBLOCK_GET_DMA_HANDLE, 0xC2400012);
+  pft::set_version(m, "pelforge_v300.deblock.003", 0xC240000E, 0xC240000F, 0xC2400010);
   m.param = pft::record_bytes(P{16, 16, 16, 8, 16, 16, 24, 12});
   m.mem_size = 72;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -58,37 +44,21 @@ pft::ModuleCase deblock_case() {
                       1 + pics.byte() % 31};
     return e.Process(h, &d, &d);
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = 0xC2400001;
-  m.close_null = m.close_no_mem = 0xC240000B;
-  m.close_foreign = 0xC240000C;
-  m.setparam_null_handle = m.setparam_null_param = 0xC240000D;
-  m.getstatus_null_handle = m.getstatus_null_record = 0xC2400011;
-  m.process_null_handle = m.process_null_input = m.process_null_output = 0xC2400008;
+  pft::set_null_codes(
+      m, {0xC2400001, 0xC240000B, 0xC240000B, 0xC240000C, 0xC240000D, 0xC2400011, 0xC2400008});
   m.open_failures = {0xC2400002, 0xC2400013};
   m.dma_failure = 0xC2400014;
-  auto row = [](const char* what, void (*change)(P&), uint32_t code) {
-    return pft::ValidationRow{what, pft::edit<P>(change), code};
-  };
   m.rows = {
-      row(
-          "width 12 before the strides", [](P& p) { p.s32SrcWidth = 12, p.s32DstYStride = 1; },
-          0xC2400003),
-      row(
-          "height 20", [](P& p) { p.s32SrcHeight = 20, p.s32DstHeight = 20; }, 0xC2400004),
-      row(
-          "destination width differs", [](P& p) { p.s32DstWidth = 8; }, 0xC2400005),
-      row(
-          "width 0, destination 16", [](P& p) { p.s32SrcWidth = 0; }, 0xC2400005),
-      row(
-          "destination height differs", [](P& p) { p.s32DstHeight = 8; }, 0xC2400005),
-      row(
-          "source stride", [](P& p) { p.s32SrcYStride = 15; }, 0xC2400006),
-      row(
-          "source chroma stride", [](P& p) { p.s32SrcUVStride = 7; }, 0xC2400006),
-      row(
-          "destination stride", [](P& p) { p.s32DstYStride = 8; }, 0xC2400007),
-      row(
-          "destination chroma stride", [](P& p) { p.s32DstUVStride = 7; }, 0xC2400007),
+      PF_REFUSED(P, "width 12 before the strides", 0xC2400003, p.s32SrcWidth = 12,
+                 p.s32DstYStride = 1),
+      PF_REFUSED(P, "height 20", 0xC2400004, p.s32SrcHeight = 20, p.s32DstHeight = 20),
+      PF_REFUSED(P, "destination width differs", 0xC2400005, p.s32DstWidth = 8),
+      PF_REFUSED(P, "width 0, destination 16", 0xC2400005, p.s32SrcWidth = 0),
+      PF_REFUSED(P, "destination height differs", 0xC2400005, p.s32DstHeight = 8),
+      PF_REFUSED(P, "source stride", 0xC2400006, p.s32SrcYStride = 15),
+      PF_REFUSED(P, "source chroma stride", 0xC2400006, p.s32SrcUVStride = 7),
+      PF_REFUSED(P, "destination stride", 0xC2400007, p.s32DstYStride = 8),
+      PF_REFUSED(P, "destination chroma stride", 0xC2400007, p.s32DstUVStride = 7),
   };
   return m;
 }

@@ -29,26 +29,13 @@ pft::ModuleCase deinterlace_case() {
   pft::ModuleCase m;
   m.name = "deinterlace";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgDeinterlaceOpen_c,
-             ImgDeinterlaceProcess_c,
-             ImgDeinterlaceClose_c,
-             ImgDeinterlaceSetParam_c,
-             ImgDeinterlaceGetVersion_c,
-             ImgDeinterlaceGetStatus_c,
-             ImgDeinterlaceAnalyzeErrorCode_c,
-             ImgDeinterlaceDebug_c,
-             ImgDeinterlaceGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgDeinterlace);
   m.table = &tImgDeinterlaceFunc;
   m.id = 32;
-  m.names = pas8DeinterlaceAnalyzeErrorCode;
-  m.first_code = ERR_IMG_DEINTERLACE_START_CODE;
-  m.accept_lo = ERR_IMG_DEINTERLACE_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_DEINTERLACE_SELF_GETMEMSIZE_PARAM_POINTER;
-  m.null_name = 0xC7400012;
-  m.version_tag = "pelforge_v300.deinterlace.009";
-  m.null_version = 0xC740000E;
-  m.null_version_length = 0xC740000F;
-  m.short_version = 0xC7400010;
+  pft::set_names(m, pas8DeinterlaceAnalyzeErrorCode, ERR_IMG_DEINTERLACE_START_CODE,
+                 ERR_IMG_DEINTERLACE_OPEN_HANDLE, ERR_IMG_DEINTERLACE_SELF_GETMEMSIZE_PARAM_POINTER,
+                 0xC7400012);
+  pft::set_version(m, "pelforge_v300.deinterlace.009", 0xC740000E, 0xC740000F, 0xC7400010);
   m.param = pft::record_bytes(P{32, 16, 40, 24, 3, 1});
   m.mem_size = 10 * 32 + 32 * 16 / 2 + 144;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -63,41 +50,22 @@ pft::ModuleCase deinterlace_case() {
     }
     return 0u;
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = 0xC7400001;
-  m.close_null = m.close_no_mem = 0xC740000B;
-  m.close_foreign = 0xC740000C;
-  m.setparam_null_handle = m.setparam_null_param = 0xC740000D;
-  m.getstatus_null_handle = m.getstatus_null_record = 0xC7400011;
-  m.process_null_handle = m.process_null_input = m.process_null_output = 0xC7400008;
+  pft::set_null_codes(
+      m, {0xC7400001, 0xC740000B, 0xC740000B, 0xC740000C, 0xC740000D, 0xC7400011, 0xC7400008});
   m.open_failures = {0xC7400002, 0xC7400004, 0xC7400013};  // instance, history, line buffer
   m.dma_failure = 0xC7400014;
-  auto row = [](const char* what, void (*change)(P&), uint32_t code) {
-    return pft::ValidationRow{what, pft::edit<P>(change), code};
-  };
   m.rows = {
-      row(
-          "width 12", [](P& p) { p.s32Width = 12; }, 0xC7400005),
-      row(
-          "width 0 before height 0", [](P& p) { p.s32Width = p.s32Height = 0; }, 0xC7400005),
-      row(
-          "width -8", [](P& p) { p.s32Width = -8; }, 0xC7400005),
-      row(
-          "height 0 before stride", [](P& p) { p.s32Height = 0, p.s32YStride = 8; }, 0xC7400006),
-      row(
-          "height 20", [](P& p) { p.s32Height = 20; }, 0xC7400006),
-      row(
-          "stride below width", [](P& p) { p.s32YStride = 24; }, 0xC7400007),
-      row(
-          "chroma stride -1 before mode", [](P& p) { p.s32UVStride = -1, p.s32Mode = 9; },
-          0xC7400007),
-      row(
-          "mode 4", [](P& p) { p.s32Mode = 4; }, 0xC7400015),
-      row(
-          "mode -1 before type", [](P& p) { p.s32Mode = -1, p.s32FrameType = 0; }, 0xC7400015),
-      row(
-          "type 0", [](P& p) { p.s32FrameType = 0; }, 0xC7400016),
-      row(
-          "type 4", [](P& p) { p.s32FrameType = 4; }, 0xC7400016),
+      PF_REFUSED(P, "width 12", 0xC7400005, p.s32Width = 12),
+      PF_REFUSED(P, "width 0 before height 0", 0xC7400005, p.s32Width = p.s32Height = 0),
+      PF_REFUSED(P, "width -8", 0xC7400005, p.s32Width = -8),
+      PF_REFUSED(P, "height 0 before stride", 0xC7400006, p.s32Height = 0, p.s32YStride = 8),
+      PF_REFUSED(P, "height 20", 0xC7400006, p.s32Height = 20),
+      PF_REFUSED(P, "stride below width", 0xC7400007, p.s32YStride = 24),
+      PF_REFUSED(P, "chroma stride -1 before mode", 0xC7400007, p.s32UVStride = -1, p.s32Mode = 9),
+      PF_REFUSED(P, "mode 4", 0xC7400015, p.s32Mode = 4),
+      PF_REFUSED(P, "mode -1 before type", 0xC7400015, p.s32Mode = -1, p.s32FrameType = 0),
+      PF_REFUSED(P, "type 0", 0xC7400016, p.s32FrameType = 0),
+      PF_REFUSED(P, "type 4", 0xC7400016, p.s32FrameType = 4),
   };
   return m;
 }

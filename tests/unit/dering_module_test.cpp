@@ -25,24 +25,10 @@ pft::ModuleCase dering_case() {
   pft::ModuleCase m;
   m.name = "dering";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgDeringOpen_c,
-             ImgDeringProcess_c,
-             ImgDeringClose_c,
-             ImgDeringSetParam_c,
-             ImgDeringGetVersion_c,
-             ImgDeringGetStatus_c,
-             ImgDeringAnalyzeErrorCode_c,
-             ImageDeringDebug_c,
-             ImageDeringGetMemSize_c};
-  m.names = pas8DeringAnalyzeErrorCode;
-  m.first_code = ERR_IMG_DERING_START_CODE;
-  m.accept_lo = ERR_IMG_DERING_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_DERING_GET_DMA_HANDLE;
-  m.null_name = 0xC2C00010;
-  m.version_tag = "pelforge_v300.dering.001";
-  m.null_version = 0xC2C0000C;
-  m.null_version_length = 0xC2C0000D;
-  m.short_version = 0xC2C0000E;
+  m.entry = PF_ENTRY_POINTS_WITH(ImgDering, ImageDeringDebug_c, ImageDeringGetMemSize_c);
+  pft::set_names(m, pas8DeringAnalyzeErrorCode, ERR_IMG_DERING_START_CODE,
+                 ERR_IMG_DERING_OPEN_HANDLE, ERR_IMG_DERING_GET_DMA_HANDLE, 0xC2C00010);
+  pft::set_version(m, "pelforge_v300.dering.001", 0xC2C0000C, 0xC2C0000D, 0xC2C0000E);
   m.param = pft::record_bytes(P{24, 24, 32, 12});
   m.mem_size = 56;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -53,30 +39,17 @@ pft::ModuleCase dering_case() {
                      1 + pics.byte() % 31};
     return e.Process(h, &d, &d);
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = 0xC2C00001;
-  m.close_null = m.close_no_mem = 0xC2C00009;
-  m.close_foreign = 0xC2C0000A;
-  m.setparam_null_handle = m.setparam_null_param = 0xC2C0000B;
-  m.getstatus_null_handle = m.getstatus_null_record = 0xC2C0000F;
-  m.process_null_handle = m.process_null_input = m.process_null_output = 0xC2C00006;
+  pft::set_null_codes(
+      m, {0xC2C00001, 0xC2C00009, 0xC2C00009, 0xC2C0000A, 0xC2C0000B, 0xC2C0000F, 0xC2C00006});
   m.open_failures = {0xC2C00002, 0xC2C00011};
   m.dma_failure = 0xC2C00012;
-  auto row = [](const char* what, void (*change)(P&), uint32_t code) {
-    return pft::ValidationRow{what, pft::edit<P>(change), code};
-  };
   m.rows = {
-      row(
-          "width 0 before height", [](P& p) { p.s32Width = 0, p.s32Height = 0; }, 0xC2C00003),
-      row(
-          "width 20", [](P& p) { p.s32Width = 20; }, 0xC2C00003),
-      row(
-          "height -8", [](P& p) { p.s32Height = -8; }, 0xC2C00004),
-      row(
-          "height 12 before stride", [](P& p) { p.s32Height = 12, p.s32YStride = 1; }, 0xC2C00004),
-      row(
-          "stride", [](P& p) { p.s32YStride = 16; }, 0xC2C00005),
-      row(
-          "chroma stride", [](P& p) { p.s32UVStride = 11; }, 0xC2C00005),
+      PF_REFUSED(P, "width 0 before height", 0xC2C00003, p.s32Width = 0, p.s32Height = 0),
+      PF_REFUSED(P, "width 20", 0xC2C00003, p.s32Width = 20),
+      PF_REFUSED(P, "height -8", 0xC2C00004, p.s32Height = -8),
+      PF_REFUSED(P, "height 12 before stride", 0xC2C00004, p.s32Height = 12, p.s32YStride = 1),
+      PF_REFUSED(P, "stride", 0xC2C00005, p.s32YStride = 16),
+      PF_REFUSED(P, "chroma stride", 0xC2C00005, p.s32UVStride = 11),
   };
   return m;
 }

@@ -21,28 +21,18 @@ using P = tImgGenerateImageParam;
 pft::ModuleCase generate_case() {
   pft::ModuleCase m;
   m.name = "generateimage";
-  m.entry = {ImgGenerateImageOpen_c,
-             ImgGenerateImageProcess_c,
-             ImgGenerateImageClose_c,
-             ImgGenerateImageSetParam_c,
-             ImgGenerateImageGetVersion_c,
-             ImgGenerateImageGetStatus_c,
-             ImgGenerateImageAnalyzeErrorCode_c,
-             ImgGenerateImageDebug_c,
-             ImgGenerateImageGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgGenerateImage);
   m.table = &tImgGenerateImageFunc;
   m.id = 11;
-  m.names = pas8ImgGenerateImageAnalyzeErrorCode;
-  m.first_code = ERR_IMG_GENERATE_IMAGE_START;
-  m.accept_lo = ERR_IMG_GENERATE_IMAGE_OPEN_PARAM_POINTER;
-  m.accept_hi = ERR_IMG_GENERATE_IMAGE_GETMEMSIZE_HEIGHT;
-  m.null_name = ERR_IMG_GENERATE_IMAGE_ANALYZECODE_HANDLE;
+  pft::set_names(m, pas8ImgGenerateImageAnalyzeErrorCode, ERR_IMG_GENERATE_IMAGE_START,
+                 ERR_IMG_GENERATE_IMAGE_OPEN_PARAM_POINTER,
+                 ERR_IMG_GENERATE_IMAGE_GETMEMSIZE_HEIGHT,
+                 ERR_IMG_GENERATE_IMAGE_ANALYZECODE_HANDLE);
   // The renovation instance's codes come back unchanged; this analyser does not name them.
   m.inner_names = {ImgRenovationAnalyzeErrorCode_c};
-  m.version_tag = "pelforge_v300.generateimage.003";
-  m.null_version = ERR_IMG_GENERATE_IMAGE_GETVERSION_HANDLE;
-  m.null_version_length = ERR_IMG_GENERATE_IMAGE_GETVERSION_POINTER;
-  m.short_version = ERR_IMG_GENERATE_IMAGE_GETVERSION_LENGTH;
+  pft::set_version(m, "pelforge_v300.generateimage.003", ERR_IMG_GENERATE_IMAGE_GETVERSION_HANDLE,
+                   ERR_IMG_GENERATE_IMAGE_GETVERSION_POINTER,
+                   ERR_IMG_GENERATE_IMAGE_GETVERSION_LENGTH);
   m.param = pft::record_bytes(P{PF_RENOVATION_BARS, 64, 16});
   m.family = pft::Family::kOverlay;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -52,28 +42,26 @@ pft::ModuleCase generate_case() {
     return e.Process(h, planes, &context);
   };
   m.mem_size = 104 + 92;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_GENERATE_IMAGE_OPEN_PARAM_POINTER;
-  m.close_null = m.close_no_mem = ERR_IMG_GENERATE_IMAGE_CLOSE_HANDLE;
-  m.close_foreign = ERR_IMG_GENERATE_IMAGE_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_GENERATE_IMAGE_SET_PARAM_HANDLE;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_GENERATE_IMAGE_GET_STATUS_HANDLE;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_GENERATE_IMAGE_PROCESS_HANDLE;
+  pft::set_null_codes(
+      m, {ERR_IMG_GENERATE_IMAGE_OPEN_PARAM_POINTER, ERR_IMG_GENERATE_IMAGE_CLOSE_HANDLE,
+          ERR_IMG_GENERATE_IMAGE_CLOSE_HANDLE, ERR_IMG_GENERATE_IMAGE_CLOSE_FREE,
+          ERR_IMG_GENERATE_IMAGE_SET_PARAM_HANDLE, ERR_IMG_GENERATE_IMAGE_GET_STATUS_HANDLE,
+          ERR_IMG_GENERATE_IMAGE_PROCESS_HANDLE});
   // The instance, the renovation record, then the renovation's instance and scratch.
   m.open_failures = {ERR_IMG_GENERATE_IMAGE_OPEN_MALLOC, ERR_IMG_GENERATE_IMAGE_OPEN_MALLOC,
                      ERR_IMG_RENOVATION_OPEN_MALLOC, ERR_IMG_RENOVATION_OPEN_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_RENOVATION_OPEN_GET_DMA_HANDLE;
   m.rows = {
-      {"solid colour", edit<P>([](P& p) { p.u32PatternType = PF_RENOVATION_SOLID; }),
-       ERR_IMG_GENERATE_IMAGE_OPEN_PATTER_TYPE, ERR_IMG_GENERATE_IMAGE_SET_PARAM_PATTER_TYPE},
-      {"pattern 0", edit<P>([](P& p) { p.u32PatternType = 0; }),
-       ERR_IMG_GENERATE_IMAGE_OPEN_PATTER_TYPE, ERR_IMG_GENERATE_IMAGE_SET_PARAM_PATTER_TYPE},
+      PF_REFUSED2(P, "solid colour", ERR_IMG_GENERATE_IMAGE_OPEN_PATTER_TYPE,
+                  ERR_IMG_GENERATE_IMAGE_SET_PARAM_PATTER_TYPE,
+                  p.u32PatternType = PF_RENOVATION_SOLID),
+      PF_REFUSED2(P, "pattern 0", ERR_IMG_GENERATE_IMAGE_OPEN_PATTER_TYPE,
+                  ERR_IMG_GENERATE_IMAGE_SET_PARAM_PATTER_TYPE, p.u32PatternType = 0),
       // The sizes are the renovation instance's to refuse, after the instance was taken.
-      {"bars 72 wide", edit<P>([](P& p) { p.s32Width = 72; }), ERR_IMG_RENOVATION_WIDTH, 0, true},
-      {"height 0", edit<P>([](P& p) { p.s32Height = 0; }), ERR_IMG_RENOVATION_HEIGHT, 0, true},
-      {"test card of 704x576",
-       edit<P>([](P& p) { p.u32PatternType = 1, p.s32Width = 704, p.s32Height = 576; }),
-       ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY, 0, true},
+      PF_REFUSED_LATE(P, "bars 72 wide", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 72),
+      PF_REFUSED_LATE(P, "height 0", ERR_IMG_RENOVATION_HEIGHT, p.s32Height = 0),
+      PF_REFUSED_LATE(P, "test card of 704x576", ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY,
+                      p.u32PatternType = 1, p.s32Width = 704, p.s32Height = 576),
   };
   return m;
 }

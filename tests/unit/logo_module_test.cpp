@@ -45,24 +45,15 @@ pft::ModuleCase logo_case() {
   pft::ModuleCase m;
   m.name = "logo";
   m.family = pft::Family::kOverlay;
-  m.entry = {ImgLogoOpen_c,
-             ImgLogoProcess_c,
-             ImgLogoClose_c,
-             ImgLogoSetParam_c,
-             ImgLogoGetVersion_c,
-             ImgLogoGetStatus_c,
-             ImgLogoAnalyzeErrorCode_c,
-             ImgLogoDebug_c,
-             ImgLogoGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgLogo);
   m.table = &tLogoFuncs;
   m.id = 8;
-  m.names = pas8ImgLogoAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_LOGO_OPEN_POINTER;
-  m.accept_hi = ERR_IMG_LOGO_END;  // the end marker is named
-  m.null_name = ERR_IMG_LOGO_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.logo.012";
-  m.null_version = ERR_IMG_LOGO_VER_POINTER;
-  m.short_version = ERR_IMG_LOGO_BUFFERLEN;
+  // The names run up to the end marker, which has one too.
+  pft::set_names(m, pas8ImgLogoAnalyzeErrorCode, ERR_IMG_LOGO_OPEN_POINTER,
+                 ERR_IMG_LOGO_OPEN_POINTER, ERR_IMG_LOGO_END,
+                 ERR_IMG_LOGO_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.logo.012", ERR_IMG_LOGO_VER_POINTER, 0,
+                   ERR_IMG_LOGO_BUFFERLEN);
   m.param = pft::record_bytes(valid_param());
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tLogoParam*>(record);
@@ -94,111 +85,59 @@ pft::ModuleCase logo_case() {
     p.pu8CharWidth = pics.char_widths(p.s32CharNum, lines, w);
   };
   m.mem_size = PF_LOGO_MEM_SIZE;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_LOGO_OPEN_POINTER;
-  m.close_null = ERR_IMG_LOGO_CLOSE_HANDLE;
-  m.close_no_mem = ERR_IMG_LOGO_CLOSE_MEMHANDLE;
-  m.close_foreign = ERR_IMG_LOGO_FREE_MEMORY;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_LOGO_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_LOGO_STATUS_INPUT_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_LOGO_PROCESS_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_LOGO_OPEN_POINTER, ERR_IMG_LOGO_CLOSE_HANDLE, ERR_IMG_LOGO_CLOSE_MEMHANDLE,
+          ERR_IMG_LOGO_FREE_MEMORY, ERR_IMG_LOGO_SETPARAM_POINTER,
+          ERR_IMG_LOGO_STATUS_INPUT_POINTER, ERR_IMG_LOGO_PROCESS_POINTER});
   m.open_failures = {ERR_IMG_LOGO_MALLOC_MEMORY, ERR_IMG_LOGO_MALLOC_FAST_SCRATCH,
                      ERR_IMG_LOGO_MALLOC_FONTCOLOR};
   m.dma_failure = ERR_IMG_LOGO_GET_DMA_HANDLE;
   // Each row breaks one field (and leaves the earlier ones valid): the first failing check wins.
-  auto row = [](const char* what, void (*change)(tLogoParam&), uint32_t code,
-                uint32_t setparam = 0) {
-    return pft::ValidationRow{what, edit<tLogoParam>(change), code, setparam};
-  };
   m.rows = {
-      row(
-          "no logo data", [](tLogoParam& p) { p.pu8FgData = nullptr; }, ERR_IMG_LOGO_DATA),
-      row(
-          "no alpha, bad type too",
-          [](tLogoParam& p) { p.pu8FgAlpha = nullptr, p.u32FgYuvType = 422; }, ERR_IMG_LOGO_DATA),
-      row(
-          "logo and background types differ", [](tLogoParam& p) { p.u32FgYuvType = 42012; },
-          ERR_IMG_LOGO_YUV_TYPE),
-      row(
-          "width not a multiple of 8", [](tLogoParam& p) { p.s32BgWidth = 60, p.s32BgHeight = 0; },
-          ERR_IMG_LOGO_BG_WIDTH),
-      row(
-          "height 0", [](tLogoParam& p) { p.s32BgHeight = 0; }, ERR_IMG_LOGO_BG_HEIGHT),
-      row(
-          "reference width 4", [](tLogoParam& p) { p.s32FgRefWidth = 4; },
-          ERR_IMG_LOGO_FG_REFWIDTH),
-      row(
-          "reference height 30", [](tLogoParam& p) { p.s32FgRefHeight = 30; },
-          ERR_IMG_LOGO_FG_REFHEIGHT),
-      row(
-          "type 4202", [](tLogoParam& p) { p.u32FgYuvType = p.u32BgYuvType = 4202; },
-          ERR_IMG_LOGO_FORMAT_UNSUPPORT),
-      row(
-          "YUYV field",
-          [](tLogoParam& p) {
-            p.u32FgYuvType = p.u32BgYuvType = PF_YUV_YUYV, p.u32ImageType = PF_IMAGE_FIELD;
-          },
-          ERR_IMG_LOGO_FORMAT_UNSUPPORT),
-      row(
-          "UYVY field at another size",
-          [](tLogoParam& p) {
-            p.u32FgYuvType = p.u32BgYuvType = PF_YUV_UYVY, p.u32ImageType = PF_IMAGE_FIELD;
-            p.s32FgRefWidth = 720;
-          },
-          ERR_IMG_LOGO_WIDTH_UNMATCHED),
-      row(
-          "adaptive YUYV",
-          [](tLogoParam& p) {
-            p.u32FgYuvType = p.u32BgYuvType = PF_YUV_YUYV, p.u32AdaptiveColor = 1;
-          },
-          ERR_IMG_LOGO_FORMAT_UNSUPPORT),
-      row(
-          "adaptive at 3:1", [](tLogoParam& p) { p.u32AdaptiveColor = 1, p.s32FgRefWidth = 192; },
-          ERR_IMG_LOGO_WIDTH_UNMATCHED),
-      row(
-          "odd logo width", [](tLogoParam& p) { p.s32FgWidth = 15, p.s32FgTop = -2; },
-          ERR_IMG_LOGO_FG_WIDTH),
-      row(
-          "logo height 0", [](tLogoParam& p) { p.s32FgHeight = 0; }, ERR_IMG_LOGO_FG_HEIGHT),
-      row(
-          "top below the picture", [](tLogoParam& p) { p.s32FgTop = 34, p.s32FgLeft = -2; },
-          ERR_IMG_LOGO_FG_TOP),
-      row(
-          "left past the picture", [](tLogoParam& p) { p.s32FgLeft = 66, p.s32FgTop = 3; },
-          ERR_IMG_LOGO_FG_LEFT),
-      row(
-          "odd top", [](tLogoParam& p) { p.s32FgTop = 3, p.s32FgLeft = 3; }, ERR_IMG_LOGO_FG_TOP),
-      row(
-          "odd left", [](tLogoParam& p) { p.s32FgLeft = 3, p.s32TopCut = -2; },
-          ERR_IMG_LOGO_FG_LEFT),
-      row(
-          "negative top cut", [](tLogoParam& p) { p.s32TopCut = -2, p.s32LeftCut = -1; },
-          ERR_IMG_LOGO_FG_V_CUTLINE),
-      row(
-          "cuts taller than the logo", [](tLogoParam& p) { p.s32TopCut = 4, p.s32BottomCut = 6; },
-          ERR_IMG_LOGO_FG_V_CUTLINE),
-      row(
-          "odd bottom cut", [](tLogoParam& p) { p.s32BottomCut = 1; }, ERR_IMG_LOGO_FG_V_CUTLINE),
-      row(
-          "cuts wider than the logo", [](tLogoParam& p) { p.s32LeftCut = 9, p.s32RightCut = 8; },
-          ERR_IMG_LOGO_FG_H_CUTLINE),
-      row(
-          "negative right cut", [](tLogoParam& p) { p.s32RightCut = -1; },
-          ERR_IMG_LOGO_FG_H_CUTLINE),
-      row(
-          "text without widths", [](tLogoParam& p) { p.u32AdaptiveColor = 1, p.s32LineHeight = 4; },
-          ERR_IMG_LOGO_DATA),
-      row(
-          "too many characters",
-          [](tLogoParam& p) {
-            static uint8_t widths[] = {8, 0};
-            p.u32AdaptiveColor = 1, p.s32LineHeight = 8, p.pu8CharWidth = widths;
-            p.s32CharNum = 1001;
-          },
-          0, ERR_IMG_LOGO_CHAR_MAX),
+      PF_REFUSED(tLogoParam, "no logo data", ERR_IMG_LOGO_DATA, p.pu8FgData = nullptr),
+      PF_REFUSED(tLogoParam, "no alpha, bad type too", ERR_IMG_LOGO_DATA, p.pu8FgAlpha = nullptr,
+                 p.u32FgYuvType = 422),
+      PF_REFUSED(tLogoParam, "logo and background types differ", ERR_IMG_LOGO_YUV_TYPE,
+                 p.u32FgYuvType = 42012),
+      PF_REFUSED(tLogoParam, "width not a multiple of 8", ERR_IMG_LOGO_BG_WIDTH, p.s32BgWidth = 60,
+                 p.s32BgHeight = 0),
+      PF_REFUSED(tLogoParam, "height 0", ERR_IMG_LOGO_BG_HEIGHT, p.s32BgHeight = 0),
+      PF_REFUSED(tLogoParam, "reference width 4", ERR_IMG_LOGO_FG_REFWIDTH, p.s32FgRefWidth = 4),
+      PF_REFUSED(tLogoParam, "reference height 30", ERR_IMG_LOGO_FG_REFHEIGHT,
+                 p.s32FgRefHeight = 30),
+      PF_REFUSED(tLogoParam, "type 4202", ERR_IMG_LOGO_FORMAT_UNSUPPORT,
+                 p.u32FgYuvType = p.u32BgYuvType = 4202),
+      PF_REFUSED(tLogoParam, "YUYV field", ERR_IMG_LOGO_FORMAT_UNSUPPORT,
+                 p.u32FgYuvType = p.u32BgYuvType = PF_YUV_YUYV, p.u32ImageType = PF_IMAGE_FIELD),
+      {"UYVY field at another size", edit<tLogoParam>([](tLogoParam& p) {
+         p.u32FgYuvType = p.u32BgYuvType = PF_YUV_UYVY, p.u32ImageType = PF_IMAGE_FIELD;
+         p.s32FgRefWidth = 720;
+       }),
+       ERR_IMG_LOGO_WIDTH_UNMATCHED},
+      PF_REFUSED(tLogoParam, "adaptive YUYV", ERR_IMG_LOGO_FORMAT_UNSUPPORT,
+                 p.u32FgYuvType = p.u32BgYuvType = PF_YUV_YUYV, p.u32AdaptiveColor = 1),
+      PF_REFUSED(tLogoParam, "adaptive at 3:1", ERR_IMG_LOGO_WIDTH_UNMATCHED,
+                 p.u32AdaptiveColor = 1, p.s32FgRefWidth = 192),
+      PF_REFUSED(tLogoParam, "odd logo width", ERR_IMG_LOGO_FG_WIDTH, p.s32FgWidth = 15,
+                 p.s32FgTop = -2),
+      PF_REFUSED(tLogoParam, "logo height 0", ERR_IMG_LOGO_FG_HEIGHT, p.s32FgHeight = 0),
+      PF_REFUSED(tLogoParam, "top below the picture", ERR_IMG_LOGO_FG_TOP, p.s32FgTop = 34,
+                 p.s32FgLeft = -2),
+      PF_REFUSED(tLogoParam, "left past the picture", ERR_IMG_LOGO_FG_LEFT, p.s32FgLeft = 66,
+                 p.s32FgTop = 3),
+      PF_REFUSED(tLogoParam, "odd top", ERR_IMG_LOGO_FG_TOP, p.s32FgTop = 3, p.s32FgLeft = 3),
+      PF_REFUSED(tLogoParam, "odd left", ERR_IMG_LOGO_FG_LEFT, p.s32FgLeft = 3, p.s32TopCut = -2),
+      PF_REFUSED(tLogoParam, "negative top cut", ERR_IMG_LOGO_FG_V_CUTLINE, p.s32TopCut = -2,
+                 p.s32LeftCut = -1),
+      PF_REFUSED(tLogoParam, "cuts taller than the logo", ERR_IMG_LOGO_FG_V_CUTLINE,
+                 p.s32TopCut = 4, p.s32BottomCut = 6),
+      PF_REFUSED(tLogoParam, "odd bottom cut", ERR_IMG_LOGO_FG_V_CUTLINE, p.s32BottomCut = 1),
+      PF_REFUSED(tLogoParam, "cuts wider than the logo", ERR_IMG_LOGO_FG_H_CUTLINE,
+                 p.s32LeftCut = 9, p.s32RightCut = 8),
+      PF_REFUSED(tLogoParam, "negative right cut", ERR_IMG_LOGO_FG_H_CUTLINE, p.s32RightCut = -1),
+      PF_REFUSED(tLogoParam, "text without widths", ERR_IMG_LOGO_DATA, p.u32AdaptiveColor = 1,
+                 p.s32LineHeight = 4),
   };
-  // Open takes any character count (the last row succeeds there): close what it opened.
-  m.rows.pop_back();
   return m;
 }
 PF_MODULE_CASE(logo_case);

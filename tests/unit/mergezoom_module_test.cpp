@@ -83,25 +83,15 @@ int style_windows(uint32_t style) {
 pft::ModuleCase mergezoom_case() {
   pft::ModuleCase m;
   m.name = "mergezoom";
-  m.entry = {ImgMergeZoomOpen_c,
-             ImgMergeZoomProcess_c,
-             ImgMergeZoomClose_c,
-             ImgMergeZoomSetParam_c,
-             ImgMergeZoomGetVersion_c,
-             ImgMergeZoomGetStatus_c,
-             ImgMergeZoomAnalyzeErrorCode_c,
-             ImgMergeZoomDebug_c,
-             ImgMergeZoomGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgMergeZoom);
   m.table = &tImageMergeZoomFunc;
   m.id = 21;
-  m.names = pas8ImageMergeZoomSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER;
-  m.accept_hi = ERR_IMG_MERGE_ZOOM_END;
-  m.null_name = ERR_IMG_MERGE_ZOOM_ANALYZE_ERROR_CODE_HANDLE;
+  pft::set_names(m, pas8ImageMergeZoomSelfAnalyzeErrorCode, ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER,
+                 ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER, ERR_IMG_MERGE_ZOOM_END,
+                 ERR_IMG_MERGE_ZOOM_ANALYZE_ERROR_CODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.mergezoom.013";
-  m.null_version = ERR_IMG_MERGE_ZOOM_VERSION_INPUT_POINTER;
-  m.short_version = ERR_IMG_MERGE_ZOOM_VERSION_LEN;
+  pft::set_version(m, "pelforge_v300.mergezoom.013", ERR_IMG_MERGE_ZOOM_VERSION_INPUT_POINTER, 0,
+                   ERR_IMG_MERGE_ZOOM_VERSION_LEN);
   m.param = pft::record_bytes(case_param());
   // GetStatus fills the windows only through the caller's own pointer.
   m.status_echoes_param = false;
@@ -149,14 +139,11 @@ pft::ModuleCase mergezoom_case() {
     }
     p.ptWindows = count == 0 && (pics.byte() & 1) != 0 ? nullptr : windows;
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER;
-  m.close_null = ERR_IMG_MERGE_ZOOM_CLOSE_INPUT_POINTER;
-  m.close_no_mem = ERR_IMG_MERGE_ZOOM_CLOSE_MEMHANDLE_POINTER;
-  m.close_foreign = ERR_IMG_MERGE_ZOOM_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_MERGE_ZOOM_SETPARAM_INPUT_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_MERGE_ZOOM_STATUS_INPUT_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_MERGE_ZOOM_PROCESS_INPUT_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_MERGE_ZOOM_OPEN_INPUT_POINTER, ERR_IMG_MERGE_ZOOM_CLOSE_INPUT_POINTER,
+          ERR_IMG_MERGE_ZOOM_CLOSE_MEMHANDLE_POINTER, ERR_IMG_MERGE_ZOOM_CLOSE_FREE,
+          ERR_IMG_MERGE_ZOOM_SETPARAM_INPUT_POINTER, ERR_IMG_MERGE_ZOOM_STATUS_INPUT_POINTER,
+          ERR_IMG_MERGE_ZOOM_PROCESS_INPUT_POINTER});
   // The instance, its scratch, the window states, the resizer records, the lines, then the
   // resizer's instance and scratch.
   m.open_failures = {ERR_IMG_MERGE_ZOOM_OPEN_MALLOC,
@@ -168,37 +155,35 @@ pft::ModuleCase mergezoom_case() {
                      ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_MERGE_ZOOM_OPEN_GET_DMA_HANDLE;
   m.rows = {
-      {"maximum pictures 65 before a bad style",
-       edit<P>([](P& p) { p.s32MaxPicNum = 65, p.u32MergeStyle = 1; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_MAXFGNUM, ERR_IMG_MERGE_ZOOM_SETPARAM_INPUT_MAXFGNUM},
-      {"maximum pictures -1", edit<P>([](P& p) { p.s32MaxPicNum = -1; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_MAXFGNUM},
-      {"style 20401 + 1", edit<P>([](P& p) { p.u32MergeStyle = 20403; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_MERGE_STYLE},
-      {"style 0 (an unused entry)", edit<P>([](P& p) { p.u32MergeStyle = 0; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_MERGE_STYLE},
-      {"six windows for at most four before a bad image type",
-       edit<P>([](P& p) { p.u32MergeStyle = 20600, p.u32ImageType = 3; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_STYLE_MAP_FGNUM},
-      {"image type 3 before a bad size",
-       edit<P>([](P& p) { p.u32ImageType = 3, p.u32BgWidth = 63; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_FRAMEFIELDFORMAT},
-      {"width 62", edit<P>([](P& p) { p.u32BgWidth = 62; }), ERR_IMG_MERGE_ZOOM_CHECK_BG_PICSIZE},
-      {"width odd", edit<P>([](P& p) { p.u32BgWidth = 129; }), ERR_IMG_MERGE_ZOOM_CHECK_BG_PICSIZE},
-      {"width beyond the largest", edit<P>([](P& p) { p.u32BgWidth = 16386; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_PICSIZE},
-      {"field storage of 98 lines before a bad YUV type",
-       edit<P>([](P& p) { p.u32ImageType = 2, p.u32BgHeight = 98, p.u32YuvType = 422; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_PICSIZE},
-      {"UYVY background", edit<P>([](P& p) { p.u32YuvType = PF_YUV_UYVY; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_YUVTYPE},
-      {"border width odd", edit<P>([](P& p) { p.u32BorderWidth = 3; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_BOUNDARYWIDTH},
+      PF_REFUSED2(P, "maximum pictures 65 before a bad style", ERR_IMG_MERGE_ZOOM_CHECK_BG_MAXFGNUM,
+                  ERR_IMG_MERGE_ZOOM_SETPARAM_INPUT_MAXFGNUM, p.s32MaxPicNum = 65,
+                  p.u32MergeStyle = 1),
+      PF_REFUSED(P, "maximum pictures -1", ERR_IMG_MERGE_ZOOM_CHECK_BG_MAXFGNUM,
+                 p.s32MaxPicNum = -1),
+      PF_REFUSED(P, "style 20401 + 1", ERR_IMG_MERGE_ZOOM_CHECK_BG_MERGE_STYLE,
+                 p.u32MergeStyle = 20403),
+      PF_REFUSED(P, "style 0 (an unused entry)", ERR_IMG_MERGE_ZOOM_CHECK_BG_MERGE_STYLE,
+                 p.u32MergeStyle = 0),
+      PF_REFUSED(P, "six windows for at most four before a bad image type",
+                 ERR_IMG_MERGE_ZOOM_CHECK_BG_STYLE_MAP_FGNUM, p.u32MergeStyle = 20600,
+                 p.u32ImageType = 3),
+      PF_REFUSED(P, "image type 3 before a bad size", ERR_IMG_MERGE_ZOOM_CHECK_BG_FRAMEFIELDFORMAT,
+                 p.u32ImageType = 3, p.u32BgWidth = 63),
+      PF_REFUSED(P, "width 62", ERR_IMG_MERGE_ZOOM_CHECK_BG_PICSIZE, p.u32BgWidth = 62),
+      PF_REFUSED(P, "width odd", ERR_IMG_MERGE_ZOOM_CHECK_BG_PICSIZE, p.u32BgWidth = 129),
+      PF_REFUSED(P, "width beyond the largest", ERR_IMG_MERGE_ZOOM_CHECK_BG_PICSIZE,
+                 p.u32BgWidth = 16386),
+      PF_REFUSED(P, "field storage of 98 lines before a bad YUV type",
+                 ERR_IMG_MERGE_ZOOM_CHECK_BG_PICSIZE, p.u32ImageType = 2, p.u32BgHeight = 98,
+                 p.u32YuvType = 422),
+      PF_REFUSED(P, "UYVY background", ERR_IMG_MERGE_ZOOM_CHECK_BG_YUVTYPE,
+                 p.u32YuvType = PF_YUV_UYVY),
+      PF_REFUSED(P, "border width odd", ERR_IMG_MERGE_ZOOM_CHECK_BG_BOUNDARYWIDTH,
+                 p.u32BorderWidth = 3),
       // The smallest window is 48 lines high: 4 b must stay below 48.
-      {"border width 12", edit<P>([](P& p) { p.u32BorderWidth = 12; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_BOUNDARYWIDTH},
-      {"no window records", edit<P>([](P& p) { p.ptWindows = nullptr; }),
-       ERR_IMG_MERGE_ZOOM_CHECK_BG_INPUT},
+      PF_REFUSED(P, "border width 12", ERR_IMG_MERGE_ZOOM_CHECK_BG_BOUNDARYWIDTH,
+                 p.u32BorderWidth = 12),
+      PF_REFUSED(P, "no window records", ERR_IMG_MERGE_ZOOM_CHECK_BG_INPUT, p.ptWindows = nullptr),
       {"zoom style 6 before a bad aspect",
        windows_edit([](auto& w) { w[1].u32ZoomStyle = 6, w[1].u32AspectWidth = 5; }),
        ERR_IMG_MERGE_ZOOM_CHECK_FG_ZOOM_STYLE},

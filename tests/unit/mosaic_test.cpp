@@ -37,25 +37,16 @@ pft::ModuleCase mosaic_case() {
   using pft::edit;
   pft::ModuleCase m;
   m.name = "mosaic";
-  m.entry = {ImageMosaicOpen_c,
-             ImageMosaicProcess_c,
-             ImageMosaicClose_c,
-             ImageMosaicSetParam_c,
-             ImageMosaicGetVersion_c,
-             ImageMosaicGetStatus_c,
-             ImageMosaicAnalyzeErrorCode_c,
-             ImageMosaicDebug_c,
-             ImageMosaicGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageMosaic);
   m.table = &tImageMosaicFunc;
   m.id = 12;
-  m.names = pas8ImageMosaicSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_MOSAIC_SELF_INIT_POINTER;
-  m.accept_hi = ERR_IMG_MOSAIC_SELF_ANALYZE_ERROR_CODE_HANDLE;  // the end marker is not named
-  m.null_name = ERR_IMG_MOSAIC_SELF_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.mosaic.001";
-  m.null_version = ERR_IMG_MOSAIC_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_MOSAIC_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_MOSAIC_SELF_VERSION_BUFLEN_TOO_SHORT;
+  // The names end before the end marker, which has none.
+  pft::set_names(m, pas8ImageMosaicSelfAnalyzeErrorCode, ERR_IMG_MOSAIC_SELF_INIT_POINTER,
+                 ERR_IMG_MOSAIC_SELF_INIT_POINTER, ERR_IMG_MOSAIC_SELF_ANALYZE_ERROR_CODE_HANDLE,
+                 ERR_IMG_MOSAIC_SELF_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.mosaic.001", ERR_IMG_MOSAIC_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_MOSAIC_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_MOSAIC_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(valid_param());
   m.family = pft::Family::kComposition;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -67,13 +58,10 @@ pft::ModuleCase mosaic_case() {
     return e.Process(h, pictures, &context);
   };
   m.mem_size = PF_MOSAIC_MEM_SIZE;
-  m.open_null_param = m.open_null_mem = m.open_null_out = ERR_IMG_MOSAIC_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_MOSAIC_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_MOSAIC_SELF_CLOSE_MEM_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_MOSAIC_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_MOSAIC_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_MOSAIC_SELF_INPUT_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_MOSAIC_SELF_INIT_POINTER, ERR_IMG_MOSAIC_SELF_CLOSE_POINTER,
+          ERR_IMG_MOSAIC_SELF_CLOSE_MEM_POINTER, 0, ERR_IMG_MOSAIC_SELF_SETPARAM_POINTER,
+          ERR_IMG_MOSAIC_SELF_STATUS_POINTER, ERR_IMG_MOSAIC_SELF_INPUT_POINTER});
   m.open_failures = {ERR_IMG_MOSAIC_SELF_INIT_HANDLE_MEM_MALLOC_ERROR,
                      ERR_IMG_MOSAIC_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_MOSAIC_GET_DMA_HANDLE;

@@ -353,14 +353,9 @@ pft::ModuleCase motion_case() {
   m.entry = tImageMotionSurveilFunc;
   m.table = &tImageMotionSurveilFunc;
   m.id = 38;
-  m.names = pas8ImageMotionSurveilAnalyzeErrorCode;
-  m.first_code = m.accept_lo = kBase + 1;
-  m.accept_hi = kBase + 0x1E;
-  m.null_name = kBase + 0x17;
-  m.version_tag = "pelforge_v300.motionsurveil.007";
-  m.null_version = kBase + 0x11;
-  m.null_version_length = kBase + 0x12;
-  m.short_version = kBase + 0x13;
+  pft::set_names(m, pas8ImageMotionSurveilAnalyzeErrorCode, kBase + 1, kBase + 1, kBase + 0x1E,
+                 kBase + 0x17);
+  pft::set_version(m, "pelforge_v300.motionsurveil.007", kBase + 0x11, kBase + 0x12, kBase + 0x13);
   P p = param(352, 288);
   add_area(p, 10, 20, 100, 50);
   add_area(p, 0, 0, 352, 288);
@@ -375,19 +370,15 @@ pft::ModuleCase motion_case() {
     if (status == 0) status = e.Process(h, &in, &result);
     return status;
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = kBase + 0x01;
-  m.close_null = kBase + 0x0E;
-  m.close_no_mem = kBase + 0x0F;
-  m.setparam_null_handle = m.setparam_null_param = kBase + 0x10;
-  m.getstatus_null_handle = m.getstatus_null_record = kBase + 0x14;
-  m.process_null_handle = m.process_null_input = m.process_null_output = kBase + 0x0B;
+  pft::set_null_codes(
+      m, {kBase + 0x01, kBase + 0x0E, kBase + 0x0F, 0, kBase + 0x10, kBase + 0x14, kBase + 0x0B});
   m.debug_is_noop = false;
   // Instance, reference, state, map, then the scratch.
   m.open_failures = {kBase + 0x02, kBase + 0x03, kBase + 0x1A, kBase + 0x1B, kBase + 0x15};
   m.dma_failure = kBase + 0x16;
   // Each row changes the sensitivity as well, so that SetParam does not take the record for
   // the one in force (its YUV type is not compared) and validates it.
-  const auto row = [](const char* what, void (*change)(P&), uint32_t code) {
+  const auto row = [](const char* what, uint32_t code, void (*change)(P&)) {
     return pft::ValidationRow{what, pft::edit<P>([change](P& q) {
                                 q.s16Sensitivity = 2;
                                 change(q);
@@ -395,50 +386,29 @@ pft::ModuleCase motion_case() {
                               kBase + code};
   };
   m.rows = {
-      row(
-          "width 0", [](P& q) { q.s32Width = 0, q.s32Height = 0; }, 0x04),
-      row(
-          "width 12296", [](P& q) { q.s32Width = 12296; }, 0x04),
-      row(
-          "width 100", [](P& q) { q.s32Width = 100, q.s32YuvType = 422; }, 0x04),
-      row(
-          "height 0", [](P& q) { q.s32Height = 0, q.s32YuvType = 422; }, 0x05),
-      row(
-          "height 6145", [](P& q) { q.s32Height = 6145; }, 0x05),
-      row(
-          "YUV type 422", [](P& q) { q.s32YuvType = 422, q.s32Interlace = 0; }, 0x06),
-      row(
-          "interlace 0", [](P& q) { q.s32Interlace = 0, q.s16AreaNum = 17; }, 0x18),
-      row(
-          "interlace 4", [](P& q) { q.s32Interlace = 4; }, 0x18),
-      row(
-          "17 areas", [](P& q) { q.s16AreaNum = 17, q.s16Sensitivity = 0; }, 0x07),
-      row(
-          "-1 areas", [](P& q) { q.s16AreaNum = -1; }, 0x07),
-      row(
-          "area top > height", [](P& q) { q.atArea[0].s16Top = 289, q.atArea[0].s16Height = 0; },
-          0x08),
-      row(
-          "area top -1", [](P& q) { q.atArea[1].s16Top = -1; }, 0x08),
-      row(
-          "area left > width", [](P& q) { q.atArea[0].s16Left = 353, q.atArea[0].s16Width = 0; },
-          0x08),
-      row(
-          "area width -1", [](P& q) { q.atArea[0].s16Width = -1; }, 0x08),
-      row(
-          "area height -1", [](P& q) { q.atArea[1].s16Height = -1; }, 0x08),
-      row(
-          "area past the right edge", [](P& q) { q.atArea[0].s16Width = 333; }, 0x08),
-      row(
-          "area past the bottom", [](P& q) { q.atArea[1].s16Top = 1, q.s32FineTune = 11; }, 0x08),
-      row(
-          "sensitivity 0", [](P& q) { q.s16Sensitivity = 0, q.s32FineTune = 11; }, 0x09),
-      row(
-          "sensitivity 6", [](P& q) { q.s16Sensitivity = 6; }, 0x09),
-      row(
-          "fine tune 11", [](P& q) { q.s32FineTune = 11; }, 0x0A),
-      row(
-          "fine tune -11", [](P& q) { q.s32FineTune = -11; }, 0x0A),
+      row("width 0", 0x04, [](P& q) { q.s32Width = 0, q.s32Height = 0; }),
+      row("width 12296", 0x04, [](P& q) { q.s32Width = 12296; }),
+      row("width 100", 0x04, [](P& q) { q.s32Width = 100, q.s32YuvType = 422; }),
+      row("height 0", 0x05, [](P& q) { q.s32Height = 0, q.s32YuvType = 422; }),
+      row("height 6145", 0x05, [](P& q) { q.s32Height = 6145; }),
+      row("YUV type 422", 0x06, [](P& q) { q.s32YuvType = 422, q.s32Interlace = 0; }),
+      row("interlace 0", 0x18, [](P& q) { q.s32Interlace = 0, q.s16AreaNum = 17; }),
+      row("interlace 4", 0x18, [](P& q) { q.s32Interlace = 4; }),
+      row("17 areas", 0x07, [](P& q) { q.s16AreaNum = 17, q.s16Sensitivity = 0; }),
+      row("-1 areas", 0x07, [](P& q) { q.s16AreaNum = -1; }),
+      row("area top > height", 0x08,
+          [](P& q) { q.atArea[0].s16Top = 289, q.atArea[0].s16Height = 0; }),
+      row("area top -1", 0x08, [](P& q) { q.atArea[1].s16Top = -1; }),
+      row("area left > width", 0x08,
+          [](P& q) { q.atArea[0].s16Left = 353, q.atArea[0].s16Width = 0; }),
+      row("area width -1", 0x08, [](P& q) { q.atArea[0].s16Width = -1; }),
+      row("area height -1", 0x08, [](P& q) { q.atArea[1].s16Height = -1; }),
+      row("area past the right edge", 0x08, [](P& q) { q.atArea[0].s16Width = 333; }),
+      row("area past the bottom", 0x08, [](P& q) { q.atArea[1].s16Top = 1, q.s32FineTune = 11; }),
+      row("sensitivity 0", 0x09, [](P& q) { q.s16Sensitivity = 0, q.s32FineTune = 11; }),
+      row("sensitivity 6", 0x09, [](P& q) { q.s16Sensitivity = 6; }),
+      row("fine tune 11", 0x0A, [](P& q) { q.s32FineTune = 11; }),
+      row("fine tune -11", 0x0A, [](P& q) { q.s32FineTune = -11; }),
   };
   return m;
 }

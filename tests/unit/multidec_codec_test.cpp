@@ -365,26 +365,17 @@ pft::ModuleCase multidec_case() {
   pft::ModuleCase m;
   m.name = "multidec";
   m.family = pft::Family::kCodecs;
-  m.entry = {ImgMultiDecOpen_c,
-             ImgMultiDecProcess_c,
-             ImgMultiDecClose_c,
-             ImgMultiDecSetParam_c,
-             ImgMultiDecGetVersion_c,
-             ImgMultiDecGetStatus_c,
-             ImgMultiDecAnalyzeErrorCode_c,
-             ImageMultiDecDebug_c,
-             ImgMultiDecGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS_WITH(ImgMultiDec, ImageMultiDecDebug_c, ImgMultiDecGetMemSize_c);
   m.table = &tImageMultiDecFunc;
   m.id = 19;
-  m.names = pas8ImgMultiDecAnalyzeErrorCode;
-  m.first_code = m.accept_lo = 0xC5400001;
-  m.accept_hi = 0xC5400016;
-  m.null_name = 0xC5400014;
+  pft::set_names(m, pas8ImgMultiDecAnalyzeErrorCode, 0xC5400001, 0xC5400001, 0xC5400016,
+                 0xC5400014);
   // GetVersion is the codec unit library's: no tag of ours to check.
-  tMultiDecParam p{};
-  p.s32ChannelNum = 3;
-  for (int i = 0; i < 3; ++i) p.atDecParam[i] = block_for(VIDEOUNIT_CODEC_H264, 64 + 32 * i, 48);
-  m.param = pft::record_bytes(p);
+  tMultiDecParam valid{};
+  valid.s32ChannelNum = 3;
+  for (int i = 0; i < 3; ++i)
+    valid.atDecParam[i] = block_for(VIDEOUNIT_CODEC_H264, 64 + 32 * i, 48);
+  m.param = pft::record_bytes(valid);
   m.status_echoes_param = false;
   m.status_size = sizeof(tMultiDecStatus);
   // Each channel given a command from the content; the rest of the content is the access unit
@@ -416,23 +407,18 @@ pft::ModuleCase multidec_case() {
   uint32_t size = 1576 + 3 * 6144;
   for (int i = 0; i < 3; ++i) {
     uint32_t channel = 0;
-    VideoUnitDecoderGetMemSize(&p.atDecParam[i], &channel);
+    VideoUnitDecoderGetMemSize(&valid.atDecParam[i], &channel);
     size += channel;
   }
   m.mem_size = size;
-  m.open_null_out = m.open_null_param = m.open_null_mem = 0xC5400001;
-  m.close_null = 0xC540000A;
-  m.close_no_mem = 0xC540000B;
-  m.close_foreign = 0xC540000C;
-  m.setparam_null_handle = m.setparam_null_param = 0xC5400004;
-  m.getstatus_null_handle = m.getstatus_null_record = 0xC5400011;
-  m.process_null_handle = m.process_null_input = m.process_null_output = 0xC5400006;
+  pft::set_null_codes(
+      m, {0xC5400001, 0xC540000A, 0xC540000B, 0xC540000C, 0xC5400004, 0xC5400011, 0xC5400006});
   m.open_failures = {0xC5400002, 0xC5400002};
   using P = tMultiDecParam;
   m.rows = {
-      {"no channel", pft::edit<P>([](P& r) { r.s32ChannelNum = 0; }), 0xC5400010},
-      {"65 channels", pft::edit<P>([](P& r) { r.s32ChannelNum = 65; }), 0xC5400010},
-      {"negative count", pft::edit<P>([](P& r) { r.s32ChannelNum = -1; }), 0xC5400010},
+      PF_REFUSED(P, "no channel", 0xC5400010, p.s32ChannelNum = 0),
+      PF_REFUSED(P, "65 channels", 0xC5400010, p.s32ChannelNum = 65),
+      PF_REFUSED(P, "negative count", 0xC5400010, p.s32ChannelNum = -1),
       {"third channel's codec unknown", pft::edit<P>([](P& r) { r.atDecParam[2].u32Codec = 9; }),
        0xC5400003, 0xC5400005, true},
       {"second channel's width odd", pft::edit<P>([](P& r) { r.atDecParam[1].u32Width = 63; }),
@@ -446,29 +432,18 @@ pft::ModuleCase multidec_new_case() {
   pft::ModuleCase m;
   m.name = "multidec_new";
   m.family = pft::Family::kCodecs;
-  m.entry = {ImgMultiDecNewOpen_c,
-             ImgMultiDecNewProcess_c,
-             ImgMultiDecNewClose_c,
-             ImgMultiDecNewSetParam_c,
-             ImgMultiDecNewGetVersion_c,
-             ImgMultiDecNewGetStatus_c,
-             ImgMultiDecNewAnalyzeErrorCode_c,
-             ImageMultiDecNewDebug_c,
-             ImgMultiDecNewGetMemSize_c};
+  m.entry =
+      PF_ENTRY_POINTS_WITH(ImgMultiDecNew, ImageMultiDecNewDebug_c, ImgMultiDecNewGetMemSize_c);
   m.table = &tImageMultiDecNewFunc;
   m.id = 22;
-  m.names = pas8ImgMultiDecNewAnalyzeErrorCode;
-  m.first_code = m.accept_lo = 0xC6000001;
-  m.accept_hi = 0xC6000017;
-  m.null_name = 0xC6000016;
-  m.version_tag = "pelforge_v300.multidec_new.002";
-  m.null_version = 0xC600000E;
-  m.short_version = 0xC600000F;
-  tMultiDecNewParam p{};
-  p.s32ChannelNum = 2;
-  p.atDecParam[0] = block_for(VIDEOUNIT_CODEC_HEVC, 64, 48);
-  p.atDecParam[1] = block_for(VIDEOUNIT_CODEC_MPEG2, 32, 16);
-  m.param = pft::record_bytes(p);
+  pft::set_names(m, pas8ImgMultiDecNewAnalyzeErrorCode, 0xC6000001, 0xC6000001, 0xC6000017,
+                 0xC6000016);
+  pft::set_version(m, "pelforge_v300.multidec_new.002", 0xC600000E, 0, 0xC600000F);
+  tMultiDecNewParam valid{};
+  valid.s32ChannelNum = 2;
+  valid.atDecParam[0] = block_for(VIDEOUNIT_CODEC_HEVC, 64, 48);
+  valid.atDecParam[1] = block_for(VIDEOUNIT_CODEC_MPEG2, 32, 16);
+  m.param = pft::record_bytes(valid);
   m.status_echoes_param = false;
   m.status_size = sizeof(tMultiDecNewStatus);
   // The composite is as large as every channel's picture together, which is what GetMemSize
@@ -492,21 +467,16 @@ pft::ModuleCase multidec_new_case() {
     return e.Process(h, in, out);
   };
   m.mem_size = 10784 + 2 * 6144 + (64 * 48 + 32 * 16) * 3 / 2;
-  m.open_null_out = m.open_null_param = m.open_null_mem = 0xC6000001;
-  m.close_null = 0xC600000B;
-  m.close_no_mem = 0xC600000C;
-  m.close_foreign = 0xC600000D;
-  m.setparam_null_handle = m.setparam_null_param = 0xC6000004;
-  m.getstatus_null_handle = m.getstatus_null_record = 0xC6000012;
-  m.process_null_handle = m.process_null_input = m.process_null_output = 0xC6000006;
+  pft::set_null_codes(
+      m, {0xC6000001, 0xC600000B, 0xC600000C, 0xC600000D, 0xC6000004, 0xC6000012, 0xC6000006});
   m.open_failures = {0xC6000002, 0xC6000002, 0xC6000015};
   using P = tMultiDecNewParam;
   m.rows = {
-      {"no channel", pft::edit<P>([](P& r) { r.s32ChannelNum = 0; }), 0xC6000011},
-      {"97 channels", pft::edit<P>([](P& r) { r.s32ChannelNum = 97; }), 0xC6000011},
-      {"odd width", pft::edit<P>([](P& r) { r.atDecParam[1].u32Width = 31; }), 0xC6000010},
-      {"height 0", pft::edit<P>([](P& r) { r.atDecParam[0].u32Height = 0; }), 0xC6000010},
-      {"width 4098", pft::edit<P>([](P& r) { r.atDecParam[0].u32Width = 4098; }), 0xC6000010},
+      PF_REFUSED(P, "no channel", 0xC6000011, p.s32ChannelNum = 0),
+      PF_REFUSED(P, "97 channels", 0xC6000011, p.s32ChannelNum = 97),
+      PF_REFUSED(P, "odd width", 0xC6000010, p.atDecParam[1].u32Width = 31),
+      PF_REFUSED(P, "height 0", 0xC6000010, p.atDecParam[0].u32Height = 0),
+      PF_REFUSED(P, "width 4098", 0xC6000010, p.atDecParam[0].u32Width = 4098),
       {"second channel's codec unknown", pft::edit<P>([](P& r) { r.atDecParam[1].u32Codec = 0; }),
        0xC6000003, 0xC6000005, true},
   };

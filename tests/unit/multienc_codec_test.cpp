@@ -187,26 +187,16 @@ pft::ModuleCase multienc_case() {
   pft::ModuleCase m;
   m.name = "multienc";
   m.family = pft::Family::kCodecs;
-  m.entry = {ImgMultiEncOpen_c,
-             ImgMultiEncProcess_c,
-             ImgMultiEncClose_c,
-             ImgMultiEncSetParam_c,
-             ImgMultiEncGetVersion_c,
-             ImgMultiEncGetStatus_c,
-             ImgMultiEncAnalyzeErrorCode_c,
-             ImgMultiEncDebug_c,
-             ImgMultiEncGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgMultiEnc);
   m.table = &tImageMultiEncFunc;
   m.id = 25;
-  m.names = pas8ImgMultiEncAnalyzeErrorCode;
-  m.first_code = m.accept_lo = 0xC7800001;
-  m.accept_hi = 0xC7800017;
-  m.null_name = 0xC7800014;
-  tMultiEncParam p{};
-  p.s32ChannelNum = 2;
-  p.atEncParam[0] = enc_block(VIDEOUNIT_CODEC_H264, 64, 48);
-  p.atEncParam[1] = enc_block(VIDEOUNIT_CODEC_MPEG2, 32, 16);
-  m.param = pft::record_bytes(p);
+  pft::set_names(m, pas8ImgMultiEncAnalyzeErrorCode, 0xC7800001, 0xC7800001, 0xC7800017,
+                 0xC7800014);
+  tMultiEncParam valid{};
+  valid.s32ChannelNum = 2;
+  valid.atEncParam[0] = enc_block(VIDEOUNIT_CODEC_H264, 64, 48);
+  valid.atEncParam[1] = enc_block(VIDEOUNIT_CODEC_MPEG2, 32, 16);
+  m.param = pft::record_bytes(valid);
   m.status_echoes_param = false;
   m.status_size = sizeof(tMultiEncStatus);
   // Each channel's picture as the record's pitches describe it (0: the width), and a packet
@@ -235,23 +225,18 @@ pft::ModuleCase multienc_case() {
   uint32_t size = 200 + 2 * 6144;
   for (int i = 0; i < 2; ++i) {
     uint32_t channel = 0;
-    VideoUnitEncoderGetMemSize(&p.atEncParam[i], &channel);
+    VideoUnitEncoderGetMemSize(&valid.atEncParam[i], &channel);
     size += channel;
   }
   m.mem_size = size;
-  m.open_null_out = m.open_null_param = m.open_null_mem = 0xC7800001;
-  m.close_null = 0xC780000A;
-  m.close_no_mem = 0xC780000B;
-  m.close_foreign = 0xC780000C;
-  m.setparam_null_handle = m.setparam_null_param = 0xC7800004;
-  m.getstatus_null_handle = m.getstatus_null_record = 0xC7800011;
-  m.process_null_handle = m.process_null_input = m.process_null_output = 0xC7800006;
+  pft::set_null_codes(
+      m, {0xC7800001, 0xC780000A, 0xC780000B, 0xC780000C, 0xC7800004, 0xC7800011, 0xC7800006});
   m.debug_is_noop = false;
   m.open_failures = {0xC7800002, 0xC7800002};
   using P = tMultiEncParam;
   m.rows = {
-      {"no channel", pft::edit<P>([](P& r) { r.s32ChannelNum = 0; }), 0xC7800010},
-      {"9 channels", pft::edit<P>([](P& r) { r.s32ChannelNum = 9; }), 0xC7800010},
+      PF_REFUSED(P, "no channel", 0xC7800010, p.s32ChannelNum = 0),
+      PF_REFUSED(P, "9 channels", 0xC7800010, p.s32ChannelNum = 9),
       {"second channel's codec HEVC", pft::edit<P>([](P& r) { r.atEncParam[1].u32Codec = 2; }),
        0xC7800003, 0xC7800005, true},
   };

@@ -208,13 +208,9 @@ pft::ModuleCase osd_case() {
   m.entry = tFilterOSDFunc;
   m.table = &tFilterOSDFunc;
   m.id = 18;
-  m.names = pas8FilterOSDAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_OSD_OPEN_POINTER;
-  m.accept_hi = ERR_IMG_OSD_END;
-  m.null_name = ERR_IMG_OSD_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.osd.001";
-  m.null_version = ERR_IMG_OSD_VER_POINTER;
-  m.short_version = ERR_IMG_OSD_BUFFERLEN;
+  pft::set_names(m, pas8FilterOSDAnalyzeErrorCode, ERR_IMG_OSD_OPEN_POINTER,
+                 ERR_IMG_OSD_OPEN_POINTER, ERR_IMG_OSD_END, ERR_IMG_OSD_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.osd.001", ERR_IMG_OSD_VER_POINTER, 0, ERR_IMG_OSD_BUFFERLEN);
   m.param = pft::record_bytes(P{4, 12, 40, 8, 6, case_reference().data(), 1});
   m.status_echoes_param = false;  // GetStatus is not offered
   m.mem_size = 5436;
@@ -232,23 +228,19 @@ pft::ModuleCase osd_case() {
     p.pu32RefPicture =
         (pics.byte() & 7) != 0 ? reinterpret_cast<const uint32_t*>(pics.buffer(bytes)) : nullptr;
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_OSD_OPEN_POINTER;
-  m.close_null = m.close_no_mem = ERR_IMG_OSD_CLOSE_HANDLE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_OSD_OPEN_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_OSD_STATUS_NOTIMPLEMENT;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_OSD_PROCESS_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_OSD_OPEN_POINTER, ERR_IMG_OSD_CLOSE_HANDLE, ERR_IMG_OSD_CLOSE_HANDLE, 0,
+          ERR_IMG_OSD_OPEN_POINTER, ERR_IMG_OSD_STATUS_NOTIMPLEMENT, ERR_IMG_OSD_PROCESS_POINTER});
   m.open_failures = {ERR_IMG_OSD_OPEN_MALLOC, ERR_IMG_OSD_MALLOC_FAST_SCRATCH,
                      ERR_IMG_OSD_OPEN_MALLOC_GETBUF, ERR_IMG_OSD_OPEN_MALLOC_cTable};
   m.dma_failure = ERR_IMG_OSD_GET_DMA_HANDLE;
   m.rows = {
-      {"width 0", pft::edit<P>([](P& p) { p.u32Width = 0, p.u8CenterWeight = 12; }),
-       ERR_IMG_OSD_WIDTH},
-      {"height 0", pft::edit<P>([](P& p) { p.u32Height = 0; }), ERR_IMG_OSD_WIDTH},
-      {"weight 12", pft::edit<P>([](P& p) { p.u8CenterWeight = 12, p.pu32RefPicture = nullptr; }),
-       ERR_IMG_OSD_WIDTH},
-      {"measure without reference", pft::edit<P>([](P& p) { p.pu32RefPicture = nullptr; }),
-       ERR_IMG_OSD_REFERENCE_PICTURE},
+      PF_REFUSED(P, "width 0", ERR_IMG_OSD_WIDTH, p.u32Width = 0, p.u8CenterWeight = 12),
+      PF_REFUSED(P, "height 0", ERR_IMG_OSD_WIDTH, p.u32Height = 0),
+      PF_REFUSED(P, "weight 12", ERR_IMG_OSD_WIDTH, p.u8CenterWeight = 12,
+                 p.pu32RefPicture = nullptr),
+      PF_REFUSED(P, "measure without reference", ERR_IMG_OSD_REFERENCE_PICTURE,
+                 p.pu32RefPicture = nullptr),
   };
   return m;
 }

@@ -227,13 +227,9 @@ pft::ModuleCase pnchange_case() {
   m.entry = tImagePNChangeFunc;
   m.table = &tImagePNChangeFunc;
   m.id = 13;
-  m.names = pas8ImagePNChangeAnalyzeErrorCode;
-  m.first_code = m.accept_lo = kBase + 1;
-  m.accept_hi = m.null_name = kBase + 0x23;
-  m.version_tag = "pelforge_v300.pnchange.001";
-  m.null_version = kBase + 0x1D;
-  m.null_version_length = kBase + 0x1E;
-  m.short_version = kBase + 0x1F;
+  pft::set_names(m, pas8ImagePNChangeAnalyzeErrorCode, kBase + 1, kBase + 1, kBase + 0x23,
+                 kBase + 0x23);
+  pft::set_version(m, "pelforge_v300.pnchange.001", kBase + 0x1D, kBase + 0x1E, kBase + 0x1F);
   m.param = pft::record_bytes(pn_param(420, 1, 720, 'P', 1));
   m.mem_size = 160;
   m.family = pft::Family::kAnalysis;
@@ -259,86 +255,58 @@ pft::ModuleCase pnchange_case() {
         picture(p.s32DstWidth, p.s32DstHeight, p.s32DstYStride, p.s32DstUVStride);
     return e.Process(h, &src, &dst);
   };
-  m.open_null_out = m.open_null_param = m.open_null_mem = kBase + 0x01;
-  m.close_null = kBase + 0x1A;
-  m.close_no_mem = kBase + 0x1B;
-  m.setparam_null_handle = m.setparam_null_param = kBase + 0x1C;
-  m.getstatus_null_handle = m.getstatus_null_record = kBase + 0x20;
-  m.process_null_handle = m.process_null_input = m.process_null_output = kBase + 0x17;
+  pft::set_null_codes(
+      m, {kBase + 0x01, kBase + 0x1A, kBase + 0x1B, 0, kBase + 0x1C, kBase + 0x20, kBase + 0x17});
   m.open_failures = {kBase + 0x02, kBase + 0x21};
   m.dma_failure = kBase + 0x22;
-  const auto row = [](const char* what, void (*change)(R&), uint32_t code, bool allocates = false) {
-    return pft::ValidationRow{what, pft::edit<R>(change), kBase + code, 0, allocates};
+  const auto row = [](const char* what, uint32_t code, void (*change)(R&), bool late = false) {
+    return pft::ValidationRow{what, pft::edit<R>(change), kBase + code, 0, late};
+  };
+  const auto late = [row](const char* what, uint32_t code, void (*change)(R&)) {
+    return row(what, code, change, true);
   };
   m.rows = {
-      row(
-          "source width 352", [](R& p) { p.s32SrcWidth = 352, p.s32DstWidth = 0; }, 0x03),
-      row(
-          "destination width 721", [](R& p) { p.s32DstWidth = 721, p.s32SrcHeight = 0; }, 0x04),
-      row(
-          "source height 288", [](R& p) { p.s32SrcHeight = 288, p.s32DstHeight = 0; }, 0x05),
-      row(
-          "destination height 0", [](R& p) { p.s32DstHeight = 0, p.s32SrcYuvType = 422; }, 0x06),
-      row(
-          "YUV types differ", [](R& p) { p.s32DstYuvType = 422, p.s32SrcYStride = 0; }, 0x0B),
-      row(
-          "source YUV 4221", [](R& p) { p.s32SrcYuvType = p.s32DstYuvType = 4221; }, 0x0C),
-      row(
-          "source luma stride 719", [](R& p) { p.s32SrcYStride = 719, p.s32SrcUVStride = 0; },
-          0x07),
-      row(
-          "source chroma stride", [](R& p) { p.s32SrcUVStride = 361, p.s32DstYStride = 0; }, 0x08),
-      row(
-          "destination luma stride", [](R& p) { p.s32DstYStride = 700; }, 0x09),
-      row(
-          "destination chroma stride", [](R& p) { p.s32DstUVStride = 720, p.s32SrcImageType = 3; },
-          0x0A),
-      row(
-          "source image type 3", [](R& p) { p.s32SrcImageType = 3, p.s32DstImageType = 0; }, 0x0E),
-      row(
-          "destination image type 0", [](R& p) { p.s32DstImageType = 0, p.u8DstTvFormat = 'P'; },
-          0x0F),
-      row(
-          "UYVY field picture",
+      row("source width 352", 0x03, [](R& p) { p.s32SrcWidth = 352, p.s32DstWidth = 0; }),
+      row("destination width 721", 0x04, [](R& p) { p.s32DstWidth = 721, p.s32SrcHeight = 0; }),
+      row("source height 288", 0x05, [](R& p) { p.s32SrcHeight = 288, p.s32DstHeight = 0; }),
+      row("destination height 0", 0x06, [](R& p) { p.s32DstHeight = 0, p.s32SrcYuvType = 422; }),
+      row("YUV types differ", 0x0B, [](R& p) { p.s32DstYuvType = 422, p.s32SrcYStride = 0; }),
+      row("source YUV 4221", 0x0C, [](R& p) { p.s32SrcYuvType = p.s32DstYuvType = 4221; }),
+      row("source luma stride 719", 0x07,
+          [](R& p) { p.s32SrcYStride = 719, p.s32SrcUVStride = 0; }),
+      row("source chroma stride", 0x08, [](R& p) { p.s32SrcUVStride = 361, p.s32DstYStride = 0; }),
+      row("destination luma stride", 0x09, [](R& p) { p.s32DstYStride = 700; }),
+      row("destination chroma stride", 0x0A,
+          [](R& p) { p.s32DstUVStride = 720, p.s32SrcImageType = 3; }),
+      row("source image type 3", 0x0E, [](R& p) { p.s32SrcImageType = 3, p.s32DstImageType = 0; }),
+      row("destination image type 0", 0x0F,
+          [](R& p) { p.s32DstImageType = 0, p.u8DstTvFormat = 'P'; }),
+      row("UYVY field picture", 0x0E,
           [](R& p) {
             p.s32SrcYuvType = p.s32DstYuvType = 422, p.s32SrcImageType = 2;
             p.s32SrcYStride = p.s32DstYStride = 1440;
-          },
-          0x0E),
-      row(
-          "P to P", [](R& p) { p.u8DstTvFormat = 'P', p.u8BufferUse = 2; }, 0x10),
-      row(
-          "source 'p'", [](R& p) { p.u8SrcTvFormat = 'p'; }, 0x11),
-      row(
-          "destination 'M'", [](R& p) { p.u8DstTvFormat = 'M'; }, 0x12),
-      row(
-          "buffer use 2", [](R& p) { p.u8BufferUse = 2; }, 0x13),
-      row(
-          "PAL source of 480 lines", [](R& p) { p.s32SrcHeight = 480; }, 0x05),
-      row(
-          "NTSC destination of 576 lines", [](R& p) { p.s32DstHeight = 576; }, 0x06),
+          }),
+      row("P to P", 0x10, [](R& p) { p.u8DstTvFormat = 'P', p.u8BufferUse = 2; }),
+      row("source 'p'", 0x11, [](R& p) { p.u8SrcTvFormat = 'p'; }),
+      row("destination 'M'", 0x12, [](R& p) { p.u8DstTvFormat = 'M'; }),
+      row("buffer use 2", 0x13, [](R& p) { p.u8BufferUse = 2; }),
+      row("PAL source of 480 lines", 0x05, [](R& p) { p.s32SrcHeight = 480; }),
+      row("NTSC destination of 576 lines", 0x06, [](R& p) { p.s32DstHeight = 576; }),
       // Refusals of the kernel choice come after the instance exists, and give it back.
-      row(
-          "4:2:0 P to N in two buffers", [](R& p) { p.u8BufferUse = 0; }, 0x16, true),
-      row(
-          "4:2:0 N to P in one buffer",
-          [](R& p) {
-            p.u8SrcTvFormat = 'N', p.u8DstTvFormat = 'P', p.s32SrcHeight = 480;
-            p.s32DstHeight = 576;
-          },
-          0x15, true),
-      row(
-          "4:2:0 width changes",
-          [](R& p) { p.s32DstWidth = p.s32DstYStride = 704, p.s32DstUVStride = 352; }, 0x15, true),
-      row(
-          "4:2:0 frame to field", [](R& p) { p.s32DstImageType = 2; }, 0x15, true),
-      row(
-          "UYVY 704 wide",
-          [](R& p) {
-            p.s32SrcYuvType = p.s32DstYuvType = 422, p.s32SrcWidth = p.s32DstWidth = 704;
-            p.s32SrcYStride = p.s32DstYStride = 1408;
-          },
-          0x03, true),
+      late("4:2:0 P to N in two buffers", 0x16, [](R& p) { p.u8BufferUse = 0; }),
+      late("4:2:0 N to P in one buffer", 0x15,
+           [](R& p) {
+             p.u8SrcTvFormat = 'N', p.u8DstTvFormat = 'P', p.s32SrcHeight = 480;
+             p.s32DstHeight = 576;
+           }),
+      late("4:2:0 width changes", 0x15,
+           [](R& p) { p.s32DstWidth = p.s32DstYStride = 704, p.s32DstUVStride = 352; }),
+      late("4:2:0 frame to field", 0x15, [](R& p) { p.s32DstImageType = 2; }),
+      late("UYVY 704 wide", 0x03,
+           [](R& p) {
+             p.s32SrcYuvType = p.s32DstYuvType = 422, p.s32SrcWidth = p.s32DstWidth = 704;
+             p.s32SrcYStride = p.s32DstYStride = 1408;
+           }),
   };
   return m;
 }

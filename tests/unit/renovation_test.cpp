@@ -184,13 +184,11 @@ pft::ModuleCase renovation_case() {
   m.entry = TImgRenovationFuncs;
   m.table = &TImgRenovationFuncs;
   m.id = 27;
-  m.names = pas8RenovationAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_RENOVATION_OPEN_INPUT_HANDLE;
-  m.accept_hi = ERR_IMG_RENOVATION_END;
-  m.null_name = ERR_IMG_RENOVATION_ANDTF_ANALYZECODE_HANDLE;
-  m.version_tag = "pelforge_v300.imgrenovation.002";
-  m.null_version = ERR_IMG_RENOVATION_GETVERSION_INPUT_BUFFER;
-  m.short_version = ERR_IMG_RENOVATION_GETVERSION_BUFFERLEN;
+  pft::set_names(m, pas8RenovationAnalyzeErrorCode, ERR_IMG_RENOVATION_OPEN_INPUT_HANDLE,
+                 ERR_IMG_RENOVATION_OPEN_INPUT_HANDLE, ERR_IMG_RENOVATION_END,
+                 ERR_IMG_RENOVATION_ANDTF_ANALYZECODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.imgrenovation.002", ERR_IMG_RENOVATION_GETVERSION_INPUT_BUFFER,
+                   0, ERR_IMG_RENOVATION_GETVERSION_BUFFERLEN);
   m.param = pft::record_bytes(P{PF_RENOVATION_BARS, 32, 8, PF_YUV_420, 1, 1, 2, 3, 77});
   m.mem_size = 104;
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -205,47 +203,31 @@ pft::ModuleCase renovation_case() {
     int context = 0;
     return e.Process(h, &pic, &context);
   };
-  m.open_null_out = ERR_IMG_RENOVATION_OPEN_INPUT_HANDLE;
-  m.open_null_param = ERR_IMG_RENOVATION_OPEN_INPUT_PARAM;
-  m.open_null_mem = ERR_IMG_RENOVATION_OPEN_INPUT_MEMHANDLE;
-  m.close_null = ERR_IMG_RENOVATION_CLOSE_INPUT_HANDLE;
-  m.close_no_mem = ERR_IMG_RENOVATION_CLOSE_INPUT_MEMHANDLE;
-  m.close_foreign = ERR_IMG_RENOVATION_CLOSE_FREE;
-  m.setparam_null_handle = ERR_IMG_RENOVATION_SETPARAM_INPUT_HANDLE;
-  m.setparam_null_param = ERR_IMG_RENOVATION_SETPARAM_INPUT_PARAM;
-  m.getstatus_null_handle = ERR_IMG_RENOVATION_GETSTATUS_INPUT_HANDLE;
-  m.getstatus_null_record = ERR_IMG_RENOVATION_GETSTATUS_INPUT_PARAM;
-  m.process_null_handle = ERR_IMG_RENOVATION_PROCESS_INPUT_HANDLE;
-  m.process_null_input = ERR_IMG_RENOVATION_PROCESS_INPUT_PARAM;
-  m.process_null_output = ERR_IMG_RENOVATION_PROCESS_OUTPUT_PARAM;
+  PF_NULL_CODES_BY_PREFIX(m, ERR_IMG_RENOVATION);
   m.open_failures = {ERR_IMG_RENOVATION_OPEN_MALLOC, ERR_IMG_RENOVATION_OPEN_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_RENOVATION_OPEN_GET_DMA_HANDLE;
   // The checks in their order: each row also breaks a field checked later.
   m.rows = {
-      {"width 0", pft::edit<P>([](P& p) { p.s32Width = 0, p.s32Height = 0; }),
-       ERR_IMG_RENOVATION_WIDTH},
-      {"width odd", pft::edit<P>([](P& p) { p.s32Width = 33; }), ERR_IMG_RENOVATION_WIDTH},
-      {"width 12290", pft::edit<P>([](P& p) { p.s32Width = 12290; }), ERR_IMG_RENOVATION_WIDTH},
-      {"height 12289", pft::edit<P>([](P& p) { p.s32Height = 12289, p.u32PatternType = 0; }),
-       ERR_IMG_RENOVATION_HEIGHT},
-      {"pattern 5", pft::edit<P>([](P& p) { p.u32PatternType = 5, p.u32YuvType = 4201; }),
-       ERR_IMG_RENOVATION_PATTERNTYPE},
-      {"YUV type 4201", pft::edit<P>([](P& p) { p.u32YuvType = 4201, p.u32Interlace = 3; }),
-       ERR_IMG_RENOVATION_SRCTYPE},
-      {"interlace 0", pft::edit<P>([](P& p) { p.u32Interlace = 0, p.u32R = 256; }),
-       ERR_IMG_RENOVATION_INTERLACE},
-      {"blue 256", pft::edit<P>([](P& p) { p.u32B = 256; }), ERR_IMG_RENOVATION_RGBVALUE},
+      PF_REFUSED(P, "width 0", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 0, p.s32Height = 0),
+      PF_REFUSED(P, "width odd", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 33),
+      PF_REFUSED(P, "width 12290", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 12290),
+      PF_REFUSED(P, "height 12289", ERR_IMG_RENOVATION_HEIGHT, p.s32Height = 12289,
+                 p.u32PatternType = 0),
+      PF_REFUSED(P, "pattern 5", ERR_IMG_RENOVATION_PATTERNTYPE, p.u32PatternType = 5,
+                 p.u32YuvType = 4201),
+      PF_REFUSED(P, "YUV type 4201", ERR_IMG_RENOVATION_SRCTYPE, p.u32YuvType = 4201,
+                 p.u32Interlace = 3),
+      PF_REFUSED(P, "interlace 0", ERR_IMG_RENOVATION_INTERLACE, p.u32Interlace = 0, p.u32R = 256),
+      PF_REFUSED(P, "blue 256", ERR_IMG_RENOVATION_RGBVALUE, p.u32B = 256),
       // Found once the instance exists, which is given back at once.
-      {"card 704x576", pft::edit<P>([](P& p) { p.u32PatternType = 1, p.s32Width = 704; }),
-       ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY, 0, true},
-      {"card packed", pft::edit<P>([](P& p) {
-         p.u32PatternType = 1, p.s32Width = 720, p.s32Height = 576, p.u32YuvType = 422;
-       }),
-       ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY, 0, true},
-      {"bars 728 wide", pft::edit<P>([](P& p) { p.s32Width = 728; }), ERR_IMG_RENOVATION_WIDTH, 0,
-       true},
-      {"second bars 40 wide", pft::edit<P>([](P& p) { p.u32PatternType = 4, p.s32Width = 40; }),
-       ERR_IMG_RENOVATION_WIDTH, 0, true},
+      PF_REFUSED_LATE(P, "card 704x576", ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY,
+                      p.u32PatternType = 1, p.s32Width = 704),
+      PF_REFUSED_LATE(P, "card packed", ERR_IMG_RENOVATION_WIDTH_HEIGHT_GLOBOSITY,
+                      p.u32PatternType = 1, p.s32Width = 720, p.s32Height = 576,
+                      p.u32YuvType = 422),
+      PF_REFUSED_LATE(P, "bars 728 wide", ERR_IMG_RENOVATION_WIDTH, p.s32Width = 728),
+      PF_REFUSED_LATE(P, "second bars 40 wide", ERR_IMG_RENOVATION_WIDTH, p.u32PatternType = 4,
+                      p.s32Width = 40),
   };
   return m;
 }

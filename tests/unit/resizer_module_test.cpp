@@ -59,79 +59,70 @@ class ResizerTest : public pft::VmemTest {
   }
 };
 
-struct ValidationRow {
-  const char* what;
-  std::function<void(tImageResizerParam&)> change;
-  uint32_t expected;
-};
-
 TEST_F(ResizerTest, ValidationReportsTheFirstFailingFieldBeforeAnyAllocation) {
-  const std::vector<ValidationRow> rows = {
-      {"source width 0", [](auto& p) { p.s32SrcWidth = 0; }, 0xC6A0002F},
-      {"source width odd", [](auto& p) { p.s32SrcWidth = 721; }, 0xC6A0002F},
-      {"420 source rectangle over 49152",
-       [](auto& p) { p.s32SrcWidth = 49156, p.s32DstWidth = 352; }, 0xC6A0002F},
-      {"422 source over 12288 scaled",
-       [](auto& p) { p.u32SrcYuvType = 422, p.s32SrcWidth = 12300; }, 0xC6A00004},
-      {"422 destination width odd", [](auto& p) { p.u32SrcYuvType = 422, p.s32DstWidth = 351; },
-       0xC6A00009},
-      {"destination width odd", [](auto& p) { p.s32DstWidth = 353; }, 0xC6A00030},
-      {"source height odd", [](auto& p) { p.s32SrcHeight = 575; }, 0xC6A00005},
-      {"source height 32768", [](auto& p) { p.s32SrcHeight = 32768; }, 0xC6A00005},
-      {"field source height 578", [](auto& p) { p.u32SrcImageType = 2, p.s32SrcHeight = 578; },
-       0xC6A00005},
-      {"destination height 0", [](auto& p) { p.s32DstHeight = 0; }, 0xC6A0000A},
-      {"field destination height 290", [](auto& p) { p.u32DstImageType = 2, p.s32DstHeight = 290; },
-       0xC6A0000A},
-      {"source YUV type", [](auto& p) { p.u32SrcYuvType = 421; }, 0xC6A00007},
-      {"destination YUV type", [](auto& p) { p.u32DstYuvType = 0; }, 0xC6A0000C},
-      {"source image type", [](auto& p) { p.u32SrcImageType = 4; }, 0xC6A00008},
-      {"destination image type", [](auto& p) { p.u32DstImageType = 0; }, 0xC6A0000D},
-      {"cut top odd", [](auto& p) { p.s32CutTop = 3; }, 0xC6A0001C},
-      {"cut bottom negative", [](auto& p) { p.s32CutBottom = -2; }, 0xC6A0001C},
-      {"cuts cover the height", [](auto& p) { p.s32CutTop = 288, p.s32CutBottom = 288; },
-       0xC6A0001C},
-      {"420 field source cut 2", [](auto& p) { p.u32SrcImageType = 2, p.s32CutTop = 2; },
-       0xC6A0001C},
-      {"cut left odd", [](auto& p) { p.s32CutLeft = 1; }, 0xC6A0001D},
-      {"cuts cover the width", [](auto& p) { p.s32CutLeft = 360, p.s32CutRight = 360; },
-       0xC6A0001D},
-      {"fill top odd", [](auto& p) { p.s32FillTop = 1; }, 0xC6A0001A},
-      {"offset bottom odd", [](auto& p) { p.s32OffsetBottom = 3; }, 0xC6A0001A},
-      {"420 field destination fill 2", [](auto& p) { p.u32DstImageType = 2, p.s32FillTop = 2; },
-       0xC6A0001A},
-      {"420 field destination offset 2", [](auto& p) { p.u32DstImageType = 2, p.s32OffsetTop = 2; },
-       0xC6A0001A},
-      {"420 interlaced to interlaced, height 290",
-       [](auto& p) { p.u32SrcImageType = p.u32DstImageType = 3, p.s32DstHeight = 290; },
-       0xC6A0001A},
-      {"420 interlaced to interlaced, fill 2",
-       [](auto& p) { p.u32SrcImageType = p.u32DstImageType = 3, p.s32FillBottom = 2; }, 0xC6A0001A},
-      {"offset negative", [](auto& p) { p.s32OffsetTop = -2; }, 0xC6A0001A},
-      {"lines cover the height", [](auto& p) { p.s32FillTop = 144, p.s32OffsetTop = 144; },
-       0xC6A0001A},
-      {"fill left odd", [](auto& p) { p.s32FillLeft = 5; }, 0xC6A0001B},
-      {"points cover the width", [](auto& p) { p.s32FillLeft = 176, p.s32OffsetRight = 176; },
-       0xC6A0001B},
-      {"fill Y", [](auto& p) { p.u32FillY = 256; }, 0xC6A0001E},
-      {"fill U", [](auto& p) { p.u32FillU = 0xFFFFFFFFu; }, 0xC6A0001F},
-      {"fill V", [](auto& p) { p.u32FillV = 300; }, 0xC6A00020},
-      {"first failure wins", [](auto& p) { p.s32DstHeight = 3, p.u32FillV = 300; }, 0xC6A0000A},
+  using P = tImageResizerParam;
+  const std::vector<pft::ValidationRow> rows = {
+      PF_REFUSED(P, "source width 0", 0xC6A0002F, p.s32SrcWidth = 0),
+      PF_REFUSED(P, "source width odd", 0xC6A0002F, p.s32SrcWidth = 721),
+      PF_REFUSED(P, "420 source rectangle over 49152", 0xC6A0002F, p.s32SrcWidth = 49156,
+                 p.s32DstWidth = 352),
+      PF_REFUSED(P, "422 source over 12288 scaled", 0xC6A00004, p.u32SrcYuvType = 422,
+                 p.s32SrcWidth = 12300),
+      PF_REFUSED(P, "422 destination width odd", 0xC6A00009, p.u32SrcYuvType = 422,
+                 p.s32DstWidth = 351),
+      PF_REFUSED(P, "destination width odd", 0xC6A00030, p.s32DstWidth = 353),
+      PF_REFUSED(P, "source height odd", 0xC6A00005, p.s32SrcHeight = 575),
+      PF_REFUSED(P, "source height 32768", 0xC6A00005, p.s32SrcHeight = 32768),
+      PF_REFUSED(P, "field source height 578", 0xC6A00005, p.u32SrcImageType = 2,
+                 p.s32SrcHeight = 578),
+      PF_REFUSED(P, "destination height 0", 0xC6A0000A, p.s32DstHeight = 0),
+      PF_REFUSED(P, "field destination height 290", 0xC6A0000A, p.u32DstImageType = 2,
+                 p.s32DstHeight = 290),
+      PF_REFUSED(P, "source YUV type", 0xC6A00007, p.u32SrcYuvType = 421),
+      PF_REFUSED(P, "destination YUV type", 0xC6A0000C, p.u32DstYuvType = 0),
+      PF_REFUSED(P, "source image type", 0xC6A00008, p.u32SrcImageType = 4),
+      PF_REFUSED(P, "destination image type", 0xC6A0000D, p.u32DstImageType = 0),
+      PF_REFUSED(P, "cut top odd", 0xC6A0001C, p.s32CutTop = 3),
+      PF_REFUSED(P, "cut bottom negative", 0xC6A0001C, p.s32CutBottom = -2),
+      PF_REFUSED(P, "cuts cover the height", 0xC6A0001C, p.s32CutTop = 288, p.s32CutBottom = 288),
+      PF_REFUSED(P, "420 field source cut 2", 0xC6A0001C, p.u32SrcImageType = 2, p.s32CutTop = 2),
+      PF_REFUSED(P, "cut left odd", 0xC6A0001D, p.s32CutLeft = 1),
+      PF_REFUSED(P, "cuts cover the width", 0xC6A0001D, p.s32CutLeft = 360, p.s32CutRight = 360),
+      PF_REFUSED(P, "fill top odd", 0xC6A0001A, p.s32FillTop = 1),
+      PF_REFUSED(P, "offset bottom odd", 0xC6A0001A, p.s32OffsetBottom = 3),
+      PF_REFUSED(P, "420 field destination fill 2", 0xC6A0001A, p.u32DstImageType = 2,
+                 p.s32FillTop = 2),
+      PF_REFUSED(P, "420 field destination offset 2", 0xC6A0001A, p.u32DstImageType = 2,
+                 p.s32OffsetTop = 2),
+      PF_REFUSED(P, "420 interlaced to interlaced, height 290", 0xC6A0001A,
+                 p.u32SrcImageType = p.u32DstImageType = 3, p.s32DstHeight = 290),
+      PF_REFUSED(P, "420 interlaced to interlaced, fill 2", 0xC6A0001A,
+                 p.u32SrcImageType = p.u32DstImageType = 3, p.s32FillBottom = 2),
+      PF_REFUSED(P, "offset negative", 0xC6A0001A, p.s32OffsetTop = -2),
+      PF_REFUSED(P, "lines cover the height", 0xC6A0001A, p.s32FillTop = 144, p.s32OffsetTop = 144),
+      PF_REFUSED(P, "fill left odd", 0xC6A0001B, p.s32FillLeft = 5),
+      PF_REFUSED(P, "points cover the width", 0xC6A0001B, p.s32FillLeft = 176,
+                 p.s32OffsetRight = 176),
+      PF_REFUSED(P, "fill Y", 0xC6A0001E, p.u32FillY = 256),
+      PF_REFUSED(P, "fill U before a bad V", 0xC6A0001F, p.u32FillU = 0xFFFFFFFFu,
+                 p.u32FillV = 300),
+      PF_REFUSED(P, "fill V", 0xC6A00020, p.u32FillV = 300),
+      PF_REFUSED(P, "first failure wins", 0xC6A0000A, p.s32DstHeight = 3, p.u32FillV = 300),
   };
   const uint64_t detections = VideoMemCpuDetectCount();
   // A valid Open first, so that the instance we keep for SetParam exists.
   void* handle = nullptr;
   ASSERT_EQ(open(d1_to_cif(), &handle), 0u);
   const uint64_t allocations = stats().u64Allocations;
-  for (const ValidationRow& row : rows) {
+  for (const pft::ValidationRow& row : rows) {
     SCOPED_TRACE(row.what);
     tImageResizerParam p = d1_to_cif();
-    row.change(p);
-    EXPECT_EQ(ImageResizerCheckParam(&p), row.expected);
+    row.change(&p);
+    EXPECT_EQ(ImageResizerCheckParam(&p), row.open_code);
     void* failed = nullptr;
-    EXPECT_EQ(open(p, &failed), row.expected);
+    EXPECT_EQ(open(p, &failed), row.open_code);
     EXPECT_EQ(failed, nullptr);
-    EXPECT_EQ(ImageResizerSetParam_c(handle, &p), row.expected);
+    EXPECT_EQ(ImageResizerSetParam_c(handle, &p), row.open_code);
   }
   EXPECT_EQ(stats().u64Allocations, allocations) << "validation must fail before allocating";
   EXPECT_LE(VideoMemCpuDetectCount(), detections + 1) << "dispatch runs at most once";
@@ -151,25 +142,16 @@ pft::ModuleCase resizer_case() {
   pft::ModuleCase m;
   m.name = "resizer";
   m.family = pft::Family::kScaling;
-  m.entry = {ImageResizerOpen_c,
-             ImageResizerProcess_c,
-             ImageResizerClose_c,
-             ImageResizerSetParam_c,
-             ImageResizerGetVersion_c,
-             ImageResizerGetStatus_c,
-             ImageResizerAnalyzeErrorCode_c,
-             ImageResizerDebug_c,
-             ImageResizerGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageResizer);
   m.table = &tImageResizerFunc;
   m.id = 24;
-  m.names = pas8ImageResizerSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_RESIZER_SELF_INIT_POINTER;
-  m.accept_hi = ERR_IMG_RESIZER_END;  // the end marker is named
-  m.null_name = ERR_IMG_RESIZER_SELF_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.ImageResizer.034";
-  m.null_version = ERR_IMG_RESIZER_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_RESIZER_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_RESIZER_SELF_VERSION_BUFLEN_TOO_SHORT;
+  // The names run up to the end marker, which has one too.
+  pft::set_names(m, pas8ImageResizerSelfAnalyzeErrorCode, ERR_IMG_RESIZER_SELF_INIT_POINTER,
+                 ERR_IMG_RESIZER_SELF_INIT_POINTER, ERR_IMG_RESIZER_END,
+                 ERR_IMG_RESIZER_SELF_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.ImageResizer.034", ERR_IMG_RESIZER_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_RESIZER_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_RESIZER_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(param(420, 1, 64, 32, 420, 1, 32, 16));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tImageResizerParam*>(record);
@@ -187,13 +169,10 @@ pft::ModuleCase resizer_case() {
     }
   };
   m.mem_size = 176;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_RESIZER_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_RESIZER_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_RESIZER_SELF_CLOSE_MEM_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_RESIZER_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_RESIZER_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_RESIZER_SELF_INPUT_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_RESIZER_SELF_INIT_POINTER, ERR_IMG_RESIZER_SELF_CLOSE_POINTER,
+          ERR_IMG_RESIZER_SELF_CLOSE_MEM_POINTER, 0, ERR_IMG_RESIZER_SELF_SETPARAM_POINTER,
+          ERR_IMG_RESIZER_SELF_STATUS_POINTER, ERR_IMG_RESIZER_SELF_INPUT_POINTER});
   m.open_failures = {ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;

@@ -480,13 +480,8 @@ pft::ModuleCase rgb_case(const char* name, const tImgProcFuncList* table, uint32
   m.entry = *table;
   m.table = table;
   m.id = id;
-  m.names = names;
-  m.first_code = m.accept_lo = base + c[0];
-  m.accept_hi = end;
-  m.null_name = null_name;
-  m.version_tag = tag;
-  m.null_version = null_version;
-  m.short_version = short_version;
+  pft::set_names(m, names, base + c[0], base + c[0], end, null_name);
+  pft::set_version(m, tag, null_version, 0, short_version);
   m.param = std::move(valid);
   m.mem_size = mem_size;
   m.open_null_out = base + c[0];
@@ -517,24 +512,21 @@ using R = tRgbResizerParam;
 using T = tRgbToYuvParam;
 
 pft::ModuleCase yuv420torgb_case() {
-  pft::ModuleCase m =
-      rgb_case("yuv420torgb", &tYUVYUV420toRGBFuncs, 0xC1000000, 3,
-               pft::record_bytes(Y{8, 6, 1, 2, 6, 5, 24}),
-               {0x63, 0x64, 0x65, 0x6F, 0x70, 0x81, 0x82, 0x7E, 0x7F, 0x80, 0x77, 0x78, 0x79},
-               {{"width 0", pft::edit<Y>([](Y& p) { p.s32Width = 0; }), 0x66, 0x71},
-                {"height -1, bad bits",
-                 pft::edit<Y>([](Y& p) { p.s32Height = -1, p.u32BitCount = 8; }), 0x66, 0x71},
-                {"top = height", pft::edit<Y>([](Y& p) { p.s32WinTop = 6; }), 0x67, 0x72},
-                {"top -1", pft::edit<Y>([](Y& p) { p.s32WinTop = -1; }), 0x67, 0x72},
-                {"left = width, too high",
-                 pft::edit<Y>([](Y& p) { p.s32WinLeft = 8, p.s32WinHeight = 9; }), 0x68, 0x73},
-                {"window width over", pft::edit<Y>([](Y& p) { p.s32WinWidth = 7; }), 0x6A, 0x75},
-                {"width 0 before height",
-                 pft::edit<Y>([](Y& p) { p.s32WinWidth = 0, p.s32WinHeight = 0; }), 0x6A, 0x75},
-                {"window height over", pft::edit<Y>([](Y& p) { p.s32WinHeight = 6; }), 0x69, 0x74},
-                {"bit count 8", pft::edit<Y>([](Y& p) { p.u32BitCount = 8; }), 0x6B, 0x76}},
-               {0xC100006C, 0xC100006D}, 0xC100006E, pas8ImageYUV420ToRGBSelfAnalyzeErrorCode,
-               0xC1000084, 0xC1000083, 0xC100007C, 0xC100007D, "pelforge_v300.yuv420torgb.002", 88);
+  pft::ModuleCase m = rgb_case(
+      "yuv420torgb", &tYUVYUV420toRGBFuncs, 0xC1000000, 3,
+      pft::record_bytes(Y{8, 6, 1, 2, 6, 5, 24}),
+      {0x63, 0x64, 0x65, 0x6F, 0x70, 0x81, 0x82, 0x7E, 0x7F, 0x80, 0x77, 0x78, 0x79},
+      {PF_REFUSED2(Y, "width 0", 0x66, 0x71, p.s32Width = 0),
+       PF_REFUSED2(Y, "height -1, bad bits", 0x66, 0x71, p.s32Height = -1, p.u32BitCount = 8),
+       PF_REFUSED2(Y, "top = height", 0x67, 0x72, p.s32WinTop = 6),
+       PF_REFUSED2(Y, "top -1", 0x67, 0x72, p.s32WinTop = -1),
+       PF_REFUSED2(Y, "left = width, too high", 0x68, 0x73, p.s32WinLeft = 8, p.s32WinHeight = 9),
+       PF_REFUSED2(Y, "window width over", 0x6A, 0x75, p.s32WinWidth = 7),
+       PF_REFUSED2(Y, "width 0 before height", 0x6A, 0x75, p.s32WinWidth = 0, p.s32WinHeight = 0),
+       PF_REFUSED2(Y, "window height over", 0x69, 0x74, p.s32WinHeight = 6),
+       PF_REFUSED2(Y, "bit count 8", 0x6B, 0x76, p.u32BitCount = 8)},
+      {0xC100006C, 0xC100006D}, 0xC100006E, pas8ImageYUV420ToRGBSelfAnalyzeErrorCode, 0xC1000084,
+      0xC1000083, 0xC100007C, 0xC100007D, "pelforge_v300.yuv420torgb.002", 88);
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const Y*>(record);
     const int64_t w = p.s32Width, hh = p.s32Height, cw = (w + 1) / 2, ch = (hh + 1) / 2;
@@ -556,15 +548,14 @@ pft::ModuleCase rgb_resizer_case() {
       "rgb_resizer", &tRGBResizerFuncs, 0xC7C00000, 26,
       pft::record_bytes(R{64, 48, 24, 32, 24, 16, 0}),
       {0x01, 0x02, 0x03, 0x0B, 0x0C, 0x1D, 0x1E, 0x1A, 0x1B, 0x1C, 0x11, 0x12, 0x13},
-      {{"source width 0", pft::edit<R>([](R& p) { p.s32SrcWidth = 0; }), 0x04, 0x0D},
-       {"source width 12289", pft::edit<R>([](R& p) { p.s32SrcWidth = 12289; }), 0x04, 0x0D},
-       {"source height 0, bad bits",
-        pft::edit<R>([](R& p) { p.s32SrcHeight = 0, p.u32SrcBitCount = 32; }), 0x04, 0x0D},
-       {"destination width 12289", pft::edit<R>([](R& p) { p.s32DstWidth = 12289; }), 0x05, 0x0E},
-       {"destination height 0", pft::edit<R>([](R& p) { p.s32DstHeight = 0; }), 0x05, 0x0E},
-       {"source bits 32", pft::edit<R>([](R& p) { p.u32SrcBitCount = 32, p.u32DstBitCount = 7; }),
-        0x09, 0x0F},
-       {"destination bits 32", pft::edit<R>([](R& p) { p.u32DstBitCount = 32; }), 0x0A, 0x10},
+      {PF_REFUSED2(R, "source width 0", 0x04, 0x0D, p.s32SrcWidth = 0),
+       PF_REFUSED2(R, "source width 12289", 0x04, 0x0D, p.s32SrcWidth = 12289),
+       PF_REFUSED2(R, "source height 0, bad bits", 0x04, 0x0D, p.s32SrcHeight = 0,
+                   p.u32SrcBitCount = 32),
+       PF_REFUSED2(R, "destination width 12289", 0x05, 0x0E, p.s32DstWidth = 12289),
+       PF_REFUSED2(R, "destination height 0", 0x05, 0x0E, p.s32DstHeight = 0),
+       PF_REFUSED2(R, "source bits 32", 0x09, 0x0F, p.u32SrcBitCount = 32, p.u32DstBitCount = 7),
+       PF_REFUSED2(R, "destination bits 32", 0x0A, 0x10, p.u32DstBitCount = 32),
        // Only a refused bit-count pair is found after the instance exists (and is released).
        {"pair 24->8", pft::edit<R>([](R& p) { p.u32DstBitCount = 8; }), 0x20, 0x20, true},
        {"pair 16->8", pft::edit<R>([](R& p) { p.u32SrcBitCount = 16, p.u32DstBitCount = 8; }), 0x20,
@@ -601,23 +592,19 @@ pft::ModuleCase rgbtoyuv_case() {
       "rgbtoyuv", &tRGBtoYUVFuncs, 0xC8C00000, 36,
       pft::record_bytes(T{32, 16, 40, 24, 32, 16, 36, 420, 1, 0}),
       {0x01, 0x02, 0x03, 0x0E, 0x0F, 0x23, 0x24, 0x20, 0x21, 0x22, 0x17, 0x18, 0x19},
-      {{"width 3", pft::edit<T>([](T& p) { p.s32SrcWidth = 3; }), 0x04, 0x10},
-       {"height 0", pft::edit<T>([](T& p) { p.s32SrcHeight = 0; }), 0x04, 0x10},
-       {"width 12290 (SetParam only), type 0", pft::edit<T>([](T& p) {
-          p.s32SrcWidth = p.s32DstWidth = p.s32SrcPitch = p.s32DstPitch = 12290,
-          p.u32DstYuvType = 0;
-        }),
-        0x0C, 0x10},
-       {"source pitch below width", pft::edit<T>([](T& p) { p.s32SrcPitch = 30; }), 0x05, 0x11},
-       {"source pitch too long in bytes", pft::edit<T>([](T& p) { p.s32SrcPitch = 0x7FFFFFF0; }),
-        0x05, 0x11},
-       {"destination height differs", pft::edit<T>([](T& p) { p.s32DstHeight = 18; }), 0x06, 0x12},
-       {"destination width odd", pft::edit<T>([](T& p) { p.s32DstWidth = 31; }), 0x06, 0x12},
-       {"destination pitch below width", pft::edit<T>([](T& p) { p.s32DstPitch = 31; }), 0x07,
-        0x13},
-       {"bit count 8, type 422",
-        pft::edit<T>([](T& p) { p.u32SrcBitCount = 8, p.u32DstYuvType = 422; }), 0x0B, 0x14},
-       {"YUV type 422", pft::edit<T>([](T& p) { p.u32DstYuvType = 422; }), 0x0C, 0x15}},
+      {PF_REFUSED2(T, "width 3", 0x04, 0x10, p.s32SrcWidth = 3),
+       PF_REFUSED2(T, "height 0", 0x04, 0x10, p.s32SrcHeight = 0),
+       PF_REFUSED2(T, "width 12290 (SetParam only), type 0", 0x0C, 0x10,
+                   p.s32SrcWidth = p.s32DstWidth = p.s32SrcPitch = p.s32DstPitch = 12290,
+                   p.u32DstYuvType = 0),
+       PF_REFUSED2(T, "source pitch below width", 0x05, 0x11, p.s32SrcPitch = 30),
+       PF_REFUSED2(T, "source pitch too long in bytes", 0x05, 0x11, p.s32SrcPitch = 0x7FFFFFF0),
+       PF_REFUSED2(T, "destination height differs", 0x06, 0x12, p.s32DstHeight = 18),
+       PF_REFUSED2(T, "destination width odd", 0x06, 0x12, p.s32DstWidth = 31),
+       PF_REFUSED2(T, "destination pitch below width", 0x07, 0x13, p.s32DstPitch = 31),
+       PF_REFUSED2(T, "bit count 8, type 422", 0x0B, 0x14, p.u32SrcBitCount = 8,
+                   p.u32DstYuvType = 422),
+       PF_REFUSED2(T, "YUV type 422", 0x0C, 0x15, p.u32DstYuvType = 422)},
       // The 5-6-5 table comes last, after the DMA handle.
       {0xC8C00008, 0xC8C00009, 0xC8C00008}, 0xC8C0000A, pas8RGBtoYUVAnalyzeErrorCode, 0xC8C00027,
       0xC8C00025, 0xC8C0001E, 0xC8C0001F, "pelforge_v300.ImageRGBtoYUV.005", 0x40070);

@@ -291,61 +291,52 @@ TEST_F(SpatialFilters, ProcessRecordChecks) {
 
 // ---- The common questions ----
 
+// The cross and Gaussian filters take six planes, source and destination, sized by the record.
+template <class Param, class Picture>
+uint32_t run_two_picture_filter(const tImgProcFuncList& e, void* h, const void* record,
+                                pft::Pictures& pics) {
+  const auto& r = *static_cast<const Param*>(record);
+  Picture p{pics.plane(r.s32SrcWidth, r.s32SrcHeight, r.s32SrcYStride),
+            pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
+            pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
+            pics.plane(r.s32DstWidth, r.s32DstHeight, r.s32DstYStride),
+            pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride),
+            pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride)};
+  return e.Process(h, &p, &p);
+}
+
 pft::ModuleCase cross_case() {
   pft::ModuleCase m;
   m.name = "cross filter";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgCrossFilterOpen_c,
-             ImgCrossFilterProcess_c,
-             ImgCrossFilterClose_c,
-             ImgCrossFilterSetParam_c,
-             ImgCrossFilterGetVersion_c,
-             ImgCrossFilterGetStatus_c,
-             ImgCrossFilterAnalyzeErrorCode_c,
-             ImageCrossFilterDebug_c,
-             ImageCrossFilterGetMemSize_c};
-  m.names = pas8CrossFilterAnalyzeErrorCode;
-  m.first_code = ERR_IMG_CROSS_FILTER_START;
-  m.accept_lo = ERR_IMG_CROSS_FILTER_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_CROSS_FILTER_GET_DMA_HANDLE;
-  m.null_name = ERR_IMG_CROSS_FILTER_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.crossfilter.001";
-  m.null_version = ERR_IMG_CROSS_FILTER_GETVERSION_HANDLE;
-  m.null_version_length = ERR_IMG_CROSS_FILTER_GETVERSION_POINTER;
-  m.short_version = ERR_IMG_CROSS_FILTER_GETVERSION_LENGTH;
+  m.entry =
+      PF_ENTRY_POINTS_WITH(ImgCrossFilter, ImageCrossFilterDebug_c, ImageCrossFilterGetMemSize_c);
+  pft::set_names(m, pas8CrossFilterAnalyzeErrorCode, ERR_IMG_CROSS_FILTER_START,
+                 ERR_IMG_CROSS_FILTER_OPEN_HANDLE, ERR_IMG_CROSS_FILTER_GET_DMA_HANDLE,
+                 ERR_IMG_CROSS_FILTER_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.crossfilter.001", ERR_IMG_CROSS_FILTER_GETVERSION_HANDLE,
+                   ERR_IMG_CROSS_FILTER_GETVERSION_POINTER, ERR_IMG_CROSS_FILTER_GETVERSION_LENGTH);
   m.param = pft::record_bytes(tImgCrossFilterParam{16, 8, 16, 8, 16, 8, 20, 10});
-  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
-    const auto& r = *static_cast<const tImgCrossFilterParam*>(record);
-    tImgCrossFilterPicture p{pics.plane(r.s32SrcWidth, r.s32SrcHeight, r.s32SrcYStride),
-                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
-                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
-                             pics.plane(r.s32DstWidth, r.s32DstHeight, r.s32DstYStride),
-                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride),
-                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride)};
-    return e.Process(h, &p, &p);
-  };
+  m.run = run_two_picture_filter<tImgCrossFilterParam, tImgCrossFilterPicture>;
   m.mem_size = 72;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_CROSS_FILTER_OPEN_HANDLE;
-  m.close_null = m.close_no_mem = ERR_IMG_CROSS_FILTER_CLOSE_HANDLE;
-  m.close_foreign = ERR_IMG_CROSS_FILTER_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_CROSS_FILTER_SETPARAM_HANDLE;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_CROSS_FILTER_GETSTATUS_HANDLE;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_CROSS_FILTER_PROCESS_HANDLE;
+  pft::set_null_codes(m,
+                      {ERR_IMG_CROSS_FILTER_OPEN_HANDLE, ERR_IMG_CROSS_FILTER_CLOSE_HANDLE,
+                       ERR_IMG_CROSS_FILTER_CLOSE_HANDLE, ERR_IMG_CROSS_FILTER_CLOSE_FREE,
+                       ERR_IMG_CROSS_FILTER_SETPARAM_HANDLE, ERR_IMG_CROSS_FILTER_GETSTATUS_HANDLE,
+                       ERR_IMG_CROSS_FILTER_PROCESS_HANDLE});
   m.open_failures = {ERR_IMG_CROSS_FILTER_OPEN_MALLOC, ERR_IMG_CROSS_FILTER_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_CROSS_FILTER_GET_DMA_HANDLE;
   using P = tImgCrossFilterParam;
   const uint32_t size = ERR_IMG_CROSS_FILTER_PARAM_WIDTH_HEIGHT,
                  src = ERR_IMG_CROSS_FILTER_PARAM_SRC, dst = ERR_IMG_CROSS_FILTER_PARAM_DST;
   m.rows = {
-      {"sizes differ, before all else",
-       pft::edit<P>([](P& p) { p.s32DstWidth = 18, p.s32SrcYStride = 0; }), size},
-      {"heights differ", pft::edit<P>([](P& p) { p.s32DstHeight = 6; }), size},
-      {"source size 0", pft::edit<P>([](P& p) { p.s32SrcHeight = p.s32DstHeight = 0; }), src},
-      {"source chroma stride 0", pft::edit<P>([](P& p) { p.s32SrcUVStride = 0; }), src},
-      {"source stride below width", pft::edit<P>([](P& p) { p.s32SrcYStride = 15; }), src},
-      {"destination stride 0", pft::edit<P>([](P& p) { p.s32DstYStride = 0; }), dst},
-      {"destination chroma below half", pft::edit<P>([](P& p) { p.s32DstUVStride = 7; }), dst},
+      PF_REFUSED(P, "sizes differ, before all else", size, p.s32DstWidth = 18, p.s32SrcYStride = 0),
+      PF_REFUSED(P, "heights differ", size, p.s32DstHeight = 6),
+      PF_REFUSED(P, "source size 0", src, p.s32SrcHeight = p.s32DstHeight = 0),
+      PF_REFUSED(P, "source chroma stride 0", src, p.s32SrcUVStride = 0),
+      PF_REFUSED(P, "source stride below width", src, p.s32SrcYStride = 15),
+      PF_REFUSED(P, "destination stride 0", dst, p.s32DstYStride = 0),
+      PF_REFUSED(P, "destination chroma below half", dst, p.s32DstUVStride = 7),
   };
   return m;
 }
@@ -355,60 +346,39 @@ pft::ModuleCase gauss_case() {
   pft::ModuleCase m;
   m.name = "gaussian filter";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgGaussFilterOpen_c,
-             ImgGaussFilterProcess_c,
-             ImgGaussFilterClose_c,
-             ImgGaussFilterSetParam_c,
-             ImgGaussFilterGetVersion_c,
-             ImgGaussFilterGetStatus_c,
-             ImgGaussFilterAnalyzeErrorCode_c,
-             ImageGaussFilterDebug_c,
-             ImageGaussFilterGetMemSize_c};
-  m.names = pas8GaussFilterAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_GAUSS_FILTER_START;
-  m.accept_hi = ERR_IMG_GAUSS_FILTER_END;
-  m.null_name = ERR_IMG_GAUSS_FILTER_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.gaussfilter.001";
-  m.null_version = ERR_IMG_GAUSS_FILTER_GETVERSION_HANDLE;
-  m.null_version_length = ERR_IMG_GAUSS_FILTER_GETVERSION_POINTER;
-  m.short_version = ERR_IMG_GAUSS_FILTER_GETVERSION_LENGTH;
+  m.entry =
+      PF_ENTRY_POINTS_WITH(ImgGaussFilter, ImageGaussFilterDebug_c, ImageGaussFilterGetMemSize_c);
+  pft::set_names(m, pas8GaussFilterAnalyzeErrorCode, ERR_IMG_GAUSS_FILTER_START,
+                 ERR_IMG_GAUSS_FILTER_START, ERR_IMG_GAUSS_FILTER_END,
+                 ERR_IMG_GAUSS_FILTER_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.gaussfilter.001", ERR_IMG_GAUSS_FILTER_GETVERSION_HANDLE,
+                   ERR_IMG_GAUSS_FILTER_GETVERSION_POINTER, ERR_IMG_GAUSS_FILTER_GETVERSION_LENGTH);
   m.param = pft::record_bytes(tImgGaussFilterParam{16, 8, 16, 8, 16, 8, 16, 8, 4, 20});
-  m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
-    const auto& r = *static_cast<const tImgGaussFilterParam*>(record);
-    tImgGaussFilterPicture p{pics.plane(r.s32SrcWidth, r.s32SrcHeight, r.s32SrcYStride),
-                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
-                             pics.plane(r.s32SrcWidth / 2, r.s32SrcHeight / 2, r.s32SrcUVStride),
-                             pics.plane(r.s32DstWidth, r.s32DstHeight, r.s32DstYStride),
-                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride),
-                             pics.plane(r.s32DstWidth / 2, r.s32DstHeight / 2, r.s32DstUVStride)};
-    return e.Process(h, &p, &p);
-  };
+  m.run = run_two_picture_filter<tImgGaussFilterParam, tImgGaussFilterPicture>;
   m.mem_size = static_cast<uint32_t>(sizeof(tImgGaussFilterInstance) + 16 * 8 * 3 / 2);
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_GAUSS_FILTER_OPEN_HANDLE;
-  m.close_null = m.close_no_mem = ERR_IMG_GAUSS_FILTER_CLOSE_HANDLE;
-  m.close_foreign = ERR_IMG_GAUSS_FILTER_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_GAUSS_FILTER_SETPARAM_HANDLE;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_GAUSS_FILTER_GETSTATUS_HANDLE;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_GAUSS_FILTER_PROCESS_HANDLE;
+  pft::set_null_codes(m,
+                      {ERR_IMG_GAUSS_FILTER_OPEN_HANDLE, ERR_IMG_GAUSS_FILTER_CLOSE_HANDLE,
+                       ERR_IMG_GAUSS_FILTER_CLOSE_HANDLE, ERR_IMG_GAUSS_FILTER_CLOSE_FREE,
+                       ERR_IMG_GAUSS_FILTER_SETPARAM_HANDLE, ERR_IMG_GAUSS_FILTER_GETSTATUS_HANDLE,
+                       ERR_IMG_GAUSS_FILTER_PROCESS_HANDLE});
   m.open_failures = {ERR_IMG_GAUSS_FILTER_OPEN_MALLOC, ERR_IMG_GAUSS_FILTER_OPEN_MALLOC_MEDIATE_BUF,
                      ERR_IMG_GAUSS_FILTER_MALLOC_FAST_SCRATCH};
   m.dma_failure = ERR_IMG_GAUSS_FILTER_GET_DMA_HANDLE;
   using P = tImgGaussFilterParam;
   const uint32_t src = ERR_IMG_GAUSS_FILTER_PARAM_SRC;
   m.rows = {
-      {"sizes differ", pft::edit<P>([](P& p) { p.s32DstHeight = 4, p.s32Level = 9; }),
-       ERR_IMG_GAUSS_FILTER_PARAM_WIDTH_HEIGHT},
-      {"source stride 0", pft::edit<P>([](P& p) { p.s32SrcYStride = 0; }), src},
+      PF_REFUSED(P, "sizes differ", ERR_IMG_GAUSS_FILTER_PARAM_WIDTH_HEIGHT, p.s32DstHeight = 4,
+                 p.s32Level = 9),
+      PF_REFUSED(P, "source stride 0", src, p.s32SrcYStride = 0),
       {"wider than 30 lines of scratch", pft::edit<P>([](P& p) {
          p.s32SrcWidth = p.s32DstWidth = p.s32SrcYStride = p.s32DstYStride = 3260;
          p.s32SrcUVStride = p.s32DstUVStride = 1630;
        }),
        src},
-      {"destination chroma stride 0", pft::edit<P>([](P& p) { p.s32DstUVStride = 0; }),
-       ERR_IMG_GAUSS_FILTER_PARAM_DST},
-      {"level 5", pft::edit<P>([](P& p) { p.s32Level = 5; }), ERR_IMG_GAUSS_FILTER_PARAM_RADIUS},
-      {"level -1", pft::edit<P>([](P& p) { p.s32Level = -1; }), ERR_IMG_GAUSS_FILTER_PARAM_RADIUS},
+      PF_REFUSED(P, "destination chroma stride 0", ERR_IMG_GAUSS_FILTER_PARAM_DST,
+                 p.s32DstUVStride = 0),
+      PF_REFUSED(P, "level 5", ERR_IMG_GAUSS_FILTER_PARAM_RADIUS, p.s32Level = 5),
+      PF_REFUSED(P, "level -1", ERR_IMG_GAUSS_FILTER_PARAM_RADIUS, p.s32Level = -1),
   };
   return m;
 }
@@ -418,24 +388,15 @@ pft::ModuleCase sharp_case() {
   pft::ModuleCase m;
   m.name = "sharpen";
   m.family = pft::Family::kFilters;
-  m.entry = {ImageSharpOpen_c,
-             ImageSharpProcess_c,
-             ImageSharpClose_c,
-             ImageSharpSetParam_c,
-             ImageSharpGetVersion_c,
-             ImageSharpGetStatus_c,
-             ImageSharpAnalyzeErrorCode_c,
-             ImageSharpDebug_c,
-             ImageSharpGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageSharp);
   m.table = &tImageSharpFunc;
   m.id = 35;
-  m.names = pas8ImageSharpSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_SHARP_SELF_INIT_POINTER;
-  m.accept_hi = m.null_name = ERR_IMG_SHARP_SELF_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.ImageSharp.004";
-  m.null_version = ERR_IMG_SHARP_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_SHARP_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_SHARP_SELF_VERSION_BUFLEN_TOO_SHORT;
+  pft::set_names(m, pas8ImageSharpSelfAnalyzeErrorCode, ERR_IMG_SHARP_SELF_INIT_POINTER,
+                 ERR_IMG_SHARP_SELF_INIT_POINTER, ERR_IMG_SHARP_SELF_ANALYZE_ERROR_CODE_HANDLE,
+                 ERR_IMG_SHARP_SELF_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.ImageSharp.004", ERR_IMG_SHARP_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_SHARP_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_SHARP_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(tImgSharpParam{16, 8, 128, 3});
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& r = *static_cast<const tImgSharpParam*>(record);
@@ -444,31 +405,26 @@ pft::ModuleCase sharp_case() {
     return e.Process(h, &in, &out);
   };
   m.mem_size = 82000;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_SHARP_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_SHARP_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_SHARP_SELF_CLOSE_MEM_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_SHARP_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_SHARP_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_SHARP_SELF_INPUT_POINTER;
+  pft::set_null_codes(m,
+                      {ERR_IMG_SHARP_SELF_INIT_POINTER, ERR_IMG_SHARP_SELF_CLOSE_POINTER,
+                       ERR_IMG_SHARP_SELF_CLOSE_MEM_POINTER, 0, ERR_IMG_SHARP_SELF_SETPARAM_POINTER,
+                       ERR_IMG_SHARP_SELF_STATUS_POINTER, ERR_IMG_SHARP_SELF_INPUT_POINTER});
   m.open_failures = {ERR_IMG_SHARP_SELF_HANDLE_MEM_MALLOC, ERR_IMG_SHARP_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_SHARP_GET_DMA_HANDLE;
   using P = tImgSharpParam;
   const uint32_t width = ERR_IMG_SHARP_SELF_IMGWIDTH_ILLEGAL,
                  height = ERR_IMG_SHARP_SELF_IMGHEIGHT_ILLEGAL;
   m.rows = {
-      {"width 2130 is too long", pft::edit<P>([](P& p) { p.s32Width = 2130, p.s32Height = 0; }),
-       ERR_IMG_SHARP_SELF_IMGWIDTH_TOOLONGE},
-      {"width 2128 is not", pft::edit<P>([](P& p) { p.s32Width = 2128, p.s32Height = 0; }), height},
-      {"width 0", pft::edit<P>([](P& p) { p.s32Width = 0; }), width},
-      {"odd width", pft::edit<P>([](P& p) { p.s32Width = 15; }), width},
-      {"negative width", pft::edit<P>([](P& p) { p.s32Width = -2; }), width},
-      {"odd height", pft::edit<P>([](P& p) { p.s32Height = 7; }), height},
-      {"height 6146", pft::edit<P>([](P& p) { p.s32Height = 6146; }), height},
-      {"strength 256", pft::edit<P>([](P& p) { p.s32Strength = 256; }),
-       ERR_IMG_SHARP_SELF_FACTOR_ILLEGAL},
-      {"strength -1", pft::edit<P>([](P& p) { p.s32Strength = -1; }),
-       ERR_IMG_SHARP_SELF_FACTOR_ILLEGAL},
+      PF_REFUSED(P, "width 2130 is too long", ERR_IMG_SHARP_SELF_IMGWIDTH_TOOLONGE,
+                 p.s32Width = 2130, p.s32Height = 0),
+      PF_REFUSED(P, "width 2128 is not", height, p.s32Width = 2128, p.s32Height = 0),
+      PF_REFUSED(P, "width 0", width, p.s32Width = 0),
+      PF_REFUSED(P, "odd width", width, p.s32Width = 15),
+      PF_REFUSED(P, "negative width", width, p.s32Width = -2),
+      PF_REFUSED(P, "odd height", height, p.s32Height = 7),
+      PF_REFUSED(P, "height 6146", height, p.s32Height = 6146),
+      PF_REFUSED(P, "strength 256", ERR_IMG_SHARP_SELF_FACTOR_ILLEGAL, p.s32Strength = 256),
+      PF_REFUSED(P, "strength -1", ERR_IMG_SHARP_SELF_FACTOR_ILLEGAL, p.s32Strength = -1),
   };
   return m;
 }
@@ -478,24 +434,15 @@ pft::ModuleCase filter_case() {
   pft::ModuleCase m;
   m.name = "vertical filter";
   m.family = pft::Family::kFilters;
-  m.entry = {ImageFilterOpen_c,
-             ImageFilterProcess_c,
-             ImageFilterClose_c,
-             ImageFilterSetParam_c,
-             ImageFilterGetVersion_c,
-             ImageFilterGetStatus_c,
-             ImageFilterAnalyzeErrorCode_c,
-             ImageFilterDebug_c,
-             ImageFilterGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageFilter);
   m.table = &tImageFilterFunc;
   m.id = 33;
-  m.names = pas8ImageFilterSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_FILTER_SELF_INIT_POINTER;
-  m.accept_hi = m.null_name = ERR_IMG_FILTER_SELF_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.ImageFilter.001";
-  m.null_version = ERR_IMG_FILTER_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_FILTER_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_FILTER_SELF_VERSION_BUFLEN_TOO_SHORT;
+  pft::set_names(m, pas8ImageFilterSelfAnalyzeErrorCode, ERR_IMG_FILTER_SELF_INIT_POINTER,
+                 ERR_IMG_FILTER_SELF_INIT_POINTER, ERR_IMG_FILTER_SELF_ANALYZE_ERROR_CODE_HANDLE,
+                 ERR_IMG_FILTER_SELF_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.ImageFilter.001", ERR_IMG_FILTER_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_FILTER_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_FILTER_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(tImageFilterParam{16, 8, 16, 0, PF_YUV_420, 2, 0, 5, 6});
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& r = *static_cast<const tImageFilterParam*>(record);
@@ -506,34 +453,29 @@ pft::ModuleCase filter_case() {
     return e.Process(h, &p, &p);
   };
   m.mem_size = 88;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_FILTER_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_FILTER_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_FILTER_SELF_CLOSE_MEM_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_FILTER_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_FILTER_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_FILTER_SELF_INPUT_POINTER;
+  pft::set_null_codes(
+      m, {ERR_IMG_FILTER_SELF_INIT_POINTER, ERR_IMG_FILTER_SELF_CLOSE_POINTER,
+          ERR_IMG_FILTER_SELF_CLOSE_MEM_POINTER, 0, ERR_IMG_FILTER_SELF_SETPARAM_POINTER,
+          ERR_IMG_FILTER_SELF_STATUS_POINTER, ERR_IMG_FILTER_SELF_INPUT_POINTER});
   m.open_failures = {ERR_IMG_FILTER_SELF_HANDLE_MEM_MALLOC, ERR_IMG_FILTER_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_FILTER_GET_DMA_HANDLE;
   using P = tImageFilterParam;
   const uint32_t width = ERR_IMG_FILTER_SELF_IMGWIDTH_ILLEGAL;
   m.rows = {
-      {"width 2562: 38 x width too large",
-       pft::edit<P>([](P& p) { p.s32Width = p.s32YStride = 2562, p.s32Height = 0; }), width},
-      {"odd width", pft::edit<P>([](P& p) { p.s32Width = 15; }), width},
-      {"width 0", pft::edit<P>([](P& p) { p.s32Width = 0; }), width},
-      {"odd height", pft::edit<P>([](P& p) { p.s32Height = 9, p.s32YStride = 0; }),
-       ERR_IMG_FILTER_SELF_IMGHEIGHT_ILLEGAL},
-      {"luma stride below width", pft::edit<P>([](P& p) { p.s32YStride = 14, p.s32YuvType = 0; }),
-       ERR_IMG_FILTER_SELF_YSTRIDE_ILLEGAL},
-      {"chroma stride below half", pft::edit<P>([](P& p) { p.s32UVStride = 7; }),
-       ERR_IMG_FILTER_SELF_UVSTRIDE_ILLEGAL},
-      {"yuv type 4221", pft::edit<P>([](P& p) { p.s32YuvType = 4221, p.s32ImageType = 3; }),
-       ERR_IMG_FILTER_SELF_YUVTYPE_ILLEGAL},
-      {"interlaced frames", pft::edit<P>([](P& p) { p.s32ImageType = 3; }),
-       ERR_IMG_FILTER_SELF_INTERLACE_ILLEGAL},
-      {"filter type 2", pft::edit<P>([](P& p) { p.s32FilterType = 2; }),
-       ERR_IMG_FILTER_SELF_FILTERTYPE_ILLEGAL},
+      PF_REFUSED(P, "width 2562: 38 x width too large", width, p.s32Width = p.s32YStride = 2562,
+                 p.s32Height = 0),
+      PF_REFUSED(P, "odd width", width, p.s32Width = 15),
+      PF_REFUSED(P, "width 0", width, p.s32Width = 0),
+      PF_REFUSED(P, "odd height", ERR_IMG_FILTER_SELF_IMGHEIGHT_ILLEGAL, p.s32Height = 9,
+                 p.s32YStride = 0),
+      PF_REFUSED(P, "luma stride below width", ERR_IMG_FILTER_SELF_YSTRIDE_ILLEGAL,
+                 p.s32YStride = 14, p.s32YuvType = 0),
+      PF_REFUSED(P, "chroma stride below half", ERR_IMG_FILTER_SELF_UVSTRIDE_ILLEGAL,
+                 p.s32UVStride = 7),
+      PF_REFUSED(P, "yuv type 4221", ERR_IMG_FILTER_SELF_YUVTYPE_ILLEGAL, p.s32YuvType = 4221,
+                 p.s32ImageType = 3),
+      PF_REFUSED(P, "interlaced frames", ERR_IMG_FILTER_SELF_INTERLACE_ILLEGAL, p.s32ImageType = 3),
+      PF_REFUSED(P, "filter type 2", ERR_IMG_FILTER_SELF_FILTERTYPE_ILLEGAL, p.s32FilterType = 2),
   };
   return m;
 }

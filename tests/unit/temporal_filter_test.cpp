@@ -285,25 +285,14 @@ pft::ModuleCase temporal_filter_case() {
   pft::ModuleCase m;
   m.name = "temporal filter";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgTemporalFilterOpen_c,
-             ImgTemporalFilterProcess_c,
-             ImgTemporalFilterClose_c,
-             ImgTemporalFilterSetParam_c,
-             ImgTemporalFilterGetVersion_c,
-             ImgTemporalFilterGetStatus_c,
-             ImgTemporalFilterAnalyzeErrorCode_c,
-             ImgTemporalFilterDebug_c,
-             ImgTemporalFilterGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgTemporalFilter);
   m.table = &tImageTemporalFilterFunc;
-  m.names = pas8TemporalFilterAnalyzeErrorCode;
-  m.first_code = ERR_IMG_TEMPORALFILTER_START_CODE;
-  m.accept_lo = ERR_IMG_TEMPORALFILTER_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_TEMPORALFILTER_DEBUG_MODULE;
-  m.null_name = ERR_IMG_TEMPORALFILTER_ANALYZE_ERROR_CODE_HANDLE;
-  m.version_tag = "pelforge_v300.temporalfilter.009";
-  m.null_version = ERR_IMG_TEMPORALFILTER_GETVERSION_HANDLE;
-  m.null_version_length = ERR_IMG_TEMPORALFILTER_GETVERSION_POINTER;
-  m.short_version = ERR_IMG_TEMPORALFILTER_GETVERSION_LENGTH;
+  pft::set_names(m, pas8TemporalFilterAnalyzeErrorCode, ERR_IMG_TEMPORALFILTER_START_CODE,
+                 ERR_IMG_TEMPORALFILTER_OPEN_HANDLE, ERR_IMG_TEMPORALFILTER_DEBUG_MODULE,
+                 ERR_IMG_TEMPORALFILTER_ANALYZE_ERROR_CODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.temporalfilter.009", ERR_IMG_TEMPORALFILTER_GETVERSION_HANDLE,
+                   ERR_IMG_TEMPORALFILTER_GETVERSION_POINTER,
+                   ERR_IMG_TEMPORALFILTER_GETVERSION_LENGTH);
   // Not a multiple of 8: the working picture is made too.
   m.param = pft::record_bytes(param(22, 14, 1));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
@@ -324,13 +313,11 @@ pft::ModuleCase temporal_filter_case() {
     return 0u;
   };
   m.mem_size = 24 * 16 * 3 / 2 + 37 * 24 + 408;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_TEMPORALFILTER_OPEN_HANDLE;
-  m.close_null = m.close_no_mem = ERR_IMG_TEMPORALFILTER_CLOSE_HANDLE;
-  m.close_foreign = ERR_IMG_TEMPORALFILTER_CLOSE_FREE;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_TEMPORALFILTER_SET_PARAM_HANDLE;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_TEMPORALFILTER_GETSTATUS_HANDLE;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_TEMPORALFILTER_PROCESS_HANDLE;
+  pft::set_null_codes(
+      m, {ERR_IMG_TEMPORALFILTER_OPEN_HANDLE, ERR_IMG_TEMPORALFILTER_CLOSE_HANDLE,
+          ERR_IMG_TEMPORALFILTER_CLOSE_HANDLE, ERR_IMG_TEMPORALFILTER_CLOSE_FREE,
+          ERR_IMG_TEMPORALFILTER_SET_PARAM_HANDLE, ERR_IMG_TEMPORALFILTER_GETSTATUS_HANDLE,
+          ERR_IMG_TEMPORALFILTER_PROCESS_HANDLE});
   m.debug_is_noop = false;
   m.open_failures = {
       ERR_IMG_TEMPORALFILTER_OPEN_MALLOC_HANDLE, ERR_IMG_TEMPORALFILTER_OPEN_MALLOC_PREFRAME,
@@ -341,15 +328,13 @@ pft::ModuleCase temporal_filter_case() {
   const uint32_t height = ERR_IMG_TEMPORALFILTER_PARAM_HEIGHT;
   const uint32_t stride = ERR_IMG_TEMPORALFILTER_PARAM_STRIDE;
   m.rows = {
-      {"width 0 before height 0", pft::edit<P>([](P& p) { p.s32Width = p.s32Height = 0; }), width},
-      {"negative width", pft::edit<P>([](P& p) { p.s32Width = -8; }), width},
-      {"height 0 before strides", pft::edit<P>([](P& p) { p.s32Height = p.s32YStride = 0; }),
-       height},
-      {"luma stride below width", pft::edit<P>([](P& p) { p.s32YStride = 21; }), stride},
-      {"chroma stride below half", pft::edit<P>([](P& p) { p.s32UVStride = 10; }), stride},
-      {"too wide to allocate", pft::edit<P>([](P& p) { p.s32Width = p.s32YStride = 0x7FFFFFF0; }),
-       width},
-      {"too large to allocate", pft::edit<P>([](P& p) { p.s32Height = 0x40000000; }), height},
+      PF_REFUSED(P, "width 0 before height 0", width, p.s32Width = p.s32Height = 0),
+      PF_REFUSED(P, "negative width", width, p.s32Width = -8),
+      PF_REFUSED(P, "height 0 before strides", height, p.s32Height = p.s32YStride = 0),
+      PF_REFUSED(P, "luma stride below width", stride, p.s32YStride = 21),
+      PF_REFUSED(P, "chroma stride below half", stride, p.s32UVStride = 10),
+      PF_REFUSED(P, "too wide to allocate", width, p.s32Width = p.s32YStride = 0x7FFFFFF0),
+      PF_REFUSED(P, "too large to allocate", height, p.s32Height = 0x40000000),
   };
   return m;
 }

@@ -188,25 +188,14 @@ pft::ModuleCase uyvy_case() {
   pft::ModuleCase m;
   m.name = "uyvy to 4:2:0 with temporal filter";
   m.family = pft::Family::kFilters;
-  m.entry = {ImgUYVYTo420AndTemporalFilterOpen_c,
-             ImgUYVYTo420AndTemporalFilterProcess_c,
-             ImgUYVYTo420AndTemporalFilterClose_c,
-             ImgUYVYTo420AndTemporalFilterSetParam_c,
-             ImgUYVYTo420AndTemporalFilterGetVersion_c,
-             ImgUYVYTo420AndTemporalFilterGetStatus_c,
-             ImgUYVYTo420AndTemporalFilterAnalyzeErrorCode_c,
-             ImgUYVYTo420AndTemporalFilterDebug_c,
-             ImgUYVYTo420AndTemporalFilterGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgUYVYTo420AndTemporalFilter);
   m.table = &tImageUYVYTo420AndTFFunc;
-  m.names = pas8UYVYTo420AndTFAnalyzeErrorCode;
-  m.first_code = ERR_IMG_UYVYTO420_ANDTF_START;
-  m.accept_lo = ERR_IMG_UYVYTO420_ANDTF_OPEN_HANDLE;
-  m.accept_hi = ERR_IMG_UYVYTO420_ANDTF_DMA_HANDLE;
-  m.null_name = ERR_IMG_UYVYTO420_ANDTF_ANALYZECODE_HANDLE;
-  m.version_tag = "pelforge_v300.UYVYTo420AndTemporalFilter.002";
-  m.null_version = ERR_IMG_UYVYTO420_ANDTF_GETVERSION_HANDLE;
-  m.null_version_length = ERR_IMG_UYVYTO420_ANDTF_GETVERSION_POINTER;
-  m.short_version = ERR_IMG_UYVYTO420_ANDTF_GETVERSION_LENGTH;
+  pft::set_names(m, pas8UYVYTo420AndTFAnalyzeErrorCode, ERR_IMG_UYVYTO420_ANDTF_START,
+                 ERR_IMG_UYVYTO420_ANDTF_OPEN_HANDLE, ERR_IMG_UYVYTO420_ANDTF_DMA_HANDLE,
+                 ERR_IMG_UYVYTO420_ANDTF_ANALYZECODE_HANDLE);
+  pft::set_version(
+      m, "pelforge_v300.UYVYTo420AndTemporalFilter.002", ERR_IMG_UYVYTO420_ANDTF_GETVERSION_HANDLE,
+      ERR_IMG_UYVYTO420_ANDTF_GETVERSION_POINTER, ERR_IMG_UYVYTO420_ANDTF_GETVERSION_LENGTH);
   // The only text over 99 characters (118 here): a buffer of 119 is the smallest accepted.
   m.version_min = 119;
   m.param = pft::record_bytes(param(352, 288, 1));
@@ -233,38 +222,24 @@ pft::ModuleCase uyvy_case() {
                      ERR_IMG_UYVYTO420_ANDTF_FAST_SCRATH};
   m.dma_failure = ERR_IMG_UYVYTO420_ANDTF_DMA_HANDLE;
   using P = tImgUYVYTo420AndTFParam;
-  auto row = [](const char* what, void (*change)(P&), uint32_t open, uint32_t set = 0) {
-    return pft::ValidationRow{what, pft::edit<P>(change), open, set};
-  };
   m.rows = {
-      row(
-          "source interlace before the rest",
-          [](P& p) { p.s32SrcInterlace = 2, p.s32SrcWidth = 1; },
-          ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_INTERLACE),
-      row(
-          "source width", [](P& p) { p.s32SrcWidth = 704; },
-          ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_WIDTH),
-      row(
-          "source height", [](P& p) { p.s32SrcHeight = 480; },
-          ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_HEIGHT),
-      row(
-          "output width", [](P& p) { p.s32DstWidth = 360, p.s32DstHeight = 1; },
-          ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_DST_WIDTH),
-      row(
-          "output height", [](P& p) { p.s32DstHeight = 100; },
-          ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_DST_HEIGHT),
-      row(
-          "352 x 144 is no output size", [](P& p) { p.s32DstHeight = 144; },
-          ERR_IMG_UYVYTO420_ANDTF_OPEN_UNSUPPORTTYPE,
-          ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_UNSUPPORTTYPE),
-      row(
-          "352 x 576 is a field size", [](P& p) { p.s32DstHeight = 576; },
-          ERR_IMG_UYVYTO420_ANDTF_OPEN_DST_INTERLACE,
-          ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_DST_INTERLACE),
-      row(
-          "CIF is a frame size", [](P& p) { p.s32DstInterlace = 2; },
-          ERR_IMG_UYVYTO420_ANDTF_OPEN_DST_INTERLACE,
-          ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_DST_INTERLACE),
+      PF_REFUSED(P, "source interlace before the rest",
+                 ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_INTERLACE, p.s32SrcInterlace = 2,
+                 p.s32SrcWidth = 1),
+      PF_REFUSED(P, "source width", ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_WIDTH,
+                 p.s32SrcWidth = 704),
+      PF_REFUSED(P, "source height", ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_SRC_HEIGHT,
+                 p.s32SrcHeight = 480),
+      PF_REFUSED(P, "output width", ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_DST_WIDTH,
+                 p.s32DstWidth = 360, p.s32DstHeight = 1),
+      PF_REFUSED(P, "output height", ERR_IMG_UYVYTO420_ANDTF_CHECKPARAM_DST_HEIGHT,
+                 p.s32DstHeight = 100),
+      PF_REFUSED2(P, "352 x 144 is no output size", ERR_IMG_UYVYTO420_ANDTF_OPEN_UNSUPPORTTYPE,
+                  ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_UNSUPPORTTYPE, p.s32DstHeight = 144),
+      PF_REFUSED2(P, "352 x 576 is a field size", ERR_IMG_UYVYTO420_ANDTF_OPEN_DST_INTERLACE,
+                  ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_DST_INTERLACE, p.s32DstHeight = 576),
+      PF_REFUSED2(P, "CIF is a frame size", ERR_IMG_UYVYTO420_ANDTF_OPEN_DST_INTERLACE,
+                  ERR_IMG_UYVYTO420_ANDTF_SET_PARAM_DST_INTERLACE, p.s32DstInterlace = 2),
   };
   return m;
 }

@@ -32,25 +32,15 @@ pft::ModuleCase yuv420_to_422_case() {
   pft::ModuleCase m;
   m.name = "yuv420toyuv422";
   m.family = pft::Family::kScaling;
-  m.entry = {ImgYUV420ToYUV422Open_c,
-             ImgYUV420ToYUV422Process_c,
-             ImgYUV420ToYUV422Close_c,
-             ImgYUV420ToYUV422SetParam_c,
-             ImgYUV420ToYUV422GetVersion_c,
-             ImgYUV420ToYUV422GetStatus_c,
-             ImgYUV420ToYUV422AnalyzeErrorCode_c,
-             ImgYUV420ToYUV422Debug_c,
-             ImgYUV420ToYUV422GetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgYUV420ToYUV422);
   m.table = &tYUV420ToYUV422Funcs;
   m.id = 2;
-  m.names = pas8ImageYUV420ToYUV422SelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_420TO422_OPEN_INPUT_HANDLE;
-  m.accept_hi = ERR_IMG_420TO422_END;
-  m.null_name = ERR_IMG_420TO422_ANDTF_ANALYZECODE_HANDLE;
+  pft::set_names(m, pas8ImageYUV420ToYUV422SelfAnalyzeErrorCode, ERR_IMG_420TO422_OPEN_INPUT_HANDLE,
+                 ERR_IMG_420TO422_OPEN_INPUT_HANDLE, ERR_IMG_420TO422_END,
+                 ERR_IMG_420TO422_ANDTF_ANALYZECODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.yuv420toyuv422.003";
-  m.null_version = ERR_IMG_420TO422_GETVERSION_INPUT_BUFFER;
-  m.short_version = ERR_IMG_420TO422_GETVERSION_BUFFERLEN;
+  pft::set_version(m, "pelforge_v300.yuv420toyuv422.003", ERR_IMG_420TO422_GETVERSION_INPUT_BUFFER,
+                   0, ERR_IMG_420TO422_GETVERSION_BUFFERLEN);
   m.param = pft::record_bytes(tYUV420ToYUV422Param{64, 32, 1, 32, 16, 1});
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tYUV420ToYUV422Param*>(record);
@@ -61,34 +51,22 @@ pft::ModuleCase yuv420_to_422_case() {
     return status != 0 ? status : image_type == uint32_t(p.s32DstImageType) ? 0u : 1u;
   };
   m.mem_size = 176;
-  m.open_null_out = ERR_IMG_420TO422_OPEN_INPUT_HANDLE;
-  m.open_null_param = ERR_IMG_420TO422_OPEN_INPUT_PARAM;
-  m.open_null_mem = ERR_IMG_420TO422_OPEN_INPUT_MEMHANDLE;
-  m.close_null = ERR_IMG_420TO422_CLOSE_INPUT_HANDLE;
-  m.close_no_mem = ERR_IMG_420TO422_CLOSE_INPUT_MEMHANDLE;
-  m.close_foreign = ERR_IMG_420TO422_CLOSE_FREE;
-  m.setparam_null_handle = ERR_IMG_420TO422_SETPARAM_INPUT_HANDLE;
-  m.setparam_null_param = ERR_IMG_420TO422_SETPARAM_INPUT_PARAM;
-  m.getstatus_null_handle = ERR_IMG_420TO422_GETSTATUS_INPUT_HANDLE;
-  m.getstatus_null_record = ERR_IMG_420TO422_GETSTATUS_INPUT_PARAM;
-  m.process_null_handle = ERR_IMG_420TO422_PROCESS_INPUT_HANDLE;
-  m.process_null_input = ERR_IMG_420TO422_PROCESS_INPUT_PARAM;
-  m.process_null_output = ERR_IMG_420TO422_PROCESS_OUTPUT_PARAM;
+  PF_NULL_CODES_BY_PREFIX(m, ERR_IMG_420TO422);
   m.open_failures = {ERR_IMG_420TO422_OPEN_MALLOC, ERR_IMG_420TO422_OPEN_MALLOC,
                      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
   using P = tYUV420ToYUV422Param;
   m.rows = {
-      {"field destination", edit<P>([](P& p) { p.s32DstImageType = 2; }), 0xC1000031},
-      {"unknown destination type before a bad width",
-       edit<P>([](P& p) { p.s32DstImageType = 0, p.s32SrcWidth = 0; }), 0xC1000031},
+      PF_REFUSED(P, "field destination", 0xC1000031, p.s32DstImageType = 2),
+      PF_REFUSED(P, "unknown destination type before a bad width", 0xC1000031,
+                 p.s32DstImageType = 0, p.s32SrcWidth = 0),
       // Everything else is the resizer's to refuse, with its own codes.
-      {"source width 0", edit<P>([](P& p) { p.s32SrcWidth = 0; }),
-       ERR_IMG_RESIZER_SELF_SRCWIDTH_ILLEGAL, 0, true},
-      {"field source to an interlaced frame",
-       edit<P>([](P& p) { p.s32SrcImageType = 2, p.s32DstImageType = 3; }),
-       ERR_IMG_RESIZER_420TO422_YUVTYPE_ILLEGAL, 0, true},
+      PF_REFUSED_LATE(P, "source width 0", ERR_IMG_RESIZER_SELF_SRCWIDTH_ILLEGAL,
+                      p.s32SrcWidth = 0),
+      PF_REFUSED_LATE(P, "field source to an interlaced frame",
+                      ERR_IMG_RESIZER_420TO422_YUVTYPE_ILLEGAL, p.s32SrcImageType = 2,
+                      p.s32DstImageType = 3),
   };
   return m;
 }
@@ -98,25 +76,15 @@ pft::ModuleCase yuv422_to_420_case() {
   pft::ModuleCase m;
   m.name = "yuv422toyuv420";
   m.family = pft::Family::kScaling;
-  m.entry = {ImgYUV422ToYUV420Open_c,
-             ImgYUV422ToYUV420Process_c,
-             ImgYUV422ToYUV420Close_c,
-             ImgYUV422ToYUV420SetParam_c,
-             ImgYUV422ToYUV420GetVersion_c,
-             ImgYUV422ToYUV420GetStatus_c,
-             ImgYUV422ToYUV420AnalyzeErrorCode_c,
-             ImgYUV422ToYUV420Debug_c,
-             ImgYUV422ToYUV420GetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgYUV422ToYUV420);
   m.table = &tYUV422ToYUV420Funcs;
   m.id = 1;
-  m.names = pas8ImageYUV422ToYUV420SelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_422TO420_OPEN_INPUT_HANDLE;
-  m.accept_hi = ERR_IMG_422TO420_END;
-  m.null_name = ERR_IMG_422TO420_ANDTF_ANALYZECODE_HANDLE;
+  pft::set_names(m, pas8ImageYUV422ToYUV420SelfAnalyzeErrorCode, ERR_IMG_422TO420_OPEN_INPUT_HANDLE,
+                 ERR_IMG_422TO420_OPEN_INPUT_HANDLE, ERR_IMG_422TO420_END,
+                 ERR_IMG_422TO420_ANDTF_ANALYZECODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.yuv422toyuv420.002";
-  m.null_version = ERR_IMG_422TO420_GETVERSION_INPUT_BUFFER;
-  m.short_version = ERR_IMG_422TO420_GETVERSION_BUFFERLEN;
+  pft::set_version(m, "pelforge_v300.yuv422toyuv420.002", ERR_IMG_422TO420_GETVERSION_INPUT_BUFFER,
+                   0, ERR_IMG_422TO420_GETVERSION_BUFFERLEN);
   m.param = pft::record_bytes(tYUV422ToYUV420Param{64, 32, 1, 32, 16, 2});
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tYUV422ToYUV420Param*>(record);
@@ -130,19 +98,7 @@ pft::ModuleCase yuv422_to_420_case() {
                : 1u;
   };
   m.mem_size = 176;
-  m.open_null_out = ERR_IMG_422TO420_OPEN_INPUT_HANDLE;
-  m.open_null_param = ERR_IMG_422TO420_OPEN_INPUT_PARAM;
-  m.open_null_mem = ERR_IMG_422TO420_OPEN_INPUT_MEMHANDLE;
-  m.close_null = ERR_IMG_422TO420_CLOSE_INPUT_HANDLE;
-  m.close_no_mem = ERR_IMG_422TO420_CLOSE_INPUT_MEMHANDLE;
-  m.close_foreign = ERR_IMG_422TO420_CLOSE_FREE;
-  m.setparam_null_handle = ERR_IMG_422TO420_SETPARAM_INPUT_HANDLE;
-  m.setparam_null_param = ERR_IMG_422TO420_SETPARAM_INPUT_PARAM;
-  m.getstatus_null_handle = ERR_IMG_422TO420_GETSTATUS_INPUT_HANDLE;
-  m.getstatus_null_record = ERR_IMG_422TO420_GETSTATUS_INPUT_PARAM;
-  m.process_null_handle = ERR_IMG_422TO420_PROCESS_INPUT_HANDLE;
-  m.process_null_input = ERR_IMG_422TO420_PROCESS_INPUT_PARAM;
-  m.process_null_output = ERR_IMG_422TO420_PROCESS_OUTPUT_PARAM;
+  PF_NULL_CODES_BY_PREFIX(m, ERR_IMG_422TO420);
   m.open_failures = {ERR_IMG_422TO420_OPEN_MALLOC, ERR_IMG_422TO420_OPEN_MALLOC,
                      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
@@ -151,8 +107,8 @@ pft::ModuleCase yuv422_to_420_case() {
   m.rows = {
       {"D1 field to a field of another size", edit<P>([](P& p) { p = {720, 576, 2, 704, 576, 2}; }),
        ERR_IMG_RESIZER_422TO420_YUVTYPE_ILLEGAL, 0, true},
-      {"source height 0", edit<P>([](P& p) { p.s32SrcHeight = 0; }),
-       ERR_IMG_RESIZER_SELF_SRCHEIGHT_ILLEGAL, 0, true},
+      PF_REFUSED_LATE(P, "source height 0", ERR_IMG_RESIZER_SELF_SRCHEIGHT_ILLEGAL,
+                      p.s32SrcHeight = 0),
   };
   return m;
 }
@@ -166,24 +122,15 @@ pft::ModuleCase d1split_case() {
   pft::ModuleCase m;
   m.name = "d1split";
   m.family = pft::Family::kScaling;
-  m.entry = {ImgYUV422ToYUV420D1To4xCifOpen_c,
-             ImgYUV422ToYUV420D1To4xCifProcess_c,
-             ImgYUV422ToYUV420D1To4xCifClose_c,
-             ImgYUV422ToYUV420D1To4xCifSetParam_c,
-             ImgYUV422ToYUV420D1To4xCifGetVersion_c,
-             ImgYUV422ToYUV420D1To4xCifGetStatus_c,
-             ImgYUV422ToYUV420D1To4xCifAnalyzeErrorCode_c,
-             ImgYUV422ToYUV420D1To4xCifDebug_c,
-             ImgYUV422ToYUV420D1To4xCifGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImgYUV422ToYUV420D1To4xCif);
   m.table = &tYUV422ToYUV420D1To4xCifFuncs;
   m.id = 4;
-  m.names = pas8ImageYUV422ToYUV420D1To4xCifSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_D1_SPLIT_OPEN_INPUT_HANDLE;
-  m.accept_hi = ERR_IMG_D1_SPLIT_END;
-  m.null_name = ERR_IMG_D1_SPLIT_ANDTF_ANALYZECODE_HANDLE;
-  m.version_tag = "pelforge_v300.yuv422toyuv420_d1split.001";
-  m.null_version = ERR_IMG_D1_SPLIT_GETVERSION_INPUT_BUFFER;
-  m.short_version = ERR_IMG_D1_SPLIT_GETVERSION_BUFFERLEN;
+  pft::set_names(m, pas8ImageYUV422ToYUV420D1To4xCifSelfAnalyzeErrorCode,
+                 ERR_IMG_D1_SPLIT_OPEN_INPUT_HANDLE, ERR_IMG_D1_SPLIT_OPEN_INPUT_HANDLE,
+                 ERR_IMG_D1_SPLIT_END, ERR_IMG_D1_SPLIT_ANDTF_ANALYZECODE_HANDLE);
+  pft::set_version(m, "pelforge_v300.yuv422toyuv420_d1split.001",
+                   ERR_IMG_D1_SPLIT_GETVERSION_INPUT_BUFFER, 0,
+                   ERR_IMG_D1_SPLIT_GETVERSION_BUFFERLEN);
   m.param = pft::record_bytes(split_param(480, 240));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tYUV422ToYUV420D1To4xCifParam*>(record);
@@ -194,36 +141,25 @@ pft::ModuleCase d1split_case() {
     return e.Process(h, &d, &d);
   };
   m.mem_size = 96;
-  m.open_null_out = ERR_IMG_D1_SPLIT_OPEN_INPUT_HANDLE;
-  m.open_null_param = ERR_IMG_D1_SPLIT_OPEN_INPUT_PARAM;
-  m.open_null_mem = ERR_IMG_D1_SPLIT_OPEN_INPUT_MEMHANDLE;
-  m.close_null = ERR_IMG_D1_SPLIT_CLOSE_INPUT_HANDLE;
-  m.close_no_mem = ERR_IMG_D1_SPLIT_CLOSE_INPUT_MEMHANDLE;
-  m.close_foreign = ERR_IMG_D1_SPLIT_CLOSE_FREE;
-  m.setparam_null_handle = ERR_IMG_D1_SPLIT_SETPARAM_INPUT_HANDLE;
-  m.setparam_null_param = ERR_IMG_D1_SPLIT_SETPARAM_INPUT_PARAM;
-  m.getstatus_null_handle = ERR_IMG_D1_SPLIT_GETSTATUS_INPUT_HANDLE;
-  m.getstatus_null_record = ERR_IMG_D1_SPLIT_GETSTATUS_INPUT_PARAM;
-  m.process_null_handle = ERR_IMG_D1_SPLIT_PROCESS_INPUT_HANDLE;
-  m.process_null_input = ERR_IMG_D1_SPLIT_PROCESS_INPUT_PARAM;
-  m.process_null_output = ERR_IMG_D1_SPLIT_PROCESS_OUTPUT_PARAM;
+  PF_NULL_CODES_BY_PREFIX(m, ERR_IMG_D1_SPLIT);
   m.open_failures = {ERR_IMG_D1_SPLIT_OPEN_MALLOC, ERR_IMG_D1_SPLIT_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_D1_SPLIT_GET_DMA_HANDLE;
   using P = tYUV422ToYUV420D1To4xCifParam;
   m.rows = {
-      {"704 wide", edit<P>([](P& p) { p.s32SrcWidth = 704; }), ERR_IMG_D1_SPLIT_OPEN_INPUT_IMG_SIZE,
-       ERR_IMG_D1_SPLIT_SETPARAM_INPUT_IMG_SIZE},
-      {"486 lines before a bad width",
-       edit<P>([](P& p) { p.s32SrcHeight = 486, p.atDst[0].s32Width = 360; }),
-       ERR_IMG_D1_SPLIT_OPEN_INPUT_IMG_SIZE, ERR_IMG_D1_SPLIT_SETPARAM_INPUT_IMG_SIZE},
-      {"last picture 360 wide before a bad height",
-       edit<P>([](P& p) { p.atDst[3].s32Width = 360, p.atDst[0].s32Height = 244; }),
-       ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_WIDTH, ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_WIDTH},
-      {"second picture 244 lines", edit<P>([](P& p) { p.atDst[1].s32Height = 244; }),
-       ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_HEIGHT, ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_HEIGHT},
+      PF_REFUSED2(P, "704 wide", ERR_IMG_D1_SPLIT_OPEN_INPUT_IMG_SIZE,
+                  ERR_IMG_D1_SPLIT_SETPARAM_INPUT_IMG_SIZE, p.s32SrcWidth = 704),
+      PF_REFUSED2(P, "486 lines before a bad width", ERR_IMG_D1_SPLIT_OPEN_INPUT_IMG_SIZE,
+                  ERR_IMG_D1_SPLIT_SETPARAM_INPUT_IMG_SIZE, p.s32SrcHeight = 486,
+                  p.atDst[0].s32Width = 360),
+      PF_REFUSED2(P, "last picture 360 wide before a bad height",
+                  ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_WIDTH,
+                  ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_WIDTH, p.atDst[3].s32Width = 360,
+                  p.atDst[0].s32Height = 244),
+      PF_REFUSED2(P, "second picture 244 lines", ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_HEIGHT,
+                  ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_HEIGHT, p.atDst[1].s32Height = 244),
       // A 480-line frame has 240-line fields: a 288-line picture would read past it.
-      {"288 lines from 480", edit<P>([](P& p) { p.atDst[2].s32Height = 288; }),
-       ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_HEIGHT, ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_HEIGHT},
+      PF_REFUSED2(P, "288 lines from 480", ERR_IMG_D1_SPLIT_OPEN_OUTPUT_IMG_HEIGHT,
+                  ERR_IMG_D1_SPLIT_SETPARAM_OUTPUT_IMG_HEIGHT, p.atDst[2].s32Height = 288),
   };
   return m;
 }

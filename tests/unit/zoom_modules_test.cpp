@@ -24,7 +24,6 @@
 namespace {
 
 using pft::Bytes;
-using pft::edit;
 
 // ---------------------------------------------------------------- records and buffers
 
@@ -69,26 +68,17 @@ pft::ModuleCase zoom_case() {
   pft::ModuleCase m;
   m.name = "zoom";
   m.family = pft::Family::kScaling;
-  m.entry = {ImageZoomOpen_c,
-             ImageZoomProcess_c,
-             ImageZoomClose_c,
-             ImageZoomSetParam_c,
-             ImageZoomGetVersion_c,
-             ImageZoomGetStatus_c,
-             ImageZoomAnalyzeErrorCode_c,
-             ImageZoomDebug_c,
-             ImageZoomGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageZoom);
   m.table = &tImageZoomFunc;
   m.id = 5;
-  m.names = pas8ImageZoomSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_ZOOM_SELF_INIT_POINTER;
-  m.accept_hi = ERR_IMG_ZOOM_SELF_GETMEMSIZE_PARAM_POINTER;  // the end marker is not named
-  m.null_name = ERR_IMG_ZOOM_SELF_ANDTF_ANALYZECODE_HANDLE;
+  // The names end before the end marker, which has none.
+  pft::set_names(m, pas8ImageZoomSelfAnalyzeErrorCode, ERR_IMG_ZOOM_SELF_INIT_POINTER,
+                 ERR_IMG_ZOOM_SELF_INIT_POINTER, ERR_IMG_ZOOM_SELF_GETMEMSIZE_PARAM_POINTER,
+                 ERR_IMG_ZOOM_SELF_ANDTF_ANALYZECODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.zoom.004";
-  m.null_version = ERR_IMG_ZOOM_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_ZOOM_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT;
+  pft::set_version(m, "pelforge_v300.zoom.004", ERR_IMG_ZOOM_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_ZOOM_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(zoom_param(64, 32, 1, 32, 16, 1, 8, 4));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tImageZoomParam*>(record);
@@ -97,14 +87,11 @@ pft::ModuleCase zoom_case() {
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 192;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_ZOOM_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_ZOOM_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_ZOOM_SELF_CLOSE_MEM_POINTER;
-  m.close_foreign = VIDEOMEM_ERR_POINTER;  // the service's refusal, passed on
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_ZOOM_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_ZOOM_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_ZOOM_SELF_INPUT_POINTER;
+  // Close of a foreign record answers with the memory service's refusal, passed on.
+  pft::set_null_codes(m, {ERR_IMG_ZOOM_SELF_INIT_POINTER, ERR_IMG_ZOOM_SELF_CLOSE_POINTER,
+                          ERR_IMG_ZOOM_SELF_CLOSE_MEM_POINTER, VIDEOMEM_ERR_POINTER,
+                          ERR_IMG_ZOOM_SELF_SETPARAM_POINTER, ERR_IMG_ZOOM_SELF_STATUS_POINTER,
+                          ERR_IMG_ZOOM_SELF_INPUT_POINTER});
   // The instance, the resizer's record, then the resizer's own instance and scratch.
   m.open_failures = {ERR_IMG_ZOOM_SELF_HANDLE_MEM_MALLOC, ERR_IMG_ZOOM_SELF_HANDLE_MEM_MALLOC,
                      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
@@ -112,48 +99,40 @@ pft::ModuleCase zoom_case() {
   m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
   using P = tImageZoomParam;
   m.rows = {
-      {"source width 0", edit<P>([](P& p) { p.s32SrcWidth = 0; }),
-       ERR_IMG_ZOOM_SELF_SRCWIDTH_ILLEGAL},
-      {"source width 12290 before a bad destination width",
-       edit<P>([](P& p) { p.s32SrcWidth = 12290, p.u32SrcYPitch = 12290, p.s32DstWidth = 3; }),
-       ERR_IMG_ZOOM_SELF_SRCWIDTH_ILLEGAL},
-      {"destination width odd before a bad height",
-       edit<P>([](P& p) { p.s32DstWidth = 31, p.s32SrcHeight = 0; }),
-       ERR_IMG_ZOOM_SELF_DSTWIDTH_ILLEGAL},
-      {"source height odd before a bad pitch",
-       edit<P>([](P& p) { p.s32SrcHeight = 31, p.u32SrcYPitch = 2; }),
-       ERR_IMG_ZOOM_SELF_SRCHEIGHT_ILLEGAL},
-      {"destination height 0", edit<P>([](P& p) { p.s32DstHeight = 0; }),
-       ERR_IMG_ZOOM_SELF_DSTHEIGHT_ILLEGAL},
-      {"source pitch below the width before a bad type",
-       edit<P>([](P& p) { p.u32SrcYPitch = 62, p.u32SrcUVPitch = 31, p.u32SrcYuvType = 422; }),
-       ERR_IMG_ZOOM_SELF_SRCYSTRIDE_ILLEGAL},
-      {"source chroma pitch not half", edit<P>([](P& p) { p.u32SrcUVPitch = 32; }),
-       ERR_IMG_ZOOM_SELF_SRCUVSTRIDE_ILLEGAL},
-      {"destination pitch below the width", edit<P>([](P& p) { p.u32DstYPitch = 30; }),
-       ERR_IMG_ZOOM_SELF_DSTYSTRIDE_ILLEGAL},
-      {"destination chroma pitch not half", edit<P>([](P& p) { p.u32DstUVPitch = 16; }),
-       ERR_IMG_ZOOM_SELF_DSTUVSTRIDE_ILLEGAL},
-      {"source UYVY before a bad image type",
-       edit<P>([](P& p) { p.u32SrcYuvType = 422, p.u32SrcImageType = 0; }),
-       ERR_IMG_ZOOM_SELF_SRCYUVTYPE_ILLEGAL},
-      {"destination NV12", edit<P>([](P& p) { p.u32DstYuvType = 42012; }),
-       ERR_IMG_ZOOM_SELF_DSTYUVTYPE_ILLEGAL},
-      {"source image type 4 before a bad zoom type",
-       edit<P>([](P& p) { p.u32SrcImageType = 4, p.u8ZoomType = 3; }),
-       ERR_IMG_ZOOM_SELF_SRCIMAGETYPE_ILLEGAL},
-      {"destination image type 0", edit<P>([](P& p) { p.u32DstImageType = 0; }),
-       ERR_IMG_ZOOM_SELF_DSTIMAGETYPE_ILLEGAL},
-      {"zoom type 3", edit<P>([](P& p) { p.u8ZoomType = 3; }), ERR_IMG_ZOOM_SELF_ZOOMTYPE_ILLEGAL},
+      PF_REFUSED(P, "source width 0", ERR_IMG_ZOOM_SELF_SRCWIDTH_ILLEGAL, p.s32SrcWidth = 0),
+      PF_REFUSED(P, "source width 12290 before a bad destination width",
+                 ERR_IMG_ZOOM_SELF_SRCWIDTH_ILLEGAL, p.s32SrcWidth = 12290, p.u32SrcYPitch = 12290,
+                 p.s32DstWidth = 3),
+      PF_REFUSED(P, "destination width odd before a bad height", ERR_IMG_ZOOM_SELF_DSTWIDTH_ILLEGAL,
+                 p.s32DstWidth = 31, p.s32SrcHeight = 0),
+      PF_REFUSED(P, "source height odd before a bad pitch", ERR_IMG_ZOOM_SELF_SRCHEIGHT_ILLEGAL,
+                 p.s32SrcHeight = 31, p.u32SrcYPitch = 2),
+      PF_REFUSED(P, "destination height 0", ERR_IMG_ZOOM_SELF_DSTHEIGHT_ILLEGAL,
+                 p.s32DstHeight = 0),
+      PF_REFUSED(P, "source pitch below the width before a bad type",
+                 ERR_IMG_ZOOM_SELF_SRCYSTRIDE_ILLEGAL, p.u32SrcYPitch = 62, p.u32SrcUVPitch = 31,
+                 p.u32SrcYuvType = 422),
+      PF_REFUSED(P, "source chroma pitch not half", ERR_IMG_ZOOM_SELF_SRCUVSTRIDE_ILLEGAL,
+                 p.u32SrcUVPitch = 32),
+      PF_REFUSED(P, "destination pitch below the width", ERR_IMG_ZOOM_SELF_DSTYSTRIDE_ILLEGAL,
+                 p.u32DstYPitch = 30),
+      PF_REFUSED(P, "destination chroma pitch not half", ERR_IMG_ZOOM_SELF_DSTUVSTRIDE_ILLEGAL,
+                 p.u32DstUVPitch = 16),
+      PF_REFUSED(P, "source UYVY before a bad image type", ERR_IMG_ZOOM_SELF_SRCYUVTYPE_ILLEGAL,
+                 p.u32SrcYuvType = 422, p.u32SrcImageType = 0),
+      PF_REFUSED(P, "destination NV12", ERR_IMG_ZOOM_SELF_DSTYUVTYPE_ILLEGAL,
+                 p.u32DstYuvType = 42012),
+      PF_REFUSED(P, "source image type 4 before a bad zoom type",
+                 ERR_IMG_ZOOM_SELF_SRCIMAGETYPE_ILLEGAL, p.u32SrcImageType = 4, p.u8ZoomType = 3),
+      PF_REFUSED(P, "destination image type 0", ERR_IMG_ZOOM_SELF_DSTIMAGETYPE_ILLEGAL,
+                 p.u32DstImageType = 0),
+      PF_REFUSED(P, "zoom type 3", ERR_IMG_ZOOM_SELF_ZOOMTYPE_ILLEGAL, p.u8ZoomType = 3),
       // What only the resizer refuses comes back with its code, after the instance was taken.
-      {"field source of 30 lines",
-       edit<P>([](P& p) { p.u32SrcImageType = 2, p.s32SrcHeight = 30; }),
-       ERR_IMG_RESIZER_SELF_SRCHEIGHT_ILLEGAL, 0, true},
-      {"line buffers beyond the scratch", edit<P>([](P& p) {
-         p.s32SrcWidth = 6000, p.u32SrcYPitch = 6000, p.u32SrcUVPitch = 3000, p.s32DstWidth = 1000,
-         p.u32DstYPitch = 1000, p.u32DstUVPitch = 500;
-       }),
-       ERR_IMG_RESIZER_SELF_SRCWIDTH_ILLEGAL, 0, true},
+      PF_REFUSED_LATE(P, "field source of 30 lines", ERR_IMG_RESIZER_SELF_SRCHEIGHT_ILLEGAL,
+                      p.u32SrcImageType = 2, p.s32SrcHeight = 30),
+      PF_REFUSED_LATE(P, "line buffers beyond the scratch", ERR_IMG_RESIZER_SELF_SRCWIDTH_ILLEGAL,
+                      p.s32SrcWidth = 6000, p.u32SrcYPitch = 6000, p.u32SrcUVPitch = 3000,
+                      p.s32DstWidth = 1000, p.u32DstYPitch = 1000, p.u32DstUVPitch = 500),
   };
   return m;
 }
@@ -163,26 +142,16 @@ pft::ModuleCase zoom_uyvy_case() {
   pft::ModuleCase m;
   m.name = "zoom_uyvy";
   m.family = pft::Family::kScaling;
-  m.entry = {ImageZoomUYVYOpen_c,
-             ImageZoomUYVYProcess_c,
-             ImageZoomUYVYClose_c,
-             ImageZoomUYVYSetParam_c,
-             ImageZoomUYVYGetVersion_c,
-             ImageZoomUYVYGetStatus_c,
-             ImageZoomUYVYAnalyzeErrorCode_c,
-             ImageZoomUYVYDebug_c,
-             ImageZoomUYVGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS_WITH(ImageZoomUYVY, ImageZoomUYVYDebug_c, ImageZoomUYVGetMemSize_c);
   m.table = &tImageZoomUYVYFunc;
   m.id = 23;
-  m.names = pas8ImageZoomUYVYSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_ZOOM_UYVY_INIT_POINTER;
-  m.accept_hi = ERR_IMG_ZOOM_UYVY_GETMEMSIZE_PARAM_POINTER;
-  m.null_name = ERR_IMG_ZOOM_UYVY_ANDTF_ANALYZECODE_HANDLE;
+  pft::set_names(m, pas8ImageZoomUYVYSelfAnalyzeErrorCode, ERR_IMG_ZOOM_UYVY_INIT_POINTER,
+                 ERR_IMG_ZOOM_UYVY_INIT_POINTER, ERR_IMG_ZOOM_UYVY_GETMEMSIZE_PARAM_POINTER,
+                 ERR_IMG_ZOOM_UYVY_ANDTF_ANALYZECODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.zoom_uyvy.002";
-  m.null_version = ERR_IMG_ZOOM_UYVY_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_ZOOM_UYVY_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_ZOOM_UYVY_VERSION_BUFLEN_TOO_SHORT;
+  pft::set_version(m, "pelforge_v300.zoom_uyvy.002", ERR_IMG_ZOOM_UYVY_GET_VERSION_POINTER,
+                   ERR_IMG_ZOOM_UYVY_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_ZOOM_UYVY_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(uyvy_param(64, 32, 1, 48, 24, 1, 4, 4, 8, 8));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tImageZoomUYVYParam*>(record);
@@ -191,52 +160,41 @@ pft::ModuleCase zoom_uyvy_case() {
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 184;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_ZOOM_UYVY_INIT_POINTER;
-  m.close_null = ERR_IMG_ZOOM_UYVY_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_ZOOM_UYVY_CLOSE_MEM_POINTER;
-  m.close_foreign = VIDEOMEM_ERR_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_ZOOM_UYVY_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_ZOOM_UYVY_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_ZOOM_UYVY_PROCESS_INPUT_POINTER;
+  pft::set_null_codes(m, {ERR_IMG_ZOOM_UYVY_INIT_POINTER, ERR_IMG_ZOOM_UYVY_CLOSE_POINTER,
+                          ERR_IMG_ZOOM_UYVY_CLOSE_MEM_POINTER, VIDEOMEM_ERR_POINTER,
+                          ERR_IMG_ZOOM_UYVY_SETPARAM_POINTER, ERR_IMG_ZOOM_UYVY_STATUS_POINTER,
+                          ERR_IMG_ZOOM_UYVY_PROCESS_INPUT_POINTER});
   m.open_failures = {
       ERR_IMG_ZOOM_UYVY_INIT_HANDLE_MEM_MALLOC, ERR_IMG_ZOOM_UYVY_INIT_HANDLE_MEM_MALLOC,
       ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC, ERR_IMG_RESIZER_FAST_SCRATCH_MEM_MALLOC};
   m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
   using P = tImageZoomUYVYParam;
   m.rows = {
-      {"source width 12290", edit<P>([](P& p) { p.s32SrcWidth = 12290, p.u32SrcPitch = 12290; }),
-       ERR_IMG_ZOOM_UYVY_INIT_SRCWIDTH_ILLEGAL},
-      {"destination width odd before a bad height",
-       edit<P>([](P& p) { p.s32DstWidth = 47, p.s32SrcHeight = 0; }),
-       ERR_IMG_ZOOM_UYVY_INIT_DSTWIDTH_ILLEGAL},
-      {"source height 6146", edit<P>([](P& p) { p.s32SrcHeight = 6146; }),
-       ERR_IMG_ZOOM_UYVY_INIT_SRCHEIGHT_ILLEGAL},
-      {"destination height odd before a bad pitch",
-       edit<P>([](P& p) { p.s32DstHeight = 23, p.u32SrcPitch = 2; }),
-       ERR_IMG_ZOOM_UYVY_INIT_DSTHEIGHT_ILLEGAL},
-      {"source pitch below the width", edit<P>([](P& p) { p.u32SrcPitch = 62; }),
-       ERR_IMG_ZOOM_UYVY_INIT_SRC_STRIDE_ILLEGAL},
-      {"destination pitch below the width before a bad bar",
-       edit<P>([](P& p) { p.u32DstPitch = 46, p.s32TopBlack = -2; }),
-       ERR_IMG_ZOOM_UYVY_INIT_DST_STRIDE_ILLEGAL},
-      {"top bar negative", edit<P>([](P& p) { p.s32TopBlack = -2; }), ERR_IMG_ZOOM_UYVY_TOP_BLACK},
-      {"bottom bar odd", edit<P>([](P& p) { p.s32BottomBlack = 3; }),
-       ERR_IMG_ZOOM_UYVY_BOTTOM_BLACK},
-      {"left bar odd before a bad image type",
-       edit<P>([](P& p) { p.s32LeftBlack = 1, p.u32SrcImageType = 0; }),
-       ERR_IMG_ZOOM_UYVY_LEFT_BLACK},
-      {"right bar negative", edit<P>([](P& p) { p.s32RightBlack = -4; }),
-       ERR_IMG_ZOOM_UYVY_RIGHT_BLACK},
-      {"source image type 0", edit<P>([](P& p) { p.u32SrcImageType = 0; }),
-       ERR_IMG_ZOOM_UYVY_INIT_SRC_IMAGETYPE_ILLEGAL},
-      {"destination image type 4", edit<P>([](P& p) { p.u32DstImageType = 4; }),
-       ERR_IMG_ZOOM_UYVY_INIT_DST_IMAGETYPE_ILLEGAL},
-      {"bars wider than the picture", edit<P>([](P& p) { p.s32LeftBlack = p.s32RightBlack = 24; }),
-       ERR_IMG_RESIZER_FILLPOINT_ILLEGAL, 0, true},
-      {"field to field of another size",
-       edit<P>([](P& p) { p.u32SrcImageType = 2, p.u32DstImageType = 2; }),
-       ERR_IMG_RESIZER_422TO422_YUVTYPE_ILLEGAL, 0, true},
+      PF_REFUSED(P, "source width 12290", ERR_IMG_ZOOM_UYVY_INIT_SRCWIDTH_ILLEGAL,
+                 p.s32SrcWidth = 12290, p.u32SrcPitch = 12290),
+      PF_REFUSED(P, "destination width odd before a bad height",
+                 ERR_IMG_ZOOM_UYVY_INIT_DSTWIDTH_ILLEGAL, p.s32DstWidth = 47, p.s32SrcHeight = 0),
+      PF_REFUSED(P, "source height 6146", ERR_IMG_ZOOM_UYVY_INIT_SRCHEIGHT_ILLEGAL,
+                 p.s32SrcHeight = 6146),
+      PF_REFUSED(P, "destination height odd before a bad pitch",
+                 ERR_IMG_ZOOM_UYVY_INIT_DSTHEIGHT_ILLEGAL, p.s32DstHeight = 23, p.u32SrcPitch = 2),
+      PF_REFUSED(P, "source pitch below the width", ERR_IMG_ZOOM_UYVY_INIT_SRC_STRIDE_ILLEGAL,
+                 p.u32SrcPitch = 62),
+      PF_REFUSED(P, "destination pitch below the width before a bad bar",
+                 ERR_IMG_ZOOM_UYVY_INIT_DST_STRIDE_ILLEGAL, p.u32DstPitch = 46, p.s32TopBlack = -2),
+      PF_REFUSED(P, "top bar negative", ERR_IMG_ZOOM_UYVY_TOP_BLACK, p.s32TopBlack = -2),
+      PF_REFUSED(P, "bottom bar odd", ERR_IMG_ZOOM_UYVY_BOTTOM_BLACK, p.s32BottomBlack = 3),
+      PF_REFUSED(P, "left bar odd before a bad image type", ERR_IMG_ZOOM_UYVY_LEFT_BLACK,
+                 p.s32LeftBlack = 1, p.u32SrcImageType = 0),
+      PF_REFUSED(P, "right bar negative", ERR_IMG_ZOOM_UYVY_RIGHT_BLACK, p.s32RightBlack = -4),
+      PF_REFUSED(P, "source image type 0", ERR_IMG_ZOOM_UYVY_INIT_SRC_IMAGETYPE_ILLEGAL,
+                 p.u32SrcImageType = 0),
+      PF_REFUSED(P, "destination image type 4", ERR_IMG_ZOOM_UYVY_INIT_DST_IMAGETYPE_ILLEGAL,
+                 p.u32DstImageType = 4),
+      PF_REFUSED_LATE(P, "bars wider than the picture", ERR_IMG_RESIZER_FILLPOINT_ILLEGAL,
+                      p.s32LeftBlack = p.s32RightBlack = 24),
+      PF_REFUSED_LATE(P, "field to field of another size", ERR_IMG_RESIZER_422TO422_YUVTYPE_ILLEGAL,
+                      p.u32SrcImageType = 2, p.u32DstImageType = 2),
   };
   return m;
 }
@@ -246,26 +204,16 @@ pft::ModuleCase apt_zoom_case() {
   pft::ModuleCase m;
   m.name = "apt_zoom";
   m.family = pft::Family::kScaling;
-  m.entry = {ImageAptZoomOpen_c,
-             ImageAptZoomProcess_c,
-             ImageAptZoomClose_c,
-             ImageAptZoomSetParam_c,
-             ImageAptZoomGetVersion_c,
-             ImageAptZoomGetStatus_c,
-             ImageAptZoomAnalyzeErrorCode_c,
-             ImageAptZoomDebug_c,
-             ImageAptZoomGetMemSize_c};
+  m.entry = PF_ENTRY_POINTS(ImageAptZoom);
   m.table = &tImageAptZoomFunc;
   m.id = 20;
-  m.names = pas8ImageAptZoomSelfAnalyzeErrorCode;
-  m.first_code = m.accept_lo = ERR_IMG_APT_ZOOM_SELF_INIT_POINTER;
-  m.accept_hi = ERR_IMG_APT_ZOOM_GET_MEMSIZE_ZOOM_PARAM;
-  m.null_name = ERR_IMG_APT_ZOOM_ANALYZE_ERROR_CODE_HANDLE;
+  pft::set_names(m, pas8ImageAptZoomSelfAnalyzeErrorCode, ERR_IMG_APT_ZOOM_SELF_INIT_POINTER,
+                 ERR_IMG_APT_ZOOM_SELF_INIT_POINTER, ERR_IMG_APT_ZOOM_GET_MEMSIZE_ZOOM_PARAM,
+                 ERR_IMG_APT_ZOOM_ANALYZE_ERROR_CODE_HANDLE);
   m.delegates = true;
-  m.version_tag = "pelforge_v300.AptZoom.003";
-  m.null_version = ERR_IMG_APT_ZOOM_SELF_GET_VERSION_POINTER;
-  m.null_version_length = ERR_IMG_APT_ZOOM_SELF_GET_VERSION_VERLEN_POINTER;
-  m.short_version = ERR_IMG_APT_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT;
+  pft::set_version(m, "pelforge_v300.AptZoom.003", ERR_IMG_APT_ZOOM_SELF_GET_VERSION_POINTER,
+                   ERR_IMG_APT_ZOOM_SELF_GET_VERSION_VERLEN_POINTER,
+                   ERR_IMG_APT_ZOOM_SELF_VERSION_BUFLEN_TOO_SHORT);
   m.param = pft::record_bytes(apt_param(420, 64, 32, 1, 420, 48, 40, 1, 8, 8, 4, 4));
   m.run = [](const tImgProcFuncList& e, void* h, const void* record, pft::Pictures& pics) {
     const auto& p = *static_cast<const tImageAptZoomParam*>(record);
@@ -274,14 +222,11 @@ pft::ModuleCase apt_zoom_case() {
     return e.Process(h, &b, &b);
   };
   m.mem_size = 176 + 192;
-  m.open_null_out = m.open_null_param = m.open_null_mem = ERR_IMG_APT_ZOOM_SELF_INIT_POINTER;
-  m.close_null = ERR_IMG_APT_ZOOM_SELF_CLOSE_POINTER;
-  m.close_no_mem = ERR_IMG_APT_ZOOM_SELF_CLOSE_MEM_POINTER;
-  m.close_foreign = VIDEOMEM_ERR_POINTER;
-  m.setparam_null_handle = m.setparam_null_param = ERR_IMG_APT_ZOOM_SELF_SETPARAM_POINTER;
-  m.getstatus_null_handle = m.getstatus_null_record = ERR_IMG_APT_ZOOM_SELF_STATUS_POINTER;
-  m.process_null_handle = m.process_null_input = m.process_null_output =
-      ERR_IMG_APT_ZOOM_SELF_INPUT_POINTER;
+  pft::set_null_codes(m,
+                      {ERR_IMG_APT_ZOOM_SELF_INIT_POINTER, ERR_IMG_APT_ZOOM_SELF_CLOSE_POINTER,
+                       ERR_IMG_APT_ZOOM_SELF_CLOSE_MEM_POINTER, VIDEOMEM_ERR_POINTER,
+                       ERR_IMG_APT_ZOOM_SELF_SETPARAM_POINTER, ERR_IMG_APT_ZOOM_SELF_STATUS_POINTER,
+                       ERR_IMG_APT_ZOOM_SELF_INPUT_POINTER});
   m.open_failures = {ERR_IMG_APT_ZOOM_SELF_INIT_HANDLE_MEM_MALLOC_ERROR,
                      ERR_IMG_APT_ZOOM_SELF_INIT_HANDLE_MEM_MALLOC_ERROR,
                      ERR_IMG_RESIZER_SELF_HANDLE_MEM_MALLOC,
@@ -289,58 +234,53 @@ pft::ModuleCase apt_zoom_case() {
   m.dma_failure = ERR_IMG_RESIZER_GET_DMA_HANDLE;
   using P = tImageAptZoomParam;
   m.rows = {
-      {"source width odd before a bad height",
-       edit<P>([](P& p) { p.s32SrcWidth = 63, p.s32SrcHeight = 0; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_IMAGE_WIDTH_ILLEGAL},
-      {"field source of 30 lines",
-       edit<P>([](P& p) { p.u32SrcImageType = 2, p.s32SrcHeight = 30; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_IMAGE_HEIGHT_ILLEGAL},
-      {"frame source of 31 lines", edit<P>([](P& p) { p.s32SrcHeight = 31; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_IMAGE_HEIGHT_ILLEGAL},
-      {"source pitch below the width", edit<P>([](P& p) { p.u32SrcYPitch = 62; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_YSTRIDE_ILLEGAL},
-      {"chroma pitch not half", edit<P>([](P& p) { p.u32SrcUVPitch = 33; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_UVSTRIDE_ILLEGAL},
-      {"output width 0", edit<P>([](P& p) { p.s32OutWidth = 0; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_OUT_IMAGE_WIDTH_ILLEGAL},
-      {"output height odd", edit<P>([](P& p) { p.s32OutHeight = 39; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_OUT_IMAGE_HEIGHT_ILLEGAL},
-      {"output pitch below the width before a bad offset",
-       edit<P>([](P& p) { p.u32OutYPitch = 46, p.s32LeftOffset = 2; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_OUT_YSTRIDE_ILLEGAL},
-      {"left offset not a multiple of 4", edit<P>([](P& p) { p.s32LeftOffset = 6; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_LEFT_OFFSET_ILLEGAL},
-      {"left offset the source width", edit<P>([](P& p) { p.s32LeftOffset = 64; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_LEFT_OFFSET_ILLEGAL},
-      {"right offset negative", edit<P>([](P& p) { p.s32RightOffset = -4; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_RIGHT_OFFSET_ILLEGAL},
-      {"left and right 4 on a width of 8", edit<P>([](P& p) {
-         p.s32SrcWidth = 8, p.u32SrcYPitch = 8, p.u32SrcUVPitch = 4,
-         p.s32LeftOffset = p.s32RightOffset = 4;
-       }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_HORIZON_OFFSET_ILLEGAL},
-      {"top offset odd", edit<P>([](P& p) { p.s32TopOffset = 2; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_TOP_OFFSET_ILLEGAL},
-      {"bottom offset the source height", edit<P>([](P& p) { p.s32BottomOffset = 32; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_BOTTOM_OFFSET_ILLEGAL},
-      {"top and bottom the source height",
-       edit<P>([](P& p) { p.s32TopOffset = 16, p.s32BottomOffset = 16; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_VERTICAL_OFFSET_ILLEGAL},
-      {"source NV12 before a bad image type",
-       edit<P>([](P& p) { p.u32SrcYuvType = 42012, p.u32SrcImageType = 3; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_SRC_YUVTYPE_ILLEGAL},
-      {"output YUYV", edit<P>([](P& p) { p.u32OutYuvType = 4201; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_DST_YUVTYPE_ILLEGAL},
-      {"interlaced source", edit<P>([](P& p) { p.u32SrcImageType = 3; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_SRC_IMAGETYPE_ILLEGAL},
-      {"interlaced output", edit<P>([](P& p) { p.u32OutImageType = 3; }),
-       ERR_IMG_APT_ZOOM_SELF_INIT_DST_IMAGETYPE_ILLEGAL},
-      {"bars wider than the output",
-       edit<P>([](P& p) { p.s32LeftOffset = 24, p.s32RightOffset = 24; }),
-       ERR_IMG_RESIZER_FILLPOINT_ILLEGAL, 0, true},
-      {"4:2:0 field to packed field",
-       edit<P>([](P& p) { p.u32SrcImageType = 2, p.u32OutYuvType = 422, p.u32OutImageType = 2; }),
-       ERR_IMG_RESIZER_420TO422_YUVTYPE_ILLEGAL, 0, true},
+      PF_REFUSED(P, "source width odd before a bad height",
+                 ERR_IMG_APT_ZOOM_SELF_INIT_IMAGE_WIDTH_ILLEGAL, p.s32SrcWidth = 63,
+                 p.s32SrcHeight = 0),
+      PF_REFUSED(P, "field source of 30 lines", ERR_IMG_APT_ZOOM_SELF_INIT_IMAGE_HEIGHT_ILLEGAL,
+                 p.u32SrcImageType = 2, p.s32SrcHeight = 30),
+      PF_REFUSED(P, "frame source of 31 lines", ERR_IMG_APT_ZOOM_SELF_INIT_IMAGE_HEIGHT_ILLEGAL,
+                 p.s32SrcHeight = 31),
+      PF_REFUSED(P, "source pitch below the width", ERR_IMG_APT_ZOOM_SELF_INIT_YSTRIDE_ILLEGAL,
+                 p.u32SrcYPitch = 62),
+      PF_REFUSED(P, "chroma pitch not half", ERR_IMG_APT_ZOOM_SELF_INIT_UVSTRIDE_ILLEGAL,
+                 p.u32SrcUVPitch = 33),
+      PF_REFUSED(P, "output width 0", ERR_IMG_APT_ZOOM_SELF_INIT_OUT_IMAGE_WIDTH_ILLEGAL,
+                 p.s32OutWidth = 0),
+      PF_REFUSED(P, "output height odd", ERR_IMG_APT_ZOOM_SELF_INIT_OUT_IMAGE_HEIGHT_ILLEGAL,
+                 p.s32OutHeight = 39),
+      PF_REFUSED(P, "output pitch below the width before a bad offset",
+                 ERR_IMG_APT_ZOOM_SELF_INIT_OUT_YSTRIDE_ILLEGAL, p.u32OutYPitch = 46,
+                 p.s32LeftOffset = 2),
+      PF_REFUSED(P, "left offset not a multiple of 4",
+                 ERR_IMG_APT_ZOOM_SELF_INIT_LEFT_OFFSET_ILLEGAL, p.s32LeftOffset = 6),
+      PF_REFUSED(P, "left offset the source width", ERR_IMG_APT_ZOOM_SELF_INIT_LEFT_OFFSET_ILLEGAL,
+                 p.s32LeftOffset = 64),
+      PF_REFUSED(P, "right offset negative", ERR_IMG_APT_ZOOM_SELF_INIT_RIGHT_OFFSET_ILLEGAL,
+                 p.s32RightOffset = -4),
+      PF_REFUSED(P, "left and right 4 on a width of 8",
+                 ERR_IMG_APT_ZOOM_SELF_INIT_HORIZON_OFFSET_ILLEGAL, p.s32SrcWidth = 8,
+                 p.u32SrcYPitch = 8, p.u32SrcUVPitch = 4, p.s32LeftOffset = p.s32RightOffset = 4),
+      PF_REFUSED(P, "top offset odd", ERR_IMG_APT_ZOOM_SELF_INIT_TOP_OFFSET_ILLEGAL,
+                 p.s32TopOffset = 2),
+      PF_REFUSED(P, "bottom offset the source height",
+                 ERR_IMG_APT_ZOOM_SELF_INIT_BOTTOM_OFFSET_ILLEGAL, p.s32BottomOffset = 32),
+      PF_REFUSED(P, "top and bottom the source height",
+                 ERR_IMG_APT_ZOOM_SELF_INIT_VERTICAL_OFFSET_ILLEGAL, p.s32TopOffset = 16,
+                 p.s32BottomOffset = 16),
+      PF_REFUSED(P, "source NV12 before a bad image type",
+                 ERR_IMG_APT_ZOOM_SELF_INIT_SRC_YUVTYPE_ILLEGAL, p.u32SrcYuvType = 42012,
+                 p.u32SrcImageType = 3),
+      PF_REFUSED(P, "output YUYV", ERR_IMG_APT_ZOOM_SELF_INIT_DST_YUVTYPE_ILLEGAL,
+                 p.u32OutYuvType = 4201),
+      PF_REFUSED(P, "interlaced source", ERR_IMG_APT_ZOOM_SELF_INIT_SRC_IMAGETYPE_ILLEGAL,
+                 p.u32SrcImageType = 3),
+      PF_REFUSED(P, "interlaced output", ERR_IMG_APT_ZOOM_SELF_INIT_DST_IMAGETYPE_ILLEGAL,
+                 p.u32OutImageType = 3),
+      PF_REFUSED_LATE(P, "bars wider than the output", ERR_IMG_RESIZER_FILLPOINT_ILLEGAL,
+                      p.s32LeftOffset = 24, p.s32RightOffset = 24),
+      PF_REFUSED_LATE(P, "4:2:0 field to packed field", ERR_IMG_RESIZER_420TO422_YUVTYPE_ILLEGAL,
+                      p.u32SrcImageType = 2, p.u32OutYuvType = 422, p.u32OutImageType = 2),
   };
   return m;
 }
