@@ -298,8 +298,7 @@ static void pf_pattern_src_class_init(PfPatternSrcClass* klass) {
 }
 
 static void pf_pattern_src_init(PfPatternSrc* self) {
-  self->kind = PF_RENOVATION_BARS;
-  self->color = 0;
+  pfgst::init_properties(G_OBJECT(self), kProperties);
   self->state = new State;
   gst_video_info_init(&self->state->info);
   gst_base_src_set_format(GST_BASE_SRC(self), GST_FORMAT_TIME);

@@ -103,6 +103,33 @@ void install_properties(GObjectClass* klass, std::span<const Property> table) {
   }
 }
 
+void init_properties(GObject* object, std::span<const Property> table) {
+  for (const Property& row : table) {
+    GValue value = G_VALUE_INIT;
+    switch (row.kind) {
+      case PropKind::kString:
+        g_value_init(&value, G_TYPE_STRING);
+        g_value_set_static_string(&value, row.text);
+        break;
+      case PropKind::kUint:
+        g_value_init(&value, G_TYPE_UINT);
+        break;
+      case PropKind::kInt:
+        g_value_init(&value, G_TYPE_INT);
+        break;
+      case PropKind::kBoolean:
+        g_value_init(&value, G_TYPE_BOOLEAN);
+        break;
+      case PropKind::kEnum:
+        g_value_init(&value, row.enum_type());
+        break;
+    }
+    if (row.kind != PropKind::kString) set_number(&value, row.fallback);
+    row.access.set(object, &value);
+    g_value_unset(&value);
+  }
+}
+
 GType enum_type(const char* name, const GEnumValue* values) {
   // Classes of different threads may ask at once; the name registers once.
   static std::mutex mutex;

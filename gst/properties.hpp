@@ -75,6 +75,10 @@ constexpr Property enum_property(const char* name, const char* nick, const char*
 // from 1 in table order, and the class's set_property and get_property that serve them.
 void install_properties(GObjectClass* klass, std::span<const Property> table);
 
+// Gives a new instance every property's default, from its instance init: the defaults are then
+// written once, in the table, and gst-inspect shows what the instance has.
+void init_properties(GObject* object, std::span<const Property> table);
+
 // The enum type `name` of `values` (a static array ending in a zero row), registered once.
 GType enum_type(const char* name, const GEnumValue* values);
 
