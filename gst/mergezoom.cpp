@@ -169,15 +169,14 @@ constexpr pfgst::Property kProperties[] = {
                         "or focus frames, else 0)",
                         -1, 254, -1, pfgst::kPropFlags,
                         pfgst::locked_field<&PfMergeZoom::border>()),
-    pfgst::uint_property("border-color", "Border colour", "Colour of the lines, 0xRRGGBB", 0,
-                         0xFFFFFF, 0xFFFFFF, pfgst::kPropFlags,
-                         pfgst::locked_field<&PfMergeZoom::border_color>()),
-    pfgst::uint_property("background", "Background", "What no picture covers, 0xRRGGBB", 0,
-                         0xFFFFFF, 0, pfgst::kPropFlags,
-                         pfgst::locked_field<&PfMergeZoom::background>()),
-    pfgst::uint_property("focus-color", "Focus colour", "Colour of the focus frames, 0xRRGGBB", 0,
-                         0xFFFFFF, 0xFFC800, pfgst::kPropFlags,
-                         pfgst::locked_field<&PfMergeZoom::focus_color>()),
+    pfgst::colour_property("border-color", "Border colour", "Colour of the lines, 0xRRGGBB",
+                           0xFFFFFF, pfgst::kPropFlags,
+                           pfgst::locked_field<&PfMergeZoom::border_color>()),
+    pfgst::colour_property("background", "Background", "What no picture covers, 0xRRGGBB", 0,
+                           pfgst::kPropFlags, pfgst::locked_field<&PfMergeZoom::background>()),
+    pfgst::colour_property("focus-color", "Focus colour", "Colour of the focus frames, 0xRRGGBB",
+                           0xFFC800, pfgst::kPropFlags,
+                           pfgst::locked_field<&PfMergeZoom::focus_color>()),
 };
 
 void finalize(GObject* object) {

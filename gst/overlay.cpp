@@ -534,9 +534,9 @@ constexpr pfgst::Property kLogoProperties[] = {
                  "Height of the pictures the logo was made for, a multiple of 4 (0: the "
                  "pictures' own)",
                  0, 16384, 0, kPropFlags, filter_field<&LogoImpl::ref_height>()),
-    pfgst::uint_property("key-color", "Key colour",
-                         "Colour of a BMP logo that is left transparent, as 0xRRGGBB", 0, 0xFFFFFF,
-                         0xFF00FF, kPropFlags, filter_field<&LogoImpl::key_color>()),
+    pfgst::colour_property("key-color", "Key colour",
+                           "Colour of a BMP logo that is left transparent, as 0xRRGGBB", 0xFF00FF,
+                           kPropFlags, filter_field<&LogoImpl::key_color>()),
     int_property("key-opacity", "Key opacity",
                  "Opacity of a BMP logo's key-colour pixels, 0 (clear) to 255 (which "
                  "makes every other pixel clear)",

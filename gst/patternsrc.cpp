@@ -57,9 +57,8 @@ GType kind_type() {
 constexpr pfgst::Property kProperties[] = {
     pfgst::enum_property("kind", "Kind", "The picture to make", kind_type, PF_RENOVATION_BARS,
                          pfgst::kPropFlagsReady, pfgst::locked_field<&PfPatternSrc::kind>()),
-    pfgst::uint_property("color", "Colour", "The solid colour as 0xRRGGBB (kind=solid)", 0,
-                         0xFFFFFF, 0, pfgst::kPropFlagsReady,
-                         pfgst::locked_field<&PfPatternSrc::color>()),
+    pfgst::colour_property("color", "Colour", "The solid colour as 0xRRGGBB (kind=solid)", 0,
+                           pfgst::kPropFlagsReady, pfgst::locked_field<&PfPatternSrc::color>()),
 };
 
 void finalize(GObject* object) {

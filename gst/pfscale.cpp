@@ -273,11 +273,11 @@ constexpr pfgst::Property kProperties[] = {
                             "fill-color (bars are multiples of 4 lines or pixels)",
                             false, pfgst::kPropFlagsReady,
                             pfgst::locked_field<&PfScale::add_borders>()),
-    pfgst::uint_property("fill-color", "Fill colour",
-                         "Colour of the bars as 0xYYUUVV: Y, U and V bytes (0x108080 is black, "
-                         "0xEB8080 white)",
-                         0, 0xFFFFFF, 0x108080, pfgst::kPropFlagsReady,
-                         pfgst::locked_field<&PfScale::fill_color>()),
+    pfgst::colour_property("fill-color", "Fill colour",
+                           "Colour of the bars as 0xYYUUVV: Y, U and V bytes (0x108080 is black, "
+                           "0xEB8080 white)",
+                           0x108080, pfgst::kPropFlagsReady,
+                           pfgst::locked_field<&PfScale::fill_color>()),
 };
 
 void finalize(GObject* object) {

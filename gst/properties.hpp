@@ -54,6 +54,11 @@ constexpr Property uint_property(const char* name, const char* nick, const char*
                                  guint max, guint fallback, GParamFlags flags, Access access) {
   return {name, nick, blurb, PropKind::kUint, min, max, fallback, nullptr, nullptr, flags, access};
 }
+// A colour as 0xRRGGBB (or 0xYYUUVV), the form every colour property takes.
+constexpr Property colour_property(const char* name, const char* nick, const char* blurb,
+                                   guint fallback, GParamFlags flags, Access access) {
+  return uint_property(name, nick, blurb, 0, 0xFFFFFF, fallback, flags, access);
+}
 constexpr Property int_property(const char* name, const char* nick, const char* blurb, gint min,
                                 gint max, gint fallback, GParamFlags flags, Access access) {
   return {name, nick, blurb, PropKind::kInt, min, max, fallback, nullptr, nullptr, flags, access};
