@@ -75,13 +75,10 @@ G_END_DECLS
 
 namespace pfgst {
 
-// The element's implementation, owned by the element (set in the subclass's init).
+// The element's implementation, owned by the element.
 FilterImpl* filter_impl(gpointer element);
-void set_filter_impl(gpointer element, FilterImpl* impl);
 // The subclass's instance init: its implementation, given the properties' defaults.
 void init_filter(gpointer element, FilterImpl* impl, std::span<const Property> properties);
-// Pad templates of an in-place element for these formats.
-void add_filter_templates(GstElementClass* klass, GstCaps* caps);
 // Marks the implementation for reconfiguration before the next picture.
 void filter_changed(gpointer element);
 
