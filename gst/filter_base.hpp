@@ -2,7 +2,8 @@
 // PfFilter: the base of the elements that run one module on each picture in place (filters and
 // overlays). The element's C++ side, a FilterImpl, opens its module for the negotiated pictures,
 // runs it on each one and takes new property values between pictures; the base negotiates,
-// posts the module's refusals on the bus and closes everything in stop.
+// posts the module's refusals on the bus and closes everything in stop. The implementation holds
+// the property values (filter_field), which start from the element's property table.
 #ifndef PELFORGE_GST_FILTER_BASE_HPP_
 #define PELFORGE_GST_FILTER_BASE_HPP_
 
@@ -58,7 +59,7 @@ class FilterImpl {
   static constexpr uint32_t kNotModule = 1;
   std::string error_text;
 
-  // Set by property setters (under the object lock) so that the next picture reconfigures.
+  // Set by property setters so that the next picture reconfigures.
   std::atomic<bool> changed{false};
 };
 
