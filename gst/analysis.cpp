@@ -3,7 +3,6 @@
 // message "pelforge-motion" names the frame and the watch areas in alarm.
 #include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -49,9 +48,8 @@ bool parse_areas(const std::string& text, std::vector<Area>& areas, std::string&
 
 class MotionImpl final : public FilterImpl {
  public:
-  std::atomic<int> sensitivity{3}, fine_tune{0};
-  std::mutex text_mutex;
-  std::string areas_text;
+  std::atomic<int> sensitivity{}, fine_tune{};
+  pfgst::SharedText areas_text;
   GstElement* element = nullptr;
 
   uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
@@ -85,12 +83,7 @@ class MotionImpl final : public FilterImpl {
 
  private:
   bool param(const GstVideoInfo* info) {
-    std::string text;
-    {
-      std::lock_guard lock(text_mutex);
-      text = areas_text;
-    }
-    if (!parse_areas(text, areas_, error_text)) return false;
+    if (!parse_areas(areas_text.get(), areas_, error_text)) return false;
     param_ = tImageMotionSurveilParam{};
     width_ = GST_VIDEO_INFO_WIDTH(info);
     const int height = GST_VIDEO_INFO_HEIGHT(info);
@@ -169,86 +162,30 @@ GST_ELEMENT_REGISTER_DEFINE(pfmotion, "pfmotion", GST_RANK_NONE, PF_TYPE_MOTION)
 
 namespace {
 
-enum { kPropAreas = 1, kPropSensitivity, kPropFineTune };
-
-MotionImpl& impl_of(gpointer element) {
-  return *static_cast<MotionImpl*>(pfgst::filter_impl(element));
-}
-
-void set_property(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  MotionImpl& impl = impl_of(object);
-  switch (id) {
-    case kPropAreas: {
-      std::lock_guard lock(impl.text_mutex);
-      const char* text = g_value_get_string(value);
-      impl.areas_text = text != nullptr ? text : "";
-      break;
-    }
-    case kPropSensitivity:
-      impl.sensitivity = g_value_get_int(value);
-      break;
-    case kPropFineTune:
-      impl.fine_tune = g_value_get_int(value);
-      break;
-    default:
-      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-      return;
-  }
-  pfgst::filter_changed(object);
-}
-
-void get_property(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  MotionImpl& impl = impl_of(object);
-  switch (id) {
-    case kPropAreas: {
-      std::lock_guard lock(impl.text_mutex);
-      g_value_set_string(value, impl.areas_text.c_str());
-      break;
-    }
-    case kPropSensitivity:
-      g_value_set_int(value, impl.sensitivity);
-      break;
-    case kPropFineTune:
-      g_value_set_int(value, impl.fine_tune);
-      break;
-    default:
-      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-      break;
-  }
-}
+constexpr pfgst::Property kProperties[] = {
+    pfgst::string_property("areas", "Areas",
+                           "Watch areas, up to 16, separated by ';': X,Y,W,H in pixels. Numbered "
+                           "from 1 in the messages",
+                           "", pfgst::kPropFlags, pfgst::filter_field<&MotionImpl::areas_text>()),
+    pfgst::int_property("sensitivity", "Sensitivity", "1 (least) to 5 (most sensitive)", 1, 5, 3,
+                        pfgst::kPropFlags, pfgst::filter_field<&MotionImpl::sensitivity>()),
+    pfgst::int_property("fine-tune", "Fine tune", "Adjusts the sensitivity in 21 steps", -10, 10, 0,
+                        pfgst::kPropFlags, pfgst::filter_field<&MotionImpl::fine_tune>()),
+};
 
 }  // namespace
 
 static void pf_motion_class_init(PfMotionClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = set_property;
-  object_class->get_property = get_property;
-  g_object_class_install_property(
-      object_class, kPropAreas,
-      g_param_spec_string("areas", "Areas",
-                          "Watch areas, up to 16, separated by ';': X,Y,W,H in pixels. Numbered "
-                          "from 1 in the messages",
-                          "", pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropSensitivity,
-      g_param_spec_int("sensitivity", "Sensitivity", "1 (least) to 5 (most sensitive)", 1, 5, 3,
-                       pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropFineTune,
-      g_param_spec_int("fine-tune", "Fine tune", "Adjusts the sensitivity in 21 steps", -10, 10, 0,
-                       pfgst::kPropFlags));
-  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass),
-                              pfgst::raw_caps({"I420", "NV12"}, 12288, 6144, 8, 2));
-  gst_element_class_set_static_metadata(
-      GST_ELEMENT_CLASS(klass), "pelforge motion detection", "Filter/Analyzer/Video",
+  pfgst::init_filter_class(
+      klass, kProperties, pfgst::raw_caps({"I420", "NV12"}, 12288, 6144, 8, 2),
+      "pelforge motion detection", "Filter/Analyzer/Video",
       "Watches areas for motion and posts a \"pelforge-motion\" element message (frame, "
       "timestamp, areas) for every picture in which an area raised the alarm; pictures pass "
-      "unchanged",
-      "pelforge");
+      "unchanged");
 }
 
 static void pf_motion_init(PfMotion* self) {
   auto* impl = new MotionImpl;
   impl->element = GST_ELEMENT(self);
-  pfgst::set_filter_impl(self, impl);
+  pfgst::init_filter(self, impl, kProperties);
 }

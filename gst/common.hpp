@@ -15,15 +15,9 @@
 #include <vector>
 
 #include "pelforge.h"
+#include "properties.hpp"
 
 namespace pfgst {
-
-// Flags of every element property: readable, writable, names owned by the element.
-inline constexpr GParamFlags kPropFlags =
-    static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS);
-// Properties that size or shape the pictures: they apply from the next negotiation on.
-inline constexpr GParamFlags kPropFlagsReady =
-    static_cast<GParamFlags>(kPropFlags | GST_PARAM_MUTABLE_READY);
 
 // One handle of the video memory service, for the instances of one element.
 class MemHandle {

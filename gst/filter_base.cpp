@@ -108,16 +108,25 @@ namespace pfgst {
 
 FilterImpl* filter_impl(gpointer element) { return priv(element)->impl; }
 
-void set_filter_impl(gpointer element, FilterImpl* impl) { priv(element)->impl = impl; }
+void init_filter(gpointer element, FilterImpl* impl, std::span<const Property> properties) {
+  priv(element)->impl = impl;
+  init_properties(G_OBJECT(element), properties);
+}
 
 void filter_changed(gpointer element) { priv(element)->impl->changed = true; }
 
-void add_filter_templates(GstElementClass* klass, GstCaps* caps) {
-  gst_element_class_add_pad_template(
-      klass, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, caps));
-  gst_element_class_add_pad_template(
-      klass, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, caps));
-  gst_caps_unref(caps);
+void init_filter_class(gpointer klass, std::span<const Property> properties, GstCaps* caps,
+                       const char* longname, const char* classification, const char* description) {
+  install_properties(G_OBJECT_CLASS(klass), properties);
+  if (caps != nullptr) {
+    for (const auto& [name, direction] : {std::pair{"sink", GST_PAD_SINK}, {"src", GST_PAD_SRC}}) {
+      gst_element_class_add_pad_template(
+          GST_ELEMENT_CLASS(klass), gst_pad_template_new(name, direction, GST_PAD_ALWAYS, caps));
+    }
+    gst_caps_unref(caps);
+  }
+  gst_element_class_set_static_metadata(GST_ELEMENT_CLASS(klass), longname, classification,
+                                        description, "pelforge");
 }
 
 }  // namespace pfgst

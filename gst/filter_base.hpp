@@ -2,18 +2,39 @@
 // PfFilter: the base of the elements that run one module on each picture in place (filters and
 // overlays). The element's C++ side, a FilterImpl, opens its module for the negotiated pictures,
 // runs it on each one and takes new property values between pictures; the base negotiates,
-// posts the module's refusals on the bus and closes everything in stop.
+// posts the module's refusals on the bus and closes everything in stop. The implementation holds
+// the property values (filter_field), which start from the element's property table.
 #ifndef PELFORGE_GST_FILTER_BASE_HPP_
 #define PELFORGE_GST_FILTER_BASE_HPP_
 
 #include <gst/video/gstvideofilter.h>
 
 #include <atomic>
+#include <mutex>
+#include <span>
 #include <string>
+#include <type_traits>
 
 #include "common.hpp"
 
 namespace pfgst {
+
+// Text properties are set from the application's thread and read from the streaming thread.
+class SharedText {
+ public:
+  void set(const char* text) {
+    std::lock_guard lock(mutex_);
+    text_ = text != nullptr ? text : "";
+  }
+  std::string get() const {
+    std::lock_guard lock(mutex_);
+    return text_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::string text_;
+};
 
 class FilterImpl {
  public:
@@ -38,7 +59,7 @@ class FilterImpl {
   static constexpr uint32_t kNotModule = 1;
   std::string error_text;
 
-  // Set by property setters (under the object lock) so that the next picture reconfigures.
+  // Set by property setters so that the next picture reconfigures.
   std::atomic<bool> changed{false};
 };
 
@@ -55,13 +76,56 @@ G_END_DECLS
 
 namespace pfgst {
 
-// The element's implementation, owned by the element (set in the subclass's init).
+// The element's implementation, owned by the element.
 FilterImpl* filter_impl(gpointer element);
-void set_filter_impl(gpointer element, FilterImpl* impl);
-// Pad templates of an in-place element for these formats.
-void add_filter_templates(GstElementClass* klass, GstCaps* caps);
+// The subclass's instance init: its implementation, given the properties' defaults.
+void init_filter(gpointer element, FilterImpl* impl, std::span<const Property> properties);
 // Marks the implementation for reconfiguration before the next picture.
 void filter_changed(gpointer element);
+
+// The class of an in-place element: its properties, "sink" and "src" templates of `caps` (none
+// when null: the element adds its own) and its metadata.
+void init_filter_class(gpointer klass, std::span<const Property> properties, GstCaps* caps,
+                       const char* longname, const char* classification, const char* description);
+
+namespace detail {
+
+template <auto Member>
+auto& filter_value(GObject* object) {
+  using Impl = typename MemberOf<decltype(Member)>::Class;
+  return static_cast<Impl*>(filter_impl(object))->*Member;
+}
+
+template <auto Member>
+void set_filter(GObject* object, const GValue* value) {
+  auto& field = filter_value<Member>(object);
+  using Field = std::remove_reference_t<decltype(field)>;
+  if constexpr (std::is_same_v<Field, SharedText>) {
+    field.set(g_value_get_string(value));
+  } else {
+    field = static_cast<typename Field::value_type>(number_of(value));
+  }
+  filter_changed(object);
+}
+
+template <auto Member>
+void get_filter(GObject* object, GValue* value) {
+  const auto& field = filter_value<Member>(object);
+  if constexpr (std::is_same_v<std::remove_cvref_t<decltype(field)>, SharedText>) {
+    g_value_set_string(value, field.get().c_str());
+  } else {
+    set_number(value, static_cast<gint64>(field.load()));
+  }
+}
+
+}  // namespace detail
+
+// A value in the element's implementation (an atomic number or a SharedText), read by the
+// streaming thread; setting it reconfigures the module before the next picture.
+template <auto Member>
+constexpr Access filter_field() {
+  return {detail::set_filter<Member>, detail::get_filter<Member>};
+}
 
 }  // namespace pfgst
 

@@ -57,7 +57,7 @@ int height_of(const GstVideoInfo* info) { return GST_VIDEO_INFO_HEIGHT(info); }
 
 class DenoiseImpl final : public FilterImpl {
  public:
-  std::atomic<int> strength{3};
+  std::atomic<int> strength{};
 
   uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
     picture_.configure(info);
@@ -95,7 +95,7 @@ class DenoiseImpl final : public FilterImpl {
 
 class SharpenImpl final : public FilterImpl {
  public:
-  std::atomic<int> strength{64};
+  std::atomic<int> strength{};
 
   uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
     *refused = &module_;
@@ -127,8 +127,8 @@ class SharpenImpl final : public FilterImpl {
 
 class BlurImpl final : public FilterImpl {
  public:
-  std::atomic<int> level{3};
-  std::atomic<int> limit{255};
+  std::atomic<int> level{};
+  std::atomic<int> limit{};
 
   uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
     picture_.configure(info);
@@ -168,7 +168,7 @@ class BlurImpl final : public FilterImpl {
 
 class DeinterlaceImpl final : public FilterImpl {
  public:
-  std::atomic<int> mode{PF_DEINTERLACE_MODE_TEMPORAL};
+  std::atomic<int> mode{};
 
   uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
     picture_.configure(info);
@@ -216,7 +216,7 @@ class DeinterlaceImpl final : public FilterImpl {
 
 class DeblockImpl final : public FilterImpl {
  public:
-  std::atomic<int> quantiser{8};
+  std::atomic<int> quantiser{};
 
   uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
     picture_.configure(info);
@@ -247,7 +247,7 @@ class DeblockImpl final : public FilterImpl {
 
 class DeringImpl final : public FilterImpl {
  public:
-  std::atomic<int> quantiser{8};
+  std::atomic<int> quantiser{};
 
   uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
     picture_.configure(info);
@@ -274,16 +274,9 @@ class DeringImpl final : public FilterImpl {
   pfgst::ContiguousPicture picture_;
 };
 
-template <class Impl>
-Impl& impl_of(gpointer element) {
-  return *static_cast<Impl*>(pfgst::filter_impl(element));
-}
-
 GstCaps* i420_caps(int max_width, int max_height, int width_step = 2, int height_step = 2) {
   return pfgst::raw_caps({"I420"}, max_width, max_height, width_step, height_step);
 }
-
-enum { kPropStrength = 1, kPropLevel, kPropLimit, kPropMode, kPropQuantiser };
 
 // Interlaced pictures in, progressive ones out.
 GstCaps* deinterlace_transform_caps(GstBaseTransform*, GstPadDirection direction, GstCaps* caps,
@@ -365,70 +358,53 @@ GST_ELEMENT_REGISTER_DEFINE(pfdering, "pfdering", GST_RANK_NONE, PF_TYPE_DERING)
 
 namespace {
 
-// Property setters and getters: values go to the implementation, which takes them before the
-// next picture.
-void blur_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  BlurImpl& impl = impl_of<BlurImpl>(object);
-  if (id == kPropLevel) {
-    impl.level = g_value_get_int(value);
-  } else if (id == kPropLimit) {
-    impl.limit = g_value_get_int(value);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  pfgst::filter_changed(object);
-}
-void blur_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  BlurImpl& impl = impl_of<BlurImpl>(object);
-  if (id == kPropLevel) {
-    g_value_set_int(value, impl.level);
-  } else if (id == kPropLimit) {
-    g_value_set_int(value, impl.limit);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
+using pfgst::filter_field;
+using pfgst::int_property;
+using pfgst::kPropFlags;
+
+constexpr pfgst::Property quantiser(pfgst::Access access) {
+  return int_property("quantiser", "Quantiser",
+                      "Quantiser scale the pictures were coded with (1 to 31 for MPEG "
+                      "coders); larger values filter more, 0 leaves nearly everything",
+                      0, 1 << 16, 8, kPropFlags, access);
 }
 
-// One int property that the implementation holds as an atomic.
-template <class Impl, std::atomic<int> Impl::*Field, guint Id>
-void int_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  if (id != Id) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  impl_of<Impl>(object).*Field = g_value_get_int(value);
-  pfgst::filter_changed(object);
-}
-template <class Impl, std::atomic<int> Impl::*Field, guint Id>
-void int_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  if (id != Id) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  g_value_set_int(value, (impl_of<Impl>(object).*Field).load());
-}
-
-GParamSpec* quantiser_spec() {
-  return g_param_spec_int("quantiser", "Quantiser",
-                          "Quantiser scale the pictures were coded with (1 to 31 for MPEG "
-                          "coders); larger values filter more, 0 leaves nearly everything",
-                          0, 1 << 16, 8, pfgst::kPropFlags);
-}
+constexpr pfgst::Property kDeinterlaceProperties[] = {int_property(
+    "mode", "Mode",
+    "0 block comb detector, 1 line repetition, 2 motion-adaptive blend, 3 "
+    "blend with edge directions and the previous picture. The top field's "
+    "lines stay, the bottom field's are rebuilt",
+    0, 3, PF_DEINTERLACE_MODE_TEMPORAL, kPropFlags, filter_field<&DeinterlaceImpl::mode>())};
+constexpr pfgst::Property kDeblockProperties[] = {
+    quantiser(filter_field<&DeblockImpl::quantiser>())};
+constexpr pfgst::Property kDeringProperties[] = {quantiser(filter_field<&DeringImpl::quantiser>())};
+constexpr pfgst::Property kDenoiseProperties[] = {int_property(
+    "strength", "Strength step",
+    "How much the filter's strength grows with every picture, up to "
+    "29 (the SSE2 filter; without SSE2 4x4 blocks that hardly changed keep the "
+    "previous output)",
+    0, PF_TEMPORALFILTER_MAX_STRENGTH, 3, kPropFlags, filter_field<&DenoiseImpl::strength>())};
+constexpr pfgst::Property kSharpenProperties[] = {
+    int_property("strength", "Strength",
+                 "Unsharp mask against an 8x8 box blur: each sample moves away from the "
+                 "blur by strength/256 of its difference (0 changes nothing)",
+                 0, 255, 64, kPropFlags, filter_field<&SharpenImpl::strength>())};
+constexpr pfgst::Property kBlurProperties[] = {
+    int_property("level", "Level", "Width of the 9-tap Gaussian, 0 (none) to 4", 0, 4, 3,
+                 kPropFlags, filter_field<&BlurImpl::level>()),
+    int_property("limit", "Limit",
+                 "Neighbours further than this from the centre sample count as if they "
+                 "were this far, which keeps edges (255: no limit, 0 changes nothing)",
+                 0, 255, 255, kPropFlags, filter_field<&BlurImpl::limit>()),
+};
 
 }  // namespace
 
 static void pf_deinterlace_class_init(PfDeinterlaceClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = int_set<DeinterlaceImpl, &DeinterlaceImpl::mode, kPropMode>;
-  object_class->get_property = int_get<DeinterlaceImpl, &DeinterlaceImpl::mode, kPropMode>;
-  g_object_class_install_property(
-      object_class, kPropMode,
-      g_param_spec_int("mode", "Mode",
-                       "0 block comb detector, 1 line repetition, 2 motion-adaptive blend, 3 "
-                       "blend with edge directions and the previous picture. The top field's "
-                       "lines stay, the bottom field's are rebuilt",
-                       0, 3, PF_DEINTERLACE_MODE_TEMPORAL, pfgst::kPropFlags));
+  pfgst::init_filter_class(
+      klass, kDeinterlaceProperties, nullptr, "pelforge deinterlacer",
+      "Filter/Effect/Video/Deinterlace",
+      "Turns interleaved 4:2:0 frames into progressive ones in place; progressive pictures pass");
   GstCaps* sink = i420_caps(32760, 32760, 8, 8);
   GstCaps* src = i420_caps(32760, 32760, 8, 8);
   gst_structure_set(gst_caps_get_structure(src, 0), "interlace-mode", G_TYPE_STRING, "progressive",
@@ -440,93 +416,51 @@ static void pf_deinterlace_class_init(PfDeinterlaceClass* klass) {
   gst_caps_unref(sink);
   gst_caps_unref(src);
   GST_BASE_TRANSFORM_CLASS(klass)->transform_caps = deinterlace_transform_caps;
-  gst_element_class_set_static_metadata(
-      GST_ELEMENT_CLASS(klass), "pelforge deinterlacer", "Filter/Effect/Video/Deinterlace",
-      "Turns interleaved 4:2:0 frames into progressive ones in place; progressive pictures pass",
-      "pelforge");
 }
 static void pf_deinterlace_init(PfDeinterlace* self) {
-  pfgst::set_filter_impl(self, new DeinterlaceImpl);
+  pfgst::init_filter(self, new DeinterlaceImpl, kDeinterlaceProperties);
 }
 
 static void pf_deblock_class_init(PfDeblockClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = int_set<DeblockImpl, &DeblockImpl::quantiser, kPropQuantiser>;
-  object_class->get_property = int_get<DeblockImpl, &DeblockImpl::quantiser, kPropQuantiser>;
-  g_object_class_install_property(object_class, kPropQuantiser, quantiser_spec());
-  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass), i420_caps(32760, 32760, 8, 8));
-  gst_element_class_set_static_metadata(
-      GST_ELEMENT_CLASS(klass), "pelforge deblocking filter", "Filter/Effect/Video",
-      "Smooths the 8x8 block edges of decoded 4:2:0 pictures", "pelforge");
+  pfgst::init_filter_class(klass, kDeblockProperties, i420_caps(32760, 32760, 8, 8),
+                           "pelforge deblocking filter", "Filter/Effect/Video",
+                           "Smooths the 8x8 block edges of decoded 4:2:0 pictures");
 }
-static void pf_deblock_init(PfDeblock* self) { pfgst::set_filter_impl(self, new DeblockImpl); }
+static void pf_deblock_init(PfDeblock* self) {
+  pfgst::init_filter(self, new DeblockImpl, kDeblockProperties);
+}
 
 static void pf_dering_class_init(PfDeringClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = int_set<DeringImpl, &DeringImpl::quantiser, kPropQuantiser>;
-  object_class->get_property = int_get<DeringImpl, &DeringImpl::quantiser, kPropQuantiser>;
-  g_object_class_install_property(object_class, kPropQuantiser, quantiser_spec());
-  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass), i420_caps(32760, 32760, 8, 8));
-  gst_element_class_set_static_metadata(
-      GST_ELEMENT_CLASS(klass), "pelforge deringing filter", "Filter/Effect/Video",
-      "Suppresses ringing inside the 8x8 blocks of decoded 4:2:0 pictures", "pelforge");
+  pfgst::init_filter_class(klass, kDeringProperties, i420_caps(32760, 32760, 8, 8),
+                           "pelforge deringing filter", "Filter/Effect/Video",
+                           "Suppresses ringing inside the 8x8 blocks of decoded 4:2:0 pictures");
 }
-static void pf_dering_init(PfDering* self) { pfgst::set_filter_impl(self, new DeringImpl); }
+static void pf_dering_init(PfDering* self) {
+  pfgst::init_filter(self, new DeringImpl, kDeringProperties);
+}
 
 static void pf_denoise_class_init(PfDenoiseClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = int_set<DenoiseImpl, &DenoiseImpl::strength, kPropStrength>;
-  object_class->get_property = int_get<DenoiseImpl, &DenoiseImpl::strength, kPropStrength>;
-  g_object_class_install_property(
-      object_class, kPropStrength,
-      g_param_spec_int("strength", "Strength step",
-                       "How much the filter's strength grows with every picture, up to "
-                       "29 (the SSE2 filter; without SSE2 4x4 blocks that hardly changed keep the "
-                       "previous output)",
-                       0, PF_TEMPORALFILTER_MAX_STRENGTH, 3, pfgst::kPropFlags));
-  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass), i420_caps(32766, 32766));
-  gst_element_class_set_static_metadata(
-      GST_ELEMENT_CLASS(klass), "pelforge temporal noise filter", "Filter/Effect/Video",
-      "Reduces noise by blending every picture with the filter's previous output", "pelforge");
+  pfgst::init_filter_class(
+      klass, kDenoiseProperties, i420_caps(32766, 32766), "pelforge temporal noise filter",
+      "Filter/Effect/Video",
+      "Reduces noise by blending every picture with the filter's previous output");
 }
-static void pf_denoise_init(PfDenoise* self) { pfgst::set_filter_impl(self, new DenoiseImpl); }
+static void pf_denoise_init(PfDenoise* self) {
+  pfgst::init_filter(self, new DenoiseImpl, kDenoiseProperties);
+}
 
 static void pf_sharpen_class_init(PfSharpenClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = int_set<SharpenImpl, &SharpenImpl::strength, kPropStrength>;
-  object_class->get_property = int_get<SharpenImpl, &SharpenImpl::strength, kPropStrength>;
-  g_object_class_install_property(
-      object_class, kPropStrength,
-      g_param_spec_int("strength", "Strength",
-                       "Unsharp mask against an 8x8 box blur: each sample moves away from the "
-                       "blur by strength/256 of its difference (0 changes nothing)",
-                       0, 255, 64, pfgst::kPropFlags));
-  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass), i420_caps(2128, 6144));
-  gst_element_class_set_static_metadata(GST_ELEMENT_CLASS(klass), "pelforge sharpen",
-                                        "Filter/Effect/Video",
-                                        "Sharpens 4:2:0 pictures with an unsharp mask", "pelforge");
+  pfgst::init_filter_class(klass, kSharpenProperties, i420_caps(2128, 6144), "pelforge sharpen",
+                           "Filter/Effect/Video", "Sharpens 4:2:0 pictures with an unsharp mask");
 }
-static void pf_sharpen_init(PfSharpen* self) { pfgst::set_filter_impl(self, new SharpenImpl); }
+static void pf_sharpen_init(PfSharpen* self) {
+  pfgst::init_filter(self, new SharpenImpl, kSharpenProperties);
+}
 
 static void pf_blur_class_init(PfBlurClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = blur_set;
-  object_class->get_property = blur_get;
-  g_object_class_install_property(
-      object_class, kPropLevel,
-      g_param_spec_int("level", "Level", "Width of the 9-tap Gaussian, 0 (none) to 4", 0, 4, 3,
-                       pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropLimit,
-      g_param_spec_int("limit", "Limit",
-                       "Neighbours further than this from the centre sample count as if they "
-                       "were this far, which keeps edges (255: no limit, 0 changes nothing)",
-                       0, 255, 255, pfgst::kPropFlags));
-  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass),
-                              i420_caps(PF_GAUSS_FILTER_MAX_WIDTH - 1, 32766));
-  gst_element_class_set_static_metadata(
-      GST_ELEMENT_CLASS(klass), "pelforge Gaussian blur", "Filter/Effect/Video",
-      "Blurs 4:2:0 pictures with a separable Gaussian whose neighbours are limited to a band",
-      "pelforge");
+  pfgst::init_filter_class(
+      klass, kBlurProperties, i420_caps(PF_GAUSS_FILTER_MAX_WIDTH - 1, 32766),
+      "pelforge Gaussian blur", "Filter/Effect/Video",
+      "Blurs 4:2:0 pictures with a separable Gaussian whose neighbours are limited to a band");
 }
-static void pf_blur_init(PfBlur* self) { pfgst::set_filter_impl(self, new BlurImpl); }
+static void pf_blur_init(PfBlur* self) { pfgst::init_filter(self, new BlurImpl, kBlurProperties); }

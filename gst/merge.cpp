@@ -80,88 +80,9 @@ GST_ELEMENT_REGISTER_DEFINE(pfmerge, "pfmerge", GST_RANK_NONE, PF_TYPE_MERGE)
 
 namespace {
 
-enum { kPadPropWindow = 1, kPadPropFocus };
-enum {
-  kPropStyle = 1,
-  kPropBackground,
-  kPropDrawBoundary,
-  kPropBoundaryColor,
-  kPropBoundaryWidth,
-  kPropFocusColor
-};
-
-void pad_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  PfMergePad* pad = PF_MERGE_PAD(object);
-  GST_OBJECT_LOCK(pad);
-  if (id == kPadPropWindow) {
-    pad->window = g_value_get_uint(value);
-  } else if (id == kPadPropFocus) {
-    pad->focus = g_value_get_boolean(value);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
-  GST_OBJECT_UNLOCK(pad);
-}
-
-void pad_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  PfMergePad* pad = PF_MERGE_PAD(object);
-  GST_OBJECT_LOCK(pad);
-  if (id == kPadPropWindow) {
-    g_value_set_uint(value, pad->window);
-  } else if (id == kPadPropFocus) {
-    g_value_set_boolean(value, pad->focus);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
-  GST_OBJECT_UNLOCK(pad);
-}
-
 void pad_finalize(GObject* object) {
   delete PF_MERGE_PAD(object)->state;
   G_OBJECT_CLASS(pf_merge_pad_parent_class)->finalize(object);
-}
-
-guint* prop_field(PfMerge* self, guint id) {
-  switch (id) {
-    case kPropStyle:
-      return &self->style;
-    case kPropBackground:
-      return &self->background;
-    case kPropBoundaryColor:
-      return &self->boundary_color;
-    case kPropBoundaryWidth:
-      return &self->boundary_width;
-    case kPropFocusColor:
-      return &self->focus_color;
-    default:
-      return nullptr;
-  }
-}
-
-void set_property(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  PfMerge* self = PF_MERGE(object);
-  GST_OBJECT_LOCK(self);
-  if (id == kPropDrawBoundary) {
-    self->draw_boundary = g_value_get_boolean(value);
-  } else if (guint* field = prop_field(self, id)) {
-    *field = g_value_get_uint(value);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
-  GST_OBJECT_UNLOCK(self);
-}
-
-void get_property(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  PfMerge* self = PF_MERGE(object);
-  GST_OBJECT_LOCK(self);
-  if (id == kPropDrawBoundary) {
-    g_value_set_boolean(value, self->draw_boundary);
-  } else if (guint* field = prop_field(self, id)) {
-    g_value_set_uint(value, *field);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
-  GST_OBJECT_UNLOCK(self);
 }
 
 void finalize(GObject* object) {
@@ -393,6 +314,40 @@ void release_pad(GstElement* element, GstPad* pad) {
   pfgst::release_child_pad(GST_ELEMENT_CLASS(pf_merge_parent_class), element, pad);
 }
 
+constexpr pfgst::Property kPadProperties[] = {
+    pfgst::uint_property("window", "Window",
+                         "Window of the style this pad's pictures fill, from 1 (0: the first "
+                         "window no other pad names, in pad order)",
+                         0, PF_MERGE_MAX_WINDOWS, 0, pfgst::kPropFlagsControllable,
+                         pfgst::locked_field<&PfMergePad::window>()),
+    pfgst::boolean_property("focus", "Focus", "Draw the focus frame inside this pad's window",
+                            false, pfgst::kPropFlagsControllable,
+                            pfgst::locked_field<&PfMergePad::focus>()),
+};
+
+constexpr pfgst::Property kProperties[] = {
+    pfgst::uint_property("style", "Style",
+                         "Window layout, 0 to 22 (1 full, 2 two, 5 four, 10 nine, 17 sixteen, "
+                         "19-22 grids of 25 to 64; `pelforge merge --list-styles` draws them)",
+                         0, PF_MERGE_STYLE_COUNT - 1, 5, pfgst::kPropFlagsReady,
+                         pfgst::locked_field<&PfMerge::style>()),
+    pfgst::colour_property("background", "Background",
+                           "Colour of bands and empty windows, 0xRRGGBB", 0, pfgst::kPropFlags,
+                           pfgst::locked_field<&PfMerge::background>()),
+    pfgst::boolean_property("draw-boundary", "Draw boundary", "Draw lines between the windows",
+                            true, pfgst::kPropFlags,
+                            pfgst::locked_field<&PfMerge::draw_boundary>()),
+    pfgst::colour_property("boundary-color", "Boundary colour", "Colour of the lines, 0xRRGGBB",
+                           0xFFFFFF, pfgst::kPropFlags,
+                           pfgst::locked_field<&PfMerge::boundary_color>()),
+    pfgst::uint_property("boundary-width", "Boundary width",
+                         "Width of the lines, even (0: 2 at 352x288, else 4)", 0, 24, 0,
+                         pfgst::kPropFlags, pfgst::locked_field<&PfMerge::boundary_width>()),
+    pfgst::colour_property("focus-color", "Focus colour", "Colour of the focus frames, 0xRRGGBB",
+                           0xFFC800, pfgst::kPropFlags,
+                           pfgst::locked_field<&PfMerge::focus_color>()),
+};
+
 GstCaps* src_caps() {
   GstCaps* caps = gst_caps_new_empty();
   for (const auto& b : kBackgrounds) {
@@ -409,25 +364,12 @@ GstCaps* src_caps() {
 
 static void pf_merge_pad_class_init(PfMergePadClass* klass) {
   GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = pad_set;
-  object_class->get_property = pad_get;
   object_class->finalize = pad_finalize;
-  g_object_class_install_property(
-      object_class, kPadPropWindow,
-      g_param_spec_uint("window", "Window",
-                        "Window of the style this pad's pictures fill, from 1 (0: the first "
-                        "window no other pad names, in pad order)",
-                        0, PF_MERGE_MAX_WINDOWS, 0,
-                        static_cast<GParamFlags>(pfgst::kPropFlags | GST_PARAM_CONTROLLABLE)));
-  g_object_class_install_property(
-      object_class, kPadPropFocus,
-      g_param_spec_boolean("focus", "Focus", "Draw the focus frame inside this pad's window", FALSE,
-                           static_cast<GParamFlags>(pfgst::kPropFlags | GST_PARAM_CONTROLLABLE)));
+  pfgst::install_properties(object_class, kPadProperties);
 }
 
 static void pf_merge_pad_init(PfMergePad* pad) {
-  pad->window = 0;
-  pad->focus = FALSE;
+  pfgst::init_properties(G_OBJECT(pad), kPadProperties);
   pad->state = new PadState;
 }
 
@@ -436,36 +378,8 @@ static void pf_merge_class_init(PfMergeClass* klass) {
   GstElementClass* element_class = GST_ELEMENT_CLASS(klass);
   GstAggregatorClass* agg_class = GST_AGGREGATOR_CLASS(klass);
   GST_DEBUG_CATEGORY_INIT(pf_merge_debug, "pfmerge", 0, "pelforge merge element");
-  object_class->set_property = set_property;
-  object_class->get_property = get_property;
   object_class->finalize = finalize;
-  g_object_class_install_property(
-      object_class, kPropStyle,
-      g_param_spec_uint("style", "Style",
-                        "Window layout, 0 to 22 (1 full, 2 two, 5 four, 10 nine, 17 sixteen, "
-                        "19-22 grids of 25 to 64; `pelforge merge --list-styles` draws them)",
-                        0, PF_MERGE_STYLE_COUNT - 1, 5, pfgst::kPropFlagsReady));
-  g_object_class_install_property(
-      object_class, kPropBackground,
-      g_param_spec_uint("background", "Background", "Colour of bands and empty windows, 0xRRGGBB",
-                        0, 0xFFFFFF, 0, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropDrawBoundary,
-      g_param_spec_boolean("draw-boundary", "Draw boundary", "Draw lines between the windows", TRUE,
-                           pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropBoundaryColor,
-      g_param_spec_uint("boundary-color", "Boundary colour", "Colour of the lines, 0xRRGGBB", 0,
-                        0xFFFFFF, 0xFFFFFF, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropBoundaryWidth,
-      g_param_spec_uint("boundary-width", "Boundary width",
-                        "Width of the lines, even (0: 2 at 352x288, else 4)", 0, 24, 0,
-                        pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropFocusColor,
-      g_param_spec_uint("focus-color", "Focus colour", "Colour of the focus frames, 0xRRGGBB", 0,
-                        0xFFFFFF, 0xFFC800, pfgst::kPropFlags));
+  pfgst::install_properties(object_class, kProperties);
 
   // Pictures in other formats are converted to I420 by the pads on the way in.
   GstCaps* sink = pfgst::raw_caps({"I420", "YV12", "NV12", "NV21", "Y42B", "YUY2", "UYVY", "AYUV",
@@ -495,11 +409,6 @@ static void pf_merge_class_init(PfMergeClass* klass) {
 }
 
 static void pf_merge_init(PfMerge* self) {
-  self->style = 5;
-  self->background = 0;
-  self->draw_boundary = TRUE;
-  self->boundary_color = 0xFFFFFF;
-  self->boundary_width = 0;
-  self->focus_color = 0xFFC800;
+  pfgst::init_properties(G_OBJECT(self), kProperties);
   self->state = new MergeState;
 }

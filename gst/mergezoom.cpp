@@ -122,19 +122,7 @@ GST_ELEMENT_REGISTER_DEFINE(pfmergezoom, "pfmergezoom", GST_RANK_NONE, PF_TYPE_M
 
 namespace {
 
-enum { kPadPropWindow = 1, kPadPropZoom, kPadPropFocus };
-enum {
-  kPropLayout = 1,
-  kPropZoom,
-  kPropDrawLines,
-  kPropBorder,
-  kPropBorderColor,
-  kPropBackground,
-  kPropFocusColor
-};
-
 GType zoom_type() {
-  static GType type = 0;
   static const GEnumValue values[] = {
       {PF_MERGE_ZOOM_STRETCH, "The whole picture to the whole window", "stretch"},
       {PF_MERGE_ZOOM_FIT, "The whole picture, shape kept, black bars", "fit"},
@@ -142,90 +130,54 @@ GType zoom_type() {
       {PF_MERGE_ZOOM_CENTRE, "Not scaled: centred, cut or with bars", "centre"},
       {PF_MERGE_ZOOM_AUTO, "Centre when the picture fits the window, else fit", "auto"},
       {0, nullptr, nullptr}};
-  if (g_once_init_enter(&type)) {
-    g_once_init_leave(&type, g_enum_register_static("PfMergeZoomStyle", values));
-  }
-  return type;
+  return pfgst::enum_type("PfMergeZoomStyle", values);
 }
 
-void pad_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  PfMergeZoomPad* pad = PF_MERGE_ZOOM_PAD(object);
-  GST_OBJECT_LOCK(pad);
-  if (id == kPadPropWindow) {
-    pad->window = g_value_get_uint(value);
-  } else if (id == kPadPropZoom) {
-    pad->zoom = g_value_get_uint(value);
-  } else if (id == kPadPropFocus) {
-    pad->focus = g_value_get_boolean(value);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
-  GST_OBJECT_UNLOCK(pad);
-}
+constexpr pfgst::Property kPadProperties[] = {
+    pfgst::uint_property("window", "Window",
+                         "Window of the layout this pad's pictures fill, from 1 (0: the first "
+                         "window no other pad names, row by row)",
+                         0, PF_MERGE_ZOOM_MAX_WINDOWS, 0, pfgst::kPropFlagsControllable,
+                         pfgst::locked_field<&PfMergeZoomPad::window>()),
+    pfgst::uint_property("zoom", "Zoom style",
+                         "How the pictures meet the window: 1 stretch, 2 fit, 3 fill, 4 centre, 5 "
+                         "auto (0: the element's zoom)",
+                         0, PF_MERGE_ZOOM_AUTO, 0, pfgst::kPropFlagsControllable,
+                         pfgst::locked_field<&PfMergeZoomPad::zoom>()),
+    pfgst::boolean_property("focus", "Focus",
+                            "Draw a focus frame inside this pad's window (border lines are drawn "
+                            "too)",
+                            false, pfgst::kPropFlagsControllable,
+                            pfgst::locked_field<&PfMergeZoomPad::focus>()),
+};
 
-void pad_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  PfMergeZoomPad* pad = PF_MERGE_ZOOM_PAD(object);
-  GST_OBJECT_LOCK(pad);
-  if (id == kPadPropWindow) {
-    g_value_set_uint(value, pad->window);
-  } else if (id == kPadPropZoom) {
-    g_value_set_uint(value, pad->zoom);
-  } else if (id == kPadPropFocus) {
-    g_value_set_boolean(value, pad->focus);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
-  GST_OBJECT_UNLOCK(pad);
-}
-
-guint* prop_field(PfMergeZoom* self, guint id) {
-  switch (id) {
-    case kPropLayout:
-      return &self->layout;
-    case kPropBorderColor:
-      return &self->border_color;
-    case kPropBackground:
-      return &self->background;
-    case kPropFocusColor:
-      return &self->focus_color;
-    default:
-      return nullptr;
-  }
-}
-
-void set_property(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  PfMergeZoom* self = PF_MERGE_ZOOM(object);
-  GST_OBJECT_LOCK(self);
-  if (id == kPropZoom) {
-    self->zoom = static_cast<guint>(g_value_get_enum(value));
-  } else if (id == kPropDrawLines) {
-    self->draw_lines = g_value_get_boolean(value);
-  } else if (id == kPropBorder) {
-    self->border = g_value_get_int(value);
-  } else if (guint* field = prop_field(self, id)) {
-    *field = g_value_get_uint(value);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
-  GST_OBJECT_UNLOCK(self);
-}
-
-void get_property(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  PfMergeZoom* self = PF_MERGE_ZOOM(object);
-  GST_OBJECT_LOCK(self);
-  if (id == kPropZoom) {
-    g_value_set_enum(value, static_cast<gint>(self->zoom));
-  } else if (id == kPropDrawLines) {
-    g_value_set_boolean(value, self->draw_lines);
-  } else if (id == kPropBorder) {
-    g_value_set_int(value, self->border);
-  } else if (guint* field = prop_field(self, id)) {
-    g_value_set_uint(value, *field);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
-  GST_OBJECT_UNLOCK(self);
-}
+constexpr pfgst::Property kProperties[] = {
+    pfgst::uint_property(
+        "layout", "Layout",
+        "A style code of the library's layouts: 1xxyy a picture with xx - 1 insets (10200: "
+        "one inset), 2xxyy a tiling of xx windows; 0: the smallest grid (1x1, 2x2, "
+        "3x2, 3x3, 4x4, 5x5) that holds the pads",
+        0, G_MAXUINT, 0, pfgst::kPropFlags, pfgst::locked_field<&PfMergeZoom::layout>()),
+    pfgst::enum_property(
+        "zoom", "Zoom style", "How pictures meet their windows, unless the pad says", zoom_type,
+        PF_MERGE_ZOOM_FIT, pfgst::kPropFlags, pfgst::locked_field<&PfMergeZoom::zoom>()),
+    pfgst::boolean_property("draw-lines", "Draw lines", "Draw border lines along the window edges",
+                            false, pfgst::kPropFlags,
+                            pfgst::locked_field<&PfMergeZoom::draw_lines>()),
+    pfgst::int_property("border", "Border",
+                        "Line width and the gap left round each window, even (-1: 4 with lines "
+                        "or focus frames, else 0)",
+                        -1, 254, -1, pfgst::kPropFlags,
+                        pfgst::locked_field<&PfMergeZoom::border>()),
+    pfgst::colour_property("border-color", "Border colour", "Colour of the lines, 0xRRGGBB",
+                           0xFFFFFF, pfgst::kPropFlags,
+                           pfgst::locked_field<&PfMergeZoom::border_color>()),
+    pfgst::colour_property("background", "Background", "What no picture covers, 0xRRGGBB", 0,
+                           pfgst::kPropFlags, pfgst::locked_field<&PfMergeZoom::background>()),
+    pfgst::colour_property("focus-color", "Focus colour", "Colour of the focus frames, 0xRRGGBB",
+                           0xFFC800, pfgst::kPropFlags,
+                           pfgst::locked_field<&PfMergeZoom::focus_color>()),
+};
 
 void finalize(GObject* object) {
   delete PF_MERGE_ZOOM(object)->state;
@@ -478,34 +430,11 @@ void release_pad(GstElement* element, GstPad* pad) {
 }  // namespace
 
 static void pf_merge_zoom_pad_class_init(PfMergeZoomPadClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = pad_set;
-  object_class->get_property = pad_get;
-  const auto flags = static_cast<GParamFlags>(pfgst::kPropFlags | GST_PARAM_CONTROLLABLE);
-  g_object_class_install_property(
-      object_class, kPadPropWindow,
-      g_param_spec_uint("window", "Window",
-                        "Window of the layout this pad's pictures fill, from 1 (0: the first "
-                        "window no other pad names, row by row)",
-                        0, PF_MERGE_ZOOM_MAX_WINDOWS, 0, flags));
-  g_object_class_install_property(
-      object_class, kPadPropZoom,
-      g_param_spec_uint("zoom", "Zoom style",
-                        "How the pictures meet the window: 1 stretch, 2 fit, 3 fill, 4 centre, 5 "
-                        "auto (0: the element's zoom)",
-                        0, PF_MERGE_ZOOM_AUTO, 0, flags));
-  g_object_class_install_property(
-      object_class, kPadPropFocus,
-      g_param_spec_boolean("focus", "Focus",
-                           "Draw a focus frame inside this pad's window (border lines are drawn "
-                           "too)",
-                           FALSE, flags));
+  pfgst::install_properties(G_OBJECT_CLASS(klass), kPadProperties);
 }
 
 static void pf_merge_zoom_pad_init(PfMergeZoomPad* pad) {
-  pad->window = 0;
-  pad->zoom = 0;
-  pad->focus = FALSE;
+  pfgst::init_properties(G_OBJECT(pad), kPadProperties);
 }
 
 static void pf_merge_zoom_class_init(PfMergeZoomClass* klass) {
@@ -514,44 +443,8 @@ static void pf_merge_zoom_class_init(PfMergeZoomClass* klass) {
   GstAggregatorClass* agg_class = GST_AGGREGATOR_CLASS(klass);
   GST_DEBUG_CATEGORY_INIT(pf_merge_zoom_debug, "pfmergezoom", 0,
                           "pelforge merge-with-zoom element");
-  object_class->set_property = set_property;
-  object_class->get_property = get_property;
   object_class->finalize = finalize;
-  g_object_class_install_property(
-      object_class, kPropLayout,
-      g_param_spec_uint(
-          "layout", "Layout",
-          "A style code of the library's layouts: 1xxyy a picture with xx - 1 insets (10200: "
-          "one inset), 2xxyy a tiling of xx windows; 0: the smallest grid (1x1, 2x2, "
-          "3x2, 3x3, 4x4, 5x5) that holds the pads",
-          0, G_MAXUINT, 0, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropZoom,
-      g_param_spec_enum("zoom", "Zoom style",
-                        "How pictures meet their windows, unless the pad says", zoom_type(),
-                        PF_MERGE_ZOOM_FIT, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropDrawLines,
-      g_param_spec_boolean("draw-lines", "Draw lines", "Draw border lines along the window edges",
-                           FALSE, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropBorder,
-      g_param_spec_int("border", "Border",
-                       "Line width and the gap left round each window, even (-1: 4 with lines "
-                       "or focus frames, else 0)",
-                       -1, 254, -1, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropBorderColor,
-      g_param_spec_uint("border-color", "Border colour", "Colour of the lines, 0xRRGGBB", 0,
-                        0xFFFFFF, 0xFFFFFF, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropBackground,
-      g_param_spec_uint("background", "Background", "What no picture covers, 0xRRGGBB", 0, 0xFFFFFF,
-                        0, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropFocusColor,
-      g_param_spec_uint("focus-color", "Focus colour", "Colour of the focus frames, 0xRRGGBB", 0,
-                        0xFFFFFF, 0xFFC800, pfgst::kPropFlags));
+  pfgst::install_properties(object_class, kProperties);
 
   // Pictures in other formats are converted to the output's on the way in; the module scales.
   GstCaps* sink = pfgst::raw_caps({"I420", "Y42B", "YV12", "NV12", "NV21", "YUY2", "UYVY", "AYUV",
@@ -589,12 +482,6 @@ static void pf_merge_zoom_class_init(PfMergeZoomClass* klass) {
 }
 
 static void pf_merge_zoom_init(PfMergeZoom* self) {
-  self->layout = 0;
-  self->zoom = PF_MERGE_ZOOM_FIT;
-  self->draw_lines = FALSE;
-  self->border = -1;
-  self->border_color = 0xFFFFFF;
-  self->background = 0;
-  self->focus_color = 0xFFC800;
+  pfgst::init_properties(G_OBJECT(self), kProperties);
   self->state = new ZoomState;
 }

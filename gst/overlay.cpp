@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,22 +29,7 @@ namespace {
 using pfgst::FilterImpl;
 using pfgst::Module;
 
-// Text properties are set from the application's thread and read from the streaming thread.
-class SharedText {
- public:
-  void set(const char* text) {
-    std::lock_guard lock(mutex_);
-    text_ = text != nullptr ? text : "";
-  }
-  std::string get() const {
-    std::lock_guard lock(mutex_);
-    return text_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::string text_;
-};
+using pfgst::SharedText;
 
 // ---- banner ----
 
@@ -377,9 +361,9 @@ LogoPicture logo_from_rgba(const std::vector<uint8_t>& rgba, int width, int heig
 class LogoImpl final : public FilterImpl {
  public:
   SharedText location;
-  std::atomic<int> left{0}, top{0}, ref_width{0}, ref_height{0}, key_opacity{0};
-  std::atomic<uint32_t> key_color{0xFF00FF};
-  std::atomic<bool> paste{false};
+  std::atomic<int> left{}, top{}, ref_width{}, ref_height{}, key_opacity{};
+  std::atomic<uint32_t> key_color{};
+  std::atomic<bool> paste{};
 
   uint32_t open(const GstVideoInfo* info, void* mem, const Module** refused) override {
     close();
@@ -515,214 +499,79 @@ GST_ELEMENT_REGISTER_DEFINE(pfmosaic, "pfmosaic", GST_RANK_NONE, PF_TYPE_MOSAIC)
 
 namespace {
 
-enum { kPropBoxes = 1 };
-enum {
-  kPropLocation = 1,
-  kPropX,
-  kPropY,
-  kPropRefWidth,
-  kPropRefHeight,
-  kPropKeyColor,
-  kPropKeyOpacity,
-  kPropPaste
+using pfgst::filter_field;
+using pfgst::int_property;
+using pfgst::kPropFlags;
+
+constexpr pfgst::Property kBannerProperties[] = {pfgst::string_property(
+    "boxes", "Boxes",
+    "Rectangles drawn on every picture in order, separated by ';': X,Y,W,H,R,G,B[,OPACITY] "
+    "(left, top, width, height, colour; opacity 0 draws nothing, 255, the default, covers). "
+    "Positions and sizes are rounded down to even and cut at the picture's edges",
+    "", kPropFlags, filter_field<&BannerImpl::boxes>())};
+
+constexpr pfgst::Property kMosaicProperties[] = {pfgst::string_property(
+    "windows", "Windows",
+    "Privacy windows, up to 32, separated by ';': X,Y,W,H,BLOCK (column, line, width, "
+    "height, block size up to the window's width and height; 1 changes nothing, 0 "
+    "switches the window off). Each block takes the luma of its top-left pixel",
+    "", kPropFlags, filter_field<&MosaicImpl::windows>())};
+
+constexpr pfgst::Property kLogoProperties[] = {
+    pfgst::string_property("location", "Location",
+                           "The logo: a PNG file (its alpha channel gives the transparency) or a "
+                           "BMP file of 1 to 32 bits (key-color gives the transparent colour)",
+                           "", kPropFlags, filter_field<&LogoImpl::location>()),
+    int_property("x", "X", "Picture column of the logo's left edge (even)", 0, 16384, 0, kPropFlags,
+                 filter_field<&LogoImpl::left>()),
+    int_property("y", "Y", "Picture row of the logo's top edge (even)", 0, 16384, 0, kPropFlags,
+                 filter_field<&LogoImpl::top>()),
+    int_property("ref-width", "Reference width",
+                 "Width of the pictures the logo was made for, a multiple of 8 (0: the "
+                 "pictures' own). Smaller pictures get the logo picked or scaled down",
+                 0, 16384, 0, kPropFlags, filter_field<&LogoImpl::ref_width>()),
+    int_property("ref-height", "Reference height",
+                 "Height of the pictures the logo was made for, a multiple of 4 (0: the "
+                 "pictures' own)",
+                 0, 16384, 0, kPropFlags, filter_field<&LogoImpl::ref_height>()),
+    pfgst::colour_property("key-color", "Key colour",
+                           "Colour of a BMP logo that is left transparent, as 0xRRGGBB", 0xFF00FF,
+                           kPropFlags, filter_field<&LogoImpl::key_color>()),
+    int_property("key-opacity", "Key opacity",
+                 "Opacity of a BMP logo's key-colour pixels, 0 (clear) to 255 (which "
+                 "makes every other pixel clear)",
+                 0, 255, 0, kPropFlags, filter_field<&LogoImpl::key_opacity>()),
+    pfgst::boolean_property("paste", "Paste", "Paste the logo's pixels, ignoring its transparency",
+                            false, kPropFlags, filter_field<&LogoImpl::paste>()),
 };
-
-template <class Impl>
-Impl& impl_of(gpointer element) {
-  return *static_cast<Impl*>(pfgst::filter_impl(element));
-}
-
-void banner_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  if (id != kPropBoxes) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  impl_of<BannerImpl>(object).boxes.set(g_value_get_string(value));
-  pfgst::filter_changed(object);
-}
-void banner_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  if (id != kPropBoxes) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  g_value_set_string(value, impl_of<BannerImpl>(object).boxes.get().c_str());
-}
-
-void mosaic_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  if (id != kPropBoxes) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  impl_of<MosaicImpl>(object).windows.set(g_value_get_string(value));
-  pfgst::filter_changed(object);
-}
-void mosaic_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  if (id != kPropBoxes) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  g_value_set_string(value, impl_of<MosaicImpl>(object).windows.get().c_str());
-}
-
-void logo_set(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  LogoImpl& impl = impl_of<LogoImpl>(object);
-  switch (id) {
-    case kPropLocation:
-      impl.location.set(g_value_get_string(value));
-      break;
-    case kPropX:
-      impl.left = g_value_get_int(value);
-      break;
-    case kPropY:
-      impl.top = g_value_get_int(value);
-      break;
-    case kPropRefWidth:
-      impl.ref_width = g_value_get_int(value);
-      break;
-    case kPropRefHeight:
-      impl.ref_height = g_value_get_int(value);
-      break;
-    case kPropKeyColor:
-      impl.key_color = g_value_get_uint(value);
-      break;
-    case kPropKeyOpacity:
-      impl.key_opacity = g_value_get_int(value);
-      break;
-    case kPropPaste:
-      impl.paste = g_value_get_boolean(value);
-      break;
-    default:
-      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-      return;
-  }
-  pfgst::filter_changed(object);
-}
-void logo_get(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  LogoImpl& impl = impl_of<LogoImpl>(object);
-  switch (id) {
-    case kPropLocation:
-      g_value_set_string(value, impl.location.get().c_str());
-      break;
-    case kPropX:
-      g_value_set_int(value, impl.left);
-      break;
-    case kPropY:
-      g_value_set_int(value, impl.top);
-      break;
-    case kPropRefWidth:
-      g_value_set_int(value, impl.ref_width);
-      break;
-    case kPropRefHeight:
-      g_value_set_int(value, impl.ref_height);
-      break;
-    case kPropKeyColor:
-      g_value_set_uint(value, impl.key_color);
-      break;
-    case kPropKeyOpacity:
-      g_value_set_int(value, impl.key_opacity);
-      break;
-    case kPropPaste:
-      g_value_set_boolean(value, impl.paste);
-      break;
-    default:
-      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-      break;
-  }
-}
 
 }  // namespace
 
 static void pf_banner_class_init(PfBannerClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = banner_set;
-  object_class->get_property = banner_get;
-  g_object_class_install_property(
-      object_class, kPropBoxes,
-      g_param_spec_string(
-          "boxes", "Boxes",
-          "Rectangles drawn on every picture in order, separated by ';': X,Y,W,H,R,G,B[,OPACITY] "
-          "(left, top, width, height, colour; opacity 0 draws nothing, 255, the default, covers). "
-          "Positions and sizes are rounded down to even and cut at the picture's edges",
-          "", pfgst::kPropFlags));
-  pfgst::add_filter_templates(GST_ELEMENT_CLASS(klass),
-                              pfgst::raw_caps({"I420", "NV12", "UYVY", "YUY2"}, 16384, 16384));
-  gst_element_class_set_static_metadata(
-      GST_ELEMENT_CLASS(klass), "pelforge banner", "Filter/Effect/Video",
-      "Draws opaque or translucent rectangles (lower thirds, masks) on every picture", "pelforge");
+  pfgst::init_filter_class(
+      klass, kBannerProperties, pfgst::raw_caps({"I420", "NV12", "UYVY", "YUY2"}, 16384, 16384),
+      "pelforge banner", "Filter/Effect/Video",
+      "Draws opaque or translucent rectangles (lower thirds, masks) on every picture");
 }
-static void pf_banner_init(PfBanner* self) { pfgst::set_filter_impl(self, new BannerImpl); }
+static void pf_banner_init(PfBanner* self) {
+  pfgst::init_filter(self, new BannerImpl, kBannerProperties);
+}
 
 static void pf_logo_class_init(PfLogoClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = logo_set;
-  object_class->get_property = logo_get;
-  g_object_class_install_property(
-      object_class, kPropLocation,
-      g_param_spec_string("location", "Location",
-                          "The logo: a PNG file (its alpha channel gives the transparency) or a "
-                          "BMP file of 1 to 32 bits (key-color gives the transparent colour)",
-                          "", pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropX,
-      g_param_spec_int("x", "X", "Picture column of the logo's left edge (even)", 0, 16384, 0,
-                       pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropY,
-      g_param_spec_int("y", "Y", "Picture row of the logo's top edge (even)", 0, 16384, 0,
-                       pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropRefWidth,
-      g_param_spec_int("ref-width", "Reference width",
-                       "Width of the pictures the logo was made for, a multiple of 8 (0: the "
-                       "pictures' own). Smaller pictures get the logo picked or scaled down",
-                       0, 16384, 0, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropRefHeight,
-      g_param_spec_int("ref-height", "Reference height",
-                       "Height of the pictures the logo was made for, a multiple of 4 (0: the "
-                       "pictures' own)",
-                       0, 16384, 0, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropKeyColor,
-      g_param_spec_uint("key-color", "Key colour",
-                        "Colour of a BMP logo that is left transparent, as 0xRRGGBB", 0, 0xFFFFFF,
-                        0xFF00FF, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropKeyOpacity,
-      g_param_spec_int("key-opacity", "Key opacity",
-                       "Opacity of a BMP logo's key-colour pixels, 0 (clear) to 255 (which "
-                       "makes every other pixel clear)",
-                       0, 255, 0, pfgst::kPropFlags));
-  g_object_class_install_property(
-      object_class, kPropPaste,
-      g_param_spec_boolean("paste", "Paste", "Paste the logo's pixels, ignoring its transparency",
-                           FALSE, pfgst::kPropFlags));
-  pfgst::add_filter_templates(
-      GST_ELEMENT_CLASS(klass),
-      pfgst::raw_caps({"I420", "NV12", "UYVY", "YUY2"}, 16384, 16384, 8, 4));
-  gst_element_class_set_static_metadata(
-      GST_ELEMENT_CLASS(klass), "pelforge logo", "Filter/Effect/Video",
-      "Blends a PNG or BMP logo with its transparency into every picture", "pelforge");
+  pfgst::init_filter_class(klass, kLogoProperties,
+                           pfgst::raw_caps({"I420", "NV12", "UYVY", "YUY2"}, 16384, 16384, 8, 4),
+                           "pelforge logo", "Filter/Effect/Video",
+                           "Blends a PNG or BMP logo with its transparency into every picture");
 }
-static void pf_logo_init(PfLogo* self) { pfgst::set_filter_impl(self, new LogoImpl); }
+static void pf_logo_init(PfLogo* self) { pfgst::init_filter(self, new LogoImpl, kLogoProperties); }
 
 static void pf_mosaic_class_init(PfMosaicClass* klass) {
-  GObjectClass* object_class = G_OBJECT_CLASS(klass);
-  object_class->set_property = mosaic_set;
-  object_class->get_property = mosaic_get;
-  g_object_class_install_property(
-      object_class, kPropBoxes,
-      g_param_spec_string(
-          "windows", "Windows",
-          "Privacy windows, up to 32, separated by ';': X,Y,W,H,BLOCK (column, line, width, "
-          "height, block size up to the window's width and height; 1 changes nothing, 0 "
-          "switches the window off). Each block takes the luma of its top-left pixel",
-          "", pfgst::kPropFlags));
-  pfgst::add_filter_templates(
-      GST_ELEMENT_CLASS(klass),
-      pfgst::raw_caps({"I420", "UYVY"}, PF_MOSAIC_MAX_WIDTH, PF_MOSAIC_MAX_HEIGHT));
-  gst_element_class_set_static_metadata(
-      GST_ELEMENT_CLASS(klass), "pelforge mosaic", "Filter/Effect/Video",
-      "Pixelates privacy windows of every picture (luma only)", "pelforge");
+  pfgst::init_filter_class(
+      klass, kMosaicProperties,
+      pfgst::raw_caps({"I420", "UYVY"}, PF_MOSAIC_MAX_WIDTH, PF_MOSAIC_MAX_HEIGHT),
+      "pelforge mosaic", "Filter/Effect/Video",
+      "Pixelates privacy windows of every picture (luma only)");
 }
-static void pf_mosaic_init(PfMosaic* self) { pfgst::set_filter_impl(self, new MosaicImpl); }
+static void pf_mosaic_init(PfMosaic* self) {
+  pfgst::init_filter(self, new MosaicImpl, kMosaicProperties);
+}

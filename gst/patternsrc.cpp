@@ -44,47 +44,22 @@ GST_ELEMENT_REGISTER_DEFINE(pfpatternsrc, "pfpatternsrc", GST_RANK_NONE, PF_TYPE
 
 namespace {
 
-enum { kPropKind = 1, kPropColor };
-
 GType kind_type() {
-  static GType type = 0;
   static const GEnumValue values[] = {
       {PF_RENOVATION_TESTCARD, "Test card (720x576 I420 only)", "testcard"},
       {PF_RENOVATION_BARS, "Eight colour bars (width a multiple of 16)", "bars"},
       {PF_RENOVATION_SOLID, "One colour: color", "solid"},
       {PF_RENOVATION_BARS2, "Eight colour bars, second set (width a multiple of 16)", "bars2"},
       {0, nullptr, nullptr}};
-  if (g_once_init_enter(&type)) {
-    g_once_init_leave(&type, g_enum_register_static("PfPatternKind", values));
-  }
-  return type;
+  return pfgst::enum_type("PfPatternKind", values);
 }
 
-void set_property(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  PfPatternSrc* self = PF_PATTERN_SRC(object);
-  GST_OBJECT_LOCK(self);
-  if (id == kPropKind) {
-    self->kind = g_value_get_enum(value);
-  } else if (id == kPropColor) {
-    self->color = g_value_get_uint(value);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
-  GST_OBJECT_UNLOCK(self);
-}
-
-void get_property(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  PfPatternSrc* self = PF_PATTERN_SRC(object);
-  GST_OBJECT_LOCK(self);
-  if (id == kPropKind) {
-    g_value_set_enum(value, self->kind);
-  } else if (id == kPropColor) {
-    g_value_set_uint(value, self->color);
-  } else {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-  }
-  GST_OBJECT_UNLOCK(self);
-}
+constexpr pfgst::Property kProperties[] = {
+    pfgst::enum_property("kind", "Kind", "The picture to make", kind_type, PF_RENOVATION_BARS,
+                         pfgst::kPropFlagsReady, pfgst::locked_field<&PfPatternSrc::kind>()),
+    pfgst::colour_property("color", "Colour", "The solid colour as 0xRRGGBB (kind=solid)", 0,
+                           pfgst::kPropFlagsReady, pfgst::locked_field<&PfPatternSrc::color>()),
+};
 
 void finalize(GObject* object) {
   delete PF_PATTERN_SRC(object)->state;
@@ -290,17 +265,8 @@ static void pf_pattern_src_class_init(PfPatternSrcClass* klass) {
   GstBaseSrcClass* base_class = GST_BASE_SRC_CLASS(klass);
   GST_DEBUG_CATEGORY_INIT(pf_pattern_src_debug, "pfpatternsrc", 0,
                           "pelforge renovation pattern source");
-  object_class->set_property = set_property;
-  object_class->get_property = get_property;
   object_class->finalize = finalize;
-  g_object_class_install_property(
-      object_class, kPropKind,
-      g_param_spec_enum("kind", "Kind", "The picture to make", kind_type(), PF_RENOVATION_BARS,
-                        pfgst::kPropFlagsReady));
-  g_object_class_install_property(
-      object_class, kPropColor,
-      g_param_spec_uint("color", "Colour", "The solid colour as 0xRRGGBB (kind=solid)", 0, 0xFFFFFF,
-                        0, pfgst::kPropFlagsReady));
+  pfgst::install_properties(object_class, kProperties);
   GstCaps* caps = pfgst::raw_caps({"I420", "UYVY"}, PF_RENOVATION_MAX_SIZE, PF_RENOVATION_MAX_SIZE);
   // Progressive or interleaved; a pattern has no mixed pictures.
   GValue modes = G_VALUE_INIT, mode = G_VALUE_INIT;
@@ -331,8 +297,7 @@ static void pf_pattern_src_class_init(PfPatternSrcClass* klass) {
 }
 
 static void pf_pattern_src_init(PfPatternSrc* self) {
-  self->kind = PF_RENOVATION_BARS;
-  self->color = 0;
+  pfgst::init_properties(G_OBJECT(self), kProperties);
   self->state = new State;
   gst_video_info_init(&self->state->info);
   gst_base_src_set_format(GST_BASE_SRC(self), GST_FORMAT_TIME);

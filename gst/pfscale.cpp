@@ -256,59 +256,29 @@ GST_ELEMENT_REGISTER_DEFINE(pfscale, "pfscale", GST_RANK_NONE, PF_TYPE_SCALE)
 
 namespace {
 
-enum { kPropMethod = 1, kPropAddBorders, kPropFillColor };
-
 GType method_type() {
-  static GType type = 0;
   static const GEnumValue values[] = {
       {kBilinear, "Bilinear (16.16 fixed point, line pairs)", "bilinear"},
       {kNearest, "Nearest neighbour (4:2:0 and planar 4:2:2 frames)", "nearest"},
       {0, nullptr, nullptr}};
-  if (g_once_init_enter(&type)) {
-    g_once_init_leave(&type, g_enum_register_static("PfScaleMethod", values));
-  }
-  return type;
+  return pfgst::enum_type("PfScaleMethod", values);
 }
 
-void set_property(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  PfScale* self = PF_SCALE(object);
-  GST_OBJECT_LOCK(self);
-  switch (id) {
-    case kPropMethod:
-      self->method = g_value_get_enum(value);
-      break;
-    case kPropAddBorders:
-      self->add_borders = g_value_get_boolean(value);
-      break;
-    case kPropFillColor:
-      self->fill_color = g_value_get_uint(value);
-      break;
-    default:
-      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-      break;
-  }
-  GST_OBJECT_UNLOCK(self);
-}
-
-void get_property(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  PfScale* self = PF_SCALE(object);
-  GST_OBJECT_LOCK(self);
-  switch (id) {
-    case kPropMethod:
-      g_value_set_enum(value, self->method);
-      break;
-    case kPropAddBorders:
-      g_value_set_boolean(value, self->add_borders);
-      break;
-    case kPropFillColor:
-      g_value_set_uint(value, self->fill_color);
-      break;
-    default:
-      G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-      break;
-  }
-  GST_OBJECT_UNLOCK(self);
-}
+constexpr pfgst::Property kProperties[] = {
+    pfgst::enum_property("method", "Method", "How samples are taken from the source picture",
+                         method_type, kBilinear, pfgst::kPropFlagsReady,
+                         pfgst::locked_field<&PfScale::method>()),
+    pfgst::boolean_property("add-borders", "Add borders",
+                            "Keep the display shape with letterbox or pillarbox bars in "
+                            "fill-color (bars are multiples of 4 lines or pixels)",
+                            false, pfgst::kPropFlagsReady,
+                            pfgst::locked_field<&PfScale::add_borders>()),
+    pfgst::colour_property("fill-color", "Fill colour",
+                           "Colour of the bars as 0xYYUUVV: Y, U and V bytes (0x108080 is black, "
+                           "0xEB8080 white)",
+                           0x108080, pfgst::kPropFlagsReady,
+                           pfgst::locked_field<&PfScale::fill_color>()),
+};
 
 void finalize(GObject* object) {
   delete PF_SCALE(object)->state;
@@ -519,25 +489,8 @@ static void pf_scale_class_init(PfScaleClass* klass) {
   GstVideoFilterClass* filter_class = GST_VIDEO_FILTER_CLASS(klass);
   GST_DEBUG_CATEGORY_INIT(pf_scale_debug, "pfscale", 0, "pelforge resizer element");
 
-  object_class->set_property = set_property;
-  object_class->get_property = get_property;
   object_class->finalize = finalize;
-  g_object_class_install_property(
-      object_class, kPropMethod,
-      g_param_spec_enum("method", "Method", "How samples are taken from the source picture",
-                        method_type(), kBilinear, pfgst::kPropFlagsReady));
-  g_object_class_install_property(
-      object_class, kPropAddBorders,
-      g_param_spec_boolean("add-borders", "Add borders",
-                           "Keep the display shape with letterbox or pillarbox bars in "
-                           "fill-color (bars are multiples of 4 lines or pixels)",
-                           FALSE, pfgst::kPropFlagsReady));
-  g_object_class_install_property(
-      object_class, kPropFillColor,
-      g_param_spec_uint("fill-color", "Fill colour",
-                        "Colour of the bars as 0xYYUUVV: Y, U and V bytes (0x108080 is black, "
-                        "0xEB8080 white)",
-                        0, 0xFFFFFF, 0x108080, pfgst::kPropFlagsReady));
+  pfgst::install_properties(object_class, kProperties);
 
   GstCaps* caps = pfgst::raw_caps(kFormats, kMaxWidth, kMaxHeight);
   gst_element_class_add_pad_template(
@@ -559,8 +512,6 @@ static void pf_scale_class_init(PfScaleClass* klass) {
 }
 
 static void pf_scale_init(PfScale* self) {
-  self->method = kBilinear;
-  self->add_borders = FALSE;
-  self->fill_color = 0x108080;
+  pfgst::init_properties(G_OBJECT(self), kProperties);
   self->state = new State;
 }
