@@ -66,7 +66,6 @@ class Instance {
   Instance& operator=(const Instance&) = delete;
   explicit operator bool() const { return handle_ != nullptr; }
   void* get() const { return handle_; }
-  void* mem() const { return mem_; }
   // The instance record behind the handle (benchmarks that pin a kernel).
   template <class T>
   T& as() const {

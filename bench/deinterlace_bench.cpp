@@ -31,7 +31,7 @@ void BM_deinterlace(benchmark::State& state, int32_t mode, tImgDeinterlaceKernel
   const pfb::Instance module(state, "deinterlace", ImgDeinterlaceOpen_c, ImgDeinterlaceClose_c, &p);
   if (!module) return;
   void* handle = module.get();
-  if (kernel != nullptr) static_cast<tImgDeinterlaceInstance*>(handle)->pfnKernel = kernel;
+  if (kernel != nullptr) module.as<tImgDeinterlaceInstance>().pfnKernel = kernel;
   for (auto _ : state) {
     ImgDeinterlaceProcess_c(handle, picture.planes, picture.planes);
     benchmark::DoNotOptimize(picture.data.data());
@@ -45,7 +45,7 @@ void BM_deblock(benchmark::State& state, tImgDeblockKernel kernel) {
   const pfb::Instance module(state, "deblock", ImgDeblockOpen_c, ImgDeblockClose_c, &p);
   if (!module) return;
   void* handle = module.get();
-  if (kernel != nullptr) static_cast<tImgDeblockInstance*>(handle)->pfnKernel = kernel;
+  if (kernel != nullptr) module.as<tImgDeblockInstance>().pfnKernel = kernel;
   tImgDeblockData d{
       src.planes[0], src.planes[1], src.planes[2], dst.planes[0], dst.planes[1], dst.planes[2], 12};
   for (auto _ : state) {

@@ -15,7 +15,6 @@
 #include "img_sharp.h"
 #include "img_temporalfilter.h"
 #include "lavfi.hpp"
-#include "video_mem.h"
 
 namespace {
 
@@ -42,29 +41,15 @@ void vary(Picture& p) {
     p.storage[i] = static_cast<uint8_t>(p.storage[i] ^ 3);
 }
 
-class Memory {
- public:
-  Memory() : mem_(VideoMemCreate()) {}
-  ~Memory() { VideoMemDestroy(mem_); }
-  Memory(const Memory&) = delete;
-  Memory& operator=(const Memory&) = delete;
-  void* get() const { return mem_; }
-
- private:
-  void* mem_;
-};
-
 // ---- temporal filter ----
 
 void BM_temporal(benchmark::State& state, bool scalar) {
-  Memory mem;
   const tImgTemporalFilterParam p{kW, kH, kW, kW / 2, 1};
-  void* h = nullptr;
-  if (ImgTemporalFilterOpen_c(&h, &p, mem.get()) != 0) {
-    state.SkipWithError("open failed");
-    return;
-  }
-  if (scalar) static_cast<tImgTemporalFilterInstance*>(h)->pfnFilter = Filterframe_c;
+  const pfb::Instance module(state, "the temporal filter", ImgTemporalFilterOpen_c,
+                             ImgTemporalFilterClose_c, &p);
+  if (!module) return;
+  void* h = module.get();
+  if (scalar) module.as<tImgTemporalFilterInstance>().pfnFilter = Filterframe_c;
   Picture a, b;
   vary(b);
   tImgPicture pa{a.y(), nullptr, nullptr, kW, kW / 2, 0, 0},
@@ -75,20 +60,16 @@ void BM_temporal(benchmark::State& state, bool scalar) {
     odd = !odd;
     benchmark::DoNotOptimize(a.storage.data());
   }
-  ImgTemporalFilterClose_c(h);
 }
 
 // ---- sharpen ----
 
 void BM_sharpen(benchmark::State& state, bool scalar) {
-  Memory mem;
   const tImgSharpParam p{kW, kH, 128, 0};
-  void* h = nullptr;
-  if (ImageSharpOpen_c(&h, &p, mem.get()) != 0) {
-    state.SkipWithError("open failed");
-    return;
-  }
-  if (scalar) static_cast<tImgSharpInstance*>(h)->pfnSharp = ImgSharpYUV420_c;
+  const pfb::Instance module(state, "sharpen", ImageSharpOpen_c, ImageSharpClose_c, &p);
+  if (!module) return;
+  void* h = module.get();
+  if (scalar) module.as<tImgSharpInstance>().pfnSharp = ImgSharpYUV420_c;
   Picture src, dst;
   tImgPicture s{src.y(), src.u(), src.v(), kW, kW / 2, 0, 0};
   tImgPicture d{dst.y(), dst.u(), dst.v(), kW, kW / 2, 0, 0};
@@ -96,44 +77,37 @@ void BM_sharpen(benchmark::State& state, bool scalar) {
     ImageSharpProcess_c(h, &s, &d);
     benchmark::DoNotOptimize(dst.storage.data());
   }
-  ImageSharpClose_c(h);
 }
 
 // ---- Gaussian and cross ----
 
 void BM_gauss(benchmark::State& state) {
-  Memory mem;
   const tImgGaussFilterParam p{kW, kH, kW, kW / 2, kW, kH, kW, kW / 2, 4, 255};
-  void* h = nullptr;
-  if (ImgGaussFilterOpen_c(&h, &p, mem.get()) != 0) {
-    state.SkipWithError("open failed");
-    return;
-  }
+  const pfb::Instance module(state, "the Gaussian filter", ImgGaussFilterOpen_c,
+                             ImgGaussFilterClose_c, &p);
+  if (!module) return;
+  void* h = module.get();
   Picture src, dst;
   tImgGaussFilterPicture pic{src.y(), src.u(), src.v(), dst.y(), dst.u(), dst.v()};
   for (auto _ : state) {
     ImgGaussFilterProcess_c(h, &pic, &pic);
     benchmark::DoNotOptimize(dst.storage.data());
   }
-  ImgGaussFilterClose_c(h);
 }
 
 void BM_cross(benchmark::State& state, bool scalar) {
-  Memory mem;
   const tImgCrossFilterParam p{kW, kH, kW, kW / 2, kW, kH, kW, kW / 2};
-  void* h = nullptr;
-  if (ImgCrossFilterOpen_c(&h, &p, mem.get()) != 0) {
-    state.SkipWithError("open failed");
-    return;
-  }
-  if (scalar) static_cast<tImgCrossFilterInstance*>(h)->pfnFilter = CrossFilter_c;
+  const pfb::Instance module(state, "the cross filter", ImgCrossFilterOpen_c, ImgCrossFilterClose_c,
+                             &p);
+  if (!module) return;
+  void* h = module.get();
+  if (scalar) module.as<tImgCrossFilterInstance>().pfnFilter = CrossFilter_c;
   Picture src, dst;
   tImgCrossFilterPicture pic{src.y(), src.u(), src.v(), dst.y(), dst.u(), dst.v()};
   for (auto _ : state) {
     ImgCrossFilterProcess_c(h, &pic, &pic);
     benchmark::DoNotOptimize(dst.storage.data());
   }
-  ImgCrossFilterClose_c(h);
 }
 
 // ---- FFmpeg ----

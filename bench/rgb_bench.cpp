@@ -113,7 +113,7 @@ void rgb_to_yuv_unit(benchmark::State& state, const Format& f) {
   if (!module) return;
   void* h = module.get();
   const tRgbToYuvKernel unit = f.bits == 24 ? RGB24toYUV420_mmx : RGB32toYUV420_mmx;
-  if (static_cast<tRgbToYuvInstance*>(h)->pfnKernel != unit) {
+  if (module.as<tRgbToYuvInstance>().pfnKernel != unit) {
     return state.SkipWithError("the memory service does not report MMX");
   }
   const Bytes rgb = pfb::picture_buffer(rgb_bytes(f));

@@ -18,7 +18,6 @@
 #include "img_yuv422toyuv420_d1split.h"
 #include "img_zoom.h"
 #include "lavfi.hpp"
-#include "video_mem.h"
 
 namespace {
 
@@ -27,27 +26,6 @@ constexpr int kW = 720, kH = 576, kQW = 352, kQH = 288;
 constexpr size_t kUyvyBytes = size_t(kW) * kH * 2;
 constexpr size_t kI420Bytes = size_t(kW) * kH * 3 / 2;
 constexpr size_t kQuarterBytes = size_t(kQW) * kQH * 3 / 2;
-
-// One module instance for the length of a benchmark.
-class Opened {
- public:
-  Opened(uint32_t (*open)(void**, const void*, void*), uint32_t (*close)(void*), const void* p)
-      : close_(close) {
-    if (open(&handle_, p, mem_) != 0) handle_ = nullptr;
-  }
-  ~Opened() {
-    if (handle_ != nullptr) close_(handle_);
-    VideoMemDestroy(mem_);
-  }
-  Opened(const Opened&) = delete;
-  Opened& operator=(const Opened&) = delete;
-  void* handle() const { return handle_; }
-
- private:
-  void* mem_ = VideoMemCreate();
-  void* handle_ = nullptr;
-  uint32_t (*close_)(void*);
-};
 
 // Y, U and V of a w x h 4:2:0 picture at the start of `b`.
 struct I420 {
@@ -63,13 +41,14 @@ struct I420 {
 void split_pelforge(benchmark::State& state) {
   const tYUV422ToYUV420D1To4xCifParam p = {
       kW, kH, {{kQW, kQH}, {kQW, kQH}, {kQW, kQH}, {kQW, kQH}}};
-  Opened m(ImgYUV422ToYUV420D1To4xCifOpen_c, ImgYUV422ToYUV420D1To4xCifClose_c, &p);
-  if (m.handle() == nullptr) return state.SkipWithError("open failed");
+  const pfb::Instance m(state, "D1 to four CIF", ImgYUV422ToYUV420D1To4xCifOpen_c,
+                        ImgYUV422ToYUV420D1To4xCifClose_c, &p);
+  if (!m) return;
   const Bytes src = pfb::picture_buffer(kUyvyBytes);
   std::vector<Bytes> q(4, pfb::picture_buffer(kQuarterBytes));
   tYUV422ToYUV420D1To4xCifData d{src.data(), {q[0].data(), q[1].data(), q[2].data(), q[3].data()}};
   for (auto _ : state) {
-    ImgYUV422ToYUV420D1To4xCifProcess_c(m.handle(), &d, &d);
+    ImgYUV422ToYUV420D1To4xCifProcess_c(m.get(), &d, &d);
     benchmark::DoNotOptimize(q[3].data());
   }
 }
@@ -124,14 +103,15 @@ void split_memcpy(benchmark::State& state) {
 
 void d1_pelforge(benchmark::State& state) {
   const tYUV422ToYUV420Param p{kW, kH, 1, kW, kH, 1};
-  Opened m(ImgYUV422ToYUV420Open_c, ImgYUV422ToYUV420Close_c, &p);
-  if (m.handle() == nullptr) return state.SkipWithError("open failed");
+  const pfb::Instance m(state, "4:2:2 to 4:2:0", ImgYUV422ToYUV420Open_c, ImgYUV422ToYUV420Close_c,
+                        &p);
+  if (!m) return;
   const Bytes src = pfb::picture_buffer(kUyvyBytes);
   Bytes dst = pfb::picture_buffer(kI420Bytes);
   tYUV422ToYUV420Buffers b{src.data(), dst.data()};
   tYUV422ToYUV420Result r{};
   for (auto _ : state) {
-    ImgYUV422ToYUV420Process_c(m.handle(), &b, &r);
+    ImgYUV422ToYUV420Process_c(m.get(), &b, &r);
     benchmark::DoNotOptimize(dst.data());
   }
 }
@@ -174,13 +154,13 @@ void d1_memcpy(benchmark::State& state) {
 
 void zoom_pelforge(benchmark::State& state) {
   const tImageZoomParam p{kW, kH, kW, kW / 2, 420, 1, kQW, kQH, kQW, kQW / 2, 420, 1, 0};
-  Opened m(ImageZoomOpen_c, ImageZoomClose_c, &p);
-  if (m.handle() == nullptr) return state.SkipWithError("open failed");
+  const pfb::Instance m(state, "zoom", ImageZoomOpen_c, ImageZoomClose_c, &p);
+  if (!m) return;
   const Bytes src = pfb::picture_buffer(kI420Bytes);
   Bytes dst = pfb::picture_buffer(kQuarterBytes);
   tImageZoomBuffers b{src.data(), dst.data()};
   for (auto _ : state) {
-    ImageZoomProcess_c(m.handle(), &b, &b);
+    ImageZoomProcess_c(m.get(), &b, &b);
     benchmark::DoNotOptimize(dst.data());
   }
 }
@@ -189,14 +169,14 @@ void zoom_resizer(benchmark::State& state) {
   tImageResizerParam p{};
   p.s32SrcWidth = kW, p.s32SrcHeight = kH, p.u32SrcYuvType = 420, p.u32SrcImageType = 1;
   p.s32DstWidth = kQW, p.s32DstHeight = kQH, p.u32DstYuvType = 420, p.u32DstImageType = 1;
-  Opened m(ImageResizerOpen_c, ImageResizerClose_c, &p);
-  if (m.handle() == nullptr) return state.SkipWithError("open failed");
+  const pfb::Instance m(state, "the resizer", ImageResizerOpen_c, ImageResizerClose_c, &p);
+  if (!m) return;
   Bytes src = pfb::picture_buffer(kI420Bytes);
   Bytes dst = pfb::picture_buffer(kQuarterBytes);
   tImgPicture in{src.data(), nullptr, nullptr, kW, 0, 0, 0};
   tImgPicture out{dst.data(), nullptr, nullptr, kQW, 0, 0, 0};
   for (auto _ : state) {
-    ImageResizerProcess_c(m.handle(), &in, &out);
+    ImageResizerProcess_c(m.get(), &in, &out);
     benchmark::DoNotOptimize(dst.data());
   }
 }
