@@ -376,6 +376,20 @@ TEST(ModuleCases, FailedAllocationsRollBack) {
   }
 }
 
+// One instance's life on `mem`: Open, the case's run when it has one, Close. Returns how many
+// of them failed.
+int open_run_close(const ModuleCase& m, void* mem) {
+  void* h = nullptr;
+  if (m.entry.Open(&h, m.param.data(), mem) != 0) return 1;
+  int failures = 0;
+  if (m.run) {
+    pft::Pictures pictures;
+    if (m.run(m.entry, h, m.param.data(), pictures) != 0) ++failures;
+  }
+  if (m.entry.Close(h) != 0) ++failures;
+  return failures;
+}
+
 // Instances of one module in several threads at once, each with its own memory handle. Under
 // ThreadSanitizer this also covers the kernel pointers and whatever a module shares.
 TEST(ModuleCases, InstancesRunSideBySide) {
@@ -385,18 +399,7 @@ TEST(ModuleCases, InstancesRunSideBySide) {
     std::atomic<int> failures{0};
     auto worker = [&] {
       void* mem = VideoMemCreate();
-      for (int round = 0; round < 3; ++round) {
-        void* h = nullptr;
-        if (m.entry.Open(&h, m.param.data(), mem) != 0) {
-          failures.fetch_add(1);
-          continue;
-        }
-        if (m.run) {
-          pft::Pictures pictures;
-          if (m.run(m.entry, h, m.param.data(), pictures) != 0) failures.fetch_add(1);
-        }
-        if (m.entry.Close(h) != 0) failures.fetch_add(1);
-      }
+      for (int round = 0; round < 3; ++round) failures.fetch_add(open_run_close(m, mem));
       if (pft::stats_of(mem).u64LiveBlocks != 0) failures.fetch_add(1);
       VideoMemDestroy(mem);
     };
@@ -425,17 +428,7 @@ TEST(ModuleCases, FirstOpensRaceInThreads) {
     // Each thread walks the modules from a different place, so every module's first Open meets
     // another thread's.
     for (size_t k = 0; k < cases.size(); ++k) {
-      const ModuleCase& m = *cases[(k + static_cast<size_t>(t)) % cases.size()];
-      void* h = nullptr;
-      if (m.entry.Open(&h, m.param.data(), mem) != 0) {
-        failures.fetch_add(1);
-        continue;
-      }
-      if (m.run) {
-        pft::Pictures pictures;
-        if (m.run(m.entry, h, m.param.data(), pictures) != 0) failures.fetch_add(1);
-      }
-      if (m.entry.Close(h) != 0) failures.fetch_add(1);
+      failures.fetch_add(open_run_close(*cases[(k + static_cast<size_t>(t)) % cases.size()], mem));
     }
     if (pft::stats_of(mem).u64LiveBlocks != 0) failures.fetch_add(1);
     VideoMemDestroy(mem);
