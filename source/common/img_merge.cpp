@@ -599,33 +599,44 @@ tMergePictureKernel copy_kernel(uint32_t background, uint32_t picture) {
   return nullptr;
 }
 
+// The record's fields the instance keeps, each once: `copy(record field, instance field)`. Open
+// and SetParam copy into the instance, GetStatus back into a record. The windows are those of the
+// instance's style, which the copy into the instance has already set.
+template <class Record, class Instance, class Copy>
+void kept_fields(Record& p, Instance& inst, Copy copy) {
+  copy(p.u32BgWidth, inst.u32BgWidth);
+  copy(p.u32BgHeight, inst.u32BgHeight);
+  copy(p.u32ImageType, inst.u32ImageType);
+  copy(p.u32YuvType, inst.u32YuvType);
+  copy(p.u16MergeStyle, inst.u16Style);
+  copy(p.u8BoundaryWidth, inst.u8BoundaryWidth);
+  copy(p.u8BgR, inst.u8BgR), copy(p.u8BgG, inst.u8BgG), copy(p.u8BgB, inst.u8BgB);
+  copy(p.u8BoundaryR, inst.u8BoundaryR), copy(p.u8BoundaryG, inst.u8BoundaryG);
+  copy(p.u8BoundaryB, inst.u8BoundaryB);
+  copy(p.u8FillEmpty, inst.u8FillEmpty);
+  copy(p.u8DrawBoundary, inst.u8DrawBoundary);
+  copy(p.u8DrawFocus, inst.u8DrawFocus);
+  for (int32_t i = 0; i < al32FgNum[inst.u16Style]; ++i) {
+    auto& w = p.atWindow[i];
+    auto& s = inst.atWindow[i];
+    copy(w.u32Width, s.u32Width);
+    copy(w.u32Height, s.u32Height);
+    copy(w.u32ImageType, s.u32ImageType);
+    copy(w.u32YuvType, s.u32YuvType);
+    copy(w.u8Focus, s.u8Focus);
+    copy(w.u8FocusR, s.u8FocusR), copy(w.u8FocusG, s.u8FocusG), copy(w.u8FocusB, s.u8FocusB);
+    copy(w.u8WindowNo, s.u8WindowNo);
+    copy(w.u8Empty, s.u8Empty);
+  }
+}
+
 void store(MergeInstance& inst, const tImgMergeParam& p) {
-  inst.u32BgWidth = p.u32BgWidth;
-  inst.u32BgHeight = p.u32BgHeight;
-  inst.u32ImageType = p.u32ImageType;
-  inst.u32YuvType = p.u32YuvType;
-  inst.u16Style = p.u16MergeStyle;
+  kept_fields(p, inst, [](const auto& from, auto& to) { to = from; });
   inst.u16ResIndex = static_cast<uint16_t>(resolution_index(p.u32BgWidth, p.u32BgHeight));
-  inst.u8BoundaryWidth = p.u8BoundaryWidth;
-  inst.u8BgR = p.u8BgR, inst.u8BgG = p.u8BgG, inst.u8BgB = p.u8BgB;
-  inst.u8BoundaryR = p.u8BoundaryR, inst.u8BoundaryG = p.u8BoundaryG;
-  inst.u8BoundaryB = p.u8BoundaryB;
-  inst.u8FillEmpty = p.u8FillEmpty;
-  inst.u8DrawBoundary = p.u8DrawBoundary;
-  inst.u8DrawFocus = p.u8DrawFocus;
   for (int32_t i = 0; i < al32FgNum[p.u16MergeStyle]; ++i) {
-    const tImgMergeWindow& w = p.atWindow[i];
     WindowState& s = inst.atWindow[i];
-    s.u32Width = w.u32Width;
-    s.u32Height = w.u32Height;
-    s.u32ImageType = w.u32ImageType;
-    s.u32YuvType = w.u32YuvType;
-    s.u8Focus = w.u8Focus;
-    s.u8FocusR = w.u8FocusR, s.u8FocusG = w.u8FocusG, s.u8FocusB = w.u8FocusB;
     s.u8FocusWidth = p.u8BoundaryWidth;
-    s.u8WindowNo = w.u8WindowNo;
-    s.u8Empty = w.u8Empty;
-    s.pfnCopy = copy_kernel(p.u32ImageType, w.u32ImageType);
+    s.pfnCopy = copy_kernel(p.u32ImageType, p.atWindow[i].u32ImageType);
   }
 }
 
@@ -1067,30 +1078,7 @@ struct Merge {
     inst.hBanner = nullptr;
   }
   static void status(const Instance& inst, Param& p) {
-    p.u16MergeStyle = inst.u16Style;
-    p.u32BgWidth = inst.u32BgWidth;
-    p.u32BgHeight = inst.u32BgHeight;
-    p.u32ImageType = inst.u32ImageType;
-    p.u32YuvType = inst.u32YuvType;
-    p.u8BgR = inst.u8BgR, p.u8BgG = inst.u8BgG, p.u8BgB = inst.u8BgB;
-    p.u8BoundaryR = inst.u8BoundaryR, p.u8BoundaryG = inst.u8BoundaryG;
-    p.u8BoundaryB = inst.u8BoundaryB;
-    p.u8BoundaryWidth = inst.u8BoundaryWidth;
-    p.u8FillEmpty = inst.u8FillEmpty;
-    p.u8DrawBoundary = inst.u8DrawBoundary;
-    p.u8DrawFocus = inst.u8DrawFocus;
-    for (int32_t i = 0; i < al32FgNum[inst.u16Style]; ++i) {
-      const WindowState& s = inst.atWindow[i];
-      tImgMergeWindow& w = p.atWindow[i];
-      w.u32Width = s.u32Width;
-      w.u32Height = s.u32Height;
-      w.u32ImageType = s.u32ImageType;
-      w.u32YuvType = s.u32YuvType;
-      w.u8Focus = s.u8Focus;
-      w.u8FocusR = s.u8FocusR, w.u8FocusG = s.u8FocusG, w.u8FocusB = s.u8FocusB;
-      w.u8WindowNo = s.u8WindowNo;
-      w.u8Empty = s.u8Empty;
-    }
+    kept_fields(p, inst, [](auto& to, const auto& from) { to = from; });
   }
 };
 
