@@ -4,6 +4,7 @@
 #include "img_resizer.h"
 
 #include <cstdint>
+#include <type_traits>
 
 #include "dispatch.hpp"
 #include "errors.hpp"
@@ -98,35 +99,44 @@ uint32_t check_param(const tImageResizerParam& p) {
   return PF_STATUS_OK;
 }
 
+// The record's fields the geometry keeps as they are, each once: `copy(record field, geometry
+// field)`, the record's signed sizes and the geometry's unsigned ones converted both ways.
+template <class Record, class Geometry, class Copy>
+void kept_fields(Record& p, Geometry& g, Copy copy) {
+  copy(p.u32SrcYuvType, g.u32SrcYuvType);
+  copy(p.u32SrcImageType, g.u32SrcImageType);
+  copy(p.s32CutTop, g.u32CutTop);
+  copy(p.s32CutBottom, g.u32CutBottom);
+  copy(p.s32CutLeft, g.u32CutLeft);
+  copy(p.s32CutRight, g.u32CutRight);
+  copy(p.u32DstYuvType, g.u32DstYuvType);
+  copy(p.u32DstImageType, g.u32DstImageType);
+  copy(p.s32OffsetTop, g.u32OffsetTop);
+  copy(p.s32OffsetBottom, g.u32OffsetBottom);
+  copy(p.s32OffsetLeft, g.u32OffsetLeft);
+  copy(p.s32OffsetRight, g.u32OffsetRight);
+  copy(p.s32FillTop, g.u32FillTop);
+  copy(p.s32FillBottom, g.u32FillBottom);
+  copy(p.s32FillLeft, g.u32FillLeft);
+  copy(p.s32FillRight, g.u32FillRight);
+  copy(p.u32FillY, g.u32FillY);
+  copy(p.u32FillU, g.u32FillU);
+  copy(p.u32FillV, g.u32FillV);
+}
+
 // The geometry keeps the previous picture's means across SetParam; everything else comes from
-// the record.
+// the record: the sizes of the scaled regions, and the rest as it stands.
 void store_geometry(tResizerGeometry& g, const tImageResizerParam& p) {
   auto u = [](int32_t v) { return static_cast<uint32_t>(v); };
   g.u32SrcWidth = u(p.s32SrcWidth - p.s32CutLeft - p.s32CutRight);
   g.u32SrcHeight = u(p.s32SrcHeight - p.s32CutTop - p.s32CutBottom);
-  g.u32SrcYuvType = p.u32SrcYuvType;
-  g.u32SrcImageType = p.u32SrcImageType;
-  g.u32CutTop = u(p.s32CutTop);
-  g.u32CutBottom = u(p.s32CutBottom);
-  g.u32CutLeft = u(p.s32CutLeft);
-  g.u32CutRight = u(p.s32CutRight);
   g.u32DstWidth =
       u(p.s32DstWidth - p.s32OffsetLeft - p.s32OffsetRight - p.s32FillLeft - p.s32FillRight);
   g.u32DstHeight =
       u(p.s32DstHeight - p.s32OffsetTop - p.s32OffsetBottom - p.s32FillTop - p.s32FillBottom);
-  g.u32DstYuvType = p.u32DstYuvType;
-  g.u32DstImageType = p.u32DstImageType;
-  g.u32OffsetTop = u(p.s32OffsetTop);
-  g.u32OffsetBottom = u(p.s32OffsetBottom);
-  g.u32OffsetLeft = u(p.s32OffsetLeft);
-  g.u32OffsetRight = u(p.s32OffsetRight);
-  g.u32FillTop = u(p.s32FillTop);
-  g.u32FillBottom = u(p.s32FillBottom);
-  g.u32FillLeft = u(p.s32FillLeft);
-  g.u32FillRight = u(p.s32FillRight);
-  g.u32FillY = p.u32FillY;
-  g.u32FillU = p.u32FillU;
-  g.u32FillV = p.u32FillV;
+  kept_fields(p, g, [](const auto& from, auto& to) {
+    to = static_cast<std::remove_cvref_t<decltype(to)>>(from);
+  });
 }
 
 // One decision: either a kernel pointer (whose current value the instance will keep) or an
@@ -420,29 +430,13 @@ struct Resizer {
     auto s = [](uint32_t v) { return static_cast<int32_t>(v); };
     p.s32SrcWidth = s(g.u32SrcWidth + g.u32CutLeft + g.u32CutRight);
     p.s32SrcHeight = s(g.u32SrcHeight + g.u32CutTop + g.u32CutBottom);
-    p.u32SrcYuvType = g.u32SrcYuvType;
-    p.u32SrcImageType = g.u32SrcImageType;
-    p.s32CutTop = s(g.u32CutTop);
-    p.s32CutBottom = s(g.u32CutBottom);
-    p.s32CutLeft = s(g.u32CutLeft);
-    p.s32CutRight = s(g.u32CutRight);
     p.s32DstWidth =
         s(g.u32DstWidth + g.u32OffsetLeft + g.u32OffsetRight + g.u32FillLeft + g.u32FillRight);
     p.s32DstHeight =
         s(g.u32DstHeight + g.u32OffsetTop + g.u32OffsetBottom + g.u32FillTop + g.u32FillBottom);
-    p.u32DstYuvType = g.u32DstYuvType;
-    p.u32DstImageType = g.u32DstImageType;
-    p.s32OffsetTop = s(g.u32OffsetTop);
-    p.s32OffsetBottom = s(g.u32OffsetBottom);
-    p.s32OffsetLeft = s(g.u32OffsetLeft);
-    p.s32OffsetRight = s(g.u32OffsetRight);
-    p.s32FillTop = s(g.u32FillTop);
-    p.s32FillBottom = s(g.u32FillBottom);
-    p.s32FillLeft = s(g.u32FillLeft);
-    p.s32FillRight = s(g.u32FillRight);
-    p.u32FillY = g.u32FillY;
-    p.u32FillU = g.u32FillU;
-    p.u32FillV = g.u32FillV;
+    kept_fields(p, g, [](auto& to, const auto& from) {
+      to = static_cast<std::remove_cvref_t<decltype(to)>>(from);
+    });
     p.pExtension = inst.ptExtension;
   }
 };
