@@ -28,6 +28,18 @@ Instance::~Instance() {
   VideoMemDestroy(mem_);
 }
 
+void memcpy_job(benchmark::State& state, size_t bytes) {
+  Bytes from = picture_buffer(bytes), to = picture_buffer(bytes);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::DoNotOptimize(to.data());
+  }
+}
+
+void add_memcpy_bench(const std::string& table, const std::string& job, size_t bytes) {
+  add_bench(table, "memcpy", job, [bytes](benchmark::State& s) { memcpy_job(s, bytes); });
+}
+
 namespace {
 
 struct Entry {

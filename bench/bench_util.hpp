@@ -82,6 +82,11 @@ class Instance {
 void add_bench(const std::string& table, const std::string& impl, const std::string& job,
                std::function<void(benchmark::State&)> fn);
 
+// The memcpy baseline of a job: `bytes` copied once per iteration between two picture buffers.
+void memcpy_job(benchmark::State& state, size_t bytes);
+// Registers that baseline as implementation "memcpy" of `job` in `table`.
+void add_memcpy_bench(const std::string& table, const std::string& job, size_t bytes);
+
 // Registers a check run by `pf_bench --self-check` instead of the benchmarks: it returns an
 // empty string when it passes, else what went wrong.
 void add_check(const std::string& name, std::function<std::string()> check);

@@ -92,15 +92,6 @@ void BM_lavfi(benchmark::State& state, const Job&) {
   }
 }
 
-void BM_memcpy(benchmark::State& state, const Job& j) {
-  const size_t bytes = pfb::picture_bytes(j.yuv_type, kW, kH);
-  pfb::Bytes src = pfb::picture_buffer(bytes), dst = pfb::picture_buffer(bytes);
-  for (auto _ : state) {
-    std::memcpy(dst.data(), src.data(), bytes);
-    benchmark::DoNotOptimize(dst.data());
-  }
-}
-
 // The ticker: the same logo scrolling through a 720x80 window over a translucent bar.
 void BM_ticker(benchmark::State& state) {
   Logo logo(420);
@@ -136,7 +127,7 @@ void BM_ticker(benchmark::State& state) {
     if (j.yuv_type == 420 && j.image_type == 1) {
       pfb::add_bench("logo", "lavfi", j.name, [&j](benchmark::State& s) { BM_lavfi(s, j); });
     }
-    pfb::add_bench("logo", "memcpy", j.name, [&j](benchmark::State& s) { BM_memcpy(s, j); });
+    pfb::add_memcpy_bench("logo", j.name, pfb::picture_bytes(j.yuv_type, kW, kH));
   }
   pfb::add_bench("logo", "pelforge", "ticker_200x60_over_bar", BM_ticker);
   return true;

@@ -35,15 +35,6 @@ void BM_kernel_wall(benchmark::State& state) {
   }
 }
 
-void BM_memcpy_wall(benchmark::State& state) {
-  const size_t bytes = pfb::picture_bytes(420, kW, kH);
-  pfb::Bytes src = pfb::picture_buffer(bytes), dst = pfb::picture_buffer(bytes);
-  for (auto _ : state) {
-    std::memcpy(dst.data(), src.data(), bytes);
-    benchmark::DoNotOptimize(dst.data());
-  }
-}
-
 struct Wall {
   const char* name;
   uint16_t style;
@@ -97,23 +88,13 @@ void BM_module_wall(benchmark::State& state, const Wall& w) {
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-void BM_memcpy_background(benchmark::State& state, const Wall& w) {
-  const size_t bytes = pfb::picture_bytes(420, w.width, w.height);
-  pfb::Bytes src = pfb::picture_buffer(bytes), dst = pfb::picture_buffer(bytes);
-  for (auto _ : state) {
-    std::memcpy(dst.data(), src.data(), bytes);
-    benchmark::DoNotOptimize(dst.data());
-  }
-}
-
 [[maybe_unused]] const bool kRegistered = [] {
   pfb::add_bench("composition", "pelforge", "merge_16_into_1920x1080", BM_kernel_wall);
-  pfb::add_bench("composition", "memcpy", "merge_16_into_1920x1080", BM_memcpy_wall);
+  pfb::add_memcpy_bench("composition", "merge_16_into_1920x1080", pfb::picture_bytes(420, kW, kH));
   for (const Wall& w : kWalls) {
     pfb::add_bench("composition", "pelforge", w.name,
                    [&w](benchmark::State& s) { BM_module_wall(s, w); });
-    pfb::add_bench("composition", "memcpy", w.name,
-                   [&w](benchmark::State& s) { BM_memcpy_background(s, w); });
+    pfb::add_memcpy_bench("composition", w.name, pfb::picture_bytes(420, w.width, w.height));
   }
   return true;
 }();

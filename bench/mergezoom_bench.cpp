@@ -171,15 +171,6 @@ void insert_module(benchmark::State& state, uint32_t inset_type) {
   }
 }
 
-void insert_memcpy(benchmark::State& state) {
-  const size_t bytes = pfb::picture_bytes(420, kInsetW, kInsetH);
-  pfb::Bytes inset = pfb::picture_buffer(bytes), copy = pfb::picture_buffer(bytes);
-  for (auto _ : state) {
-    std::memcpy(copy.data(), inset.data(), bytes);
-    benchmark::DoNotOptimize(copy.data());
-  }
-}
-
 const bool registered = [] {
   for (const auto& [job, type] :
        {std::pair{"insert_256x192_into_720x576", PF_IMAGE_FRAME},
@@ -187,7 +178,7 @@ const bool registered = [] {
     const uint32_t inset_type = type;
     pfb::add_bench("insert", "pelforge", job,
                    [inset_type](benchmark::State& st) { insert_module(st, inset_type); });
-    pfb::add_bench("insert", "memcpy", job, insert_memcpy);
+    pfb::add_memcpy_bench("insert", job, pfb::picture_bytes(420, kInsetW, kInsetH));
   }
   const std::string job = "mergezoom_16xD1_to_1920x1080";
   pfb::add_bench("mergezoom", "pelforge", job, run<Module>);

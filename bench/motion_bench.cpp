@@ -99,14 +99,6 @@ void bench_pn(benchmark::State& state, const pf::PnKernelShape& shape, tPNChange
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * lb * lines(shape, to_pal)));
 }
 
-void bench_memcpy(benchmark::State& state, size_t bytes) {
-  pfb::Bytes from = pfb::picture_buffer(bytes), to = pfb::picture_buffer(bytes);
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), bytes);
-    benchmark::DoNotOptimize(to.data());
-  }
-}
-
 const bool registered = [] {
   for (const MotionJob& j : kMotionJobs) {
     pfb::add_bench("motion", "pelforge", j.name, [&j](benchmark::State& s) { bench_motion(s, j); });
@@ -122,8 +114,7 @@ const bool registered = [] {
                    [shape, installed](benchmark::State& s) { bench_pn(s, shape, installed); });
     pfb::add_bench("pal_ntsc", "scalar", row.name,
                    [shape, scalar](benchmark::State& s) { bench_pn(s, shape, scalar); });
-    pfb::add_bench("pal_ntsc", "memcpy", row.name,
-                   [written](benchmark::State& s) { bench_memcpy(s, written); });
+    pfb::add_memcpy_bench("pal_ntsc", row.name, written);
   }
   return true;
 }();

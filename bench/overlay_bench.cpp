@@ -62,20 +62,11 @@ void BM_lavfi(benchmark::State& state, const Job& j) {
   }
 }
 
-void BM_memcpy(benchmark::State& state, const Job&) {
-  const size_t bytes = pfb::picture_bytes(420, kW, kH);
-  pfb::Bytes src = pfb::picture_buffer(bytes), dst = pfb::picture_buffer(bytes);
-  for (auto _ : state) {
-    std::memcpy(dst.data(), src.data(), bytes);
-    benchmark::DoNotOptimize(dst.data());
-  }
-}
-
 [[maybe_unused]] const bool kRegistered = [] {
   for (const Job& j : kJobs) {
     pfb::add_bench("overlay", "pelforge", j.name, [&j](benchmark::State& s) { BM_pelforge(s, j); });
     pfb::add_bench("overlay", "lavfi", j.name, [&j](benchmark::State& s) { BM_lavfi(s, j); });
-    pfb::add_bench("overlay", "memcpy", j.name, [&j](benchmark::State& s) { BM_memcpy(s, j); });
+    pfb::add_memcpy_bench("overlay", j.name, pfb::picture_bytes(420, kW, kH));
   }
   return true;
 }();

@@ -80,15 +80,10 @@ void BM_pelforge(benchmark::State& state, const Job& j) {
   }
 }
 
+// The bytes the job must read and write: the larger of the two pictures, moved once.
 void BM_memcpy(benchmark::State& state, const Job& j) {
-  Buffers b(j);
-  // The bytes the job must read and write: the larger of the two pictures, moved once.
-  const size_t n = std::max(b.src_bytes(), b.dst_bytes());
-  Bytes from(n, 1), to(n);
-  for (auto _ : state) {
-    std::memcpy(to.data(), from.data(), n);
-    benchmark::DoNotOptimize(to.data());
-  }
+  const Buffers b(j);
+  pfb::memcpy_job(state, std::max(b.src_bytes(), b.dst_bytes()));
 }
 
 bool libyuv_job(const Job& j, Buffers& b) {

@@ -141,15 +141,6 @@ void d1_lavfi(benchmark::State& state) {
   }
 }
 
-void d1_memcpy(benchmark::State& state) {
-  const Bytes src = pfb::picture_buffer(kUyvyBytes);
-  Bytes dst = pfb::picture_buffer(kI420Bytes);
-  for (auto _ : state) {
-    std::memcpy(dst.data(), src.data(), kI420Bytes);
-    benchmark::DoNotOptimize(dst.data());
-  }
-}
-
 // ---------------------------------------------------------------- ImageZoom
 
 void zoom_pelforge(benchmark::State& state) {
@@ -202,7 +193,7 @@ void zoom_lavfi(benchmark::State& state) {
   pfb::add_bench(table, "pelforge", "uyvy_d1_to_420", d1_pelforge);
   pfb::add_bench(table, "libyuv", "uyvy_d1_to_420", d1_libyuv);
   pfb::add_bench(table, "lavfi", "uyvy_d1_to_420", d1_lavfi);
-  pfb::add_bench(table, "memcpy", "uyvy_d1_to_420", d1_memcpy);
+  pfb::add_memcpy_bench(table, "uyvy_d1_to_420", kI420Bytes);
   pfb::add_bench(table, "pelforge", "zoom_720x576_to_352x288", zoom_pelforge);
   pfb::add_bench(table, "resizer", "zoom_720x576_to_352x288", zoom_resizer);
   pfb::add_bench(table, "lavfi", "zoom_720x576_to_352x288", zoom_lavfi);
